@@ -1,0 +1,26 @@
+# GoogleTest is built from Debian's sources for every target (host and both Windows ones), so
+# the test binaries get exactly our compiler flags and, on Windows, the static runtime.
+set(GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  # GoogleTest's death tests and its use of threads need the posix flavour of MinGW.
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+endif()
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+include(GoogleTest)
+
+# launcher_add_gtest(name sources... LIBS libs...): one test executable whose cases CTest
+# discovers when the tests run (not at build time, which under Wine would start Wine during
+# the build).
+function(launcher_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock project_warnings)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES TIMEOUT 300)
+endfunction()

@@ -1,0 +1,30 @@
+// Small helpers shared by the toolkit tests: byte buffers built in code and written to
+// temporary files, so every fixture is visible in the test that uses it.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace fixtures {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Writes bytes to a new file in the test's temporary folder and returns its path. The
+// name keeps its extension, so loaders chosen by extension see it. Files are removed when
+// the test program ends.
+std::string WriteTempFile(const std::string& name, const Bytes& bytes);
+
+// Appenders for building files byte by byte.
+void PutBE16(Bytes& out, std::uint32_t value);
+void PutBE32(Bytes& out, std::uint32_t value);
+void PutLE16(Bytes& out, std::uint32_t value);
+void PutLE32(Bytes& out, std::uint32_t value);
+void PutTag(Bytes& out, const char* fourCharacters);
+void PutBytes(Bytes& out, std::initializer_list<std::uint8_t> bytes);
+
+// FNV-1a over a byte range, for golden tables of decoded pixels.
+std::uint32_t Hash(const std::uint8_t* data, std::size_t size);
+
+}  // namespace fixtures

@@ -1,0 +1,1 @@
+// Filled in by the module's own work.

@@ -1,0 +1,19 @@
+// The run-length pixel coding of WIZ pictures: one line per image row, each line a 16-bit
+// little-endian count n followed by n code bytes. A code c with c & 1 is a transparent run
+// of c >> 1 pixels; c & 3 == 2 a fill of (c >> 2) + 1 pixels with the next byte; c & 3 == 0
+// a literal of (c >> 2) + 1 bytes that follow.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "rawbitm.h"
+
+// Draws the area sourceRect (image coordinates, inclusive) of the coded image into the
+// 8-bit destination, whose rows are stride bytes apart, with the area's top-left pixel at
+// (position->left, position->top). Transparent runs leave the destination unchanged.
+// The caller guarantees that the destination area lies inside the bitmap; the decoder
+// never reads outside data[0 .. dataSize) and never writes right of the area, whatever the
+// data says: a line or picture that ends early simply stops drawing.
+void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* position,
+                const std::uint8_t* data, std::size_t dataSize, const ToolRect* sourceRect);

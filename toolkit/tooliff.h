@@ -1,0 +1,38 @@
+// IFF pictures: the planar "ILBM" form (up to eight bit-planes) and the chunky "PBM " form,
+// rows stored plainly or packed with ByteRun1.
+#pragma once
+
+#include <cstdint>
+
+#include "rawbitm.h"
+#include "rawpict.h"
+#include "toolfile.h"
+
+// The loader's copy of a "BMHD" chunk (20 bytes, big-endian in the file).
+struct BitmapHeader {
+    std::uint16_t w;
+    std::uint16_t h;
+    std::int16_t x;
+    std::int16_t y;
+    std::uint8_t nPlanes;
+    std::uint8_t masking;      // 1: a mask row follows each row's image data
+    std::uint8_t compression;  // 0: plain rows; otherwise ByteRun1
+    std::uint8_t pad1;
+    std::uint16_t transparentColor;
+    std::uint8_t xAspect;
+    std::uint8_t yAspect;
+    std::int16_t pageWidth;
+    std::int16_t pageHeight;
+};
+
+// Returns a new picture (bitmap and palette), or null; on null, *reason (when reason is not
+// null) names why. Free the picture with RAWPICT_Free.
+RawPicture* IFF_Load(const char* path, const char** reason = nullptr);
+// Unpacks count bytes of ByteRun1 data from the file into destination (or steps over them
+// when destination is null). Never produces more than count bytes: a run or literal that
+// reaches past them is cut, and a literal's surplus is stepped over. A control byte of 0x80
+// is a no-op. Returns 1 when the file's error flags are clear afterwards, else 0.
+int IFF_UnpackByteRun1(std::uint8_t* destination, std::int32_t count, TOOLFILE* file);
+// Reads the chunky ("PBM ") body of header->h rows of header->w bytes into bitmap, which
+// must be header->w x header->h. Returns 1 on success, 0 on failure.
+int IFF_ReadChunkyBody(RawBitmap* bitmap, const BitmapHeader* header, TOOLFILE* file);

@@ -1,0 +1,35 @@
+// WIZ pictures: a tree of tagged blocks (4-byte tag, 4-byte big-endian size including the
+// 8-byte header), one image per file or several under a "MULT" root, pixels coded as in
+// rledecode.h. Block sizes and offsets come from the file and are checked against the real
+// length of the data before anything is read through them.
+#pragma once
+
+#include <cstdint>
+
+#include "rawpict.h"
+
+// A whole file held in memory.
+struct WIZ_MEMFILE {
+    std::uint32_t size;
+    std::uint8_t* data;
+};
+
+std::uint32_t WIZ_GetLE32(const std::uint8_t* bytes);
+std::uint32_t WIZ_GetBE32(const std::uint8_t* bytes);
+
+// Returns the first child of the container block with the 4-byte tag, or null. available is
+// the number of bytes from container to the end of the data; a container or child that
+// reaches past it, a child smaller than its 8-byte header, or a size of 0x80000000 or more
+// ends the search as not found.
+const std::uint8_t* WIZ_FindChild(const char* tag, const std::uint8_t* container,
+                                  std::uint32_t available);
+// Returns the block with the tag for image index (the root's child in a single-image file;
+// in a "MULT" file the image's own block, else the "DEFA" default), or null.
+const std::uint8_t* WIZ_FindBlock(const WIZ_MEMFILE* file, std::uint32_t index, const char* tag);
+// Returns a new picture of image index, its bitmap filled with the low byte of fill before
+// the pixels are drawn, or null. On null, *reason (when reason is not null) names why.
+RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill,
+                          const char** reason = nullptr);
+// Reads the file at path whole and returns a new picture of its first image, or null (with
+// *reason set when reason is not null). Free the picture with RAWPICT_Free.
+RawPicture* WIZ_LoadFile(const char* path, int fill, const char** reason = nullptr);

@@ -13,7 +13,7 @@ else()
     -Woverloaded-virtual -Wmissing-declarations)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(project_warnings INTERFACE
-      -Wduplicated-cond -Wduplicated-branches -Wlogical-op -Wuseless-cast)
+      -Wduplicated-cond -Wduplicated-branches -Wlogical-op)
   endif()
   if(LAUNCHER_WERROR)
     target_compile_options(project_warnings INTERFACE -Werror)

@@ -1,0 +1,293 @@
+# Helpers for the end-to-end scenarios (sourced by run.sh).
+#
+# Environment (CTest sets the first four; scripts/test exports DISPLAY and WINEPREFIX):
+#   E2E_LAUNCHER, E2E_GAME, E2E_DRIVER   the built launcher.exe, testgame.exe and driver.exe
+#   E2E_OUT                              where screenshots of failures are kept
+#   DISPLAY, WINEPREFIX                  the virtual display and the Wine prefix
+#
+# Every scenario works in its own temporary folder $T, uses its own product base name (so
+# its section of the shared file is its own), bounds every wait, and on exit ends whatever
+# it started that is still running.
+
+set -uo pipefail
+
+: "${WINEPREFIX:=${E2E_DEFAULT_PREFIX:-}}"
+export WINEPREFIX
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+T=""
+SHARED_INI=""
+SCENARIO=""
+L_PID=""      # the launcher process (the wine process running it)
+L_EXE=""      # its path
+L_START=0     # its start, ms since 1970
+L_END=0       # its end, ms since 1970
+L_RC=""       # its exit code
+W_PID=""      # a running window watcher
+GAME_LOG=""
+STARTED_PIDS=()
+
+now_ms() { date +%s%3N; }
+
+# The Windows path of a Unix path (Wine maps / to Z:).
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+log() { printf '%s\n' "$*" >&2; }
+
+shot() {
+  local name=$1
+  [ -n "${DISPLAY:-}" ] || return 0
+  mkdir -p "$E2E_OUT"
+  xwd -root -silent 2>/dev/null | convert xwd:- "$E2E_OUT/$SCENARIO-$name.png" 2>/dev/null &&
+    log "screenshot: $E2E_OUT/$SCENARIO-$name.png"
+}
+
+fail() {
+  log "FAIL [$SCENARIO]: $*"
+  shot failure
+  if [ -n "$L_PID" ] && [ -n "$T" ]; then
+    log "windows of the launcher:"
+    drv windows --exe "$(basename "${L_EXE:-none}")" >&2 || true
+  fi
+  exit 1
+}
+
+expect_eq() { # actual expected what
+  [ "$1" == "$2" ] || fail "$3: got '$1', expected '$2'"
+}
+
+# Runs the driver; output without the CR of Windows line ends.
+drv() { wine "$E2E_DRIVER" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+
+# Ends every process this scenario started that still runs: the launcher, the watcher, and
+# any process whose command line names a file in $T (the games started by the launcher).
+cleanup() {
+  local rc=$?
+  local p
+  for p in "${STARTED_PIDS[@]}"; do kill -0 "$p" 2>/dev/null && kill "$p" 2>/dev/null; done
+  if [ -n "$T" ]; then
+    local wt; wt=$(winpath "$T")
+    for p in /proc/[0-9]*; do
+      local cmd; cmd=$(tr '\0' ' ' <"$p/cmdline" 2>/dev/null) || continue
+      if [[ $cmd == *"$T"* || $cmd == *"$wt"* ]]; then kill "${p#/proc/}" 2>/dev/null; fi
+    done
+    sleep 0.2
+    if [ $rc -eq 0 ]; then rm -rf "$T"; else log "kept $T"; fi
+  fi
+  exit $rc
+}
+
+# e2e_begin NAME: checks the environment and makes the scenario's folder.
+e2e_begin() {
+  SCENARIO=$1
+  local v
+  for v in E2E_LAUNCHER E2E_GAME E2E_DRIVER; do
+    [ -n "${!v:-}" ] && [ -f "${!v}" ] || { log "$v is not set to a built file"; exit 1; }
+  done
+  if [ -z "${DISPLAY:-}" ]; then log "no DISPLAY: skipped"; exit 77; fi
+  [ -n "$WINEPREFIX" ] && [ -d "$WINEPREFIX/drive_c/windows" ] || { log "no Wine prefix at '$WINEPREFIX'"; exit 1; }
+  : "${E2E_OUT:=$PWD/out}"
+  SHARED_INI=$WINEPREFIX/drive_c/windows/tivoroo.ini
+  T=$(mktemp -d "/tmp/e2e-$SCENARIO.XXXXXX")
+  trap cleanup EXIT
+  trap 'exit 1' INT TERM
+  GAME_LOG=$T/game.log
+  export E2E_GAME_LOG; E2E_GAME_LOG=$(winpath "$GAME_LOG")
+  export E2E_GAME_MS=${E2E_GAME_MS:-600}
+}
+
+# ---- product discs ---------------------------------------------------------------------
+
+# disc_make DIR NAME [nogame]: the launcher as DIR/NAME.exe and the test game as NAME.a32.
+disc_make() {
+  mkdir -p "$1"
+  cp "$E2E_LAUNCHER" "$1/$2.exe"
+  [ "${3:-}" == nogame ] || cp "$E2E_GAME" "$1/$2.a32"
+}
+
+# The disc's files all carry this time, as if pressed on one day.
+DISC_TIME="2001-02-03 04:05:06"
+
+# disc_files DIR REL...: creates the files (REL with / for folders) with DISC_TIME.
+disc_files() {
+  local dir=$1 rel; shift
+  for rel in "$@"; do
+    mkdir -p "$(dirname "$dir/$rel")"
+    printf 'contents of %s\n' "$rel" >"$dir/$rel"
+    touch -d "$DISC_TIME" "$dir/$rel"
+  done
+}
+
+# install_copies SRC DEST REL...: copies carrying their source's times, as an install leaves them.
+install_copies() {
+  local src=$1 dest=$2 rel; shift 2
+  for rel in "$@"; do
+    mkdir -p "$(dirname "$dest/$rel")"
+    cp -p "$src/$rel" "$dest/$rel"
+    touch -r "$src/$rel" "$dest/$rel"
+  done
+}
+
+# inf_required FILE NAME DEST REL...: an install script with one required group holding the
+# files REL (keys Key1..KeyN), DefaultDir DEST and titles "NAME basic setup" / "NAME advanced
+# setup".
+inf_required() {
+  local file=$1 name=$2 dest=$3 i=0 rel; shift 3
+  {
+    printf '[General]\r\nDefaultDir=%s\r\n' "$(winpath "$dest")"
+    printf 'BasDlgTitle=%s basic setup\r\nAdvDlgTitle=%s advanced setup\r\n' "$name" "$name"
+    printf 'BasInstruct=Install %s.\r\nAdvInstruct=Choose what to install.\r\n' "$name"
+    printf '[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=Game files\r\nPC-Group1FileCount=%d\r\n' $#
+    for rel in "$@"; do
+      i=$((i + 1))
+      printf 'PC-Group%dFile%dName=%s\r\nPC-Group%dFile%dKey=Key%d\r\n' 1 $i "${rel//\//\\}" 1 $i $i
+    done
+  } >"$file"
+}
+
+# ---- the shared file -------------------------------------------------------------------
+
+# ini_drop_section NAME: removes the product's section (names compare without case).
+ini_drop_section() {
+  [ -f "$SHARED_INI" ] || return 0
+  INI_S=$1 awk '
+    BEGIN { s = ENVIRON["INI_S"] }
+    { line = $0; sub(/\r$/, "", line) }
+    line ~ /^\[.*\]$/ { skip = (tolower(substr(line, 2, length(line) - 2)) == tolower(s)) }
+    !skip { print }' "$SHARED_INI" >"$SHARED_INI.tmp" && mv "$SHARED_INI.tmp" "$SHARED_INI"
+}
+
+# ini_set SECTION KEY VALUE: adds the key to a section that this scenario has just dropped.
+ini_set() {
+  local crlf=$'\r'
+  if ! ini_sections | grep -qixF "$1"; then printf '[%s]\r\n' "$1" >>"$SHARED_INI"; fi
+  # Values go through the environment: awk -v would take the backslashes of paths as escapes.
+  INI_S=$1 INI_K=$2 INI_V=$3$crlf awk '
+    BEGIN { s = ENVIRON["INI_S"]; k = ENVIRON["INI_K"]; v = ENVIRON["INI_V"] }
+    { line = $0; sub(/\r$/, "", line); print }
+    line ~ /^\[.*\]$/ && tolower(substr(line, 2, length(line) - 2)) == tolower(s) { print k "=" v }
+  ' "$SHARED_INI" >"$SHARED_INI.tmp" && mv "$SHARED_INI.tmp" "$SHARED_INI"
+}
+
+ini_sections() {
+  [ -f "$SHARED_INI" ] || return 0
+  sed -n 's/\r$//; s/^\[\(.*\)\]$/\1/p' "$SHARED_INI"
+}
+
+# ini_get SECTION KEY: prints the value; status 1 when the key is absent.
+ini_get() {
+  [ -f "$SHARED_INI" ] || return 1
+  INI_S=$1 INI_K=$2 awk '
+    BEGIN { s = ENVIRON["INI_S"]; k = ENVIRON["INI_K"] }
+    { line = $0; sub(/\r$/, "", line) }
+    line ~ /^\[.*\]$/ { in_s = (tolower(substr(line, 2, length(line) - 2)) == tolower(s)); next }
+    in_s {
+      eq = index(line, "=")
+      if (eq > 0 && tolower(substr(line, 1, eq - 1)) == tolower(k)) { print substr(line, eq + 1); found = 1; exit }
+    }
+    END { exit !found }' "$SHARED_INI"
+}
+
+# ini_keys SECTION: prints the section's key names, one a line.
+ini_keys() {
+  [ -f "$SHARED_INI" ] || return 0
+  INI_S=$1 awk '
+    BEGIN { s = ENVIRON["INI_S"] }
+    { line = $0; sub(/\r$/, "", line) }
+    line ~ /^\[.*\]$/ { in_s = (tolower(substr(line, 2, length(line) - 2)) == tolower(s)); next }
+    in_s && index(line, "=") > 0 { print substr(line, 1, index(line, "=") - 1) }' "$SHARED_INI"
+}
+
+# ---- running ---------------------------------------------------------------------------
+
+# launcher_start CWD EXE [ARGS...]: starts the launcher in the background from folder CWD.
+launcher_start() {
+  local cwd=$1; L_EXE=$2; shift 2
+  rm -f "$GAME_LOG"
+  L_RC=""
+  L_START=$(now_ms)
+  (cd "$cwd" && exec wine "$L_EXE" "$@") &
+  L_PID=$!
+  STARTED_PIDS+=("$L_PID")
+}
+
+# launcher_wait TIMEOUT_MS: waits for the launcher's end; sets L_END and L_RC. Fails the
+# scenario on time-out.
+launcher_wait() {
+  local limit=$(( $(now_ms) + $1 ))
+  while kill -0 "$L_PID" 2>/dev/null; do
+    # A process that has exited but is not yet reaped still answers kill -0: reap it.
+    if [ "$(ps -o stat= -p "$L_PID" 2>/dev/null | cut -c1)" == Z ]; then break; fi
+    [ "$(now_ms)" -lt "$limit" ] || fail "the launcher still runs after $1 ms"
+    sleep 0.02
+  done
+  L_END=$(now_ms)
+  wait "$L_PID"; L_RC=$?
+}
+
+# launcher_running: status 0 while the launcher process runs.
+launcher_running() { kill -0 "$L_PID" 2>/dev/null && [ "$(ps -o stat= -p "$L_PID" | cut -c1)" != Z ]; }
+
+# watch_start EXE_NAME: records every visible top-level window of the process EXE_NAME in
+# $T/watch.out until the process has come and gone (or watch_stop is called).
+watch_start() {
+  rm -f "$T/watch.out" "$T/watch.stop"
+  wine "$E2E_DRIVER" watch --exe "$1" --timeout 60000 --stop-file "$(winpath "$T/watch.stop")" \
+    >"$T/watch.out" 2>&1 &
+  W_PID=$!
+  STARTED_PIDS+=("$W_PID")
+  local i
+  for i in $(seq 100); do grep -q watching "$T/watch.out" 2>/dev/null && return 0; sleep 0.05; done
+  fail "the window watcher did not start"
+}
+
+# watch_stop: ends the watch and prints the windows it saw (none: empty output).
+watch_stop() {
+  : >"$T/watch.stop"
+  wait "$W_PID" 2>/dev/null
+  tr -d '\r' <"$T/watch.out" | grep -v '^watching$'
+}
+
+# game_get KEY: a value from the game's record of its start; status 1 when absent.
+game_get() {
+  [ -f "$GAME_LOG" ] || return 1
+  sed -n "s/^$1=//p" "$GAME_LOG" | tr -d '\r' | head -n 1 | grep .
+}
+
+# game_wait_start TIMEOUT_MS: waits until the game has recorded its start.
+game_wait_start() {
+  local limit=$(( $(now_ms) + $1 ))
+  until game_get cwd >/dev/null; do
+    [ "$(now_ms)" -lt "$limit" ] || fail "the game did not start within $1 ms"
+    sleep 0.02
+  done
+}
+
+# expect_no_game: the game was not started.
+expect_no_game() {
+  [ ! -f "$GAME_LOG" ] || fail "the game was started: $(tr '\n' ' ' <"$GAME_LOG")"
+}
+
+# expect_game_from DISC NAME: the game NAME.a32 of folder DISC was started with its path
+# alone as command line (bare or in quotes), and the launcher waited for it.
+expect_game_from() {
+  local exe; exe="$(winpath "$1")\\$2.a32"
+  local got_exe got_cmd
+  got_exe=$(game_get exe) || fail "the game was not started"
+  expect_eq "$got_exe" "$exe" "started program"
+  got_cmd=$(game_get cmdline)
+  [ "$got_cmd" == "$exe" ] || [ "$got_cmd" == "\"$exe\"" ] ||
+    fail "game command line: got '$got_cmd', expected the path $exe alone"
+}
+
+# expect_setup_dialog EXE_NAME CAPTION: the launcher shows its setup dialog with CAPTION;
+# prints its handle.
+expect_setup_dialog() {
+  local hwnd caption
+  hwnd=$(drv wait-window --exe "$1" --class '#32770' --visible --timeout 8000) ||
+    fail "no setup dialog came up"
+  caption=$(drv text --hwnd "$hwnd") || fail "the setup dialog does not answer"
+  expect_eq "$caption" "$2" "setup dialog caption"
+  printf '%s\n' "$hwnd"
+}

@@ -1,0 +1,679 @@
+// End-to-end tests of disctool: each runs the built tool as a separate process on files made
+// in a fresh folder, by the test itself or by other programs (netpbm, ImageMagick), and
+// checks its exit status, its output streams and the files it leaves.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "rawpal.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream stream(path, std::ios::binary);
+    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteFile(const fs::path& path, const Bytes& bytes) {
+    WriteFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// Runs argv (the program looked up on PATH) with its standard output and error sent to
+// files in logs, and returns its exit status (-1 when it did not exit normally) and output.
+Result Spawn(const std::vector<std::string>& argv, const fs::path& logs) {
+    const fs::path outPath = logs / "stdout";
+    const fs::path errPath = logs / "stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    std::vector<char*> arguments;
+    for (const std::string& argument : argv) arguments.push_back(const_cast<char*>(argument.c_str()));
+    arguments.push_back(nullptr);
+    pid_t pid = 0;
+    Result result;
+    if (posix_spawnp(&pid, arguments[0], &actions, nullptr, arguments.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath);
+    return result;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// ---- pictures --------------------------------------------------------------------------
+
+// An RGB picture as a PPM holds it.
+struct Image {
+    int width = 0;
+    int height = 0;
+    Bytes rgb;
+    bool operator==(const Image&) const = default;
+};
+
+// Colour k of the test pictures; distinct for k < 256.
+void TestColour(int k, std::uint8_t* rgb) {
+    rgb[0] = static_cast<std::uint8_t>(k);
+    rgb[1] = static_cast<std::uint8_t>((k * 67 + 13) & 255);
+    rgb[2] = static_cast<std::uint8_t>((k * 151 + 101) & 255);
+}
+
+// The palette index of pixel (x, y) in a test picture of n colours: even rows in runs of
+// five, odd rows changing at every pixel, so coders meet both runs and literals.
+int TestIndex(int x, int y, int colours) {
+    return (y % 2 == 0 ? x / 5 + y : x * 7 + y * 3) % colours;
+}
+
+Image MakeImage(int width, int height, int colours) {
+    Image image{width, height, Bytes(static_cast<std::size_t>(3 * width * height))};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            TestColour(TestIndex(x, y, colours),
+                       image.rgb.data() + 3 * static_cast<std::size_t>(y * width + x));
+        }
+    }
+    return image;
+}
+
+std::string PpmBytes(const Image& image) {
+    return "P6\n" + std::to_string(image.width) + " " + std::to_string(image.height) + "\n255\n" +
+           std::string(image.rgb.begin(), image.rgb.end());
+}
+
+// Parses a binary PPM of maxval 255; width -1 when the bytes are not one.
+Image ParsePpm(const std::string& bytes) {
+    Image image{-1, -1, {}};
+    std::size_t p = 0;
+    auto next = [&]() -> std::string {
+        while (p < bytes.size()) {
+            if (bytes[p] == '#') {
+                while (p < bytes.size() && bytes[p] != '\n') ++p;
+            } else if (std::isspace(static_cast<unsigned char>(bytes[p]))) {
+                ++p;
+            } else {
+                break;
+            }
+        }
+        const std::size_t start = p;
+        while (p < bytes.size() && !std::isspace(static_cast<unsigned char>(bytes[p]))) ++p;
+        return bytes.substr(start, p - start);
+    };
+    if (next() != "P6") return image;
+    const int width = std::atoi(next().c_str());
+    const int height = std::atoi(next().c_str());
+    if (next() != "255" || p >= bytes.size()) return image;
+    ++p;
+    const std::size_t length = 3 * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (bytes.size() - p != length) return image;
+    image = {width, height, Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(p), bytes.end())};
+    return image;
+}
+
+// ---- hand-made WIZ and IFF files ---------------------------------------------------------
+
+void PutBE32(Bytes& out, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void PutLE32(Bytes& out, std::uint32_t v) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void PutBE16(Bytes& out, std::uint32_t v) {
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+    out.push_back(static_cast<std::uint8_t>(v));
+}
+
+void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+
+// A WIZ block: tag, big-endian size of the whole block, payload.
+Bytes WizBlock(const char* tag, const Bytes& payload) {
+    Bytes block(tag, tag + 4);
+    PutBE32(block, static_cast<std::uint32_t>(8 + payload.size()));
+    Append(block, payload);
+    return block;
+}
+
+Bytes Wizh(std::uint32_t compression, std::uint32_t width, std::uint32_t height) {
+    Bytes payload;
+    PutLE32(payload, compression);
+    PutLE32(payload, width);
+    PutLE32(payload, height);
+    return WizBlock("WIZH", payload);
+}
+
+// An RGBS block whose entry i is TestColour(255 - i).
+Bytes TestRgbs() {
+    Bytes payload(768);
+    for (int i = 0; i < 256; ++i) TestColour(255 - i, payload.data() + 3 * i);
+    return WizBlock("RGBS", payload);
+}
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) Append(all, part);
+    return all;
+}
+
+// The 40-byte single-image file: 2 x 1, one line filling both pixels with colour 5.
+Bytes TwoPixelWiz() {
+    return WizBlock("AWIZ", Cat({Wizh(1, 2, 1), WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})}));
+}
+
+// A "MULT" file of three images: 0 takes the shared palette of "DEFA", 1 has its own, 2 has
+// compression 0.
+Bytes ThreeImageWiz() {
+    const Bytes line = {0x02, 0x00, 0x06, 0x05};
+    const std::vector<Bytes> images = {
+        WizBlock("AWIZ", Cat({Wizh(1, 2, 1), WizBlock("WIZD", line)})),
+        WizBlock("AWIZ", Cat({Wizh(1, 2, 1), TestRgbs(), WizBlock("WIZD", line)})),
+        WizBlock("AWIZ", Cat({Wizh(0, 4, 3), WizBlock("WIZD", line)})),
+    };
+    Bytes table;
+    std::uint32_t entry = 8 + 4 * static_cast<std::uint32_t>(images.size());
+    for (const Bytes& image : images) {
+        PutLE32(table, entry);
+        entry += static_cast<std::uint32_t>(image.size());
+    }
+    Bytes wrap = WizBlock("OFFS", table);
+    for (const Bytes& image : images) Append(wrap, image);
+    return WizBlock("MULT", Cat({WizBlock("DEFA", TestRgbs()), WizBlock("WRAP", wrap)}));
+}
+
+// An IFF chunk: id, big-endian size of the data alone, data, a pad byte after odd data.
+Bytes IffChunk(const char* id, const Bytes& data) {
+    Bytes chunk(id, id + 4);
+    PutBE32(chunk, static_cast<std::uint32_t>(data.size()));
+    Append(chunk, data);
+    if (data.size() % 2 != 0) chunk.push_back(0);
+    return chunk;
+}
+
+// ByteRun1 packing of one row: runs of three or more equal bytes as runs, the rest as
+// literals of up to 128 bytes.
+Bytes PackByteRun1(const Bytes& row) {
+    Bytes out;
+    std::size_t i = 0;
+    while (i < row.size()) {
+        std::size_t run = 1;
+        while (i + run < row.size() && run < 128 && row[i + run] == row[i]) ++run;
+        if (run >= 3) {
+            out.push_back(static_cast<std::uint8_t>(257 - run));
+            out.push_back(row[i]);
+            i += run;
+            continue;
+        }
+        std::size_t literal = 0;
+        while (i + literal < row.size() && literal < 128) {
+            const std::size_t at = i + literal;
+            if (at + 2 < row.size() && row[at] == row[at + 1] && row[at] == row[at + 2]) break;
+            ++literal;
+        }
+        out.push_back(static_cast<std::uint8_t>(literal - 1));
+        out.insert(out.end(), row.begin() + static_cast<std::ptrdiff_t>(i),
+                   row.begin() + static_cast<std::ptrdiff_t>(i + literal));
+        i += literal;
+    }
+    return out;
+}
+
+// An IFF "PBM " file of the test picture of n colours: BMHD, a full CMAP, and a BODY of one
+// byte per pixel, plain or packed.
+Bytes TestPbm(int width, int height, int colours, bool packed) {
+    Bytes bmhd;
+    PutBE16(bmhd, static_cast<std::uint32_t>(width));
+    PutBE16(bmhd, static_cast<std::uint32_t>(height));
+    PutBE32(bmhd, 0);  // x, y
+    bmhd.insert(bmhd.end(), {8, 0, static_cast<std::uint8_t>(packed ? 1 : 0), 0});
+    PutBE16(bmhd, 0);  // transparent colour
+    bmhd.insert(bmhd.end(), {1, 1});
+    PutBE16(bmhd, static_cast<std::uint32_t>(width));
+    PutBE16(bmhd, static_cast<std::uint32_t>(height));
+    Bytes cmap(768);
+    for (int k = 0; k < 256; ++k) TestColour(k, cmap.data() + 3 * k);
+    Bytes body;
+    for (int y = 0; y < height; ++y) {
+        Bytes row;
+        for (int x = 0; x < width; ++x) row.push_back(static_cast<std::uint8_t>(TestIndex(x, y, colours)));
+        Append(body, packed ? PackByteRun1(row) : row);
+    }
+    Bytes form = {'P', 'B', 'M', ' '};
+    Append(form, IffChunk("BMHD", bmhd));
+    Append(form, IffChunk("CMAP", cmap));
+    Append(form, IffChunk("BODY", body));
+    return IffChunk("FORM", form);
+}
+
+// ---- the fixture -------------------------------------------------------------------------
+
+class Disctool : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "disctool-test-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        work_ = root_ / "work";
+        logs_ = root_ / "logs";
+        fs::create_directory(work_);
+        fs::create_directory(logs_);
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    Result Tool(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), DISCTOOL_PATH);
+        return Spawn(arguments, logs_);
+    }
+
+    // Runs a shell command line in which {ppm} and {out} stand for the two paths.
+    Result Shell(std::string command, const fs::path& ppm, const fs::path& out) {
+        for (const auto& [key, value] : {std::pair<std::string, std::string>{"{ppm}", ppm.string()},
+                                         {"{out}", out.string()}}) {
+            for (std::size_t at; (at = command.find(key)) != std::string::npos;) {
+                command.replace(at, key.size(), "'" + value + "'");
+            }
+        }
+        return Spawn({"/bin/sh", "-c", command}, logs_);
+    }
+
+    // Writes the test picture as work/original.ppm and has command turn it into work/name.
+    // Returns the new file's path, or an empty path (with a failure recorded) when the
+    // command failed.
+    fs::path MakeWithProgram(const char* command, const char* name, const Image& image) {
+        const fs::path ppm = work_ / "original.ppm";
+        const fs::path out = work_ / name;
+        WriteFile(ppm, PpmBytes(image));
+        const Result made = Shell(command, ppm, out);
+        if (made.status != 0 || !fs::exists(out)) {
+            ADD_FAILURE() << "could not run: " << command << "\n" << made.err;
+            return {};
+        }
+        return out;
+    }
+
+    fs::path Write(const char* name, const Bytes& bytes) {
+        WriteFile(work_ / name, bytes);
+        return work_ / name;
+    }
+
+    std::set<std::string> WorkFiles() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(work_)) names.insert(entry.path().filename());
+        return names;
+    }
+
+    // Converts input to a PPM and a PNG; returns the PPM's picture and checks that the PNG is
+    // an 8-bit indexed file showing the same colours.
+    Image ConvertBothWays(const fs::path& input) {
+        const fs::path ppm = work_ / "converted.ppm";
+        const fs::path png = work_ / "converted.png";
+        Result result = Tool({"picture", "convert", input, ppm});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out + result.err, "");
+        result = Tool({"picture", "convert", input, png});
+        EXPECT_EQ(result.status, 0) << result.err;
+        const Image fromPpm = ParsePpm(ReadFile(ppm));
+        const std::string pngBytes = ReadFile(png);
+        EXPECT_GT(pngBytes.size(), 26u);
+        if (pngBytes.size() > 26) {
+            EXPECT_EQ(pngBytes[24], 8) << "bit depth";
+            EXPECT_EQ(pngBytes[25], 3) << "colour type: indexed";
+        }
+        const Result decoded = Spawn({"pngtopam", png.string()}, logs_);
+        EXPECT_EQ(decoded.status, 0) << decoded.err;
+        EXPECT_EQ(ParsePpm(decoded.out), fromPpm) << "the PNG and the PPM differ";
+        return fromPpm;
+    }
+
+    fs::path root_;
+    fs::path work_;
+    fs::path logs_;
+};
+
+// ---- command line ------------------------------------------------------------------------
+
+TEST_F(Disctool, HelpOnEveryLevelGoesToStandardOutput) {
+    const struct {
+        std::vector<std::string> arguments;
+        const char* usage;
+    } cases[] = {
+        {{"--help"}, "usage: disctool <command> [arguments]\n"},
+        {{"picture", "--help"}, "usage: disctool picture <command> [arguments]\n"},
+        {{"picture", "info", "--help"}, "usage: disctool picture info FILE\n"},
+        {{"picture", "convert", "--help"}, "usage: disctool picture convert IN OUT\n"},
+        {{"picture", "convert", "in.pcx", "--help"}, "usage: disctool picture convert IN OUT\n"},
+    };
+    for (const auto& c : cases) {
+        const Result result = Tool(c.arguments);
+        SCOPED_TRACE(c.usage);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out.rfind(c.usage, 0), 0u) << result.out;
+        EXPECT_EQ(result.err, "");
+    }
+    const Result top = Tool({"--help"});
+    EXPECT_NE(top.out.find("picture"), std::string::npos);
+    const Result group = Tool({"picture", "--help"});
+    EXPECT_NE(group.out.find("info FILE"), std::string::npos);
+    EXPECT_NE(group.out.find("convert IN OUT"), std::string::npos);
+}
+
+TEST_F(Disctool, CommandLinesThatFitNoCommandGiveUsageAndStatusTwo) {
+    const std::vector<std::string> cases[] = {
+        {},
+        {"frobnicate"},
+        {"--verbose"},
+        {"picture"},
+        {"picture", "encode"},
+        {"picture", "info"},
+        {"picture", "info", "a.pcx", "b.pcx"},
+        {"picture", "info", "--all", "a.pcx"},
+        {"picture", "convert", "a.pcx"},
+        {"picture", "convert", "a.pcx", "b.gif"},
+        {"picture", "convert", "a.pcx", "b.png", "c.png"},
+    };
+    for (const auto& arguments : cases) {
+        const Result result = Tool(arguments);
+        SCOPED_TRACE(testing::PrintToString(arguments));
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind("disctool: ", 0), 0u) << result.err;
+        EXPECT_NE(result.err.find("\nusage: disctool"), std::string::npos) << result.err;
+    }
+    EXPECT_TRUE(WorkFiles().empty());
+}
+
+// ---- convert -----------------------------------------------------------------------------
+
+// Files written by other programs that the loaders read; every one must convert to exactly
+// the picture it was made from.
+TEST_F(Disctool, ConvertReproducesPicturesWrittenByOtherPrograms) {
+    const struct {
+        const char* command;
+        const char* name;
+        int width, height, colours;
+    } cases[] = {
+        // PCX, 8 bits per pixel in one plane; odd widths give odd bytes per line.
+        {"ppmtopcx -quiet {ppm} > {out}", "pic.pcx", 21, 7, 28},
+        {"ppmtopcx -quiet -8bit {ppm} > {out}", "pic.pcx", 13, 5, 12},
+        {"ppmtopcx -quiet {ppm} > {out}", "PIC.PCX", 64, 40, 256},
+        {"convert {ppm} -colors 256 PCX:{out}", "pic.pcx", 21, 7, 28},
+        {"convert {ppm} -type Palette PCX:{out}", "pic.Pcx", 70, 9, 200},
+        // ILBM: ByteRun1 and plain rows, 1 to 8 planes, widths not a multiple of 16.
+        {"ppmtoilbm -quiet {ppm} > {out}", "pic.lbm", 21, 7, 28},
+        {"ppmtoilbm -quiet -nocompress {ppm} > {out}", "pic.lbm", 21, 7, 28},
+        {"ppmtoilbm -quiet {ppm} > {out}", "pic.lbm", 19, 4, 2},
+        {"ppmtoilbm -quiet -maxplanes 8 {ppm} > {out}", "pic.LBM", 64, 40, 256},
+        {"ppmtoilbm -quiet -fixplanes 8 -nocompress {ppm} > {out}", "pic.lbm", 33, 3, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        const Image original = MakeImage(c.width, c.height, c.colours);
+        const fs::path input = MakeWithProgram(c.command, c.name, original);
+        if (input.empty()) continue;
+        EXPECT_EQ(ConvertBothWays(input), original);
+        fs::remove(input);
+    }
+}
+
+// No program at hand writes the chunky "PBM " form; the files are made here and netpbm's
+// reader confirms them.
+TEST_F(Disctool, ConvertReadsChunkyIffPlainAndPacked) {
+    for (const bool packed : {false, true}) {
+        SCOPED_TRACE(packed ? "ByteRun1" : "plain");
+        const Image original = MakeImage(23, 6, 40);
+        const fs::path input = Write("chunky.lbm", TestPbm(23, 6, 40, packed));
+        const Result reference = Spawn({"ilbmtoppm", input.string()}, logs_);
+        ASSERT_EQ(ParsePpm(reference.out), original) << "fixture not read by ilbmtoppm: " << reference.err;
+        EXPECT_EQ(ConvertBothWays(input), original);
+    }
+}
+
+TEST_F(Disctool, ConvertDrawsWizPicturesOverFillColour255) {
+    const std::uint8_t* defaults = RAWPAL_DefaultColours();
+    Bytes rgbs(768);
+    for (int i = 0; i < 256; ++i) TestColour(255 - i, rgbs.data() + 3 * i);
+    const struct {
+        const char* name;
+        Bytes file;
+        int width, height;
+        Bytes indexes;           // expected palette indexes, row by row
+        const std::uint8_t* palette;
+    } cases[] = {
+        {"worked example", TwoPixelWiz(), 2, 1, {5, 5}, defaults},
+        // transparent 1, fill 2 with 7; the transparent pixel keeps the fill colour 255.
+        {"own palette and a transparent run",
+         WizBlock("AWIZ", Cat({Wizh(1, 3, 1), TestRgbs(),
+                               WizBlock("WIZD", {0x03, 0x00, 0x03, 0x06, 0x07})})),
+         3, 1, {255, 7, 7}, rgbs.data()},
+        {"compression 0 leaves the fill colour",
+         WizBlock("AWIZ", Cat({Wizh(0, 2, 2), WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})})), 2, 2,
+         {255, 255, 255, 255}, defaults},
+        {"first image of a MULT file with the shared palette", ThreeImageWiz(), 2, 1, {5, 5},
+         rgbs.data()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image expected{c.width, c.height, {}};
+        for (const std::uint8_t index : c.indexes) {
+            const std::uint8_t* rgb = c.palette + 3 * index;
+            expected.rgb.insert(expected.rgb.end(), rgb, rgb + 3);
+        }
+        EXPECT_EQ(ConvertBothWays(Write("pic.wiz", c.file)), expected);
+    }
+}
+
+// Files the loaders do not read, from other programs and made here: each gives status 1,
+// one line on standard error naming the file and a reason, and no output file.
+TEST_F(Disctool, ConvertRefusesWhatTheLoadersDoNotRead) {
+    const struct {
+        const char* command;
+        const char* name;
+        int colours;
+        const char* reasonWord;  // a word the reason must contain, in any case
+    } cases[] = {
+        {"ppmtopcx -quiet {ppm} > {out}", "planar16.pcx", 12, "8 bits"},      // 1 bit, 4 planes
+        {"ppmtopcx -quiet -packed {ppm} > {out}", "packed.pcx", 12, "8 bits"}, // 4 bits per pixel
+        {"ppmtopcx -quiet -24bit {ppm} > {out}", "rgb.pcx", 28, "plane"},      // 3 planes of 8 bits
+        {"convert {ppm} PCX:{out}", "magick-rgb.pcx", 28, "plane"},            // 3 planes of 8 bits
+        {"ppmtopcx -quiet -8bit {ppm} > {out} && printf '\\003' | "
+         "dd of={out} bs=1 seek=1 conv=notrunc 2>/dev/null",
+         "version3.pcx", 28, "version"},
+        {"ppmtoilbm -quiet {ppm} > {out}", "deep.lbm", 256, "CMAP"},          // 24 planes, no CMAP
+        {"ppmtoilbm -quiet {ppm} > {out} && printf 'ACBM' | "
+         "dd of={out} bs=1 seek=8 conv=notrunc 2>/dev/null",
+         "acbm.lbm", 28, "ILBM"},
+        {"ppmtoilbm -quiet {ppm} > {out} && printf 'LIST' | "
+         "dd of={out} bs=1 seek=0 conv=notrunc 2>/dev/null",
+         "list.lbm", 28, "FORM"},
+        {"convert {ppm} GIF:{out}", "pic.gif", 28, "extension"},              // no loader for it
+        {"head -c 60 /dev/zero > {out}", "zeros.wiz", 28, "WIZH"},
+        {"true > {out}", "empty.pcx", 28, "PCX"},
+        {"printf 'FORM\\000\\000\\000\\004PBM ' > {out}", "nobody.lbm", 28, "BODY"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        const fs::path input = MakeWithProgram(c.command, c.name, MakeImage(16, 16, c.colours));
+        if (input.empty()) continue;
+        const std::set<std::string> before = WorkFiles();
+        for (const char* output : {"out.png", "out.ppm"}) {
+            const Result result = Tool({"picture", "convert", input, work_ / output});
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.out, "");
+            const std::string prefix = "disctool: " + input.string() + ": ";
+            EXPECT_EQ(result.err.rfind(prefix, 0), 0u) << result.err;
+            EXPECT_GT(result.err.size(), prefix.size() + 1) << "no reason given";
+            EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line";
+            EXPECT_NE(Lower(result.err).find(Lower(c.reasonWord)), std::string::npos) << result.err;
+            EXPECT_EQ(WorkFiles(), before) << "a file was left behind";
+        }
+        fs::remove(input);
+    }
+}
+
+TEST_F(Disctool, ConvertOfAMissingFileSaysSoAndKeepsAnExistingOutput) {
+    const fs::path output = work_ / "keep.ppm";
+    WriteFile(output, std::string("earlier result"));
+    const Result result = Tool({"picture", "convert", work_ / "absent.pcx", output});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "disctool: " + (work_ / "absent.pcx").string() + ": file not found\n");
+    EXPECT_EQ(ReadFile(output), "earlier result");
+}
+
+TEST_F(Disctool, ConvertThatCannotWriteNamesTheOutputAndLeavesNothing) {
+    const fs::path input = Write("pic.wiz", TwoPixelWiz());
+    const struct {
+        Bytes file;
+        fs::path output;
+    } cases[] = {
+        {TwoPixelWiz(), work_ / "no such folder" / "out.png"},
+        {TwoPixelWiz(), work_ / "subfolder.ppm"},                 // a folder in the way
+        {WizBlock("AWIZ", Wizh(1, 0, 4)), work_ / "out.png"},     // a picture of 0 x 4
+    };
+    fs::create_directory(work_ / "subfolder.ppm");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output.string());
+        WriteFile(input, c.file);
+        const std::set<std::string> before = WorkFiles();
+        const Result result = Tool({"picture", "convert", input, c.output});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err.rfind("disctool: " + c.output.string() + ": ", 0), 0u) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line";
+        EXPECT_EQ(WorkFiles(), before);
+        EXPECT_TRUE(fs::is_empty(work_ / "subfolder.ppm"));
+    }
+}
+
+TEST_F(Disctool, ConvertReplacesAnExistingOutputWithReadablePermissions) {
+    const fs::path input = Write("pic.wiz", TwoPixelWiz());
+    const fs::path output = work_ / "out.ppm";
+    WriteFile(output, std::string("earlier result"));
+    const mode_t mask = umask(022);
+    const Result result = Tool({"picture", "convert", input, output});
+    umask(mask);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ParsePpm(ReadFile(output)).width, 2);
+    EXPECT_EQ(fs::status(output).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+}
+
+// ---- info --------------------------------------------------------------------------------
+
+TEST_F(Disctool, InfoShowsFormatSizePaletteAndStructure) {
+    const struct {
+        const char* name;
+        const char* command;  // null: the file is bytes
+        Bytes bytes;
+        int status;
+        std::vector<std::string> lines;  // each must appear as a whole line
+    } cases[] = {
+        {"two.wiz", nullptr, TwoPixelWiz(), 0,
+         {"format: WIZ", "length: 40 bytes", "width: 2", "height: 1",
+          "palette: none (the toolkit default palette)", "layout: single image",
+          "  0: \"AWIZ\" size 40", "    8: \"WIZH\" size 20: compression 1, width 2, height 1",
+          "    28: \"WIZD\" size 12", "images: 1",
+          "  image 0: 2 x 1, compression 1, palette none (the toolkit default palette), "
+          "WIZD pixels"}},
+        {"three.wiz", nullptr, ThreeImageWiz(), 0,
+         {"palette: shared (RGBS in DEFA)", "layout: several images (MULT)", "images: 3",
+          "    8: \"DEFA\" size 784", "      16: \"RGBS\" size 776: 256 colours",
+          "      800: \"OFFS\" size 20: 3 entries 20, 60, 876",
+          "  image 0: 2 x 1, compression 1, palette shared (RGBS in DEFA), WIZD pixels",
+          "  image 1: 2 x 1, compression 1, palette own, WIZD pixels",
+          "  image 2: 4 x 3, compression 0, palette shared (RGBS in DEFA), WIZD pixels"}},
+        {"oddblock.wiz", nullptr,
+         WizBlock("AWIZ", Cat({WizBlock("XTRA", {1, 2, 3}), Wizh(1, 2, 1),
+                               WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})})),
+         0, {"    8: \"XTRA\" size 11", "    19: \"WIZH\" size 20: compression 1, width 2, height 1"}},
+        // A child that claims more than its container hides what follows, WIZH included.
+        {"broken.wiz", nullptr,
+         WizBlock("AWIZ", Cat({{'X', 'T', 'R', 'A', 0, 0, 0, 64, 0, 0, 0, 0}, Wizh(1, 2, 1)})), 1,
+         {"    8: \"XTRA\" size 64 reaches past its container; the walk stops here"}},
+        {"pic.pcx", "ppmtopcx -quiet {ppm} > {out}", {}, 0,
+         {"format: PCX", "width: 21", "height: 7", "palette: own",
+          "header: manufacturer 10, version 5, encoding 1, bits per pixel 8",
+          "window: xmin 0, ymin 0, xmax 20, ymax 6", "planes: 1, bytes per line: 21",
+          "palette marker: 0x0C"}},
+        {"rgb.pcx", "ppmtopcx -quiet -24bit {ppm} > {out}", {}, 1,
+         {"format: PCX", "planes: 3, bytes per line: 21"}},
+        {"pic.lbm", "ppmtoilbm -quiet {ppm} > {out}", {}, 0,
+         {"format: IFF", "width: 21", "height: 7", "palette: own",
+          "  12: \"BMHD\" size 20: 21 x 7, 5 planes, masking 0, compression 1",
+          "  40: \"CMAP\" size 51: 17 colours (and a pad byte)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path input = c.command != nullptr
+                                   ? MakeWithProgram(c.command, c.name, MakeImage(21, 7, 28))
+                                   : Write(c.name, c.bytes);
+        if (input.empty()) continue;
+        const Result result = Tool({"picture", "info", input});
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_EQ(result.out.rfind("file: " + input.string() + "\n", 0), 0u) << result.out;
+        const std::string text = "\n" + result.out;
+        for (const std::string& line : c.lines) {
+            EXPECT_NE(text.find("\n" + line + "\n"), std::string::npos)
+                << "missing line: " << line << "\n" << result.out;
+        }
+        if (c.status == 0) {
+            EXPECT_EQ(result.err, "");
+        } else {
+            EXPECT_EQ(result.err.rfind("disctool: " + input.string() + ": ", 0), 0u) << result.err;
+            EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line";
+        }
+    }
+}
+
+TEST_F(Disctool, InfoOnFilesThatCannotBeReadGivesOneLineAndNoReport) {
+    for (const char* name : {"absent.wiz", "absent.pcx", "picture.gif"}) {
+        SCOPED_TRACE(name);
+        const fs::path input = work_ / name;
+        if (std::string(name) == "picture.gif") WriteFile(input, std::string("GIF89a"));
+        const Result result = Tool({"picture", "info", input});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind("disctool: " + input.string() + ": ", 0), 0u) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+#include "commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace disctool {
+namespace {
+
+bool IsHelp(const char* word) {
+    return std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0;
+}
+
+// "disctool picture convert": the names of the commands from the root to this one.
+std::string CommandPath(const std::vector<const Command*>& chain) {
+    std::string path;
+    for (const Command* command : chain) {
+        if (!path.empty()) path += ' ';
+        path += command->name;
+    }
+    return path;
+}
+
+// The usage of the last command of chain: its synopsis, with its details when full, and a
+// group's list of commands.
+void PrintUsage(std::FILE* out, const std::vector<const Command*>& chain, bool full) {
+    const Command& command = *chain.back();
+    const std::string path = CommandPath(chain);
+    if (command.run != nullptr) {
+        std::fprintf(out, "usage: %s %s\n", path.c_str(), command.operands);
+    } else {
+        std::fprintf(out, "usage: %s <command> [arguments]\n", path.c_str());
+    }
+    if (full && command.details != nullptr) std::fprintf(out, "\n%s\n", command.details);
+    if (command.run != nullptr) {
+        if (!full) std::fprintf(out, "Run \"%s --help\" for more.\n", path.c_str());
+        return;
+    }
+
+    std::size_t column = 0;
+    for (const Command& child : command.children) {
+        std::size_t width = std::strlen(child.name);
+        if (child.operands != nullptr) width += 1 + std::strlen(child.operands);
+        if (width > column) column = width;
+    }
+    std::fprintf(out, "\nCommands:\n");
+    for (const Command& child : command.children) {
+        std::string synopsis = child.name;
+        if (child.operands != nullptr) synopsis = synopsis + ' ' + child.operands;
+        std::fprintf(out, "  %-*s  %s\n", static_cast<int>(column), synopsis.c_str(),
+                     child.summary);
+    }
+    std::fprintf(out, "\nRun \"%s <command> --help\" for the details of one command.\n",
+                 path.c_str());
+}
+
+int UsageError(const std::vector<const Command*>& chain, const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n\n", chain.front()->name, message.c_str());
+    PrintUsage(stderr, chain, false);
+    return ExitUsage;
+}
+
+int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
+            const char* const* argv) {
+    const Command& command = *chain.back();
+    std::vector<const char*> operands;
+    bool optionsEnded = false;
+    for (int i = first; i < argc; ++i) {
+        const char* word = argv[i];
+        if (!optionsEnded && word[0] == '-' && word[1] != '\0') {
+            if (std::strcmp(word, "--") == 0) {
+                optionsEnded = true;
+                continue;
+            }
+            if (IsHelp(word)) {
+                PrintUsage(stdout, chain, true);
+                return ExitOk;
+            }
+            return UsageError(chain, std::string("unknown option '") + word + "'");
+        }
+        operands.push_back(word);
+    }
+    if (operands.size() < command.minOperands) return UsageError(chain, "missing operand");
+    if (operands.size() > command.maxOperands) {
+        return UsageError(chain, std::string("unexpected operand '") +
+                                     operands[command.maxOperands] + "'");
+    }
+    const Operands given(operands.data(), operands.size());
+    if (command.checkOperands != nullptr) {
+        if (const char* message = command.checkOperands(given)) return UsageError(chain, message);
+    }
+    return command.run(given);
+}
+
+}  // namespace
+
+int Dispatch(const Command& root, int argc, const char* const* argv) {
+    std::vector<const Command*> chain{&root};
+    int i = 1;
+    while (chain.back()->run == nullptr) {
+        const Command& group = *chain.back();
+        if (i >= argc) return UsageError(chain, "missing command");
+        const char* word = argv[i];
+        if (IsHelp(word)) {
+            PrintUsage(stdout, chain, true);
+            return ExitOk;
+        }
+        const Command* next = nullptr;
+        for (const Command& child : group.children) {
+            if (std::strcmp(child.name, word) == 0) {
+                next = &child;
+                break;
+            }
+        }
+        if (next == nullptr) {
+            return UsageError(chain, std::string(word[0] == '-' ? "unknown option '"
+                                                                : "unknown command '") +
+                                         word + "'");
+        }
+        chain.push_back(next);
+        ++i;
+    }
+    return RunLeaf(chain, i, argc, argv);
+}
+
+}  // namespace disctool

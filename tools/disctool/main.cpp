@@ -1,0 +1,43 @@
+// disctool: checks and prepares the pictures of a product disc with the same loaders the
+// launcher uses. Commands are grouped by what they work on; each group is one table below.
+#include "commands.h"
+#include "picconvert.h"
+#include "picinfo.h"
+
+namespace {
+
+using disctool::Command;
+
+const Command pictureCommands[] = {
+    {"info", "FILE", "show a picture's format, size, palette and structure",
+     "Reads FILE as the launcher would, chosen by its extension (.WIZ, .PCX, .LBM), and\n"
+     "prints its format, width, height and whether it carries its own palette. For a WIZ\n"
+     "file it also lists the block tree (tags, offsets, sizes) and the images; for PCX the\n"
+     "header fields; for IFF the chunks. Exit status 1 when the picture cannot be loaded.",
+     1, 1, disctool::RunPictureInfo, {}},
+    {"convert", "IN OUT", "decode a picture as the launcher does; write OUT as PNG or PPM",
+     "Decodes IN exactly as the launcher would (by extension; WIZ with fill colour 255) and\n"
+     "writes OUT by its extension: .png gives an indexed PNG with the picture's palette,\n"
+     ".ppm a binary PPM (P6) of the colours. A picture without its own palette takes the\n"
+     "toolkit's default palette. OUT is written whole or not at all: when IN cannot be\n"
+     "loaded or the write fails, exit status is 1 and OUT is left as it was.",
+     2, 2, disctool::RunPictureConvert, {}, disctool::CheckPictureConvert},
+};
+
+const Command topCommands[] = {
+    {"picture", nullptr, "inspect and convert WIZ, PCX and IFF pictures",
+     "Pictures as the launcher reads them: WIZ (.WIZ), PCX (.PCX) and IFF ILBM or PBM (.LBM).",
+     0, 0, nullptr, pictureCommands},
+};
+
+const Command root = {
+    "disctool", nullptr, nullptr,
+    "Authoring tool for product discs. Exit status: 0 done, 1 a file could not be read,\n"
+    "decoded or written, 2 a command line that fits no command.",
+    0, 0, nullptr, topCommands};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return disctool::Dispatch(root, argc, argv);
+}

@@ -1,0 +1,41 @@
+#include "picconvert.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "picload.h"
+#include "picwrite.h"
+#include "rawpict.h"
+
+namespace disctool {
+
+const char* CheckPictureConvert(Operands operands) {
+    OutputFormat format;
+    if (OutputFormatFromPath(operands[1], &format)) return nullptr;
+    return "OUT must end in .png or .ppm";
+}
+
+int RunPictureConvert(Operands operands) {
+    const char* input = operands[0];
+    const char* output = operands[1];
+    OutputFormat format = OutputFormat::Ppm;
+    OutputFormatFromPath(output, &format);
+
+    const char* reason = nullptr;
+    std::unique_ptr<RawPicture, decltype(&RAWPICT_Free)> picture(PICTURE_Load(input, &reason),
+                                                                 &RAWPICT_Free);
+    if (picture == nullptr) {
+        std::fprintf(stderr, "disctool: %s: %s\n", input,
+                     reason != nullptr ? reason : "cannot be loaded");
+        return ExitFailed;
+    }
+    const std::string failure = WritePicture(*picture, format, output);
+    if (!failure.empty()) {
+        std::fprintf(stderr, "disctool: %s: %s\n", output, failure.c_str());
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
+}  // namespace disctool

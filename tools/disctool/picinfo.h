@@ -1,0 +1,12 @@
+// disctool picture info FILE: what the launcher will see in a picture file.
+#pragma once
+
+#include "commands.h"
+
+namespace disctool {
+
+// Prints the picture's format, size, palette and structure on standard output. Returns
+// ExitOk, or ExitFailed (with one line on standard error) when the picture cannot be loaded.
+int RunPictureInfo(Operands operands);
+
+}  // namespace disctool

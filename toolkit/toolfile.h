@@ -79,4 +79,8 @@ void TOOLFILE_Trace(int level, const char* format, ...)
     ;
 // Formats one line and writes it to the debugger, or to standard output when DEBUG_ToStdout
 // is 1. A line longer than the trace buffer is cut, never written past it.
-void DEBUG_Print(const char* format, std::va_list arguments);
+void DEBUG_Print(const char* format, std::va_list arguments)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 0)))
+#endif
+    ;

@@ -1,1 +1,199 @@
-// Filled in by the module's own work.
+// WIZ pictures. The whole file is read into memory, the blocks an image needs are found by
+// walking the tagged block tree, and the run-length lines are drawn into a new bitmap. Every
+// size and offset read from the file is checked against the bytes that are really there
+// before anything is read through it.
+#include "wizimage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "rawbitm.h"
+#include "rawpal.h"
+#include "rawpict.h"
+#include "toolfile.h"
+#include "toolmem.h"
+
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 8;           // tag and big-endian size
+constexpr std::uint32_t kSizeLimit = 0x80000000u;  // a size this large ends a container's walk
+constexpr std::uint32_t kWizhSize = kHeaderSize + 12;  // compression, width, height
+constexpr std::uint32_t kRgbsSize = kHeaderSize + 768;
+constexpr std::uint32_t kCompressionRle = 1;
+
+bool TagIs(const std::uint8_t* block, const char* tag) {
+    return std::memcmp(block, tag, 4) == 0;
+}
+
+// The size field of a block whose 8-byte header lies inside the data.
+std::uint32_t BlockSize(const std::uint8_t* block) {
+    return WIZ_GetBE32(block + 4);
+}
+
+// Bytes from block to the end of the file's data; block lies inside it.
+std::uint32_t BytesAfter(const WIZ_MEMFILE* file, const std::uint8_t* block) {
+    return file->size - static_cast<std::uint32_t>(block - file->data);
+}
+
+// The child of container with tag, where container lies inside file's data; null when the
+// container is null or has no such child.
+const std::uint8_t* FindIn(const WIZ_MEMFILE* file, const char* tag, const std::uint8_t* container) {
+    if (container == nullptr) return nullptr;
+    return WIZ_FindChild(tag, container, BytesAfter(file, container));
+}
+
+// Frees a partly built picture on every failure path.
+struct PictureParts {
+    RawPicture* picture = nullptr;
+    RawPalette* palette = nullptr;
+    RawBitmap* bitmap = nullptr;
+
+    PictureParts() = default;
+    PictureParts(const PictureParts&) = delete;
+    PictureParts& operator=(const PictureParts&) = delete;
+    ~PictureParts() {
+        if (bitmap != nullptr) RAWBITM_Free(bitmap);
+        RAWPAL_Free(palette);
+        TOOLMEM_Free(picture);
+    }
+    RawPicture* Release() {
+        picture->bitmap = bitmap;
+        picture->palette = palette;
+        RawPicture* result = picture;
+        picture = nullptr;
+        palette = nullptr;
+        bitmap = nullptr;
+        return result;
+    }
+};
+
+// Returns null and names the reason, for the load functions' failure paths.
+RawPicture* Fail(const char** reason, const char* text) {
+    if (reason != nullptr) *reason = text;
+    return nullptr;
+}
+
+}  // namespace
+
+std::uint32_t WIZ_GetLE32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+std::uint32_t WIZ_GetBE32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
+           static_cast<std::uint32_t>(bytes[2]) << 8 | static_cast<std::uint32_t>(bytes[3]);
+}
+
+const std::uint8_t* WIZ_FindChild(const char* tag, const std::uint8_t* container,
+                                  std::uint32_t available) {
+    if (container == nullptr || available < kHeaderSize) return nullptr;
+    const std::uint32_t end = BlockSize(container);
+    if (end < kHeaderSize || end >= kSizeLimit || end > available) return nullptr;
+    std::uint32_t p = kHeaderSize;
+    while (p < end) {
+        // Every child must hold its own header and lie inside the data; each step moves on
+        // by at least 8 bytes, so the walk always ends.
+        if (available - p < kHeaderSize) return nullptr;
+        const std::uint8_t* child = container + p;
+        const std::uint32_t size = BlockSize(child);
+        if (size < kHeaderSize || size >= kSizeLimit || size > available - p) return nullptr;
+        if (TagIs(child, tag)) return child;
+        p += size;
+    }
+    return nullptr;
+}
+
+const std::uint8_t* WIZ_FindBlock(const WIZ_MEMFILE* file, std::uint32_t index, const char* tag) {
+    if (file == nullptr || file->data == nullptr || file->size < kHeaderSize) return nullptr;
+    const std::uint8_t* root = file->data;
+    if (!TagIs(root, "MULT")) return WIZ_FindChild(tag, root, file->size);
+
+    const std::uint8_t* offs = FindIn(file, "OFFS", FindIn(file, "WRAP", root));
+    if (offs == nullptr) return nullptr;
+    const std::uint32_t entries = (BlockSize(offs) - kHeaderSize) / 4;
+    if (index >= entries) return nullptr;
+    const std::uint32_t entry = WIZ_GetLE32(offs + kHeaderSize + 4 * index);
+    // The entry counts from the OFFS block's tag; it must leave room for a block header.
+    const std::uint32_t afterOffs = BytesAfter(file, offs);
+    if (entry > afterOffs || afterOffs - entry < kHeaderSize) return nullptr;
+
+    const std::uint8_t* own = FindIn(file, tag, offs + entry);
+    if (own != nullptr) return own;
+    return FindIn(file, tag, FindIn(file, "DEFA", root));
+}
+
+RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill,
+                          const char** reason) {
+    if (file == nullptr || file->data == nullptr) return Fail(reason, "no data");
+    PictureParts parts;
+    parts.picture = static_cast<RawPicture*>(TOOLMEM_Alloc(1, sizeof(RawPicture)));
+    if (parts.picture == nullptr) return Fail(reason, "out of memory");
+    parts.palette = RAWPAL_Create();
+    if (parts.palette == nullptr) return Fail(reason, "out of memory");
+
+    // A palette block too short for 256 entries is ignored like a missing one.
+    const std::uint8_t* rgbs = WIZ_FindBlock(file, index, "RGBS");
+    if (rgbs != nullptr && BlockSize(rgbs) >= kRgbsSize) {
+        std::memcpy(parts.palette->rgb, rgbs + kHeaderSize, sizeof parts.palette->rgb);
+    } else {
+        RAWPAL_SetDefault(parts.palette);
+    }
+
+    const std::uint8_t* wizh = WIZ_FindBlock(file, index, "WIZH");
+    if (wizh == nullptr) return Fail(reason, "no WIZH block");
+    if (BlockSize(wizh) < kWizhSize) return Fail(reason, "WIZH block too short");
+    const std::uint32_t compression = WIZ_GetLE32(wizh + 8);
+    const std::uint32_t width = WIZ_GetLE32(wizh + 12);
+    const std::uint32_t height = WIZ_GetLE32(wizh + 16);
+    // Bitmap dimensions are signed 32-bit; a field with the top bit set is a negative size.
+    if (width > INT32_MAX || height > INT32_MAX) return Fail(reason, "bad picture size");
+    if (static_cast<std::uint64_t>(width) * height > static_cast<std::uint64_t>(RAWBITM_MaxBytes)) {
+        return Fail(reason, "picture too large");
+    }
+    const auto w = static_cast<std::int32_t>(width);
+    const auto h = static_cast<std::int32_t>(height);
+    parts.bitmap = RAWBITM_Create(w, h);
+    if (parts.bitmap == nullptr) return Fail(reason, "out of memory");
+
+    if (w > 0 && h > 0) {
+        ToolRect whole;
+        RECT_SetSize(&whole, w, h);
+        RAWBITM_FillRect(parts.bitmap, &whole, static_cast<std::uint8_t>(fill & 0xFF));
+        const std::uint8_t* wizd = WIZ_FindBlock(file, index, "WIZD");
+        if (wizd != nullptr && compression == kCompressionRle) {
+            const std::uint32_t payload = BlockSize(wizd) - kHeaderSize;
+            RAWBITM_DrawPacked(parts.bitmap, wizd + kHeaderSize, payload, w, h, 0, 0, &whole, &whole);
+        }
+    }
+    return parts.Release();
+}
+
+RawPicture* WIZ_LoadFile(const char* path, int fill, const char** reason) {
+    TOOLFILE* file = TOOLFILE_Open(path, "rb");
+    if (file == nullptr) return Fail(reason, "file not found");
+    auto* memfile = static_cast<WIZ_MEMFILE*>(TOOLMEM_Alloc(1, sizeof(WIZ_MEMFILE)));
+    if (memfile == nullptr) {
+        TOOLFILE_Close(file);
+        return Fail(reason, "out of memory");
+    }
+    memfile->size = TOOLFILE_GetLength(file);
+    memfile->data = TOOLFILE_ReadAlloc(memfile->size, file);
+    // A stream error leaves part of the data zeroed: decoding it would show a damaged picture
+    // as if it were whole, so the load fails instead.
+    const bool readFailed = (TOOLFILE_GetFlags(file) & TOOLFILE_ERR_READ) == TOOLFILE_ERR_READ;
+    TOOLFILE_Close(file);
+
+    RawPicture* picture = nullptr;
+    if (memfile->data == nullptr) {
+        Fail(reason, "out of memory");
+    } else if (readFailed) {
+        Fail(reason, "read error");
+    } else {
+        picture = WIZ_LoadImage(memfile, 0, fill, reason);
+    }
+    TOOLMEM_Free(memfile->data);
+    TOOLMEM_Free(memfile);
+    return picture;
+}

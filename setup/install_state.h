@@ -1,0 +1,34 @@
+// The install-state check: whether a product's files are installed and current. Installed
+// copies are recorded per product in the shared file (one section named by the launcher's base
+// name, one key per file key holding the copy's full path). A copy is current when it has the
+// last-write time of its source in the launcher's folder; on a FAT or FAT32 volume, which keeps
+// write times to two seconds, a difference of less than two seconds counts as equal.
+#pragma once
+
+#include <windows.h>
+
+#include "product_paths.h"
+
+// Writes the file-system name of the volume that holds path ("NTFS", "FAT32", ...) into name
+// (size bytes). Returns 1, or 0 when the volume cannot be asked.
+using VolumeFileSystemQuery = int (*)(const char* path, char* name, DWORD size);
+int QueryVolumeFileSystem(const char* path, char* name, DWORD size);
+
+// 1 when name is a relative path that stays below its folder: no drive, no leading backslash
+// or slash (which also covers network names) and no ".." component. Else 0.
+int IsSafeRelativeName(const char* name);
+
+// 1 when the file name (relative to the source folder) is installed and current, else 0.
+// A recorded copy that is missing or stale (also when the source is missing) loses its record;
+// with no record, a current copy in the proposed destination folder is recorded and counts.
+// An unsafe name, or a source, recorded or candidate path that does not fit, is not current
+// and nothing is written for it.
+int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
+                  VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);
+
+// 1 when every file of every group of the script's "Required" section is installed and
+// current (also when there are none), else 0. The files of "Optional" are tested too, for the
+// records they keep in step; they never change the result. Paths that could not be derived
+// (empty source folder) give 0.
+int AreRequiredFilesCurrent(const ProductPaths& paths,
+                            VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);

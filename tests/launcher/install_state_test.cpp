@@ -1,0 +1,254 @@
+#include "install_state.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "test_files.h"
+
+namespace {
+
+// Stands in for the volume query: every volume reports the file system named here.
+const char* g_fileSystem = "NTFS";
+int FakeFileSystem(const char*, char* name, DWORD size) {
+    lstrcpynA(name, g_fileSystem, static_cast<int>(size));
+    return 1;
+}
+
+// A product PUZZLE with its disc in src\, proposed destination dest\, a script beside the
+// launcher and the shared file in the temp folder.
+class InstallState : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_fileSystem = "NTFS";
+        ASSERT_TRUE(SetPaths(m_paths, "src\\", "dest\\", "PUZZLE"));
+    }
+
+    bool SetPaths(ProductPaths& paths, const std::string& source, const std::string& dest,
+                  const char* baseName) {
+        std::strcpy(paths.sourceFolder, (m_temp / source).c_str());
+        std::strcpy(paths.destFolder, (m_temp / dest).c_str());
+        std::strcpy(paths.sharedIniPath, Shared().c_str());
+        std::strcpy(paths.scriptPath, (m_temp / source + baseName + ".inf").c_str());
+        std::strcpy(paths.baseName, baseName);
+        return CreateDirectoryA((m_temp / source).c_str(), nullptr) != FALSE;
+    }
+
+    std::string Shared() const { return m_temp / "tivoroo.ini"; }
+    std::string Record(const char* key, const char* section = "PUZZLE") const {
+        return ReadProfile(Shared(), section, key);
+    }
+    void SetRecord(const char* key, const std::string& value) {
+        ASSERT_TRUE(WritePrivateProfileStringA("PUZZLE", key, value.c_str(), Shared().c_str()));
+    }
+    void WriteScript(const char* text) {
+        const std::string path = m_paths.scriptPath;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                  nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+        CloseHandle(file);
+    }
+    int Check(const char* name, const char* key) {
+        return IsFileCurrent(m_paths, name, key, FakeFileSystem);
+    }
+
+    TempFolder m_temp;
+    ProductPaths m_paths{};
+};
+
+TEST_F(InstallState, RecordedAndCurrent) {
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "elsewhere\\GAME.DAT", 100));
+    SetRecord("GameDat", m_temp / "elsewhere\\GAME.DAT");
+    EXPECT_EQ(Check("GAME.DAT", "GameDat"), 1);
+    EXPECT_EQ(Record("GameDat"), m_temp / "elsewhere\\GAME.DAT");
+}
+
+TEST_F(InstallState, StaleOrMissingRecordIsErased) {
+    struct Case {
+        const char* what;
+        bool source;
+        bool copy;
+        long long copyTime;
+        bool heldOpen;
+    };
+    const Case cases[] = {
+        {"copy older", true, true, 99, false},
+        {"copy newer", true, true, 101, false},
+        {"copy missing", true, false, 100, false},
+        {"source missing", false, true, 100, false},
+        {"copy open elsewhere", true, true, 100, true},
+    };
+    for (const Case& c : cases) {
+        const std::string source = m_temp / "src\\MUSIC\\THEME.MID";
+        const std::string copy = m_temp / "dest\\MUSIC\\THEME.MID";
+        DeleteFileA(source.c_str());
+        DeleteFileA(copy.c_str());
+        if (c.source) {
+            ASSERT_TRUE(WriteFileAt(source, 100));
+        }
+        if (c.copy) {
+            ASSERT_TRUE(WriteFileAt(copy, c.copyTime));
+        }
+        SetRecord("Theme", copy);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.heldOpen) {
+            held = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        }
+        EXPECT_EQ(Check("MUSIC\\THEME.MID", "Theme"), 0) << c.what;
+        EXPECT_EQ(Record("Theme"), "") << c.what;
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    }
+}
+
+TEST_F(InstallState, CopyInProposedDestinationIsAdopted) {
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\DATA\\LEVEL1.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\DATA\\LEVEL1.DAT", 100));
+    EXPECT_EQ(Check("DATA\\LEVEL1.DAT", "Level1"), 1);
+    EXPECT_EQ(Record("Level1"), m_temp / "dest\\DATA\\LEVEL1.DAT");
+}
+
+TEST_F(InstallState, NothingFoundWritesNothing) {
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    // A stale copy in the destination, and a current one in a folder nobody looks at.
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 102));
+    ASSERT_TRUE(WriteFileAt(m_temp / "moved\\GAME.DAT", 100));
+    EXPECT_EQ(Check("GAME.DAT", "GameDat"), 0);
+    EXPECT_EQ(Check("NOSUCH.DAT", "Missing"), 0);
+    EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
+}
+
+TEST_F(InstallState, FatVolumesKeepTimesToTwoSeconds) {
+    struct Case {
+        const char* fileSystem;
+        long long copyTime;
+        int current;
+    };
+    const Case cases[] = {
+        {"FAT32", 101, 1}, {"FAT", 99, 1},  {"fat32", 101, 1},
+        {"FAT32", 102, 0}, {"NTFS", 101, 0}, {"exFAT", 101, 0},
+    };
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    for (const Case& c : cases) {
+        g_fileSystem = c.fileSystem;
+        ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", c.copyTime));
+        EXPECT_EQ(Check("GAME.DAT", "GameDat"), c.current) << c.fileSystem << " " << c.copyTime;
+        EXPECT_EQ(Record("GameDat"), c.current ? m_temp / "dest\\GAME.DAT" : "")
+            << c.fileSystem << " " << c.copyTime;
+    }
+    // The comparison itself stays exact.
+    EXPECT_EQ(CompareFileWriteTimes((m_temp / "src\\GAME.DAT").c_str(),
+                                    (m_temp / "dest\\GAME.DAT").c_str()),
+              -1);
+}
+
+TEST(QueryVolumeFileSystem, NamesTheTempVolume) {
+    TempFolder temp;
+    char name[MAX_PATH + 1] = "";
+    ASSERT_EQ(QueryVolumeFileSystem((temp / "file.dat").c_str(), name, sizeof name), 1);
+    EXPECT_STRNE(name, "");
+}
+
+TEST_F(InstallState, UnsafeNamesAreNeverAdopted) {
+    // src\inner\ and dest\inner\ are the folders; "..\X" would reach src\X and dest\X, both
+    // present with equal times.
+    ASSERT_TRUE(SetPaths(m_paths, "src\\inner\\", "dest\\inner\\", "PUZZLE"));
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\X", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\X", 100));
+    const std::string absolute = m_temp / "dest\\X";
+    const std::string rooted = absolute.substr(2);
+    const char* names[] = {"..\\X", "inner\\..\\..\\X", "../X", "..", absolute.c_str(),
+                           rooted.c_str(), "\\\\server\\share\\X", "C:X"};
+    for (const char* name : names) {
+        EXPECT_EQ(Check(name, "Escape"), 0) << name;
+    }
+    EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
+    EXPECT_EQ(IsSafeRelativeName("DATA\\..LEVEL\\x..y\\...\\A.DAT"), 1);
+}
+
+TEST_F(InstallState, PathsThatDoNotFitWriteNothing) {
+    const std::string longName = std::string(200, 'n') + "\\" + std::string(60, 'm');
+    EXPECT_EQ(Check(longName.c_str(), "Long"), 0);
+    EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
+
+    // A recorded path longer than a path buffer holds is kept as it is, not cut and tested.
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    const std::string longRecord = "C:\\" + std::string(280, 'r');
+    SetRecord("GameDat", longRecord);
+    const std::string before = ReadWholeFile(Shared());
+    EXPECT_EQ(Check("GAME.DAT", "GameDat"), 0);
+    EXPECT_EQ(ReadWholeFile(Shared()), before);
+}
+
+TEST_F(InstallState, RequiredDecidesOptionalOnlyKeepsRecords) {
+    WriteScript(
+        "[Required]\r\nPC-GroupCount=2\r\n"
+        "PC-Group1FileCount=1\r\nPC-Group1File1Name=GAME.DAT\r\nPC-Group1File1Key=GameDat\r\n"
+        "PC-Group2FileCount=1\r\nPC-Group2File1Name=MUSIC\\THEME.MID\r\n"
+        "PC-Group2File1Key=Theme\r\n"
+        "PC-Group3FileCount=1\r\nPC-Group3File1Name=GAP.DAT\r\nPC-Group3File1Key=Gap\r\n"
+        "[Optional]\r\nPC-GroupCount=1\r\n"
+        "PC-Group1FileCount=1\r\nPC-Group1File1Name=MOVIES\\INTRO.AVI\r\n"
+        "PC-Group1File1Key=Intro\r\n");
+    for (const char* name : {"GAME.DAT", "MUSIC\\THEME.MID", "MOVIES\\INTRO.AVI", "GAP.DAT"}) {
+        ASSERT_TRUE(WriteFileAt(m_temp / "src\\" + name, 100));
+    }
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\MUSIC\\THEME.MID", 100));
+    // The optional copy is stale; the group beyond the count is never read.
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\MOVIES\\INTRO.AVI", 50));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAP.DAT", 100));
+    SetRecord("Intro", m_temp / "dest\\MOVIES\\INTRO.AVI");
+
+    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 1);
+    EXPECT_EQ(Record("GameDat"), m_temp / "dest\\GAME.DAT");
+    EXPECT_EQ(Record("Theme"), m_temp / "dest\\MUSIC\\THEME.MID");
+    EXPECT_EQ(Record("Intro"), "");
+    EXPECT_EQ(Record("Gap"), "");
+
+    // One stale required file: not current, and the files after it are still tested.
+    ASSERT_TRUE(SetWriteTime(m_temp / "dest\\GAME.DAT", 101));
+    ASSERT_TRUE(SetWriteTime(m_temp / "dest\\MOVIES\\INTRO.AVI", 100));
+    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 0);
+    EXPECT_EQ(Record("GameDat"), "");
+    EXPECT_EQ(Record("Intro"), m_temp / "dest\\MOVIES\\INTRO.AVI");
+}
+
+TEST_F(InstallState, NoScriptOrNoRequiredGroupsIsCurrent) {
+    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 1);
+    WriteScript("[Required]\r\nPC-GroupCount=-3\r\n[Optional]\r\nPC-GroupCount=0\r\n");
+    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 1);
+    EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
+}
+
+TEST_F(InstallState, HugeCountsEndQuicklyAsNotCurrent) {
+    WriteScript("[Required]\r\nPC-GroupCount=2147483647\r\n");
+    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 0);
+    WriteScript("[Required]\r\nPC-GroupCount=1\r\nPC-Group1FileCount=2147483647\r\n");
+    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 0);
+}
+
+TEST_F(InstallState, ProductsKeepSeparateSections) {
+    ProductPaths other{};
+    ASSERT_TRUE(SetPaths(other, "src2\\", "dest2\\", "CHESS"));
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "src2\\GAME.DAT", 200));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest2\\GAME.DAT", 200));
+    EXPECT_EQ(Check("GAME.DAT", "GameDat"), 1);
+    EXPECT_EQ(IsFileCurrent(other, "GAME.DAT", "GameDat", FakeFileSystem), 1);
+    EXPECT_EQ(Record("GameDat", "PUZZLE"), m_temp / "dest\\GAME.DAT");
+    EXPECT_EQ(Record("GameDat", "CHESS"), m_temp / "dest2\\GAME.DAT");
+
+    // The other product's copy goes stale: only its own record goes.
+    ASSERT_TRUE(SetWriteTime(m_temp / "dest2\\GAME.DAT", 300));
+    EXPECT_EQ(IsFileCurrent(other, "GAME.DAT", "GameDat", FakeFileSystem), 0);
+    EXPECT_EQ(Record("GameDat", "CHESS"), "");
+    EXPECT_EQ(Record("GameDat", "puzzle"), m_temp / "dest\\GAME.DAT");
+}
+
+}  // namespace

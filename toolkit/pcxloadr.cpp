@@ -1,1 +1,215 @@
-// Filled in by the module's own work.
+#include "pcxloadr.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "rawbitm.h"
+#include "rawpal.h"
+#include "toolfile.h"
+#include "toolmem.h"
+
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 128;
+constexpr std::uint32_t kPaletteSize = 768;
+// The decoder's read buffer: the pixel data is taken from the file in blocks of this size
+// instead of one file-layer call per byte.
+constexpr std::uint32_t kReadBufferSize = 16384;
+
+const char* const kReasonNotFound = "file not found";
+const char* const kReasonShort = "file too short for a PCX header";
+const char* const kReasonFormat = "not a PCX picture of version 5 with 8 bits per pixel";
+const char* const kReasonPlanes = "PCX with more than one plane";
+const char* const kReasonNoPlane = "PCX without a plane";
+const char* const kReasonNegative = "PCX whose xmax or ymax lies below xmin or ymin";
+const char* const kReasonLineBytes = "PCX with fewer bytes per line than its width";
+const char* const kReasonTooLarge = "picture too large";
+const char* const kReasonMemory = "out of memory";
+const char* const kReasonRead = "cannot read the file";
+
+// The fields of the 128-byte header that the loader uses.
+struct PcxHeader {
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t bytesPerLine;
+};
+
+std::uint32_t GetLE16(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8);
+}
+
+// Checks the header and derives the picture's size. Returns null when it is acceptable,
+// else the reason it is refused.
+const char* ParseHeader(const std::uint8_t* raw, PcxHeader* header) {
+    if (raw[0] != 10 || raw[1] != 5 || raw[3] != 8) return kReasonFormat;
+    if (raw[65] == 0) return kReasonNoPlane;
+    if (raw[65] != 1) return kReasonPlanes;
+    const std::int32_t xmin = static_cast<std::int32_t>(GetLE16(raw + 4));
+    const std::int32_t ymin = static_cast<std::int32_t>(GetLE16(raw + 6));
+    const std::int32_t xmax = static_cast<std::int32_t>(GetLE16(raw + 8));
+    const std::int32_t ymax = static_cast<std::int32_t>(GetLE16(raw + 10));
+    if (xmax < xmin || ymax < ymin) return kReasonNegative;
+    header->width = xmax - xmin + 1;
+    header->height = ymax - ymin + 1;
+    header->bytesPerLine = static_cast<std::int32_t>(GetLE16(raw + 66));
+    if (header->bytesPerLine < header->width) return kReasonLineBytes;
+    // Both sides are at most 65536, so the product fits in 64 bits without a check.
+    if (static_cast<std::int64_t>(header->width) * header->height > RAWBITM_MaxBytes)
+        return kReasonTooLarge;
+    return nullptr;
+}
+
+// The pixel data after the header, taken through a buffer. remaining counts the bytes of
+// the file not yet in the buffer; a read that sets an error bit ends the data there.
+struct DataReader {
+    TOOLFILE* file;
+    std::uint8_t* buffer;
+    std::uint32_t capacity;
+    std::uint32_t position;
+    std::uint32_t end;
+    std::uint32_t remaining;
+};
+
+// Refills an exhausted buffer. Returns false at the end of the data.
+bool Refill(DataReader* reader) {
+    if (reader->remaining == 0) return false;
+    const std::uint32_t n =
+        reader->remaining < reader->capacity ? reader->remaining : reader->capacity;
+    const std::uint32_t flagsBefore = TOOLFILE_GetFlags(reader->file);
+    TOOLFILE_Read(reader->buffer, n, reader->file);
+    if (TOOLFILE_GetFlags(reader->file) != flagsBefore) {
+        reader->remaining = 0;
+        return false;
+    }
+    reader->position = 0;
+    reader->end = n;
+    reader->remaining -= n;
+    return true;
+}
+
+// Takes the next byte into *value. Returns false at the end of the data.
+inline bool NextByte(DataReader* reader, std::uint8_t* value) {
+    if (reader->position == reader->end && !Refill(reader)) return false;
+    *value = reader->buffer[reader->position++];
+    return true;
+}
+
+// True when one of the eight bytes in word has its two top bits set (a run byte).
+inline bool HasRunByte(std::uint64_t word) {
+    return (word & (word << 1) & 0x8080808080808080ull) != 0;
+}
+
+// Decodes one row: width pixels into row, then steps over the bytes that complete the
+// bytes per line. A run that reaches past the row is cut to what the row still needs, and
+// what it would have written beyond is taken off the bytes to step over. Returns false
+// when the data ended before the row was done.
+bool DecodeRow(DataReader* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip) {
+    std::int32_t left = width;
+    while (left > 0) {
+        if (reader->position == reader->end && !Refill(reader)) return false;
+        // Literal pixels (bytes below 0xC0) are copied as a block, eight at a time while
+        // none of the eight is a run byte.
+        const std::uint8_t* source = reader->buffer + reader->position;
+        const std::uint32_t available = reader->end - reader->position;
+        const std::uint32_t limit =
+            available < static_cast<std::uint32_t>(left) ? available : static_cast<std::uint32_t>(left);
+        std::uint32_t n = 0;
+        while (n + 8 <= limit) {
+            std::uint64_t word;
+            std::memcpy(&word, source + n, 8);
+            if (HasRunByte(word)) break;
+            std::memcpy(row + n, &word, 8);
+            n += 8;
+        }
+        while (n < limit && source[n] < 0xC0) {
+            row[n] = source[n];
+            ++n;
+        }
+        row += n;
+        left -= static_cast<std::int32_t>(n);
+        reader->position += n;
+        if (left == 0 || reader->position == reader->end) continue;
+
+        // A run: count copies of the byte that follows. A count of 0 writes nothing.
+        std::int32_t count = reader->buffer[reader->position++] & 0x3F;
+        std::uint8_t value;
+        if (!NextByte(reader, &value)) return false;
+        if (count > left) {
+            skip -= count - left;
+            count = left;
+        }
+        std::memset(row, value, static_cast<std::size_t>(count));
+        row += count;
+        left -= count;
+    }
+    while (skip > 0) {
+        std::uint8_t b;
+        if (!NextByte(reader, &b)) return false;
+        if (b >= 0xC0) {
+            std::uint8_t ignored;
+            if (!NextByte(reader, &ignored)) return false;
+            skip -= b & 0x3F;
+        } else {
+            skip -= 1;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+RawPicture* PCX_Load(const char* path, const char** reason) {
+    const char* why = nullptr;
+    RawPicture* picture = nullptr;
+    TOOLFILE* file = TOOLFILE_Open(path, "rb");
+    if (!file) {
+        why = kReasonNotFound;
+    } else {
+        const std::uint32_t length = TOOLFILE_GetLength(file);
+        std::uint8_t raw[kHeaderSize] = {};
+        PcxHeader header = {};
+        if (length < kHeaderSize) {
+            why = kReasonShort;
+        } else {
+            TOOLFILE_Read(raw, kHeaderSize, file);
+            if (TOOLFILE_GetFlags(file) != 0) why = kReasonRead;
+        }
+        if (!why) why = ParseHeader(raw, &header);
+        if (!why) {
+            picture = RAWPICT_Create(header.width, header.height);
+            if (!picture) why = kReasonMemory;
+        }
+        if (!why) {
+            // The palette is the last 768 bytes of the file. A file too short to hold it
+            // after the header keeps the black palette rather than colours taken from the
+            // header.
+            if (length - kHeaderSize >= kPaletteSize) {
+                TOOLFILE_Seek(file, -static_cast<std::int32_t>(kPaletteSize), 2);
+                TOOLFILE_Read(picture->palette->rgb, kPaletteSize, file);
+            }
+            TOOLFILE_Seek(file, static_cast<std::int32_t>(kHeaderSize), 0);
+
+            // Without memory for the buffer the data is taken one byte at a time.
+            std::uint8_t oneByte = 0;
+            auto* buffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kReadBufferSize));
+            DataReader reader = {file, buffer ? buffer : &oneByte,
+                                 buffer ? kReadBufferSize : 1u, 0, 0,
+                                 TOOLFILE_GetFlags(file) != 0 ? 0u : length - kHeaderSize};
+            // Rows the data does not reach stay index 0.
+            std::uint8_t* row = picture->bitmap->pixels;
+            const std::int32_t skip = header.bytesPerLine - header.width;
+            for (std::int32_t y = 0; y < header.height; ++y) {
+                if (!DecodeRow(&reader, row, header.width, skip)) break;
+                row += header.width;
+            }
+            TOOLMEM_Free(buffer);
+        }
+        TOOLFILE_Close(file);
+    }
+    if (why) {
+        RAWPICT_Free(picture);
+        picture = nullptr;
+    }
+    if (reason) *reason = why;
+    return picture;
+}

@@ -1,1 +1,426 @@
-// Filled in by the module's own work.
+#include "tooliff.h"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "rawpal.h"
+#include "toolmem.h"
+
+namespace {
+
+const char* const kReasonNotFound = "file not found";
+const char* const kReasonNotForm = "not an IFF FORM";
+const char* const kReasonFormType = "IFF form other than ILBM and PBM";
+const char* const kReasonShortHeader = "IFF BMHD chunk shorter than 20 bytes";
+const char* const kReasonBodyFirst = "IFF BODY before BMHD and CMAP";
+const char* const kReasonNoBody = "IFF file without BODY";
+const char* const kReasonEmpty = "IFF picture of zero width or height";
+const char* const kReasonNoPlanes = "IFF ILBM without bit-planes";
+const char* const kReasonTooLarge = "picture too large";
+const char* const kReasonMemory = "out of memory";
+const char* const kReasonRead = "cannot read the file";
+
+constexpr std::uint32_t MakeId(const char (&tag)[5]) {
+    return (static_cast<std::uint32_t>(static_cast<unsigned char>(tag[0])) << 24) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(tag[1])) << 16) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(tag[2])) << 8) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(tag[3]));
+}
+
+constexpr std::uint32_t kIdForm = MakeId("FORM");
+constexpr std::uint32_t kIdIlbm = MakeId("ILBM");
+constexpr std::uint32_t kIdPbm = MakeId("PBM ");
+constexpr std::uint32_t kIdBmhd = MakeId("BMHD");
+constexpr std::uint32_t kIdCmap = MakeId("CMAP");
+constexpr std::uint32_t kIdBody = MakeId("BODY");
+
+constexpr std::uint32_t kBmhdSize = 20;
+constexpr std::uint32_t kPaletteSize = 768;
+// The body is read from the file in blocks of this size; ByteRun1 control and run bytes
+// are then taken from memory.
+constexpr std::uint32_t kBodyBufferSize = 65536;
+// Bit-planes that contribute to an 8-bit colour index; further planes are read and dropped.
+constexpr int kMaxUsedPlanes = 8;
+// Only masking 1 ("has mask") stores a mask row after each row; 2 (transparent colour) and
+// 3 (lasso) store none.
+constexpr std::uint8_t kMaskHasMask = 1;
+
+// How reading a stretch of packed or plain data ended.
+enum class Outcome {
+    Done,    // every byte asked for was produced
+    Ended,   // the data ended first; what was produced stays
+    Failed,  // the file layer reported a read error
+};
+
+// Sequential reading of at most `remaining` bytes of a file through a memory buffer.
+struct ByteReader {
+    TOOLFILE* file;
+    std::uint8_t* buffer;
+    std::uint32_t capacity;
+    std::uint32_t position;
+    std::uint32_t end;
+    std::uint32_t remaining;  // bytes still in the file, not yet in the buffer
+    bool failed;              // a read set an error bit
+};
+
+ByteReader MakeReader(TOOLFILE* file, std::uint8_t* buffer, std::uint32_t capacity,
+                      std::uint32_t limit) {
+    return ByteReader{file, buffer, capacity, 0, 0, limit, false};
+}
+
+// Refills an exhausted buffer. Returns false at the end of the data or on a read error.
+bool Refill(ByteReader* reader) {
+    if (reader->remaining == 0 || reader->failed) return false;
+    const std::uint32_t n =
+        reader->remaining < reader->capacity ? reader->remaining : reader->capacity;
+    const std::uint32_t flagsBefore = TOOLFILE_GetFlags(reader->file);
+    TOOLFILE_Read(reader->buffer, n, reader->file);
+    if (TOOLFILE_GetFlags(reader->file) != flagsBefore) {
+        reader->failed = true;
+        reader->remaining = 0;
+        return false;
+    }
+    reader->position = 0;
+    reader->end = n;
+    reader->remaining -= n;
+    return true;
+}
+
+inline bool GetByte(ByteReader* reader, std::uint8_t* value) {
+    if (reader->position == reader->end && !Refill(reader)) return false;
+    *value = reader->buffer[reader->position++];
+    return true;
+}
+
+// Copies count bytes to destination, or steps over them when destination is null. Returns
+// false when the data ended first.
+inline bool Take(ByteReader* reader, std::uint8_t* destination, std::uint32_t count) {
+    while (count > 0) {
+        if (reader->position == reader->end && !Refill(reader)) return false;
+        const std::uint32_t available = reader->end - reader->position;
+        const std::uint32_t n = available < count ? available : count;
+        if (destination) {
+            std::memcpy(destination, reader->buffer + reader->position, n);
+            destination += n;
+        }
+        reader->position += n;
+        count -= n;
+    }
+    return true;
+}
+
+Outcome EndOutcome(const ByteReader* reader) {
+    return reader->failed ? Outcome::Failed : Outcome::Ended;
+}
+
+// Produces count bytes of ByteRun1 data into destination (or steps over them when it is
+// null). Literals are copied as blocks and runs written with memset; a literal or run that
+// reaches past count is cut, and a literal's surplus bytes are stepped over so the next
+// stretch starts in the right place. The control byte 0x80 is a no-op.
+Outcome UnpackRun1(ByteReader* reader, std::uint8_t* destination, std::int32_t count) {
+    while (count > 0) {
+        std::uint8_t control;
+        if (!GetByte(reader, &control)) return EndOutcome(reader);
+        if (control < 0x80) {
+            const std::int32_t n = control + 1;
+            const std::int32_t take = n < count ? n : count;
+            if (!Take(reader, destination, static_cast<std::uint32_t>(take)))
+                return EndOutcome(reader);
+            if (destination) destination += take;
+            count -= take;
+            // Running out while stepping over the surplus is noticed by the next read.
+            if (n > take) Take(reader, nullptr, static_cast<std::uint32_t>(n - take));
+        } else if (control > 0x80) {
+            const std::int32_t n = 257 - control;
+            std::uint8_t value;
+            if (!GetByte(reader, &value)) return EndOutcome(reader);
+            const std::int32_t take = n < count ? n : count;
+            if (destination) {
+                std::memset(destination, value, static_cast<std::size_t>(take));
+                destination += take;
+            }
+            count -= take;
+        }
+    }
+    return reader->failed ? Outcome::Failed : Outcome::Done;
+}
+
+// Reads one stretch of count bytes of a row: plainly, or ByteRun1-packed.
+Outcome ReadStretch(ByteReader* reader, std::uint8_t* destination, std::int32_t count,
+                    bool packed) {
+    if (packed) return UnpackRun1(reader, destination, count);
+    if (!Take(reader, destination, static_cast<std::uint32_t>(count))) return EndOutcome(reader);
+    return Outcome::Done;
+}
+
+Outcome ReadChunky(RawBitmap* bitmap, const BitmapHeader* header, ByteReader* reader) {
+    const std::int32_t w = header->w;
+    const bool packed = header->compression != 0;
+    std::uint8_t* row = bitmap->pixels;
+    for (std::int32_t y = 0; y < header->h; ++y, row += w) {
+        Outcome outcome = ReadStretch(reader, row, w, packed);
+        if (outcome != Outcome::Done) return outcome;
+        if (header->masking == kMaskHasMask) {
+            outcome = ReadStretch(reader, nullptr, w, packed);
+            if (outcome != Outcome::Done) return outcome;
+        }
+    }
+    return Outcome::Done;
+}
+
+// kPlaneBits[b] spreads the eight bits of a plane byte over eight pixel bytes, each 0 or
+// 1: the most significant bit goes to the leftmost pixel, the first byte in memory.
+// Shifted left by p (at most 7, so no bit crosses into the next byte) it gives plane p's
+// contribution to eight colour indexes.
+constexpr std::array<std::uint64_t, 256> MakePlaneBits() {
+    std::array<std::uint64_t, 256> table{};
+    for (unsigned b = 0; b < 256; ++b) {
+        std::uint64_t value = 0;
+        for (unsigned k = 0; k < 8; ++k) {
+            const std::uint64_t bit = (b >> (7 - k)) & 1u;
+            const unsigned byteInWord = std::endian::native == std::endian::little ? k : 7 - k;
+            value |= bit << (8 * byteInWord);
+        }
+        table[b] = value;
+    }
+    return table;
+}
+
+constexpr std::array<std::uint64_t, 256> kPlaneBits = MakePlaneBits();
+
+template <int Planes>
+std::uint64_t Gather(const std::uint8_t* planes, std::int32_t rowBytes, std::int32_t index) {
+    std::uint64_t eight = 0;
+    for (int p = 0; p < Planes; ++p)
+        eight |= kPlaneBits[planes[p * rowBytes + index]] << p;
+    return eight;
+}
+
+// Turns the plane rows (plane 0 first, rowBytes each) into width colour indexes, eight
+// pixels per step.
+template <int Planes>
+void PlanesToPixels(const std::uint8_t* planes, std::int32_t rowBytes, std::uint8_t* row,
+                    std::int32_t width) {
+    const std::int32_t whole = width / 8;
+    for (std::int32_t i = 0; i < whole; ++i) {
+        const std::uint64_t eight = Gather<Planes>(planes, rowBytes, i);
+        std::memcpy(row + 8 * i, &eight, 8);
+    }
+    const std::int32_t rest = width % 8;
+    if (rest != 0) {
+        const std::uint64_t eight = Gather<Planes>(planes, rowBytes, whole);
+        std::memcpy(row + 8 * whole, &eight, static_cast<std::size_t>(rest));
+    }
+}
+
+using PlaneConverter = void (*)(const std::uint8_t*, std::int32_t, std::uint8_t*, std::int32_t);
+
+constexpr PlaneConverter kConverters[kMaxUsedPlanes] = {
+    PlanesToPixels<1>, PlanesToPixels<2>, PlanesToPixels<3>, PlanesToPixels<4>,
+    PlanesToPixels<5>, PlanesToPixels<6>, PlanesToPixels<7>, PlanesToPixels<8>};
+
+// The planar body: per row nPlanes plane rows of whole 16-bit words, then the mask row
+// when there is one. A row that the data does not complete stays index 0.
+Outcome ReadPlanar(RawBitmap* bitmap, const BitmapHeader* header, ByteReader* reader) {
+    const std::int32_t w = header->w;
+    const std::int32_t rowBytes = ((w + 15) / 16) * 2;
+    const int planes = header->nPlanes;
+    const int used = planes < kMaxUsedPlanes ? planes : kMaxUsedPlanes;
+    const bool packed = header->compression != 0;
+    auto* planeRows = static_cast<std::uint8_t*>(
+        TOOLMEM_AllocRaw(static_cast<std::size_t>(used) * static_cast<std::size_t>(rowBytes)));
+    if (!planeRows) return Outcome::Failed;
+    const PlaneConverter convert = kConverters[used - 1];
+    Outcome outcome = Outcome::Done;
+    std::uint8_t* row = bitmap->pixels;
+    for (std::int32_t y = 0; y < header->h && outcome == Outcome::Done; ++y, row += w) {
+        for (int p = 0; p < planes && outcome == Outcome::Done; ++p) {
+            std::uint8_t* slot = p < used ? planeRows + p * rowBytes : nullptr;
+            outcome = ReadStretch(reader, slot, rowBytes, packed);
+        }
+        if (outcome == Outcome::Done) convert(planeRows, rowBytes, row, w);
+        if (outcome == Outcome::Done && header->masking == kMaskHasMask)
+            outcome = ReadStretch(reader, nullptr, rowBytes, packed);
+    }
+    TOOLMEM_Free(planeRows);
+    return outcome;
+}
+
+// Runs body on a reader over the rest of the file from the current position, then puts
+// the file position right after the bytes the body consumed.
+template <typename Body>
+Outcome ReadFromFile(TOOLFILE* file, std::uint8_t* buffer, std::uint32_t capacity, Body body) {
+    const std::uint32_t start = TOOLFILE_Tell(file);
+    const std::uint32_t length = TOOLFILE_GetLength(file);
+    ByteReader reader = MakeReader(file, buffer, capacity, length > start ? length - start : 0);
+    const Outcome outcome = body(&reader);
+    const std::uint32_t unconsumed = reader.end - reader.position;
+    if (unconsumed > 0) TOOLFILE_Seek(file, -static_cast<std::int32_t>(unconsumed), 1);
+    return outcome;
+}
+
+// What IFF_Load has made so far; Release frees whatever is there.
+struct LoadState {
+    TOOLFILE* file = nullptr;
+    BitmapHeader* header = nullptr;
+    RawPalette* palette = nullptr;
+    RawBitmap* bitmap = nullptr;
+    std::uint8_t* bodyBuffer = nullptr;
+
+    void Release() {
+        if (file) TOOLFILE_Close(file);
+        TOOLMEM_Free(header);
+        RAWPAL_Free(palette);
+        RAWBITM_Free(bitmap);
+        TOOLMEM_Free(bodyBuffer);
+        *this = LoadState{};
+    }
+};
+
+// Reads the thirteen fields of a "BMHD" chunk into a header made on first use (a second
+// "BMHD" replaces the first). Returns null or the reason the load fails.
+const char* ReadBitmapHeader(LoadState* state, std::uint32_t size) {
+    if (size < kBmhdSize) return kReasonShortHeader;
+    if (!state->header) {
+        state->header = static_cast<BitmapHeader*>(TOOLMEM_Alloc(1, sizeof(BitmapHeader)));
+        if (!state->header) return kReasonMemory;
+    }
+    TOOLFILE* file = state->file;
+    BitmapHeader* header = state->header;
+    header->w = TOOLFILE_ReadWord(file);
+    header->h = TOOLFILE_ReadWord(file);
+    header->x = static_cast<std::int16_t>(TOOLFILE_ReadWord(file));
+    header->y = static_cast<std::int16_t>(TOOLFILE_ReadWord(file));
+    header->nPlanes = TOOLFILE_ReadByte(file);
+    header->masking = TOOLFILE_ReadByte(file);
+    header->compression = TOOLFILE_ReadByte(file);
+    header->pad1 = TOOLFILE_ReadByte(file);
+    header->transparentColor = TOOLFILE_ReadWord(file);
+    header->xAspect = TOOLFILE_ReadByte(file);
+    header->yAspect = TOOLFILE_ReadByte(file);
+    header->pageWidth = static_cast<std::int16_t>(TOOLFILE_ReadWord(file));
+    header->pageHeight = static_cast<std::int16_t>(TOOLFILE_ReadWord(file));
+    return TOOLFILE_GetFlags(file) != 0 ? kReasonRead : nullptr;
+}
+
+// Reads a "CMAP" chunk of size bytes. Entries that a short chunk does not reach are black;
+// a second "CMAP" replaces the first.
+const char* ReadColourMap(LoadState* state, std::uint32_t size) {
+    if (!state->palette) {
+        state->palette = RAWPAL_Create();
+        if (!state->palette) return kReasonMemory;
+    }
+    std::memset(state->palette->rgb, 0, kPaletteSize);
+    TOOLFILE_Read(state->palette->rgb, size < kPaletteSize ? size : kPaletteSize, state->file);
+    return TOOLFILE_GetFlags(state->file) != 0 ? kReasonRead : nullptr;
+}
+
+// Checks the header before the bitmap is made. Returns null or the reason it is refused.
+const char* CheckHeader(const BitmapHeader* header, bool planar) {
+    if (header->w == 0 || header->h == 0) return kReasonEmpty;
+    if (planar && header->nPlanes == 0) return kReasonNoPlanes;
+    // Both sides are at most 65535, so the product fits in 64 bits.
+    if (static_cast<std::int64_t>(header->w) * header->h > RAWBITM_MaxBytes) return kReasonTooLarge;
+    return nullptr;
+}
+
+// Reads a "BODY" chunk of size bytes into a new bitmap. A body whose data ends before the
+// last row keeps what it had; rows it does not reach stay index 0.
+const char* ReadBody(LoadState* state, bool planar, std::uint32_t size) {
+    if (!state->header || !state->palette) return kReasonBodyFirst;
+    if (const char* why = CheckHeader(state->header, planar)) return why;
+    state->bitmap = RAWBITM_Create(state->header->w, state->header->h);
+    state->bodyBuffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kBodyBufferSize));
+    if (!state->bitmap || !state->bodyBuffer) return kReasonMemory;
+    ByteReader reader = MakeReader(state->file, state->bodyBuffer, kBodyBufferSize, size);
+    const Outcome outcome = planar ? ReadPlanar(state->bitmap, state->header, &reader)
+                                   : ReadChunky(state->bitmap, state->header, &reader);
+    TOOLMEM_Free(state->bodyBuffer);
+    state->bodyBuffer = nullptr;
+    if (outcome == Outcome::Failed) return reader.failed ? kReasonRead : kReasonMemory;
+    return nullptr;
+}
+
+// Walks the chunks of the FORM. Returns null when a picture can be made, else the reason.
+const char* LoadForm(LoadState* state) {
+    TOOLFILE* file = state->file;
+    const std::uint32_t length = TOOLFILE_GetLength(file);
+    const std::uint32_t id = TOOLFILE_ReadLong(file);
+    const std::uint32_t formLength = TOOLFILE_ReadLong(file);
+    if (length < 12 || TOOLFILE_GetFlags(file) != 0 || id != kIdForm) return kReasonNotForm;
+    const std::uint32_t type = TOOLFILE_ReadLong(file);
+    if (type != kIdIlbm && type != kIdPbm) return kReasonFormType;
+    const bool planar = type == kIdIlbm;
+
+    // Chunks must lie inside both the FORM and the file. Offsets are 64-bit so that no
+    // declared size can wrap around to an earlier position.
+    const std::uint64_t formEnd = 8 + static_cast<std::uint64_t>(formLength);
+    const std::uint64_t end = formEnd < length ? formEnd : length;
+    std::uint64_t position = 12;
+    while (position + 8 <= end) {
+        TOOLFILE_Seek(file, static_cast<std::int32_t>(position), 0);
+        const std::uint32_t chunkId = TOOLFILE_ReadLong(file);
+        const std::uint32_t size = TOOLFILE_ReadLong(file);
+        if (TOOLFILE_GetFlags(file) != 0 || chunkId == 0) break;
+        const std::uint64_t dataStart = position + 8;
+        // The pad byte of an odd-sized last chunk may be missing; the data itself must fit.
+        if (dataStart + size > end) break;
+
+        const char* why = nullptr;
+        if (chunkId == kIdBmhd) {
+            why = ReadBitmapHeader(state, size);
+        } else if (chunkId == kIdCmap) {
+            why = ReadColourMap(state, size);
+        } else if (chunkId == kIdBody && !state->bitmap) {
+            why = ReadBody(state, planar, size);
+        }
+        // Other chunks, and a second BODY, are passed over.
+        if (why) return why;
+        position = dataStart + size + (size & 1u);
+    }
+    return state->bitmap ? nullptr : kReasonNoBody;
+}
+
+}  // namespace
+
+RawPicture* IFF_Load(const char* path, const char** reason) {
+    LoadState state;
+    RawPicture* picture = nullptr;
+    state.file = TOOLFILE_Open(path, "rb");
+    const char* why = state.file ? LoadForm(&state) : kReasonNotFound;
+    if (!why) {
+        picture = RAWPICT_Wrap(state.bitmap, state.palette);
+        if (picture) {
+            state.bitmap = nullptr;
+            state.palette = nullptr;
+        } else {
+            why = kReasonMemory;
+        }
+    }
+    state.Release();
+    if (reason) *reason = why;
+    return picture;
+}
+
+int IFF_UnpackByteRun1(std::uint8_t* destination, std::int32_t count, TOOLFILE* file) {
+    // The reader looks ahead at most this far and gives back what it did not use.
+    std::uint8_t buffer[512];
+    const Outcome outcome = ReadFromFile(file, buffer, sizeof buffer, [&](ByteReader* reader) {
+        return UnpackRun1(reader, destination, count);
+    });
+    return outcome == Outcome::Done && TOOLFILE_GetFlags(file) == 0 ? 1 : 0;
+}
+
+int IFF_ReadChunkyBody(RawBitmap* bitmap, const BitmapHeader* header, TOOLFILE* file) {
+    if (!bitmap || !header || bitmap->width != header->w || bitmap->height != header->h)
+        return 0;
+    auto* buffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kBodyBufferSize));
+    if (!buffer) return 0;
+    const Outcome outcome = ReadFromFile(file, buffer, kBodyBufferSize, [&](ByteReader* reader) {
+        return ReadChunky(bitmap, header, reader);
+    });
+    TOOLMEM_Free(buffer);
+    return outcome != Outcome::Failed && TOOLFILE_GetFlags(file) == 0 ? 1 : 0;
+}

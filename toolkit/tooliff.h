@@ -15,7 +15,7 @@ struct BitmapHeader {
     std::int16_t x;
     std::int16_t y;
     std::uint8_t nPlanes;
-    std::uint8_t masking;      // 1: a mask row follows each row's image data
+    std::uint8_t masking;      // 1: a mask row follows each row's image data; 2, 3: none
     std::uint8_t compression;  // 0: plain rows; otherwise ByteRun1
     std::uint8_t pad1;
     std::uint16_t transparentColor;
@@ -28,11 +28,15 @@ struct BitmapHeader {
 // Returns a new picture (bitmap and palette), or null; on null, *reason (when reason is not
 // null) names why. Free the picture with RAWPICT_Free.
 RawPicture* IFF_Load(const char* path, const char** reason = nullptr);
-// Unpacks count bytes of ByteRun1 data from the file into destination (or steps over them
-// when destination is null). Never produces more than count bytes: a run or literal that
-// reaches past them is cut, and a literal's surplus is stepped over. A control byte of 0x80
-// is a no-op. Returns 1 when the file's error flags are clear afterwards, else 0.
+// Unpacks count bytes of ByteRun1 data from the file's current position into destination
+// (or steps over them when destination is null). Never produces more than count bytes: a
+// run or literal that reaches past them is cut, and a literal's surplus is stepped over. A
+// control byte of 0x80 is a no-op. The file is left right after the bytes used. Returns 1
+// when count bytes were produced and the file's error flags are clear, else 0 (also when
+// the file ended first).
 int IFF_UnpackByteRun1(std::uint8_t* destination, std::int32_t count, TOOLFILE* file);
-// Reads the chunky ("PBM ") body of header->h rows of header->w bytes into bitmap, which
-// must be header->w x header->h. Returns 1 on success, 0 on failure.
+// Reads the chunky ("PBM ") body of header->h rows of header->w bytes (each followed by a
+// mask row of w bytes when masking is 1) from the file's current position into bitmap, which
+// must be header->w x header->h. Rows the file does not reach are left as they were.
+// Returns 1 unless the bitmap does not match or the file reports an error.
 int IFF_ReadChunkyBody(RawBitmap* bitmap, const BitmapHeader* header, TOOLFILE* file);

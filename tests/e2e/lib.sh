@@ -2,7 +2,8 @@
 #
 # Environment (CTest sets the first four; scripts/test exports DISPLAY and WINEPREFIX):
 #   E2E_LAUNCHER, E2E_GAME, E2E_DRIVER   the built launcher.exe, testgame.exe and driver.exe
-#   E2E_OUT                              where screenshots of failures are kept
+#   E2E_OUT                              where screenshots are kept (of failures; E2E_SHOTS=1 adds
+#                                        a few of dialogs worth a look)
 #   DISPLAY, WINEPREFIX                  the virtual display and the Wine prefix
 #
 # Every scenario works in its own temporary folder $T, uses its own product base name (so
@@ -69,7 +70,7 @@ cleanup() {
   if [ -n "$T" ]; then
     local wt; wt=$(winpath "$T")
     for p in /proc/[0-9]*; do
-      local cmd; cmd=$(tr '\0' ' ' <"$p/cmdline" 2>/dev/null) || continue
+      local cmd; cmd=$(tr '\0' ' ' 2>/dev/null <"$p/cmdline") || continue
       if [[ $cmd == *"$T"* || $cmd == *"$wt"* ]]; then kill "${p#/proc/}" 2>/dev/null; fi
     done
     sleep 0.2

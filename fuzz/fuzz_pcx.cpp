@@ -1,0 +1,30 @@
+// Loads the input as a PCX file through the file layer, as PCX_Load does for a
+// picture on a disc: the bytes are put in a file in memory and the loader opens it by path.
+#include <cstdint>
+#include <cstdlib>
+
+#include "inputfile.h"
+#include "pcxloadr.h"
+#include "picturecap.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size >= 12) {
+        auto le16 = [data](std::size_t at) { return data[at] | (data[at + 1] << 8); };
+        if (!FUZZ_SizeAllowed(le16(8) - le16(4) + 1, le16(10) - le16(6) + 1)) return 0;
+    }
+    const char* reason = nullptr;
+    RawPicture* picture = PCX_Load(FUZZ_InputPath(data, size), &reason);
+    if (picture != nullptr) {
+        const RawBitmap* bitmap = picture->bitmap;
+        if (bitmap == nullptr || picture->palette == nullptr ||
+            static_cast<std::int64_t>(bitmap->width) * bitmap->height != bitmap->size)
+            std::abort();
+        RAWPICT_Free(picture);
+    } else if (reason == nullptr) {
+        std::abort();  // a failed load names its reason
+    }
+    return 0;
+}

@@ -152,36 +152,38 @@ void PrintWizChildren(const WizFile& file, std::uint32_t offset, std::uint32_t s
     }
 }
 
-// The block of image index, as the loader finds it: the root of a single-image file, or
-// the OFFS entry's target in a "MULT" file; null when there is none inside the file.
-const std::uint8_t* WizImageBlock(WIZ_MEMFILE* memfile, std::uint32_t index) {
+// The "OFFS" block of a "MULT" file, found as the loader finds it, or null.
+const std::uint8_t* WizOffsetTable(const WIZ_MEMFILE* memfile) {
     const std::uint8_t* data = memfile->data;
-    if (memfile->size < 4 || !TagIs(data, "MULT")) return index == 0 ? data : nullptr;
     const std::uint8_t* wrap = WIZ_FindChild("WRAP", data, memfile->size);
     if (wrap == nullptr) return nullptr;
-    const std::uint32_t wrapAvailable =
-        memfile->size - static_cast<std::uint32_t>(wrap - data);
-    const std::uint8_t* table = WIZ_FindChild("OFFS", wrap, wrapAvailable);
+    return WIZ_FindChild("OFFS", wrap, memfile->size - static_cast<std::uint32_t>(wrap - data));
+}
+
+bool IsMulti(const WIZ_MEMFILE* memfile) {
+    return memfile->size >= 4 && TagIs(memfile->data, "MULT");
+}
+
+// The number of images: 1 in a single-image file, the OFFS entries in a "MULT" file.
+std::uint32_t WizImageCount(const WIZ_MEMFILE* memfile) {
+    if (!IsMulti(memfile)) return 1;
+    const std::uint8_t* table = WizOffsetTable(memfile);
+    return table == nullptr ? 0 : (WIZ_GetBE32(table + 4) - WizHeaderBytes) / 4;
+}
+
+// The block of image index (< WizImageCount): the root of a single-image file, or the
+// target of the OFFS entry in a "MULT" file; null when no block header fits there.
+const std::uint8_t* WizImageBlock(const WIZ_MEMFILE* memfile, std::uint32_t index) {
+    if (!IsMulti(memfile)) return memfile->data;
+    const std::uint8_t* table = WizOffsetTable(memfile);
     if (table == nullptr) return nullptr;
-    const std::uint32_t tableOffset = static_cast<std::uint32_t>(table - data);
+    const std::uint32_t tableOffset = static_cast<std::uint32_t>(table - memfile->data);
     const std::uint32_t entry = WIZ_GetLE32(table + 8 + 4 * index);
     if (entry > memfile->size - tableOffset ||
         memfile->size - tableOffset - entry < WizHeaderBytes) {
         return nullptr;
     }
     return table + entry;
-}
-
-// The number of images: 1 in a single-image file, the OFFS entries in a "MULT" file.
-std::uint32_t WizImageCount(WIZ_MEMFILE* memfile) {
-    const std::uint8_t* data = memfile->data;
-    if (memfile->size < 4 || !TagIs(data, "MULT")) return 1;
-    const std::uint8_t* wrap = WIZ_FindChild("WRAP", data, memfile->size);
-    if (wrap == nullptr) return 0;
-    const std::uint8_t* table =
-        WIZ_FindChild("OFFS", wrap, memfile->size - static_cast<std::uint32_t>(wrap - data));
-    if (table == nullptr) return 0;
-    return (WIZ_GetBE32(table + 4) - WizHeaderBytes) / 4;
 }
 
 // "own", "shared (DEFA)" or "none (the toolkit default palette)" for image index.

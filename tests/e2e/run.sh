@@ -194,7 +194,7 @@ scenario_quit_while_waiting() {
   launcher_start "$T" "$DISC/$EXE"
   game_wait_start 10000
   local ms game_pid
-  ms=$(drv ping --exe "$EXE" --timeout 1000) || fail "no launcher window answers within a second"
+  ms=$(drv ping --exe "$EXE" --class "#32770" --timeout 1000) || fail "no launcher window answers within a second"
   log "a launcher window answered in $ms ms"
   launcher_running || fail "the launcher did not wait for the game"
   drv quit --exe "$EXE" >/dev/null || fail "could not post the quit message"

@@ -1,1 +1,266 @@
-// Filled in by the module's own work.
+#include "rledecode.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fixtures.h"
+
+namespace {
+
+using fixtures::Bytes;
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+// One coded line: its 16-bit count, then the code bytes.
+Bytes Line(const Bytes& codes) {
+    Bytes out;
+    fixtures::PutLE16(out, static_cast<std::uint16_t>(codes.size()));
+    return Cat({out, codes});
+}
+
+Bytes Line(std::initializer_list<std::uint8_t> codes) { return Line(Bytes(codes)); }
+
+// A row described as (count, value) pairs: Runs({{3, 7}, {2, 255}}) is 7 7 7 255 255.
+Bytes Runs(std::initializer_list<std::pair<int, std::uint8_t>> runs) {
+    Bytes out;
+    for (const auto& [count, value] : runs) out.insert(out.end(), static_cast<std::size_t>(count), value);
+    return out;
+}
+
+Bytes Iota(int count, std::uint8_t first) {
+    Bytes out;
+    for (int i = 0; i < count; ++i) out.push_back(static_cast<std::uint8_t>(first + i));
+    return out;
+}
+
+// Decodes into a destination of width x height bytes that holds 255 everywhere, with the
+// data in a buffer of exactly its size (so the sanitizers see any read past it).
+Bytes Decode(const Bytes& data, ToolRect source, int width, int height, int x = 0, int y = 0) {
+    Bytes destination(static_cast<std::size_t>(width * height), 255);
+    const ToolRect position = {x, y, 0, 0};
+    std::vector<std::uint8_t> exact(data.begin(), data.end());
+    RLE_Decode(destination.data(), width, &position, exact.empty() ? nullptr : exact.data(),
+               exact.size(), &source);
+    return destination;
+}
+
+struct Case {
+    const char* name;
+    Bytes data;
+    ToolRect source;
+    int width;   // destination, one row unless height says otherwise
+    int height;
+    int x;
+    Bytes expected;  // the whole destination after decoding (255 where untouched)
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+const Bytes kWorked = Line({0x03, 0x0A, 0x07, 0x00, 0x09});
+
+class RleDecodeCase : public testing::TestWithParam<Case> {};
+
+TEST_P(RleDecodeCase, DrawsExpectedPixels) {
+    const Case& c = GetParam();
+    EXPECT_EQ(Decode(c.data, c.source, c.width, c.height, c.x), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RleDecodeCase,
+    testing::Values(
+        // Transparent 1, fill 3 of colour 7, literal 9 that lies right of the area.
+        Case{"worked_left0", kWorked, {0, 0, 3, 0}, 6, 1, 0, Runs({{1, 255}, {3, 7}, {2, 255}})},
+        Case{"worked_left2", kWorked, {2, 0, 4, 0}, 6, 1, 1, Bytes{255, 7, 7, 9, 255, 255}},
+        Case{"empty_line_keeps_row",
+             Cat({Line({}), Line({0xFE, 5})}), {0, 0, 3, 1}, 4, 2, 0,
+             Runs({{4, 255}, {4, 5}})},
+        Case{"code01_is_empty_transparent", Line({0x01, 0x06, 4}), {0, 0, 2, 0}, 3, 1, 0,
+             Bytes{4, 4, 255}},
+        Case{"code00_literal_of_one", Line({0x00, 9, 0x02, 3}), {0, 0, 1, 0}, 2, 1, 0, Bytes{9, 3}},
+        Case{"codeFE_fill_of_64", Line({0xFE, 3, 0x02, 4}), {0, 0, 65, 0}, 66, 1, 0,
+             Runs({{64, 3}, {1, 4}, {1, 255}})},
+        Case{"codeFF_transparent_127", Line({0xFF, 0x02, 5}), {0, 0, 128, 0}, 129, 1, 0,
+             Runs({{127, 255}, {1, 5}, {1, 255}})},
+        Case{"codeFC_literal_of_64",
+             Line(Cat({Bytes{0xFC}, Iota(64, 1)})), {0, 0, 63, 0}, 64, 1, 0,
+             Iota(64, 1)},
+        // The fill's colour byte is consumed while skipping, whether it is seen or not.
+        Case{"fill_straddles_left", kWorked, {2, 0, 4, 0}, 3, 1, 0, Bytes{7, 7, 9}},
+        Case{"fill_wholly_skipped", kWorked, {4, 0, 4, 0}, 1, 1, 0, Bytes{9}},
+        Case{"literal_straddles_left", Line({0x0C, 1, 2, 3, 4, 0x02, 5}), {2, 0, 4, 0}, 3, 1, 0,
+             Bytes{3, 4, 5}},
+        Case{"transparent_straddles_left", Line({0x07, 0x02, 5}), {2, 0, 3, 0}, 2, 1, 0,
+             Bytes{255, 5}},
+        Case{"runs_cut_at_right_edge", Line({0x02, 1, 0xFE, 2}), {0, 0, 2, 0}, 5, 1, 0,
+             Bytes{1, 2, 2, 255, 255}},
+        Case{"literal_cut_at_right_edge", Line({0x0C, 1, 2, 3, 4}), {1, 0, 2, 0}, 4, 1, 1,
+             Bytes{255, 2, 3, 255}},
+        // Lines above the area are skipped by their counts, whatever their codes say.
+        Case{"top_lines_skipped_by_count",
+             Cat({Line({0xFC}), Line({0xFE}), Line({0x0A, 8})}), {0, 2, 2, 2}, 3, 1, 0,
+             Bytes{8, 8, 8}},
+        Case{"right_before_left_draws_nothing", kWorked, {3, 0, 2, 0}, 4, 1, 0, Runs({{4, 255}})},
+        Case{"bottom_before_top_draws_nothing", kWorked, {0, 1, 3, 0}, 4, 1, 0, Runs({{4, 255}})},
+        // Columns before the image's first are left as they are.
+        Case{"negative_left", Line({0x06, 4}), {-2, 0, 1, 0}, 4, 1, 0, Bytes{255, 255, 4, 4}},
+        // Malformed data: never read past a line's count or the data's end.
+        Case{"codes_end_before_right_edge",
+             Cat({Line({0x06, 4}), Line({0x0A, 5})}), {0, 0, 3, 1}, 4, 2, 0,
+             Bytes{4, 4, 255, 255, 5, 5, 5, 255}},
+        Case{"fill_colour_beyond_count_not_read",
+             Cat({Line({0x06}), Line({0x06, 5})}), {0, 0, 1, 1}, 2, 2, 0,
+             Bytes{255, 255, 5, 5}},
+        Case{"literal_bytes_beyond_count_not_read",
+             Cat({Line({0x0C, 1, 2}), Line({0x02, 5})}), {0, 0, 1, 1}, 2, 2, 0,
+             Bytes{255, 255, 5, 255}},
+        Case{"count_past_end_draws_what_is_there", Bytes{9, 0, 0x06, 4}, {0, 0, 2, 1}, 3, 2, 0,
+             Bytes{4, 4, 255, 255, 255, 255}},
+        Case{"fewer_lines_than_area", Line({0x02, 6}), {0, 0, 0, 2}, 1, 3, 0,
+             Bytes{6, 255, 255}},
+        Case{"truncated_count", Bytes{2}, {0, 0, 0, 0}, 1, 1, 0, Bytes{255}},
+        Case{"top_beyond_lines", kWorked, {0, 5, 0, 5}, 1, 1, 0, Bytes{255}},
+        Case{"no_data", Bytes{}, {0, 0, 0, 0}, 1, 1, 0, Bytes{255}}),
+    [](const testing::TestParamInfo<Case>& p) { return std::string(p.param.name); });
+
+// --- Against a pixel-by-pixel reference on random well-formed pictures ---
+
+constexpr int kTransparent = -1;
+
+// Expands each line completely, one pixel at a time, into colours or kTransparent.
+std::vector<std::vector<int>> ReferenceExpand(const Bytes& data, int lines) {
+    std::vector<std::vector<int>> image;
+    std::size_t at = 0;
+    for (int l = 0; l < lines; ++l) {
+        const std::size_t n = std::size_t{data[at]} | std::size_t{data[at + 1]} << 8;
+        std::size_t p = at + 2;
+        const std::size_t end = p + n;
+        std::vector<int> row;
+        while (p < end) {
+            const std::uint8_t c = data[p++];
+            if (c & 1) {
+                for (int i = 0; i < (c >> 1); ++i) row.push_back(kTransparent);
+            } else if ((c & 3) == 2) {
+                const std::uint8_t colour = data[p++];
+                for (int i = 0; i <= (c >> 2); ++i) row.push_back(colour);
+            } else {
+                for (int i = 0; i <= (c >> 2); ++i) row.push_back(data[p++]);
+            }
+        }
+        image.push_back(row);
+        at = end;
+    }
+    return image;
+}
+
+// Codes random runs until the line covers at least `width` pixels.
+void EncodeRandomLine(std::mt19937& rng, int width, Bytes& out) {
+    Bytes codes;
+    int covered = 0;
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    while (covered < width) {
+        const int kind = pick(0, 2);
+        if (kind == 0) {
+            const int length = pick(0, 127);
+            codes.push_back(static_cast<std::uint8_t>(length << 1 | 1));
+            covered += length;
+        } else {
+            const int length = pick(1, 64);
+            codes.push_back(static_cast<std::uint8_t>((length - 1) << 2 | (kind == 1 ? 2 : 0)));
+            const int bytes = kind == 1 ? 1 : length;
+            for (int i = 0; i < bytes; ++i) codes.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+            covered += length;
+        }
+    }
+    if (pick(0, 1) == 0 && covered == width) codes.clear();  // an empty, wholly transparent line
+    fixtures::PutLE16(out, static_cast<std::uint16_t>(codes.size()));
+    out.insert(out.end(), codes.begin(), codes.end());
+}
+
+TEST(RleDecode, MatchesPixelReferenceOnRandomPictures) {
+    std::mt19937 rng(1234);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int iteration = 0; iteration < 400; ++iteration) {
+        const int imageWidth = pick(1, 300);
+        const int imageHeight = pick(1, 8);
+        Bytes data;
+        for (int l = 0; l < imageHeight; ++l) EncodeRandomLine(rng, imageWidth, data);
+        const auto image = ReferenceExpand(data, imageHeight);
+
+        ToolRect source;
+        source.left = pick(0, imageWidth - 1);
+        source.right = pick(source.left, imageWidth - 1);
+        source.top = pick(0, imageHeight - 1);
+        source.bottom = pick(source.top, imageHeight - 1);
+        const int areaWidth = source.right - source.left + 1;
+        const int areaHeight = source.bottom - source.top + 1;
+        const int stride = areaWidth + pick(0, 5);
+        const int rows = areaHeight + pick(0, 3);
+        const int x = pick(0, stride - areaWidth);
+        const int y = pick(0, rows - areaHeight);
+
+        Bytes destination(static_cast<std::size_t>(stride * rows));
+        for (auto& b : destination) b = static_cast<std::uint8_t>(pick(0, 255));
+        Bytes expected = destination;
+        for (int r = 0; r < areaHeight; ++r) {
+            for (int c = 0; c < areaWidth; ++c) {
+                const auto& line = image[static_cast<std::size_t>(source.top + r)];
+                const auto col = static_cast<std::size_t>(source.left + c);
+                const int value = col < line.size() ? line[col] : kTransparent;
+                if (value != kTransparent) {
+                    expected[static_cast<std::size_t>((y + r) * stride + x + c)] =
+                        static_cast<std::uint8_t>(value);
+                }
+            }
+        }
+        const ToolRect position = {x, y, 0, 0};
+        RLE_Decode(destination.data(), stride, &position, data.data(), data.size(), &source);
+        ASSERT_EQ(destination, expected) << "iteration " << iteration;
+    }
+}
+
+// Random bytes: whatever they say, only the area's pixels may change (and, under the
+// sanitizers, nothing outside the data is read).
+TEST(RleDecode, GarbageNeverTouchesOutsideTheArea) {
+    std::mt19937 rng(99);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int iteration = 0; iteration < 2000; ++iteration) {
+        std::vector<std::uint8_t> data(static_cast<std::size_t>(pick(0, 200)));
+        for (auto& b : data) b = static_cast<std::uint8_t>(pick(0, 255));
+        if (data.size() >= 2 && pick(0, 1) == 0) data[1] = 0;  // plausible small counts
+        ToolRect source;
+        source.left = pick(0, 150);
+        source.right = source.left + pick(0, 40);
+        source.top = pick(0, 4);
+        source.bottom = source.top + pick(0, 4);
+        const int areaWidth = source.right - source.left + 1;
+        const int areaHeight = source.bottom - source.top + 1;
+        const int stride = areaWidth + 4;
+        const int rows = areaHeight + 2;
+        Bytes destination(static_cast<std::size_t>(stride * rows), 0xAA);
+        const ToolRect position = {2, 1, 0, 0};
+        RLE_Decode(destination.data(), stride, &position, data.empty() ? nullptr : data.data(),
+                   data.size(), &source);
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < stride; ++c) {
+                const bool inside = r >= 1 && r < 1 + areaHeight && c >= 2 && c < 2 + areaWidth;
+                if (!inside) {
+                    ASSERT_EQ(destination[static_cast<std::size_t>(r * stride + c)], 0xAA)
+                        << "iteration " << iteration << " row " << r << " column " << c;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -100,8 +100,10 @@ void FillCache(TOOLFILE* file) {
 // Reads count bytes into destination and returns how many were delivered. The undelivered
 // rest of the destination is left as it was.
 std::uint32_t ReadInto(std::uint8_t* destination, std::uint32_t count, TOOLFILE* file) {
-    TOOLFILE_Trace(5, "Read(%s,%p,%d)\n", file->name, static_cast<void*>(destination),
-                   static_cast<int>(count));
+    if (TOOLFILE_TraceEnabled == 1) {  // spares the byte-at-a-time readers a call per byte
+        TOOLFILE_Trace(5, "Read(%s,%p,%d)\n", file->name, static_cast<void*>(destination),
+                       static_cast<int>(count));
+    }
     TOOLFILE_CACHE* cache = file->cache;
     if (cache == nullptr) {
         const std::size_t got = std::fread(destination, 1, count, file->stream);
@@ -111,16 +113,23 @@ std::uint32_t ReadInto(std::uint8_t* destination, std::uint32_t count, TOOLFILE*
     if (cache->bufferSize == 0) return 0;  // an empty file delivers nothing
 
     // Each pass empties what is left of the window; the limit ends the loop once the file is
-    // exhausted and passes deliver nothing.
-    std::uint64_t maxPasses = 2u * static_cast<std::uint64_t>(count / cache->bufferSize);
-    if (maxPasses <= 32) maxPasses = 32;
+    // exhausted and passes deliver nothing. 2 * (count / bufferSize) stays at most 32 while
+    // count is below 17 buffers, which spares small reads the division.
+    std::uint64_t maxPasses = 32;
+    if (count / 17 >= cache->bufferSize) {
+        maxPasses = 2u * static_cast<std::uint64_t>(count / cache->bufferSize);
+    }
     std::uint32_t remaining = count;
     std::uint32_t delivered = 0;
     for (std::uint64_t passes = 0; remaining > 0 && passes < maxPasses; ++passes) {
         const std::uint32_t held = WindowLength(cache);
         const std::uint32_t available = cache->position < held ? held - cache->position : 0;
         const std::uint32_t take = available < remaining ? available : remaining;
-        if (take > 0) std::memcpy(destination + delivered, cache->buffer + cache->position, take);
+        if (take == 1) {
+            destination[delivered] = cache->buffer[cache->position];  // the typed reads' case
+        } else if (take > 1) {
+            std::memcpy(destination + delivered, cache->buffer + cache->position, take);
+        }
         cache->position += take;
         if (cache->position >= cache->bufferSize) {
             cache->nextFill = cache->windowEnd + 1;

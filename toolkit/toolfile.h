@@ -40,7 +40,10 @@ extern std::uint32_t TOOLFILE_CacheLimit;   // upper bound of a cache buffer (1 
 extern int DEBUG_ToStdout;                  // 1: DEBUG_Print writes to standard output
 
 // Returns a new handle, or null when the path is too long or cannot be opened. The stream
-// is opened without denying other openers. Close with TOOLFILE_Close.
+// is opened without denying other openers. Mode "rb" gets a read cache; a file of 4 GiB or
+// more, which the cache's 32-bit offsets cannot describe, is then refused (null). A stream
+// whose length cannot be measured, or a cache that cannot be allocated, leaves the handle
+// uncached. Close with TOOLFILE_Close.
 TOOLFILE* TOOLFILE_Open(const char* path, const char* mode);
 // Closes the stream and frees the handle and its cache.
 void TOOLFILE_Close(TOOLFILE* file);
@@ -48,14 +51,16 @@ void TOOLFILE_Close(TOOLFILE* file);
 std::uint32_t TOOLFILE_GetFlags(const TOOLFILE* file);
 // ORs code into the handle's error bits (and traces it at level 2).
 void TOOLFILE_SetError(TOOLFILE* file, std::uint32_t code);
-// The absolute read position.
+// The absolute read position. An uncached position past 32 bits gives 0xFFFFFFFF and sets
+// TOOLFILE_ERR_SEEK.
 std::uint32_t TOOLFILE_Tell(TOOLFILE* file);
 // whence: 0 from start, 1 from current position, 2 from end. A cached handle never seeks
 // past the last byte of the file. Failures go to the flags.
 void TOOLFILE_Seek(TOOLFILE* file, std::int32_t offset, int whence);
 // Non-zero at end of file.
 int TOOLFILE_IsEOF(TOOLFILE* file);
-// The file's length in bytes.
+// The file's length in bytes (measured at open on a cached handle). An uncached file of
+// 4 GiB or more gives 0xFFFFFFFF and sets TOOLFILE_ERR_SEEK.
 std::uint32_t TOOLFILE_GetLength(TOOLFILE* file);
 // Reads count bytes into destination. On a cached handle bytes past the end of the file are
 // not delivered (the destination keeps them) and no bit is set; an uncached short read sets

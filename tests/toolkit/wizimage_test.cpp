@@ -153,7 +153,9 @@ TEST(WizImage, SingleImageFiles) {
         ASSERT_NE(picture, nullptr) << (reason != nullptr ? reason : "");
         EXPECT_EQ(picture->bitmap->width, c.width);
         EXPECT_EQ(picture->bitmap->height, c.height);
-        if (!c.pixels.empty()) EXPECT_EQ(Pixels(picture), c.pixels);
+        if (!c.pixels.empty()) {
+            EXPECT_EQ(Pixels(picture), c.pixels);
+        }
         EXPECT_EQ(PaletteOf(picture), c.ownPalette ? Colours(3) : DefaultColours());
         RAWPICT_Free(picture);
     }
@@ -250,7 +252,9 @@ TEST(WizImage, MultiImageFileFaults) {
         const WIZ_MEMFILE memfile = Memfile(file);
         RawPicture* picture = WIZ_LoadImage(&memfile, c.index, 0);
         EXPECT_EQ(picture != nullptr, c.loads);
-        if (picture != nullptr) EXPECT_EQ(PaletteOf(picture), DefaultColours());
+        if (picture != nullptr) {
+            EXPECT_EQ(PaletteOf(picture), DefaultColours());
+        }
         RAWPICT_Free(picture);
     }
 

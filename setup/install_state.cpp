@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "script_keys.h"
+#include "setup_dialog.h"
 
 namespace {
 
@@ -131,3 +132,9 @@ int AreRequiredFilesCurrent(const ProductPaths& paths, VolumeFileSystemQuery que
     AreSectionFilesCurrent(paths, kOptionalSection, queryFileSystem);
     return required ? 1 : 0;
 }
+
+int SetupDialog::IsFileCurrent(const char* name, const char* key) {
+    return ::IsFileCurrent(m_paths, name, key);
+}
+
+int SetupDialog::AreRequiredFilesCurrent() { return ::AreRequiredFilesCurrent(m_paths); }

@@ -1,0 +1,83 @@
+#include "launch_game.h"
+
+#include <cstdio>
+
+#include "setup_dialog.h"
+
+namespace {
+
+// Period at which the wait for the game wakes to keep the launcher's windows alive.
+constexpr DWORD kGameWaitPeriodMs = 500;
+
+// The OS platform id, 0 (Win32s) when the query fails as well.
+DWORD PlatformId() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    return version.dwPlatformId;
+}
+
+// Dispatches every queued message of the thread. Returns false when a quit message was among
+// them; it has been posted again with exit code -1.
+bool PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(-1);
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return true;
+}
+
+}  // namespace
+
+int FormatGamePath(char* dest, const ProductPaths& paths) {
+    const int written = std::snprintf(dest, static_cast<std::size_t>(kPathSize), "%s%s.a32",
+                                      paths.sourceFolder, paths.baseName);
+    if (written < 0 || written >= kPathSize) {
+        dest[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+int StartGame(const ProductPaths& paths, PROCESS_INFORMATION* process) {
+    *process = PROCESS_INFORMATION{};
+    char gamePath[kPathSize];
+    if (!FormatGamePath(gamePath, paths)) return 0;
+    // The command line is the game's path alone, unquoted, as the game has always received
+    // it; the application name fixes which file runs.
+    char commandLine[kPathSize];
+    lstrcpyA(commandLine, gamePath);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessA(gamePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, process)
+               ? 1
+               : 0;
+}
+
+void WaitForGame(const PROCESS_INFORMATION& process) {
+    if (PlatformId() != VER_PLATFORM_WIN32s) {
+        DWORD waited = WAIT_TIMEOUT;
+        do {
+            waited = WaitForSingleObject(process.hProcess, kGameWaitPeriodMs);
+            if (!PumpMessages()) break;
+        } while (waited == WAIT_TIMEOUT);
+    }
+    if (process.hProcess != nullptr) CloseHandle(process.hProcess);
+    if (process.hThread != nullptr) CloseHandle(process.hThread);
+}
+
+void SetupDialog::LaunchGame() {
+    if (m_hWnd != nullptr) {
+        EnableWindow(FALSE);
+        ShowWindow(SW_HIDE);
+    }
+    PROCESS_INFORMATION process;
+    if (!StartGame(m_paths, &process)) return;
+    WaitForGame(process);
+}

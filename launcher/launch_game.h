@@ -1,0 +1,19 @@
+// Starting the game executable (the launcher's folder and base name with ".a32") and waiting
+// for it while the launcher's windows stay responsive.
+#pragma once
+
+#include <windows.h>
+
+#include "product_paths.h"
+
+// Writes source folder, base name and ".a32" into dest (kPathSize bytes). Returns 0 with dest
+// empty when it does not fit, else 1.
+int FormatGamePath(char* dest, const ProductPaths& paths);
+// Starts the game with its path as the application to run and as its whole command line, so
+// that a folder with blanks can never start another program. Returns 1 with process filled in,
+// or 0 when the path does not fit or the game cannot be started.
+int StartGame(const ProductPaths& paths, PROCESS_INFORMATION* process);
+// Waits for the started game, dispatching the thread's messages every 500 ms. A quit message
+// ends the wait early and is posted again with exit code -1; the game goes on running. Closes
+// the process and thread handles in every case. Returns at once on Win32s.
+void WaitForGame(const PROCESS_INFORMATION& process);

@@ -1,0 +1,9 @@
+#include "launcher_command_line_info.h"
+
+void LauncherCommandLineInfo::ParseParam(const char* pszParam, BOOL bFlag, BOOL bLast) {
+    if (bFlag && lstrcmpiA(pszParam, "a") == 0) {
+        m_forceSetup = 1;
+        return;
+    }
+    CCommandLineInfo::ParseParam(pszParam, bFlag, bLast);
+}

@@ -1,0 +1,6 @@
+// The launcher's one application object; the framework's entry point finds and runs it.
+#include "launcher_app.h"
+
+namespace {
+LauncherApp theApp;
+}  // namespace

@@ -1,0 +1,57 @@
+#include "setup_dialog.h"
+
+#include "framework/win_app.h"
+#include "resources/resource.h"
+
+SetupDialog::SetupDialog(CWnd* pParent)
+    : CDialog(IDD_SETUP, pParent),
+      m_hIcon(LoadIconA(FrameworkResourceHandle(), MAKEINTRESOURCEA(IDI_LAUNCHER))) {
+    m_readBuffer[0] = '\0';
+    // A launcher whose path, or a path derived from it, does not fit leaves every path empty;
+    // OnCreate then ends the run without checking, installing or launching anything.
+    DeriveProductPathsForModule(&m_paths, FrameworkResourceHandle());
+}
+
+LRESULT SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam));
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        default:
+            return CDialog::OnMessage(message, wParam, lParam);
+    }
+}
+
+int SetupDialog::OnCreate(LPCREATESTRUCT) {
+    if (Default() == -1 || m_paths.sourceFolder[0] == '\0') {
+        m_shown = 0;
+        return -1;
+    }
+    if (AreRequiredFilesCurrent() && !m_forceSetup) {
+        // Installed and current: the user never sees this dialog. Refusing the window ends
+        // the modal run, and with it the launcher, once the game has ended.
+        ShowStartupMessage();
+        LaunchGame();
+        m_shown = 0;
+        return -1;
+    }
+    m_shown = 1;
+    return 0;
+}
+
+void SetupDialog::OnOK() {
+    // A failed or declined install keeps the dialog open so the user can correct it or cancel.
+    if (!RunInstall()) return;
+    ShowStartupMessage();
+    LaunchGame();
+    // The dialog exchanges no data of its own: OK only ends the modal run.
+    EndDialog(IDOK);
+}
+
+void SetupDialog::OnDestroy() {
+    Default();
+    // Component records exist only when the window came up; a refused creation made none.
+    if (m_shown == 1) FreeComponents();
+}

@@ -1,0 +1,66 @@
+// SetupDialog: the one object that holds the product's paths and decides, while its window is
+// being created and before anything is visible, whether setup is needed. When the product is
+// installed and current and setup was not forced it offers the start-up message, runs the game
+// and refuses its own window; otherwise it comes up so the user can install.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/check_list_box.h"
+#include "framework/dialog.h"
+#include "product_paths.h"
+
+class SetupDialog : public CDialog {
+public:
+    // Constructors
+    // Derives every path from the launcher's own location and name; reads nothing but the
+    // install script's DefaultDir.
+    explicit SetupDialog(CWnd* pParent = nullptr);
+
+    // Install state (the shared file's records are kept in step as a side effect)
+    // 1 when the file name (relative to the source folder) is installed and current, else 0.
+    int IsFileCurrent(const char* name, const char* key);
+    // 1 when every required file is installed and current, else 0.
+    int AreRequiredFilesCurrent();
+
+    // Components
+    // Reads the install script's groups into the check-list. 1 on success.
+    int LoadComponents();
+    // Releases the groups attached to the check-list rows. 1 on success.
+    int FreeComponents();
+
+    // Install, start-up message and game
+    // Runs the install of the checked groups. 1 when it succeeded, 0 on failure or when the
+    // user declined.
+    int RunInstall();
+    // Offers the start-up message when the install script names a picture.
+    void ShowStartupMessage();
+    // Hides the setup window, starts the game from the source folder and waits for it.
+    void LaunchGame();
+
+    // Attributes
+    HICON m_hIcon;                     // big and small icon of the window
+    CCheckListBox m_components;        // one row per component group
+    int m_shown = 0;                   // 1 when the create-time decision let the window come up
+    int m_forceSetup = 0;              // 1: show the dialog even when everything is current
+    int m_advanced = 1;                // layout: 1 advanced, 0 basic
+    int m_optionalCount = 0;           // the Optional section's group count as read
+    int m_layoutDistance = 0;          // height between the basic and the advanced layout
+    std::vector<CWnd*> m_detailControls;  // shown in advanced mode only
+    std::vector<CWnd*> m_lowerControls;   // moved when the layout changes
+    ProductPaths m_paths;              // source, destination, shared file, script, base name
+    char m_readBuffer[2048];           // one install-script value at a time
+    DWORD m_available = 0;             // free bytes on the destination drive
+    DWORD m_required = 0;              // bytes of the checked groups
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Creation: -1 refuses the window (launched directly, or creation failed), 0 lets it come up.
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    // Installs; on success offers the start-up message, runs the game and ends the dialog.
+    void OnOK() override;
+    // Releases the component records when the window had been let up.
+    void OnDestroy();
+};

@@ -238,15 +238,18 @@ void BM_Load(benchmark::State& state, const LoadCase* c)
 
 // --- Ratio table -----------------------------------------------------------------------
 
-// Keeps the console output and remembers each benchmark's seconds per iteration.
+// Keeps the console output and remembers each benchmark's best seconds per iteration (the
+// least disturbed of its repetitions, when --benchmark_repetitions is given).
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
-                seconds_[run.benchmark_name()] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
+                const double s = run.real_accumulated_time / static_cast<double>(run.iterations);
+                auto [it, added] = seconds_.emplace(run.benchmark_name(), s);
+                if (!added && s < it->second) it->second = s;
+            }
         ConsoleReporter::ReportRuns(runs);
     }
     // Seconds per iteration of name, or 0 when it did not run.

@@ -61,9 +61,9 @@ int main(int argc, char **argv) {
 EOF
 gcc -O2 -o "$work/sdltime" "$work/sdltime.c" $(pkg-config --cflags --libs SDL2_image)
 
-# Pillow: PCX only (it has no ILBM or PBM reader).
+# Pillow: PCX only (it has no ILBM or PBM reader). Debian's own python3, where python3-pil is.
 pil_time() {
-  python3 - "$@" <<'EOF'
+  /usr/bin/python3 - "$@" <<'EOF'
 import sys, time
 from PIL import Image
 for path in sys.argv[1:]:

@@ -1,5 +1,6 @@
 #include "pcxloadr.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -15,6 +16,8 @@ constexpr std::uint32_t kPaletteSize = 768;
 // The decoder's read buffer: the pixel data is taken from the file in blocks of this size
 // instead of one file-layer call per byte.
 constexpr std::uint32_t kReadBufferSize = 16384;
+// The longest run a count byte can give (0x3F), rounded up to a whole number of stores.
+constexpr std::int32_t kMaxRun = 64;
 
 const char* const kReasonNotFound = "file not found";
 const char* const kReasonShort = "file too short for a PCX header";
@@ -94,9 +97,17 @@ inline bool NextByte(DataReader* reader, std::uint8_t* value) {
     return true;
 }
 
-// True when one of the eight bytes in word has its two top bits set (a run byte).
-inline bool HasRunByte(std::uint64_t word) {
-    return (word & (word << 1) & 0x8080808080808080ull) != 0;
+// The run bytes (two top bits set) among the eight bytes of word: bit 7 of each such byte.
+inline std::uint64_t RunBytes(std::uint64_t word) {
+    return word & (word << 1) & 0x8080808080808080ull;
+}
+
+// The position in memory order of the first run byte that RunBytes found (runs != 0).
+inline std::int32_t FirstRunByte(std::uint64_t runs) {
+    if constexpr (std::endian::native == std::endian::little)
+        return std::countr_zero(runs) / 8;
+    else
+        return std::countl_zero(runs) / 8;
 }
 
 // Decodes one row: width pixels into row, then steps over the bytes that complete the
@@ -106,32 +117,47 @@ inline bool HasRunByte(std::uint64_t word) {
 bool DecodeRow(DataReader* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip) {
     std::int32_t left = width;
     while (left > 0) {
-        if (reader->position == reader->end && !Refill(reader)) return false;
-        // Literal pixels (bytes below 0xC0) are copied as a block, eight at a time while
-        // none of the eight is a run byte.
+        // Fast path, while the row has room for eight literals and a longest run and the
+        // buffer holds nine bytes: eight bytes are stored as literals at once, and when one
+        // of them is a run byte, only the literals before it count and the run follows.
+        // Runs are stored as kMaxRun bytes; the bytes beyond the run's count lie in this
+        // row and are written again by what follows (data that ends first leaves them
+        // holding what was stored).
         const std::uint8_t* source = reader->buffer + reader->position;
-        const std::uint32_t available = reader->end - reader->position;
-        const std::uint32_t limit =
-            available < static_cast<std::uint32_t>(left) ? available : static_cast<std::uint32_t>(left);
-        std::uint32_t n = 0;
-        while (n + 8 <= limit) {
+        const std::uint8_t* const sourceEnd = reader->buffer + reader->end;
+        while (left >= kMaxRun + 8 && sourceEnd - source >= 9) {
             std::uint64_t word;
-            std::memcpy(&word, source + n, 8);
-            if (HasRunByte(word)) break;
-            std::memcpy(row + n, &word, 8);
-            n += 8;
+            std::memcpy(&word, source, 8);
+            std::memcpy(row, &word, 8);
+            const std::uint64_t runs = RunBytes(word);
+            if (runs == 0) {
+                source += 8;
+                row += 8;
+                left -= 8;
+                continue;
+            }
+            const std::int32_t literals = FirstRunByte(runs);
+            source += literals;
+            row += literals;
+            const std::int32_t count = source[0] & 0x3F;
+            std::memset(row, source[1], kMaxRun);
+            source += 2;
+            row += count;
+            left -= literals + count;
         }
-        while (n < limit && source[n] < 0xC0) {
-            row[n] = source[n];
-            ++n;
-        }
-        row += n;
-        left -= static_cast<std::int32_t>(n);
-        reader->position += n;
-        if (left == 0 || reader->position == reader->end) continue;
+        reader->position = static_cast<std::uint32_t>(source - reader->buffer);
+        if (left == 0) break;
 
+        // Near the end of the row or of the buffer: one literal or run at a time.
+        std::uint8_t b;
+        if (!NextByte(reader, &b)) return false;
+        if (b < 0xC0) {
+            *row++ = b;
+            --left;
+            continue;
+        }
         // A run: count copies of the byte that follows. A count of 0 writes nothing.
-        std::int32_t count = reader->buffer[reader->position++] & 0x3F;
+        std::int32_t count = b & 0x3F;
         std::uint8_t value;
         if (!NextByte(reader, &value)) return false;
         if (count > left) {

@@ -41,6 +41,10 @@ constexpr std::uint32_t kPaletteSize = 768;
 // The body is read from the file in blocks of this size; ByteRun1 control and run bytes
 // are then taken from memory.
 constexpr std::uint32_t kBodyBufferSize = 65536;
+// The longest ByteRun1 packet in the file: a control byte and 128 literal bytes.
+constexpr std::ptrdiff_t kMaxPacket = 129;
+// Packets of up to this many bytes are written with one fixed-size store.
+constexpr std::int32_t kShortPacket = 16;
 // Bit-planes that contribute to an 8-bit colour index; further planes are read and dropped.
 constexpr int kMaxUsedPlanes = 8;
 // Only masking 1 ("has mask") stores a mask row after each row; 2 (transparent colour) and
@@ -121,6 +125,44 @@ Outcome EndOutcome(const ByteReader* reader) {
 // stretch starts in the right place. The control byte 0x80 is a no-op.
 Outcome UnpackRun1(ByteReader* reader, std::uint8_t* destination, std::int32_t count) {
     while (count > 0) {
+        // Fast path while the buffer holds a whole packet of any kind (up to 129 bytes):
+        // no end-of-buffer checks. Short packets are written with one 16-byte store when
+        // the stretch has room for it; the bytes beyond the packet are written again by the
+        // packets that follow (data that ends first leaves them as they were stored).
+        const std::uint8_t* source = reader->buffer + reader->position;
+        const std::uint8_t* const sourceEnd = reader->buffer + reader->end;
+        while (count > 0 && sourceEnd - source >= kMaxPacket) {
+            const std::uint8_t control = *source++;
+            if (control < 0x80) {
+                const std::int32_t n = control + 1;
+                const std::int32_t take = n < count ? n : count;
+                if (destination) {
+                    if (n <= kShortPacket && count >= kShortPacket)
+                        std::memcpy(destination, source, kShortPacket);
+                    else
+                        std::memcpy(destination, source, static_cast<std::size_t>(take));
+                    destination += take;
+                }
+                source += n;
+                count -= take;
+            } else if (control > 0x80) {
+                const std::int32_t n = 257 - control;
+                const std::uint8_t value = *source++;
+                const std::int32_t take = n < count ? n : count;
+                if (destination) {
+                    if (n <= kShortPacket && count >= kShortPacket)
+                        std::memset(destination, value, kShortPacket);
+                    else
+                        std::memset(destination, value, static_cast<std::size_t>(take));
+                    destination += take;
+                }
+                count -= take;
+            }
+        }
+        reader->position = static_cast<std::uint32_t>(source - reader->buffer);
+        if (count == 0) break;
+
+        // Near the end of the buffer: one packet at a time, refilling as needed.
         std::uint8_t control;
         if (!GetByte(reader, &control)) return EndOutcome(reader);
         if (control < 0x80) {

@@ -180,6 +180,57 @@ TEST(PcxLoad, RunSplitAcrossTheReadBuffer) {
     RAWPICT_Free(picture);
 }
 
+// PCX coding of rows: repeats and bytes of 0xC0 and above as runs, other bytes as
+// literals, with a do-nothing 0xC0 pair now and then and bytesPerLine - width padding
+// bytes after each row.
+Bytes EncodeRows(const Bytes& pixels, int width, int height, int bytesPerLine) {
+    Bytes out;
+    int noop = 0;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = pixels.data() + y * width;
+        int x = 0;
+        while (x < width) {
+            int n = 1;
+            while (x + n < width && n < 63 && row[x + n] == row[x]) ++n;
+            if (n == 1 && row[x] < 0xC0) {
+                out.push_back(row[x]);
+            } else {
+                out.push_back(static_cast<std::uint8_t>(0xC0 | n));
+                out.push_back(row[x]);
+            }
+            x += n;
+            if (++noop % 7 == 0) fixtures::PutBytes(out, {0xC0, 0xFF});
+        }
+        for (int i = width; i < bytesPerLine; ++i) out.push_back(0x33);
+    }
+    return out;
+}
+
+// Rows of literals, short and long runs and high bytes, decoded against what was coded.
+TEST(PcxLoad, WideRowsRoundTrip) {
+    for (int bytesPerLine : {300, 303}) {
+        const int width = 300;
+        const int height = 6;
+        Bytes pixels;
+        std::uint32_t state = 99;
+        for (int i = 0; i < width * height; ++i) {
+            state = state * 1103515245u + 12345u;
+            const int zone = (i / 40) % 4;
+            const int value = zone == 0   ? static_cast<int>(state >> 16)      // noise
+                              : zone == 1 ? i / 3                              // short runs
+                              : zone == 2 ? 0xC5                               // long run of a high byte
+                                          : (i % 5 == 0 ? 0xF0 : i / 9);       // mixed
+            pixels.push_back(static_cast<std::uint8_t>(value));
+        }
+        std::string path = fixtures::WriteTempFile(
+            "round.pcx", PcxFile(width, height, bytesPerLine, EncodeRows(pixels, width, height, bytesPerLine)));
+        RawPicture* picture = PCX_Load(path.c_str());
+        ASSERT_NE(picture, nullptr);
+        EXPECT_TRUE(Pixels(picture) == pixels) << "bytes per line " << bytesPerLine;
+        RAWPICT_Free(picture);
+    }
+}
+
 struct RefusedCase {
     const char* name;
     Bytes file;

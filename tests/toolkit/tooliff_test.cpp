@@ -164,6 +164,20 @@ LoadCase IlbmCase(std::string name, int w, int h, int planes, int masking, bool 
             Form("ILBM", {Bmhd(w, h, planes, masking, packed ? 1 : 0), Cmap(256), Body(body)}), w, h, pixels};
 }
 
+LoadCase PbmCase(std::string name, int w, int h, int masking) {
+    Bytes pixels = TestPixels(w, h, 8);
+    Bytes body;
+    for (int y = 0; y < h; ++y) {
+        Bytes packed = Pack(Bytes(pixels.begin() + y * w, pixels.begin() + (y + 1) * w));
+        body.insert(body.end(), packed.begin(), packed.end());
+        if (masking == 1) {
+            Bytes mask = Pack(Bytes(static_cast<std::size_t>(w), 0x77));
+            body.insert(body.end(), mask.begin(), mask.end());
+        }
+    }
+    return {std::move(name), Form("PBM ", {Bmhd(w, h, 8, masking, 1), Cmap(256), Body(body)}), w, h, pixels};
+}
+
 std::vector<LoadCase> LoadCases() {
     std::vector<LoadCase> cases = {
         {"PBM plain", Form("PBM ", {Bmhd(3, 2, 8, 0, 0), Cmap(256), Body({1, 2, 3, 4, 5, 6})}), 3, 2,
@@ -221,6 +235,9 @@ std::vector<LoadCase> LoadCases() {
         IlbmCase("ILBM width 20, 8 planes, masking 1, plain", 20, 3, 8, 1, false),
         IlbmCase("ILBM width 20, 8 planes, masking 1, packed", 20, 3, 8, 1, true),
         IlbmCase("ILBM 9 planes, the ninth ignored", 24, 2, 9, 0, true),
+        IlbmCase("ILBM wide, 8 planes, packed, masking 1", 300, 5, 8, 1, true),
+        PbmCase("PBM wide, packed", 300, 5, 0),
+        PbmCase("PBM wide, packed, masking 1", 301, 5, 1),
     };
     for (int planes = 1; planes <= 8; ++planes)
         for (int w : {1, 7, 13, 37, 64})

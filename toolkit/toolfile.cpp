@@ -112,9 +112,10 @@ std::uint32_t ReadInto(std::uint8_t* destination, std::uint32_t count, TOOLFILE*
     }
     if (cache->bufferSize == 0) return 0;  // an empty file delivers nothing
 
-    // Each pass empties what is left of the window; the limit ends the loop once the file is
-    // exhausted and passes deliver nothing. 2 * (count / bufferSize) stays at most 32 while
-    // count is below 17 buffers, which spares small reads the division.
+    // Each pass empties what is left of the window and refills it when the buffer is used up;
+    // the pass limit, 2 * (count / bufferSize) but at least 32, bounds the loop whatever the
+    // window fields say. The limit stays 32 while count is below 17 buffers, which spares
+    // small reads the division.
     std::uint64_t maxPasses = 32;
     if (count / 17 >= cache->bufferSize) {
         maxPasses = 2u * static_cast<std::uint64_t>(count / cache->bufferSize);
@@ -125,9 +126,12 @@ std::uint32_t ReadInto(std::uint8_t* destination, std::uint32_t count, TOOLFILE*
         const std::uint32_t held = WindowLength(cache);
         const std::uint32_t available = cache->position < held ? held - cache->position : 0;
         const std::uint32_t take = available < remaining ? available : remaining;
+        // An empty window here means the end of the file: whenever a pass uses the buffer up
+        // it refills at once, so a refill now would find nothing, as would every later pass.
+        if (take == 0) break;
         if (take == 1) {
             destination[delivered] = cache->buffer[cache->position];  // the typed reads' case
-        } else if (take > 1) {
+        } else {
             std::memcpy(destination + delivered, cache->buffer + cache->position, take);
         }
         cache->position += take;

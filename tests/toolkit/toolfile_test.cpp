@@ -120,6 +120,27 @@ TEST_F(ToolfileTest, ReadingPastTheEnd) {
     }
 }
 
+// A large read from a small file stops once the file is exhausted instead of spinning through
+// tens of thousands of empty passes: the end is met, and traced, once.
+TEST_F(ToolfileTest, ReadFarPastTheEndStopsAtTheEnd) {
+    const std::string path = fixtures::WriteTempFile("two.bin", Pattern(2));
+    Bytes got(0x10000, 0xEE);
+    StartTrace(1, 5);
+    TOOLFILE* file = TOOLFILE_Open(path.c_str(), "rb");
+    if (file != nullptr) {
+        TOOLFILE_Read(got.data(), static_cast<std::uint32_t>(got.size()), file);
+        TOOLFILE_Close(file);
+    }
+    const std::string trace = StopTrace();
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(got[1], 1);
+    EXPECT_EQ(got[2], 0xEE);
+    const std::string pastEnd = "CACHE:(" + path + ") Trying to read 0 bytes past end\n";
+    const std::size_t first = trace.find(pastEnd);
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_EQ(trace.find(pastEnd, first + 1), std::string::npos);
+}
+
 // Text mode reads straight from the stream, so the end shows only once a read hits it.
 TEST_F(ToolfileTest, UncachedEndOfFileIsTheStreamIndicator) {
     TOOLFILE* file = TOOLFILE_Open(fixtures::WriteTempFile("text.txt", Pattern(10)).c_str(), "r");

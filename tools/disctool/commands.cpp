@@ -55,6 +55,13 @@ void PrintUsage(std::FILE* out, const std::vector<const Command*>& chain, bool f
                  path.c_str());
 }
 
+const Option* FindOption(const Command& command, const std::string& name) {
+    for (const Option& option : command.options) {
+        if (name == option.name) return &option;
+    }
+    return nullptr;
+}
+
 int UsageError(const std::vector<const Command*>& chain, const std::string& message) {
     std::fprintf(stderr, "%s: %s\n\n", chain.front()->name, message.c_str());
     PrintUsage(stderr, chain, false);
@@ -65,6 +72,7 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
             const char* const* argv) {
     const Command& command = *chain.back();
     std::vector<const char*> operands;
+    Invocation invocation;
     bool optionsEnded = false;
     for (int i = first; i < argc; ++i) {
         const char* word = argv[i];
@@ -77,7 +85,21 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
                 PrintUsage(stdout, chain, true);
                 return ExitOk;
             }
-            return UsageError(chain, std::string("unknown option '") + word + "'");
+            const char* equals = std::strchr(word, '=');
+            const std::string name = equals != nullptr ? std::string(word, equals) : word;
+            const Option* option = FindOption(command, name);
+            if (option == nullptr) return UsageError(chain, "unknown option '" + name + "'");
+            if (option->valueName == nullptr) {
+                if (equals != nullptr) return UsageError(chain, name + " takes no value");
+                invocation.options.emplace_back(name, "");
+            } else if (equals != nullptr) {
+                invocation.options.emplace_back(name, equals + 1);
+            } else if (i + 1 < argc) {
+                invocation.options.emplace_back(name, argv[++i]);
+            } else {
+                return UsageError(chain, name + " needs a value (" + option->valueName + ")");
+            }
+            continue;
         }
         operands.push_back(word);
     }
@@ -86,14 +108,34 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
         return UsageError(chain, std::string("unexpected operand '") +
                                      operands[command.maxOperands] + "'");
     }
-    const Operands given(operands.data(), operands.size());
+    invocation.operands = Operands(operands.data(), operands.size());
     if (command.checkOperands != nullptr) {
-        if (const char* message = command.checkOperands(given)) return UsageError(chain, message);
+        if (const char* message = command.checkOperands(invocation.operands)) {
+            return UsageError(chain, message);
+        }
     }
-    return command.run(given);
+    return command.run(invocation);
 }
 
 }  // namespace
+
+bool Invocation::Has(const char* name) const { return Value(name) != nullptr; }
+
+const char* Invocation::Value(const char* name) const {
+    const char* value = nullptr;
+    for (const auto& [given, text] : options) {
+        if (given == name) value = text.c_str();
+    }
+    return value;
+}
+
+std::vector<std::string> Invocation::Values(const char* name) const {
+    std::vector<std::string> values;
+    for (const auto& [given, text] : options) {
+        if (given == name) values.push_back(text);
+    }
+    return values;
+}
 
 int Dispatch(const Command& root, int argc, const char* const* argv) {
     std::vector<const Command*> chain{&root};

@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace disctool {
 
@@ -16,6 +19,26 @@ inline constexpr int ExitUsage = 2;    // the command line fits no command
 // The operands of a leaf command: the words after the command's name, options removed.
 using Operands = std::span<const char* const>;
 
+// An option a leaf command accepts: "--name", or "--name VALUE" / "--name=VALUE" when it
+// takes a value. Options may stand anywhere among the operands and may be given again.
+struct Option {
+    const char* name;       // with its dashes ("--json")
+    const char* valueName;  // for the usage ("INDEX"); null for a flag
+};
+
+// What a leaf command was given: its operands and its options in command-line order.
+struct Invocation {
+    Operands operands;
+    std::vector<std::pair<std::string, std::string>> options;  // name with dashes, value
+
+    // Whether the option was given at all.
+    bool Has(const char* name) const;
+    // The value of the last occurrence of the option, or null when it was not given.
+    const char* Value(const char* name) const;
+    // The values of every occurrence, in order.
+    std::vector<std::string> Values(const char* name) const;
+};
+
 struct Command {
     const char* name;              // the word that selects it ("picture", "convert")
     const char* operands;          // operand synopsis of a leaf ("IN OUT"); null for a group
@@ -23,11 +46,14 @@ struct Command {
     const char* details;           // text of its own --help below the usage line; may be null
     std::size_t minOperands;       // a leaf's operand count bounds
     std::size_t maxOperands;
-    int (*run)(Operands operands); // a leaf's action, returning the exit status; null for a group
+    int (*run)(const Invocation& invocation); // a leaf's action, returning the exit status;
+                                              // null for a group
     std::span<const Command> children;  // a group's commands; empty for a leaf
     // A leaf's test of its operands before it runs: null when they fit, else the message
     // that goes with the usage. May itself be null.
     const char* (*checkOperands)(Operands operands) = nullptr;
+    // The options a leaf accepts; any other word starting with "-" is a usage error.
+    std::span<const Option> options = {};
 };
 
 // Runs the command line argv[1 .. argc) against the tree under root (whose name is the

@@ -2,6 +2,7 @@
 // launcher uses. Commands are grouped by what they work on; each group is one table below.
 #include "commands.h"
 #include "picconvert.h"
+#include "picencode.h"
 #include "picinfo.h"
 
 namespace {
@@ -22,6 +23,24 @@ const Command pictureCommands[] = {
      "toolkit's default palette. OUT is written whole or not at all: when IN cannot be\n"
      "loaded or the write fails, exit status is 1 and OUT is left as it was.",
      2, 2, disctool::RunPictureConvert, {}, disctool::CheckPictureConvert},
+    {"encode", "[--transparent INDEX] IN... OUT.wiz", "write WIZ pictures from PNG, PPM, PCX or IFF",
+     "Writes OUT.wiz from the pictures IN: an indexed PNG keeps its palette and indexes; a\n"
+     "true-colour PNG, a PPM or a PGM may have at most 256 colours, numbered in order of\n"
+     "first appearance (top-left first); PCX, IFF (.LBM) and WIZ files are read by the\n"
+     "launcher's own loaders. One IN gives a single-image file; several give a MULT file\n"
+     "in which images that all share one palette store it once (DEFA).\n"
+     "\n"
+     "--transparent INDEX  codes pixels of palette index INDEX (0-255) as transparent runs.\n"
+     "                     The launcher fills a picture with colour 255 before drawing it,\n"
+     "                     so those pixels show palette entry 255, not INDEX.\n"
+     "\n"
+     "Every line is coded as compactly as the WIZ runs allow, and the result is decoded\n"
+     "with the launcher's loader before it is written. Exit status 1, with one line on\n"
+     "standard error and no OUT written, when an input cannot be read, has more than 256\n"
+     "colours or a pixel index outside its palette, INDEX is not 0-255, or a line needs more\n"
+     "than the 65535 code bytes a WIZ line holds.",
+     2, static_cast<std::size_t>(-1), disctool::RunPictureEncode, {},
+     disctool::CheckPictureEncode, disctool::PictureEncodeOptions},
 };
 
 const Command topCommands[] = {

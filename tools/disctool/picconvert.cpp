@@ -16,9 +16,9 @@ const char* CheckPictureConvert(Operands operands) {
     return "OUT must end in .png or .ppm";
 }
 
-int RunPictureConvert(Operands operands) {
-    const char* input = operands[0];
-    const char* output = operands[1];
+int RunPictureConvert(const Invocation& invocation) {
+    const char* input = invocation.operands[0];
+    const char* output = invocation.operands[1];
     OutputFormat format = OutputFormat::Ppm;
     OutputFormatFromPath(output, &format);
 

@@ -10,6 +10,6 @@ namespace disctool {
 const char* CheckPictureConvert(Operands operands);
 // Converts operands[0] to operands[1]. Returns ExitOk, or ExitFailed (one line on standard
 // error, OUT left as it was) when IN cannot be loaded or OUT cannot be written.
-int RunPictureConvert(Operands operands);
+int RunPictureConvert(const Invocation& invocation);
 
 }  // namespace disctool

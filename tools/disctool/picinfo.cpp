@@ -329,8 +329,8 @@ Format FormatOf(const char* path) {
 
 }  // namespace
 
-int RunPictureInfo(Operands operands) {
-    const char* path = operands[0];
+int RunPictureInfo(const Invocation& invocation) {
+    const char* path = invocation.operands[0];
     const Format format = FormatOf(path);
     const char* reason = nullptr;
     std::unique_ptr<RawPicture, decltype(&RAWPICT_Free)> picture(PICTURE_Load(path, &reason),

@@ -163,4 +163,14 @@ std::string WritePicture(const RawPicture& picture, OutputFormat format, const c
     return file.Commit();
 }
 
+std::string WriteFileBytes(const char* path, const std::vector<std::uint8_t>& bytes) {
+    StagedFile file(path);
+    std::string reason = file.Open();
+    if (!reason.empty()) return reason;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) != bytes.size()) {
+        return ErrnoText("cannot write the file");
+    }
+    return file.Commit();
+}
+
 }  // namespace disctool

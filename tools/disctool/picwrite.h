@@ -3,7 +3,9 @@
 // renamed into place once complete, so a failed write leaves the destination as it was.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "rawpict.h"
 
@@ -18,5 +20,9 @@ bool OutputFormatFromPath(const char* path, OutputFormat* format);
 // Writes picture to path in format; its own palette, or the toolkit default palette when it
 // carries none. Returns an empty string on success, else why nothing was written.
 std::string WritePicture(const RawPicture& picture, OutputFormat format, const char* path);
+
+// Writes bytes to path the same way: whole or not at all. Returns an empty string on
+// success, else why nothing was written.
+std::string WriteFileBytes(const char* path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace disctool

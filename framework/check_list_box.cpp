@@ -28,15 +28,21 @@ int CCheckListBox::CheckCellWidth() const {
   return height > 0 ? height : ::GetSystemMetrics(SM_CYMENUCHECK) + 2;
 }
 
+RECT CCheckListBox::CheckBoxInRow(const RECT& row) {
+  const int height = row.bottom - row.top;
+  const int side = CheckBoxSide(height);
+  RECT box;
+  box.left = row.left + (height - side) / 2;
+  box.top = row.top + (height - side) / 2;
+  box.right = box.left + side;
+  box.bottom = box.top + side;
+  return box;
+}
+
 BOOL CCheckListBox::GetCheckBoxRect(int nIndex, RECT* rect) const {
   RECT row;
   if (GetItemRect(nIndex, &row) == LB_ERR) return FALSE;
-  const int height = row.bottom - row.top;
-  const int side = CheckBoxSide(height);
-  rect->left = row.left + (height - side) / 2;
-  rect->top = row.top + (height - side) / 2;
-  rect->right = rect->left + side;
-  rect->bottom = rect->top + side;
+  *rect = CheckBoxInRow(row);
   return TRUE;
 }
 
@@ -185,13 +191,11 @@ void CCheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
   RECT cell = rect;
   cell.right = cell.left + CheckCellWidth();
   ::FillRect(dc, &cell, ::GetSysColorBrush(COLOR_WINDOW));
-  RECT box;
-  if (GetCheckBoxRect(index, &box)) {
-    UINT state = DFCS_BUTTONCHECK;
-    if (checked) state |= DFCS_CHECKED;
-    if (!enabled) state |= DFCS_INACTIVE;
-    ::DrawFrameControl(dc, &box, DFC_BUTTON, state);
-  }
+  RECT box = CheckBoxInRow(rect);
+  UINT state = DFCS_BUTTONCHECK;
+  if (checked) state |= DFCS_CHECKED;
+  if (!enabled) state |= DFCS_INACTIVE;
+  ::DrawFrameControl(dc, &box, DFC_BUTTON, state);
 
   RECT textRect = rect;
   textRect.left = cell.right;

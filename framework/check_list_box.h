@@ -54,6 +54,7 @@ private:
     bool enabled;
   };
   Row* RowAt(int nIndex);
+  static RECT CheckBoxInRow(const RECT& row);
   LRESULT OnButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
   void Toggle(int nIndex);

@@ -386,7 +386,9 @@ TEST_P(IffUnpack, ProducesCountBytesAndStopsAfterThem) {
         // Nothing is written past what was produced.
         for (std::size_t i = c.expected.size(); i < out.size(); ++i) EXPECT_EQ(out[i], 0xEE);
     }
-    if (c.endPosition < file.size()) EXPECT_EQ(TOOLFILE_ReadByte(handle), file[c.endPosition]);
+    if (c.endPosition < file.size()) {
+        EXPECT_EQ(TOOLFILE_ReadByte(handle), file[c.endPosition]);
+    }
     TOOLFILE_Close(handle);
 }
 

@@ -74,7 +74,7 @@ cleanup() {
       if [[ $cmd == *"$T"* || $cmd == *"$wt"* ]]; then kill "${p#/proc/}" 2>/dev/null; fi
     done
     sleep 0.2
-    if [ $rc -eq 0 ]; then rm -rf "$T"; else log "kept $T"; fi
+    if [ $rc -eq 0 ] || [ $rc -eq 77 ]; then rm -rf "$T"; else log "kept $T"; fi
   fi
   exit $rc
 }

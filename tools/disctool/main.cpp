@@ -1,6 +1,8 @@
 // disctool: checks and prepares the pictures of a product disc with the same loaders the
 // launcher uses. Commands are grouped by what they work on; each group is one table below.
 #include "commands.h"
+#include "disccheck.h"
+#include "discverify.h"
 #include "picconvert.h"
 #include "picencode.h"
 #include "picinfo.h"
@@ -44,9 +46,40 @@ const Command pictureCommands[] = {
 };
 
 const Command topCommands[] = {
-    {"picture", nullptr, "inspect and convert WIZ, PCX and IFF pictures",
+    {"picture", nullptr, "inspect, convert and encode WIZ, PCX and IFF pictures",
      "Pictures as the launcher reads them: WIZ (.WIZ), PCX (.PCX) and IFF ILBM or PBM (.LBM).",
      0, 0, nullptr, pictureCommands},
+    {"check", "[--launcher NAME.EXE] [--json] DISC_FOLDER",
+     "report everything the launcher will see on a disc folder",
+     "Reads the disc folder as the launcher will: the launcher (--launcher, else the one .exe\n"
+     "in the folder, else the one .inf), its install script NAME.inf, the game NAME.a32,\n"
+     "the proposed destination, the start-up picture and the component groups with their\n"
+     "files, sizes and megabytes. Names compare without regard to case, as on Windows.\n"
+     "Errors: no install script, a listed file missing, an empty file name or key, a name\n"
+     "the launcher refuses (drive, leading backslash, \"..\"), a start-up picture that is\n"
+     "missing or does not load, no game, a count over the launcher's limits. Warnings:\n"
+     "entries the launcher never reads, a key shared by two files or equal to\n"
+     "ShowStartupAgain, a DefaultDir without a drive letter, values that are cut.\n"
+     "\n"
+     "--json               the same report as JSON\n"
+     "--windows-drive X:   the Windows drive for the default destination (default C:)\n"
+     "\n"
+     "Exit status 0 when the disc has no error, 1 otherwise.",
+     1, 1, disctool::RunDiscCheck, {}, nullptr, disctool::DiscCheckOptions},
+    {"verify", "--shared-file PATH [--launcher NAME.EXE] [--drive X:=DIR]... DISC_FOLDER",
+     "tell which listed files the launcher would count installed and current",
+     "For every listed file, the launcher's own test against the shared file PATH, which is\n"
+     "only read: a recorded copy with exactly the source's last-write time is current; a\n"
+     "recorded copy that is missing or has another time is stale (the launcher would forget\n"
+     "the record); with nothing recorded, a copy with the source's time in the proposed\n"
+     "destination is current (would be adopted), else the file is missing.\n"
+     "\n"
+     "--drive X:=DIR       where Windows drive X: lies on this machine, for recorded paths\n"
+     "                     and the destination; may be given for several drives\n"
+     "--windows-drive X:   the Windows drive for the default destination (default C:)\n"
+     "\n"
+     "Exit status 0 when every required file is current, 1 otherwise.",
+     1, 1, disctool::RunDiscVerify, {}, nullptr, disctool::DiscVerifyOptions},
 };
 
 const Command root = {

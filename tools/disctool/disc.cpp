@@ -1,0 +1,466 @@
+#include "disc.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <system_error>
+
+#include "picload.h"
+#include "rawpict.h"
+
+namespace disctool {
+
+const char* const ScriptTitleKeys[4] = {"BasDlgTitle", "AdvDlgTitle", "BasInstruct", "AdvInstruct"};
+
+namespace {
+
+const char* const Sections[2] = {"Required", "Optional"};
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           INI_SameName(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// The components of a Windows relative name; empty and "." components name nothing.
+std::vector<std::string> Components(const std::string& name) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char c : name + '\\') {
+        if (c == '\\' || c == '/') {
+            if (!part.empty() && part != ".") parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    return parts;
+}
+
+// A file name the way two listings of one file compare: without case, one kind of separator.
+std::string NormalName(const std::string& name) {
+    std::string normal;
+    for (const std::string& part : Components(name)) normal += (normal.empty() ? "" : "\\") + LowerAscii(part);
+    return normal;
+}
+
+// The files in folder whose names end in extension, without regard to case; sorted.
+std::vector<std::string> FilesWithExtension(const fs::path& folder, const std::string& extension) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file(error) && EndsWithNoCase(name, extension)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string StripExtension(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// One key name of a component section taken apart: "PC-Group<g>..." with its numbers.
+struct ComponentKey {
+    bool valid = false;      // one of the forms the launcher builds
+    bool isCount = false;    // "PC-GroupCount"
+    std::int64_t group = 0;
+    std::int64_t file = 0;   // 0 for a group key
+};
+
+// Reads decimal digits at text[at...]; -1 when there are none or they have a leading zero
+// (the launcher writes numbers without, so such a key is never asked for).
+std::int64_t TakeNumber(const std::string& text, std::size_t* at) {
+    const std::size_t start = *at;
+    while (*at < text.size() && text[*at] >= '0' && text[*at] <= '9' && *at - start < 12) ++*at;
+    if (*at == start || text[start] == '0') return -1;
+    return std::stoll(text.substr(start, *at - start));
+}
+
+ComponentKey ParseComponentKey(const std::string& key) {
+    ComponentKey parsed;
+    const std::string lower = LowerAscii(key);
+    const std::string prefix = "pc-group";
+    if (lower.compare(0, prefix.size(), prefix) != 0) return parsed;
+    std::size_t at = prefix.size();
+    if (lower.substr(at) == "count") {
+        parsed.valid = parsed.isCount = true;
+        return parsed;
+    }
+    parsed.group = TakeNumber(lower, &at);
+    if (parsed.group < 0) return parsed;
+    const std::string rest = lower.substr(at);
+    if (rest == "name" || rest == "desc" || rest == "filecount") {
+        parsed.valid = true;
+        return parsed;
+    }
+    if (rest.compare(0, 4, "file") != 0) return parsed;
+    at += 4;
+    parsed.file = TakeNumber(lower, &at);
+    const std::string word = lower.substr(at);
+    parsed.valid = parsed.file > 0 && (word == "name" || word == "key");
+    return parsed;
+}
+
+void Add(Disc* disc, bool error, const char* code, const std::string& message) {
+    disc->findings.push_back({error, code, message});
+}
+
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std::string* reason) {
+    if (option != nullptr) {
+        const std::string given = fs::path(option).filename().string();
+        disc->launcher = given;
+        disc->baseName = StripExtension(given);
+        disc->chosenBy = "given with --launcher";
+        if (!FindWithoutCase(folder, given)) {
+            Add(disc, true, "missing-launcher", "the launcher " + given + " is not in the disc folder");
+        }
+        return true;
+    }
+    const std::vector<std::string> programs = FilesWithExtension(folder, ".exe");
+    const std::vector<std::string> scripts = FilesWithExtension(folder, ".inf");
+    if (programs.size() == 1) {
+        disc->launcher = programs[0];
+        disc->chosenBy = "the only .exe in the folder";
+    } else if (scripts.size() == 1) {
+        disc->launcher = StripExtension(scripts[0]) + ".EXE";
+        disc->chosenBy = "named after the only .inf in the folder";
+        if (!FindWithoutCase(folder, disc->launcher)) {
+            Add(disc, true, "missing-launcher", "no launcher " + disc->launcher + " beside " + scripts[0]);
+        }
+    } else {
+        *reason = "found " + std::to_string(programs.size()) + " .exe and " +
+                  std::to_string(scripts.size()) +
+                  " .inf files; say which is the launcher with --launcher NAME.EXE";
+        return false;
+    }
+    disc->baseName = StripExtension(disc->launcher);
+    return true;
+}
+
+void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* disc) {
+    bool cut = false;
+    disc->defaultDir = INI_GetString(script, "General", "DefaultDir", ScriptPathChars + 1, &cut);
+    disc->destination = ProposedDestination(disc->defaultDir, windowsDrive, disc->baseName,
+                                            &disc->defaultDestination);
+    if (!disc->defaultDir.empty() && disc->defaultDestination) {
+        Add(disc, false, "default-dir-too-long",
+            "DefaultDir does not fit a path with its backslash; the launcher proposes " +
+                disc->destination + " instead");
+    }
+    const std::string& dir = disc->defaultDir;
+    if (!dir.empty() && !(dir.size() >= 2 && dir[1] == ':' && std::isalpha(static_cast<unsigned char>(dir[0])))) {
+        Add(disc, false, "default-dir-no-drive",
+            "DefaultDir " + Quote(dir) + " has no drive letter; it depends on the current drive");
+    }
+    for (int i = 0; i < 4; ++i) {
+        disc->titles[i] = INI_GetString(script, "General", ScriptTitleKeys[i], ScriptTitleChars, &cut);
+        if (cut) {
+            Add(disc, false, "value-cut",
+                std::string(ScriptTitleKeys[i]) + " is longer than 255 characters and is cut");
+        }
+    }
+}
+
+void ReadBitmap(const IniFile& script, Disc* disc) {
+    disc->bitmap = INI_GetString(script, "StartupOptions", "Bitmap", ScriptPathChars);
+    if (disc->bitmap.empty()) return;
+    if (IsRefusedName(disc->bitmap)) {
+        Add(disc, false, "bitmap-not-checked",
+            "the start-up picture " + Quote(disc->bitmap) +
+                " is not a name inside the disc folder and cannot be checked here");
+        return;
+    }
+    disc->bitmapFile = FindWithoutCase(disc->folder, disc->bitmap);
+    if (!disc->bitmapFile || !fs::is_regular_file(*disc->bitmapFile)) {
+        disc->bitmapFile.reset();
+        Add(disc, true, "bad-bitmap", "the start-up picture " + Quote(disc->bitmap) + " is not on the disc");
+        return;
+    }
+    const char* reason = nullptr;
+    std::unique_ptr<RawPicture, decltype(&RAWPICT_Free)> picture(
+        PICTURE_Load(disc->bitmapFile->string().c_str(), &reason), &RAWPICT_Free);
+    if (picture == nullptr) {
+        Add(disc, true, "bad-bitmap",
+            "the start-up picture " + Quote(disc->bitmap) + " does not load: " +
+                (reason != nullptr ? reason : "unknown reason"));
+        return;
+    }
+    disc->bitmapWidth = picture->bitmap->width;
+    disc->bitmapHeight = picture->bitmap->height;
+}
+
+void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
+    if (file->name.empty()) return;  // reported per group
+    if (IsRefusedName(file->name)) {
+        file->refused = true;
+        Add(disc, true, "refused-name",
+            where + " " + Quote(file->name) + " is not a relative name inside the disc folder; the launcher refuses it");
+        return;
+    }
+    file->found = FindWithoutCase(disc->folder, file->name);
+    std::error_code error;
+    if (file->found && fs::is_regular_file(*file->found, error)) {
+        file->size = fs::file_size(*file->found, error);
+        if (error) file->size = 0;
+        return;
+    }
+    const bool folder = file->found.has_value();
+    file->found.reset();
+    Add(disc, true, "missing-file",
+        where + " " + Quote(file->name) + (folder ? " is a folder, not a file" : " is not on the disc"));
+}
+
+// Reads the groups of one section and warns about its entries the launcher never reads.
+void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
+    const char* section = Sections[sectionIndex];
+    const bool required = sectionIndex == 0;
+    const std::int32_t count = INI_GetInt(script, section, "PC-GroupCount", 0);
+    disc->groupCount[sectionIndex] = count;
+    if (count > ScriptMaxGroups) {
+        Add(disc, true, "count-over-limit",
+            std::string(section) + " PC-GroupCount is " + std::to_string(count) + ", over the launcher's limit of " +
+                std::to_string(ScriptMaxGroups) + ": it reads no group of the section and never counts the product installed");
+    }
+    const std::int32_t groups = count > ScriptMaxGroups ? 0 : std::max(count, 0);
+    std::map<std::int64_t, std::int32_t> fileCounts;  // group number -> files read
+    bool cut = false;
+    for (std::int32_t g = 1; g <= groups; ++g) {
+        DiscGroup group;
+        group.required = required;
+        group.number = g;
+        const std::string prefix = "PC-Group" + std::to_string(g);
+        const std::string where = std::string(section) + " group " + std::to_string(g);
+        group.name = INI_GetString(script, section, prefix + "Name", ScriptValueChars, &cut);
+        if (cut) Add(disc, false, "value-cut", where + " name is longer than 2047 characters and is cut");
+        if (required) group.name += " (required)";
+        group.description = INI_GetString(script, section, prefix + "Desc", ScriptValueChars, &cut);
+        if (cut) Add(disc, false, "value-cut", where + " description is longer than 2047 characters and is cut");
+        group.fileCount = INI_GetInt(script, section, prefix + "FileCount", 0);
+        if (group.fileCount > ScriptMaxGroupFiles) {
+            Add(disc, true, "count-over-limit",
+                where + " FileCount is " + std::to_string(group.fileCount) + ", over the launcher's limit of " +
+                    std::to_string(ScriptMaxGroupFiles) + ": it reads none of its files and never counts the product installed");
+        }
+        const std::int32_t files = group.fileCount > ScriptMaxGroupFiles ? 0 : std::max(group.fileCount, 0);
+        fileCounts[g] = group.fileCount > ScriptMaxGroupFiles ? -1 : files;
+        std::int32_t unnamed = 0, firstUnnamed = 0;
+        for (std::int32_t f = 1; f <= files; ++f) {
+            DiscFile file;
+            file.number = f;
+            const std::string filePrefix = prefix + "File" + std::to_string(f);
+            const std::string fileWhere = where + " file " + std::to_string(f);
+            file.name = INI_GetString(script, section, filePrefix + "Name", ScriptValueChars, &cut);
+            if (cut) Add(disc, false, "value-cut", fileWhere + " name is longer than 2047 characters and is cut");
+            file.key = INI_GetString(script, section, filePrefix + "Key", ScriptValueChars, &cut);
+            if (cut) Add(disc, false, "value-cut", fileWhere + " key is longer than 2047 characters and is cut");
+            if (file.name.empty()) {
+                if (unnamed++ == 0) firstUnnamed = f;
+            } else if (file.key.empty()) {
+                Add(disc, true, "empty-key", fileWhere + " " + Quote(file.name) + " has no key to record it under");
+            }
+            ReadFile(disc, fileWhere, &file);
+            group.bytes += file.size;
+            group.files.push_back(std::move(file));
+        }
+        if (unnamed > 0) {
+            Add(disc, true, "empty-name",
+                where + ": " + std::to_string(unnamed) + (unnamed == 1 ? " file has" : " files have") +
+                    " no name (first: file " + std::to_string(firstUnnamed) +
+                    "); the launcher can never count such a file installed");
+        }
+        disc->groups.push_back(std::move(group));
+    }
+
+    // Entries the launcher never asks for.
+    std::map<std::string, int> seen;
+    bool groupEntries = false;
+    std::map<std::int64_t, bool> fileEntries;
+    for (const IniSection& candidate : script.sections) {
+        if (!INI_SameName(candidate.name, section)) continue;
+        for (const IniEntry& entry : candidate.entries) {
+            const std::string at = std::string(section) + " line " + std::to_string(entry.line) + ": " + entry.key;
+            const auto [first, isNew] = seen.emplace(LowerAscii(entry.key), entry.line);
+            if (!isNew) {
+                Add(disc, false, "duplicate-key",
+                    at + " repeats the key of line " + std::to_string(first->second) + "; only the first is read");
+                continue;
+            }
+            const ComponentKey key = ParseComponentKey(entry.key);
+            if (!key.valid) {
+                Add(disc, false, "unread-key", at + " is not a key the launcher reads");
+                continue;
+            }
+            if (key.isCount) continue;
+            groupEntries = true;
+            if (key.file > 0) fileEntries[key.group] = true;
+            if (count < 1 || count > ScriptMaxGroups) continue;  // reported as a whole
+            if (key.group > groups) {
+                Add(disc, false, "past-count",
+                    at + " is past PC-GroupCount=" + std::to_string(count) + " and never read");
+            } else if (key.file > 0 && fileCounts[key.group] >= 1 && key.file > fileCounts[key.group]) {
+                Add(disc, false, "past-count",
+                    at + " is past the group's FileCount=" + std::to_string(fileCounts[key.group]) + " and never read");
+            }
+        }
+    }
+    if (count < 1 && groupEntries) {
+        Add(disc, false, "count-below-one",
+            std::string(section) + " PC-GroupCount is " + std::to_string(count) +
+                " but the section has group entries; none of them is read");
+    }
+    for (const DiscGroup& group : disc->groups) {
+        if (group.required == required && group.fileCount < 1 && fileEntries[group.number]) {
+            Add(disc, false, "count-below-one",
+                std::string(section) + " group " + std::to_string(group.number) + " FileCount is " +
+                    std::to_string(group.fileCount) + " but the group lists files; none of them is read");
+        }
+    }
+}
+
+void CheckKeys(Disc* disc) {
+    std::map<std::string, std::pair<std::string, std::string>> names;  // key -> normal name, name
+    for (const DiscGroup& group : disc->groups) {
+        for (const DiscFile& file : group.files) {
+            if (file.key.empty() || file.name.empty()) continue;
+            if (INI_SameName(file.key, "ShowStartupAgain")) {
+                Add(disc, false, "show-startup-again-key",
+                    "the key " + Quote(file.key) + " of " + Quote(file.name) +
+                        " is the start-up message's flag in the shared file; the two overwrite each other");
+            }
+            const auto [entry, isNew] = names.emplace(LowerAscii(file.key), std::make_pair(NormalName(file.name), file.name));
+            if (!isNew && entry->second.first != NormalName(file.name)) {
+                Add(disc, false, "key-reused",
+                    "the key " + Quote(file.key) + " records both " + Quote(entry->second.second) + " and " +
+                        Quote(file.name) + "; only one installed copy can be recorded under it");
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool Disc::HasErrors() const {
+    return std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.error; });
+}
+
+std::uint64_t Disc::TotalBytes() const {
+    std::uint64_t total = 0;
+    for (const DiscGroup& group : groups) total += group.bytes;
+    return total;
+}
+
+std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::string& name) {
+    fs::path at = folder;
+    std::error_code error;
+    for (const std::string& part : Components(name)) {
+        if (part == "..") return std::nullopt;
+        if (fs::exists(at / part, error)) {
+            at /= part;
+            continue;
+        }
+        std::vector<std::string> matches;
+        for (const auto& entry : fs::directory_iterator(at, error)) {
+            const std::string candidate = entry.path().filename().string();
+            if (INI_SameName(candidate, part)) matches.push_back(candidate);
+        }
+        if (matches.empty()) return std::nullopt;
+        std::sort(matches.begin(), matches.end());
+        at /= matches[0];
+    }
+    return fs::exists(at, error) ? std::optional<fs::path>(at) : std::nullopt;
+}
+
+bool IsRefusedName(const std::string& name) {
+    if (!name.empty() && (name[0] == '\\' || name[0] == '/')) return true;
+    if (name.size() >= 2 && name[1] == ':') return true;
+    std::string part;
+    for (const char c : name + '\\') {
+        if (c == '\\' || c == '/') {
+            if (part == "..") return true;
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    return false;
+}
+
+std::string ProposedDestination(const std::string& defaultDir, const std::string& windowsDrive,
+                                const std::string& baseName, bool* isDefault) {
+    constexpr std::size_t PathBytes = 260;
+    *isDefault = false;
+    if (!defaultDir.empty() && defaultDir.size() < PathBytes) {
+        if (defaultDir.back() == '\\') return defaultDir;
+        if (defaultDir.size() + 2 <= PathBytes) return defaultDir + '\\';
+    }
+    *isDefault = true;
+    return windowsDrive + "\\Tivoroo\\" + baseName + "\\";
+}
+
+bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::string& windowsDrive,
+              Disc* disc, std::string* reason) {
+    disc->folder = folder;
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) {
+        *reason = "not a folder";
+        return false;
+    }
+    if (!ChooseLauncher(folder, launcherOption, disc, reason)) return false;
+
+    disc->game = FindWithoutCase(folder, disc->baseName + ".a32");
+    if (!disc->game) {
+        Add(disc, true, "missing-game", "the game " + disc->baseName + ".a32 is not beside the launcher");
+    }
+    disc->script = FindWithoutCase(folder, disc->baseName + ".inf");
+    IniFile script;
+    if (!disc->script) {
+        Add(disc, true, "missing-script",
+            "no install script " + disc->baseName + ".inf beside the launcher; it would install nothing and start the game at once");
+    } else {
+        std::string why;
+        std::optional<IniFile> loaded = INI_Load(disc->script->string(), &why);
+        if (!loaded) {
+            Add(disc, true, "missing-script", "the install script " + disc->script->filename().string() + " " + why);
+        } else {
+            script = std::move(*loaded);
+            if (script.hadByteOrderMark) {
+                Add(disc, false, "byte-order-mark",
+                    "the install script starts with a UTF-8 byte order mark; older systems then miss its first section");
+            }
+        }
+    }
+    ReadGeneral(script, windowsDrive, disc);
+    ReadBitmap(script, disc);
+    ReadSection(script, 0, disc);
+    ReadSection(script, 1, disc);
+    CheckKeys(disc);
+    return true;
+}
+
+bool CheckWindowsDrive(const char* text, std::string* drive) {
+    const std::string value = text != nullptr ? text : "C:";
+    if (value.size() != 2 || value[1] != ':' || !std::isalpha(static_cast<unsigned char>(value[0]))) return false;
+    *drive = value;
+    return true;
+}
+
+std::string Megabytes(std::uint64_t bytes) {
+    const float megabytes = static_cast<float>(bytes) / 1048576.0f;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(megabytes));
+    return text;
+}
+
+}  // namespace disctool

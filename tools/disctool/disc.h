@@ -1,0 +1,101 @@
+// What the launcher will see on a product disc folder: which launcher and install script,
+// the proposed destination, the start-up picture and the component groups with their files,
+// read by the launcher's own rules, and every finding an author should hear about.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "inifile.h"
+
+namespace disctool {
+
+namespace fs = std::filesystem;
+
+// Buffers the launcher reads the install script into, less the terminator.
+inline constexpr std::size_t ScriptPathChars = 259;    // DefaultDir, Bitmap: 260 bytes
+inline constexpr std::size_t ScriptTitleChars = 255;   // titles and instructions: 256 bytes
+inline constexpr std::size_t ScriptValueChars = 2047;  // component values: 2048 bytes
+// Counts beyond these mark a damaged script: the launcher reads nothing under them and never
+// counts the product installed.
+inline constexpr std::int32_t ScriptMaxGroups = 1000;
+inline constexpr std::int32_t ScriptMaxGroupFiles = 10000;
+
+struct Finding {
+    bool error;           // else a warning
+    std::string code;     // a stable word for the kind ("missing-file")
+    std::string message;  // one line for the author
+};
+
+struct DiscFile {
+    int number = 0;              // 1-based within its group
+    std::string name;            // relative path as the launcher reads it
+    std::string key;             // record key in the shared file
+    bool refused = false;        // a name the launcher will not use (absolute, "..")
+    std::optional<fs::path> found;  // the file on the disc folder, matched without case
+    std::uint64_t size = 0;      // bytes, when found
+};
+
+struct DiscGroup {
+    bool required = false;       // from "Required", else "Optional"
+    int number = 0;              // 1-based within its section
+    std::string name;            // as the check-list shows it (" (required)" appended)
+    std::string description;
+    std::int32_t fileCount = 0;  // as read
+    std::vector<DiscFile> files; // the files the launcher reads
+    std::uint64_t bytes = 0;     // sizes of the files found, each listing counted
+};
+
+struct Disc {
+    fs::path folder;
+    std::string launcher;        // file name of the launcher ("FOO.EXE", or "FOO" from the script)
+    std::string chosenBy;        // how the launcher was chosen
+    std::string baseName;        // the section name in the shared file
+    std::optional<fs::path> script;
+    std::optional<fs::path> game;
+    std::string defaultDir;      // General/DefaultDir as read
+    std::string destination;     // the proposed destination folder (trailing backslash)
+    bool defaultDestination = false;  // destination from the default rule
+    std::string titles[4];       // BasDlgTitle, AdvDlgTitle, BasInstruct, AdvInstruct
+    std::string bitmap;          // StartupOptions/Bitmap as read
+    std::optional<fs::path> bitmapFile;
+    int bitmapWidth = 0, bitmapHeight = 0;  // when it loads
+    std::int32_t groupCount[2] = {0, 0};    // Required, Optional, as read
+    std::vector<DiscGroup> groups;          // Required groups, then Optional
+    std::vector<Finding> findings;
+
+    bool HasErrors() const;
+    std::uint64_t TotalBytes() const;
+};
+
+// The names of the four title and instruction keys of section "General", in Disc::titles order.
+extern const char* const ScriptTitleKeys[4];
+
+// The file or folder at the Windows relative name below folder, each component matched
+// without regard to case (an exact match preferred), backslash or slash between them.
+std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::string& name);
+
+// Whether the launcher refuses name as a file name: a drive ("X:"), a leading backslash or
+// slash (which also covers network names), or a ".." component.
+bool IsRefusedName(const std::string& name);
+
+// The proposed destination for DefaultDir by the launcher's rule, or the default folder
+// windowsDrive\Tivoroo\BASE\ (*isDefault set) when it is empty or does not fit a path.
+std::string ProposedDestination(const std::string& defaultDir, const std::string& windowsDrive,
+                                const std::string& baseName, bool* isDefault);
+
+// Reads the disc folder. launcherOption is the --launcher value or null. Returns false, with
+// *reason set, only when no launcher can be chosen; everything else becomes a finding.
+bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::string& windowsDrive,
+              Disc* disc, std::string* reason);
+
+// Whether text (null: the default "C:") is a drive letter with its colon; sets *drive.
+bool CheckWindowsDrive(const char* text, std::string* drive);
+
+// Megabytes as the setup dialog shows them: bytes / 1048576 in single precision, "%.1f".
+std::string Megabytes(std::uint64_t bytes);
+
+}  // namespace disctool

@@ -1,0 +1,193 @@
+#include "disccheck.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "disc.h"
+#include "json.h"
+
+namespace disctool {
+
+const Option DiscCheckOptions[3] = {
+    {"--launcher", "NAME.EXE"}, {"--json", nullptr}, {"--windows-drive", "X:"}};
+
+namespace {
+
+std::string SectionOf(const DiscGroup& group) { return group.required ? "Required" : "Optional"; }
+
+std::string DestinationText(const Disc& disc) {
+    return disc.destination + (disc.defaultDestination ? " (the default folder)" : " (DefaultDir)");
+}
+
+void PrintText(const Disc& disc) {
+    std::printf("disc: %s\n", disc.folder.string().c_str());
+    std::printf("launcher: %s (%s)\n", disc.launcher.c_str(), disc.chosenBy.c_str());
+    std::printf("install script: %s\n",
+                disc.script ? disc.script->filename().string().c_str() : "none");
+    std::printf("game: %s\n", disc.game ? disc.game->filename().string().c_str() : "none");
+    std::printf("shared file section: [%s]\n", disc.baseName.c_str());
+    std::printf("destination: %s\n", DestinationText(disc).c_str());
+    for (int i = 0; i < 4; ++i) {
+        if (!disc.titles[i].empty()) std::printf("%s: %s\n", ScriptTitleKeys[i], disc.titles[i].c_str());
+    }
+    if (disc.bitmap.empty()) {
+        std::printf("start-up picture: none\n");
+    } else if (disc.bitmapWidth > 0 || disc.bitmapHeight > 0) {
+        std::printf("start-up picture: %s, %d x %d\n", disc.bitmap.c_str(), disc.bitmapWidth, disc.bitmapHeight);
+    } else {
+        std::printf("start-up picture: %s (not loaded)\n", disc.bitmap.c_str());
+    }
+    std::printf("groups: %zu\n", disc.groups.size());
+    std::uint64_t requiredBytes = 0;
+    for (const DiscGroup& group : disc.groups) {
+        if (group.required) requiredBytes += group.bytes;
+        std::printf("  %s %d: %s, %zu file%s, %s MB\n", SectionOf(group).c_str(), group.number,
+                    group.name.c_str(), group.files.size(), group.files.size() == 1 ? "" : "s",
+                    Megabytes(group.bytes).c_str());
+        for (const DiscFile& file : group.files) {
+            std::string state = file.found ? std::to_string(file.size) + " bytes" : "not on the disc";
+            if (file.refused) state = "refused";
+            if (file.name.empty()) state = "no name";
+            std::printf("    %d. %s [%s] %s\n", file.number, file.name.c_str(), file.key.c_str(), state.c_str());
+        }
+    }
+    std::printf("required groups: %s MB\n", Megabytes(requiredBytes).c_str());
+    std::printf("all groups: %s MB\n", Megabytes(disc.TotalBytes()).c_str());
+    std::size_t errors = 0;
+    for (const Finding& finding : disc.findings) {
+        if (finding.error) ++errors;
+        std::printf("%s: %s\n", finding.error ? "error" : "warning", finding.message.c_str());
+    }
+    std::printf("result: %zu error%s, %zu warning%s\n", errors, errors == 1 ? "" : "s",
+                disc.findings.size() - errors, disc.findings.size() - errors == 1 ? "" : "s");
+}
+
+void PrintJson(const Disc& disc) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("disc");
+    json.String(disc.folder.string());
+    json.Key("launcher");
+    json.String(disc.launcher);
+    json.Key("launcherChosenBy");
+    json.String(disc.chosenBy);
+    json.Key("script");
+    if (disc.script) json.String(disc.script->filename().string()); else json.Null();
+    json.Key("game");
+    if (disc.game) json.String(disc.game->filename().string()); else json.Null();
+    json.Key("section");
+    json.String(disc.baseName);
+    json.Key("defaultDir");
+    json.String(disc.defaultDir);
+    json.Key("destination");
+    json.String(disc.destination);
+    json.Key("defaultDestination");
+    json.Bool(disc.defaultDestination);
+    json.Key("titles");
+    json.BeginObject();
+    for (int i = 0; i < 4; ++i) {
+        json.Key(ScriptTitleKeys[i]);
+        json.String(disc.titles[i]);
+    }
+    json.EndObject();
+    json.Key("startupPicture");
+    if (disc.bitmap.empty()) {
+        json.Null();
+    } else {
+        json.BeginObject();
+        json.Key("file");
+        json.String(disc.bitmap);
+        json.Key("loads");
+        json.Bool(disc.bitmapWidth > 0 || disc.bitmapHeight > 0);
+        json.Key("width");
+        json.Number(std::int64_t{disc.bitmapWidth});
+        json.Key("height");
+        json.Number(std::int64_t{disc.bitmapHeight});
+        json.EndObject();
+    }
+    json.Key("groups");
+    json.BeginArray();
+    std::uint64_t requiredBytes = 0;
+    for (const DiscGroup& group : disc.groups) {
+        if (group.required) requiredBytes += group.bytes;
+        json.BeginObject();
+        json.Key("section");
+        json.String(SectionOf(group));
+        json.Key("number");
+        json.Number(std::int64_t{group.number});
+        json.Key("name");
+        json.String(group.name);
+        json.Key("description");
+        json.String(group.description);
+        json.Key("bytes");
+        json.Number(group.bytes);
+        json.Key("megabytes");
+        json.Raw(Megabytes(group.bytes));
+        json.Key("files");
+        json.BeginArray();
+        for (const DiscFile& file : group.files) {
+            json.BeginObject();
+            json.Key("number");
+            json.Number(std::int64_t{file.number});
+            json.Key("name");
+            json.String(file.name);
+            json.Key("key");
+            json.String(file.key);
+            json.Key("found");
+            json.Bool(file.found.has_value());
+            json.Key("size");
+            json.Number(file.size);
+            json.EndObject();
+        }
+        json.EndArray();
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("requiredMegabytes");
+    json.Raw(Megabytes(requiredBytes));
+    json.Key("totalMegabytes");
+    json.Raw(Megabytes(disc.TotalBytes()));
+    for (const bool errors : {true, false}) {
+        json.Key(errors ? "errors" : "warnings");
+        json.BeginArray();
+        for (const Finding& finding : disc.findings) {
+            if (finding.error != errors) continue;
+            json.BeginObject();
+            json.Key("code");
+            json.String(finding.code);
+            json.Key("message");
+            json.String(finding.message);
+            json.EndObject();
+        }
+        json.EndArray();
+    }
+    json.Key("ok");
+    json.Bool(!disc.HasErrors());
+    json.EndObject();
+    std::fputs(json.Text().c_str(), stdout);
+}
+
+}  // namespace
+
+int RunDiscCheck(const Invocation& invocation) {
+    const char* folder = invocation.operands[0];
+    std::string drive;
+    if (!CheckWindowsDrive(invocation.Value("--windows-drive"), &drive)) {
+        std::fprintf(stderr, "disctool: --windows-drive: give a drive letter and colon, like C:\n");
+        return ExitFailed;
+    }
+    Disc disc;
+    std::string reason;
+    if (!ReadDisc(folder, invocation.Value("--launcher"), drive, &disc, &reason)) {
+        std::fprintf(stderr, "disctool: %s: %s\n", folder, reason.c_str());
+        return ExitFailed;
+    }
+    if (invocation.Has("--json")) {
+        PrintJson(disc);
+    } else {
+        PrintText(disc);
+    }
+    return disc.HasErrors() ? ExitFailed : ExitOk;
+}
+
+}  // namespace disctool

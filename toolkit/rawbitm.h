@@ -53,11 +53,13 @@ void RECT_ClipPair(ToolRect* source, ToolRect* destination, const ToolRect* boun
 RawBitmap* RAWBITM_Create(std::int32_t width, std::int32_t height);
 // Frees the pixel buffer (when present) and the record. bitmap may be null.
 void RAWBITM_Free(RawBitmap* bitmap);
-// Fills the part of rect that lies inside the bitmap with colour.
+// Fills the part of rect that lies inside the bitmap with colour. A reversed rect
+// (right < left or bottom < top) fills nothing.
 void RAWBITM_FillRect(RawBitmap* bitmap, const ToolRect* rect, std::uint8_t colour);
 // Copies the source area to the destination area, clipped to the destination bitmap. The
-// clipped destination sets the size; the source contributes its top-left corner. The
-// trimmed source area must lie inside the source bitmap.
+// clipped destination sets the size; the source contributes its top-left corner. A source
+// area that reaches outside the source bitmap is cut to it (the destination by the same
+// amounts), so nothing outside either buffer is read or written.
 void RAWBITM_Copy(RawBitmap* destination, const ToolRect* destRect, const RawBitmap* source,
                   const ToolRect* sourceRect);
 // Draws run-length coded pixel lines (see rledecode.h) of a width x height image into the

@@ -13,7 +13,10 @@
 // 8-bit destination, whose rows are stride bytes apart, with the area's top-left pixel at
 // (position->left, position->top). Transparent runs leave the destination unchanged.
 // The caller guarantees that the destination area lies inside the bitmap; the decoder
-// never reads outside data[0 .. dataSize) and never writes right of the area, whatever the
-// data says: a line or picture that ends early simply stops drawing.
+// never reads outside data[0 .. dataSize) and never writes outside the area, whatever the
+// data says. A line's codes are read only within its own count; a line whose codes end
+// (or whose last run is cut off) before the area's right edge leaves the rest of its row
+// unchanged, and the picture stops at the first line whose count is not in the data.
+// Source columns or rows before 0 are left unchanged too.
 void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* position,
                 const std::uint8_t* data, std::size_t dataSize, const ToolRect* sourceRect);

@@ -27,6 +27,11 @@ public:
   // The window is destroyed with DestroyWindow (or by OnOK/OnCancel).
   BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
 
+  // For a message loop of the program's own while a modeless dialog is up: gives msg to the
+  // dialog manager (Tab, Enter, Escape) when it is meant for this dialog. TRUE when it was
+  // processed; the loop then neither translates nor dispatches it.
+  BOOL IsDialogMessage(MSG* msg) const { return m_hWnd != nullptr && ::IsDialogMessageA(m_hWnd, msg); }
+
   // Data exchange: TRUE takes values from the controls, FALSE puts them into the controls.
   // Returns FALSE when an exchange failed (missing control, text too long for its buffer);
   // the failing control then has the focus.

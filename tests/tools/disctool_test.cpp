@@ -1,11 +1,9 @@
 // End-to-end tests of disctool: each runs the built tool as a separate process on files made
 // in a fresh folder, by the test itself or by other programs (netpbm, ImageMagick), and
 // checks its exit status, its output streams and the files it leaves.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +11,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -20,66 +19,17 @@
 
 #include <gtest/gtest.h>
 
-#include "rawpal.h"
+#include <zlib.h>
 
-extern char** environ;
+#include "picload.h"
+#include "rawpal.h"
+#include "rawpict.h"
+#include "tool_process.h"
+#include "wizimage.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream stream(path, std::ios::binary);
-    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    WriteFile(path, std::string(bytes.begin(), bytes.end()));
-}
-
-// Runs argv (the program looked up on PATH) with its standard output and error sent to
-// files in logs, and returns its exit status (-1 when it did not exit normally) and output.
-Result Spawn(const std::vector<std::string>& argv, const fs::path& logs) {
-    const fs::path outPath = logs / "stdout";
-    const fs::path errPath = logs / "stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<char*> arguments;
-    for (const std::string& argument : argv) arguments.push_back(const_cast<char*>(argument.c_str()));
-    arguments.push_back(nullptr);
-    pid_t pid = 0;
-    Result result;
-    if (posix_spawnp(&pid, arguments[0], &actions, nullptr, arguments.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath);
-    return result;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
+using namespace tooltest;
 
 // ---- pictures --------------------------------------------------------------------------
 
@@ -409,6 +359,12 @@ TEST_F(Disctool, CommandLinesThatFitNoCommandGiveUsageAndStatusTwo) {
         {"picture", "convert", "a.pcx"},
         {"picture", "convert", "a.pcx", "b.gif"},
         {"picture", "convert", "a.pcx", "b.png", "c.png"},
+        {"picture", "encode", "a.pcx"},
+        {"picture", "encode", "a.pcx", "b.png"},
+        {"picture", "encode", "--transparent"},
+        {"picture", "encode", "--opaque", "a.pcx", "b.wiz"},
+        {"check", "--json=yes", "disc"},
+        {"verify", "disc"},
     };
     for (const auto& arguments : cases) {
         const Result result = Tool(arguments);
@@ -674,6 +630,196 @@ TEST_F(Disctool, InfoOnFilesThatCannotBeReadGivesOneLineAndNoReport) {
         EXPECT_EQ(result.err.rfind("disctool: " + input.string() + ": ", 0), 0u) << result.err;
         EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line";
     }
+}
+
+// ---- encode ------------------------------------------------------------------------------
+
+void PutChunk(Bytes& png, const char* type, const Bytes& data) {
+    PutBE32(png, static_cast<std::uint32_t>(data.size()));
+    Bytes body(type, type + 4);
+    Append(body, data);
+    Append(png, body);
+    PutBE32(png, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
+}
+
+// An 8-bit indexed PNG with a palette of paletteSize entries (colour k = TestColour(k)).
+Bytes IndexedPng(int width, int height, int paletteSize, const Bytes& indexes) {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes header;
+    PutBE32(header, static_cast<std::uint32_t>(width));
+    PutBE32(header, static_cast<std::uint32_t>(height));
+    header.insert(header.end(), {8, 3, 0, 0, 0});
+    PutChunk(png, "IHDR", header);
+    Bytes palette(static_cast<std::size_t>(3 * paletteSize));
+    for (int k = 0; k < paletteSize; ++k) TestColour(k, palette.data() + 3 * k);
+    PutChunk(png, "PLTE", palette);
+    Bytes raw;
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);  // filter: none
+        const auto row = indexes.begin() + static_cast<std::ptrdiff_t>(y * width);
+        raw.insert(raw.end(), row, row + width);
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    Bytes packed(packedSize);
+    compress(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()));
+    packed.resize(packedSize);
+    PutChunk(png, "IDAT", packed);
+    PutChunk(png, "IEND", {});
+    return png;
+}
+
+using Loaded = std::unique_ptr<RawPicture, decltype(&RAWPICT_Free)>;
+
+// Pictures made by other programs, encoded and decoded again as the launcher does: the
+// colours come back exactly as the reference decoder reads the input.
+TEST_F(Disctool, EncodeRoundTripsPicturesFromOtherPrograms) {
+    const struct {
+        const char* command;
+        const char* name;
+        const char* reference;  // writes the input as a PPM on standard output
+    } cases[] = {
+        {"convert -seed 3 -size 96x60 plasma:fractal -colors 256 PNG8:{out}", "plasma.png", "pngtopam {out}"},
+        {"convert rose: -colors 100 PNG8:{out}", "rose.png", "pngtopam {out}"},
+        {"convert -size 37x150 gradient:navy-orange -colors 256 PNG8:{out}", "gradient.png", "pngtopam {out}"},
+        {"convert logo: -resize 25% -colors 64 PCX:{out}", "logo.pcx", "pcxtoppm {out}"},
+        {"ppmpat -gingham3 -color red,green,blue 45 31 | ppmtopcx -quiet -8bit > {out}",
+         "pattern.pcx", "pcxtoppm {out}"},
+        {"ppmtoilbm -quiet -maxplanes 8 {ppm} > {out}", "test.lbm", "ilbmtoppm {out}"},
+        {"cp {ppm} {out}", "test.ppm", "cat {out}"},
+        {"pnmtoplainpnm {ppm} > {out}", "plain.ppm", "ppmtoppm < {out}"},
+        {"convert -size 1x1 xc:orange PNG8:{out}", "dot.png", "pngtopam {out}"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        const fs::path input = MakeWithProgram(c.command, c.name, MakeImage(29, 11, 150));
+        if (input.empty()) continue;
+        const Result reference = Shell(c.reference, work_ / "original.ppm", input);
+        const Image expected = ParsePpm(reference.out);
+        ASSERT_GT(expected.width, 0) << reference.err;
+        const fs::path wiz = work_ / "out.wiz";
+        const Result encoded = Tool({"picture", "encode", input, wiz});
+        ASSERT_EQ(encoded.status, 0) << encoded.err;
+        EXPECT_EQ(encoded.out + encoded.err, "");
+        EXPECT_EQ(ReadFile(wiz).substr(0, 4), "AWIZ");
+        EXPECT_EQ(ConvertBothWays(wiz), expected);
+    }
+}
+
+TEST_F(Disctool, EncodeCodesTheTransparentIndexAsTheLaunchersFillColour) {
+    // Colours are numbered by first appearance: the top-left colour is index 0.
+    const Image image = MakeImage(23, 4, 3);
+    const std::string ppm = PpmBytes(image);
+    const fs::path input = Write("three.ppm", Bytes(ppm.begin(), ppm.end()));
+    const fs::path wiz = work_ / "out.WIZ";
+    const Result encoded = Tool({"picture", "encode", "--transparent", "0", input, wiz});
+    ASSERT_EQ(encoded.status, 0) << encoded.err;
+    const Loaded loaded(WIZ_LoadFile(wiz.c_str(), 255), &RAWPICT_Free);
+    ASSERT_NE(loaded, nullptr);
+    const std::uint8_t* topLeft = image.rgb.data();
+    for (std::size_t p = 0; p < 23 * 4; ++p) {
+        const std::uint8_t index = loaded->bitmap->pixels[p];
+        const bool clear = std::equal(topLeft, topLeft + 3, image.rgb.begin() + static_cast<std::ptrdiff_t>(3 * p));
+        if (clear) {
+            EXPECT_EQ(index, 255) << p;
+        } else {
+            ASSERT_LT(index, 3) << p;
+            EXPECT_TRUE(std::equal(loaded->palette->rgb + 3 * index, loaded->palette->rgb + 3 * index + 3,
+                                   image.rgb.begin() + static_cast<std::ptrdiff_t>(3 * p)))
+                << p;
+        }
+    }
+}
+
+TEST_F(Disctool, EncodeOfSeveralPicturesWritesAMultFileSharingOnePaletteWhenItCan) {
+    const fs::path a = Write("a.lbm", TestPbm(23, 6, 40, true));
+    const fs::path b = Write("b.lbm", TestPbm(10, 3, 5, false));
+    const Image other = MakeImage(7, 2, 4);
+    const std::string otherPpm = PpmBytes(other);
+    const fs::path c = Write("c.ppm", Bytes(otherPpm.begin(), otherPpm.end()));
+    const struct {
+        std::vector<fs::path> inputs;
+        bool shared;
+    } cases[] = {{{a, b, a}, true}, {{a, c}, false}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.shared ? "shared" : "own palettes");
+        std::vector<std::string> arguments = {"picture", "encode"};
+        for (const fs::path& input : k.inputs) arguments.push_back(input);
+        arguments.push_back(work_ / "multi.wiz");
+        const Result encoded = Tool(arguments);
+        ASSERT_EQ(encoded.status, 0) << encoded.err;
+        std::string bytes = ReadFile(work_ / "multi.wiz");
+        Bytes file(bytes.begin(), bytes.end());
+        const WIZ_MEMFILE memfile{static_cast<std::uint32_t>(file.size()), file.data()};
+        EXPECT_EQ(bytes.substr(0, 4), "MULT");
+        EXPECT_EQ(WIZ_FindChild("DEFA", file.data(), memfile.size) != nullptr, k.shared);
+        for (std::uint32_t i = 0; i < k.inputs.size(); ++i) {
+            SCOPED_TRACE(i);
+            const Loaded decoded(WIZ_LoadImage(&memfile, i, 255), &RAWPICT_Free);
+            ASSERT_NE(decoded, nullptr);
+            const RawBitmap& got = *decoded->bitmap;
+            if (k.inputs[i] == c) {  // no toolkit loader for PPM: compare with its colours
+                ASSERT_EQ(got.size, other.width * other.height);
+                for (std::int32_t p = 0; p < got.size; ++p) {
+                    const std::uint8_t* g = decoded->palette->rgb + 3 * got.pixels[p];
+                    EXPECT_TRUE(std::equal(g, g + 3, other.rgb.begin() + 3 * p)) << p;
+                }
+                continue;
+            }
+            const Loaded original(PICTURE_Load(k.inputs[i].c_str()), &RAWPICT_Free);
+            ASSERT_NE(original, nullptr);
+            const RawBitmap& want = *original->bitmap;
+            ASSERT_EQ(got.width, want.width);
+            ASSERT_EQ(got.height, want.height);
+            for (std::int32_t p = 0; p < got.size; ++p) {
+                const std::uint8_t* g = decoded->palette->rgb + 3 * got.pixels[p];
+                const std::uint8_t* w = original->palette->rgb + 3 * want.pixels[p];
+                EXPECT_TRUE(std::equal(g, g + 3, w)) << p;
+            }
+        }
+        EXPECT_EQ(WIZ_LoadImage(&memfile, static_cast<std::uint32_t>(k.inputs.size()), 255), nullptr);
+    }
+}
+
+TEST_F(Disctool, EncodeRefusalsGiveOneLineStatusOneAndNoOutput) {
+    Image many = MakeImage(257, 1, 1);
+    for (int k = 0; k < 257; ++k) {
+        many.rgb[3 * static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(k);
+        many.rgb[3 * static_cast<std::size_t>(k) + 1] = static_cast<std::uint8_t>(k >> 8);
+    }
+    const std::string manyBytes = PpmBytes(many);
+    const fs::path tooMany = Write("many.ppm", Bytes(manyBytes.begin(), manyBytes.end()));
+    const fs::path outOfRange = Write("range.png", IndexedPng(3, 2, 4, {0, 1, 2, 3, 4, 0}));
+    const fs::path good = Write("good.png", IndexedPng(3, 2, 5, {0, 1, 2, 3, 4, 0}));
+    const fs::path gif = Write("pic.gif", Bytes{'G', 'I', 'F', '8', '9', 'a'});
+    const struct {
+        std::vector<std::string> arguments;  // the output work/out.wiz follows
+        const char* subject;
+        const char* reasonWord;
+    } cases[] = {
+        {{tooMany}, "many.ppm", "256 colours"},
+        {{outOfRange}, "range.png", "out of range"},
+        {{"--transparent", "256", good}, "--transparent", "0 to 255"},
+        {{"--transparent=-1", good}, "--transparent", "0 to 255"},
+        {{"--transparent", "two", good}, "--transparent", "0 to 255"},
+        {{good, work_ / "absent.pcx"}, "absent.pcx", "not found"},
+        {{gif}, "pic.gif", "extension"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.subject);
+        const std::set<std::string> before = WorkFiles();
+        std::vector<std::string> arguments = {"picture", "encode"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        arguments.push_back(work_ / "out.wiz");
+        const Result result = Tool(arguments);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find(c.subject), std::string::npos) << result.err;
+        EXPECT_NE(Lower(result.err).find(Lower(c.reasonWord)), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line";
+        EXPECT_EQ(WorkFiles(), before) << "a file was left behind";
+    }
+    const Result fine = Tool({"picture", "encode", good, work_ / "out.wiz"});
+    EXPECT_EQ(fine.status, 0) << fine.err;
 }
 
 }  // namespace

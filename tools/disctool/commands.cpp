@@ -108,6 +108,15 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
         return UsageError(chain, std::string("unexpected operand '") +
                                      operands[command.maxOperands] + "'");
     }
+    for (const char* required : command.requiredOptions) {
+        if (!invocation.Has(required)) {
+            const Option* option = FindOption(command, required);
+            return UsageError(chain, std::string("missing option ") + required +
+                                         (option != nullptr && option->valueName != nullptr
+                                              ? std::string(" ") + option->valueName
+                                              : std::string()));
+        }
+    }
     invocation.operands = Operands(operands.data(), operands.size());
     if (command.checkOperands != nullptr) {
         if (const char* message = command.checkOperands(invocation.operands)) {

@@ -54,6 +54,8 @@ struct Command {
     const char* (*checkOperands)(Operands operands) = nullptr;
     // The options a leaf accepts; any other word starting with "-" is a usage error.
     std::span<const Option> options = {};
+    // Options the leaf cannot run without (names with dashes).
+    std::span<const char* const> requiredOptions = {};
 };
 
 // Runs the command line argv[1 .. argc) against the tree under root (whose name is the

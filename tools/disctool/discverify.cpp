@@ -16,6 +16,8 @@ const Option DiscVerifyOptions[4] = {{"--shared-file", "PATH"},
                                      {"--drive", "X:=DIR"},
                                      {"--windows-drive", "X:"}};
 
+const char* const DiscVerifyRequiredOptions[1] = {"--shared-file"};
+
 namespace {
 
 // A path the launcher builds must fit its 260-byte buffers.
@@ -115,7 +117,6 @@ int Usage(const std::string& message) {
 int RunDiscVerify(const Invocation& invocation) {
     const char* folder = invocation.operands[0];
     const char* sharedPath = invocation.Value("--shared-file");
-    if (sharedPath == nullptr) return Usage("verify needs --shared-file PATH");
     DriveMap drives;
     for (const std::string& mapping : invocation.Values("--drive")) {
         if (mapping.size() < 4 || mapping[1] != ':' || mapping[2] != '=' ||

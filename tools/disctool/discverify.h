@@ -7,10 +7,11 @@
 namespace disctool {
 
 extern const Option DiscVerifyOptions[4];
+extern const char* const DiscVerifyRequiredOptions[1];
 
 // Prints one line per listed file. Returns ExitOk when every required file is current,
 // ExitFailed otherwise (also when the disc folder or launcher cannot be read), ExitUsage
-// without --shared-file or with a malformed --drive.
+// with a malformed --drive or --windows-drive.
 int RunDiscVerify(const Invocation& invocation);
 
 }  // namespace disctool

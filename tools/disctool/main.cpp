@@ -79,7 +79,8 @@ const Command topCommands[] = {
      "--windows-drive X:   the Windows drive for the default destination (default C:)\n"
      "\n"
      "Exit status 0 when every required file is current, 1 otherwise.",
-     1, 1, disctool::RunDiscVerify, {}, nullptr, disctool::DiscVerifyOptions},
+     1, 1, disctool::RunDiscVerify, {}, nullptr, disctool::DiscVerifyOptions,
+     disctool::DiscVerifyRequiredOptions},
 };
 
 const Command root = {

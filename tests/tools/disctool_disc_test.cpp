@@ -1,0 +1,358 @@
+// disctool check and verify on disc folders that the tests lay out: a good disc, the same
+// disc broken in one way per case, and installed copies with file times set by the test.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tool_process.h"
+
+namespace {
+
+using namespace tooltest;
+
+// The install script of the good disc; cases change it by replacing one line.
+const char* const GoodScript =
+    "[General]\r\n"
+    "DefaultDir=D:\\GAMES\\FOO\r\n"
+    "BasDlgTitle=\"Foo Setup\"\r\n"
+    "[StartupOptions]\r\n"
+    "Bitmap=PIC.WIZ\r\n"
+    "[Required]\r\n"
+    "PC-GroupCount=1\r\n"
+    "PC-Group1Name=Game files\r\n"
+    "PC-Group1FileCount=2\r\n"
+    "PC-Group1File1Name=GAME.DAT\r\n"
+    "PC-Group1File1Key=GameDat\r\n"
+    "PC-Group1File2Name=MUSIC\\THEME.MID\r\n"
+    "PC-Group1File2Key=Theme\r\n"
+    "[Optional]\r\n"
+    "PC-GroupCount=1\r\n"
+    "PC-Group1Name=Movies\r\n"
+    "PC-Group1Desc=Intro and ending films.\r\n"
+    "PC-Group1FileCount=1\r\n"
+    "PC-Group1File1Name=MOVIES\\INTRO.AVI\r\n"
+    "PC-Group1File1Key=Intro\r\n";
+
+// Python reads the JSON report back and prints one fact per line.
+const char* const JsonFacts =
+    "import json, sys\n"
+    "d = json.load(open(sys.argv[1]))\n"
+    "print('ok', d['ok'])\n"
+    "print('launcher', d['launcher'], d['game'], d['script'])\n"
+    "print('destination', d['destination'])\n"
+    "print('title', d['titles']['BasDlgTitle'])\n"
+    "p = d['startupPicture']\n"
+    "print('picture', p and (p['file'], p['width'], p['height']))\n"
+    "for g in d['groups']:\n"
+    "    print('group', g['section'], g['number'], g['name'], g['megabytes'], "
+    "[(f['name'], f['key'], f['size']) for f in g['files']])\n"
+    "print('required', d['requiredMegabytes'], 'total', d['totalMegabytes'])\n"
+    "for kind in ('errors', 'warnings'):\n"
+    "    for f in d[kind]:\n"
+    "        print(kind[0].upper(), f['code'], f['message'])\n";
+
+class DiscTest : public testing::Test {
+public:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "disctool-disc-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        disc_ = root_ / "disc";
+        logs_ = root_ / "logs";
+        fs::create_directories(disc_ / "Music");
+        fs::create_directories(disc_ / "movies");
+        fs::create_directory(logs_);
+        WriteFile(disc_ / "FOO.EXE", std::string("MZ"));
+        WriteFile(disc_ / "foo.a32", std::string("MZ"));
+        WriteFile(disc_ / "GAME.DAT", std::string(1048576 + 524288, 'g'));  // 1.5 MiB
+        WriteFile(disc_ / "Music" / "theme.mid", std::string(104858, 'm'));  // 0.1 MiB
+        WriteFile(disc_ / "movies" / "Intro.avi", std::string(3 * 1048576, 'v'));
+        WriteFile(disc_ / "foo.inf", std::string(GoodScript));
+        WriteFile(root_ / "pic.ppm", std::string("P6\n5 3\n255\n") + std::string(45, '\x40'));
+        const Result made = Tool({"picture", "encode", (root_ / "pic.ppm").string(), (disc_ / "pic.wiz").string()});
+        ASSERT_EQ(made.status, 0) << made.err;
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    Result Tool(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), DISCTOOL_PATH);
+        return Spawn(arguments, logs_);
+    }
+
+    // Replaces the script line that starts with "key=" by line (or appends line to the end of
+    // the script when key is empty).
+    void EditScript(const std::string& key, const std::string& line) {
+        std::string script = ReadFile(disc_ / "foo.inf");
+        if (key.empty()) {
+            script += line + "\r\n";
+        } else {
+            const std::size_t at = script.find("\n" + key + "=");
+            ASSERT_NE(at, std::string::npos) << key;
+            const std::size_t end = script.find("\r\n", at + 1);
+            script.replace(at + 1, end - at - 1, line);
+        }
+        WriteFile(disc_ / "foo.inf", script);
+    }
+
+    // Runs check --json and returns its status and the facts Python read from the JSON.
+    Result CheckJson(std::vector<std::string> extra = {}) {
+        std::vector<std::string> arguments = {"check", "--json", disc_.string()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const Result report = Tool(arguments);
+        WriteFile(root_ / "report.json", report.out);
+        WriteFile(root_ / "facts.py", std::string(JsonFacts));
+        Result facts = Spawn({"python3", (root_ / "facts.py").string(), (root_ / "report.json").string()}, logs_);
+        EXPECT_EQ(facts.status, 0) << "not valid JSON: " << facts.err << report.out;
+        facts.status = report.status;
+        return facts;
+    }
+
+    fs::path root_;
+    fs::path disc_;
+    fs::path logs_;
+};
+
+bool HasLine(const std::string& text, const std::string& line) {
+    return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
+}
+
+TEST_F(DiscTest, CheckOfAGoodDiscReportsWhatTheLauncherSees) {
+    const Result text = Tool({"check", disc_.string()});
+    EXPECT_EQ(text.status, 0) << text.out << text.err;
+    for (const char* line : {
+             "launcher: FOO.EXE (the only .exe in the folder)",
+             "install script: foo.inf",
+             "game: foo.a32",
+             "destination: D:\\GAMES\\FOO\\ (DefaultDir)",
+             "BasDlgTitle: Foo Setup",
+             "start-up picture: PIC.WIZ, 5 x 3",
+             "  Required 1: Game files (required), 2 files, 1.6 MB",
+             "    1. GAME.DAT [GameDat] 1572864 bytes",
+             "    2. MUSIC\\THEME.MID [Theme] 104858 bytes",
+             "  Optional 1: Movies, 1 file, 3.0 MB",
+             "required groups: 1.6 MB",
+             "all groups: 4.6 MB",
+             "result: 0 errors, 0 warnings",
+         }) {
+        EXPECT_TRUE(HasLine(text.out, line)) << "missing: " << line << "\n" << text.out;
+    }
+
+    const Result json = CheckJson();
+    EXPECT_EQ(json.status, 0);
+    for (const char* line : {
+             "ok True",
+             "launcher FOO.EXE foo.a32 foo.inf",
+             "destination D:\\GAMES\\FOO\\",
+             "title Foo Setup",
+             "picture ('PIC.WIZ', 5, 3)",
+             "group Required 1 Game files (required) 1.6 [('GAME.DAT', 'GameDat', 1572864), "
+             "('MUSIC\\\\THEME.MID', 'Theme', 104858)]",
+             "group Optional 1 Movies 3.0 [('MOVIES\\\\INTRO.AVI', 'Intro', 3145728)]",
+             "required 1.6 total 4.6",
+         }) {
+        EXPECT_TRUE(HasLine(json.out, line)) << "missing: " << line << "\n" << json.out;
+    }
+}
+
+// Each kind of error and warning once: the good disc broken in one way.
+TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
+    const std::string longTitle(300, 't');
+    const struct {
+        const char* code;
+        bool error;
+        std::function<void(DiscTest&)> breakIt;
+    } cases[] = {
+        {"missing-script", true, [](DiscTest& t) { fs::remove(t.disc_ / "foo.inf"); }},
+        {"missing-game", true, [](DiscTest& t) { fs::remove(t.disc_ / "foo.a32"); }},
+        {"missing-file", true, [](DiscTest& t) { fs::remove(t.disc_ / "Music" / "theme.mid"); }},
+        {"missing-file", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=MUSIC"); }},
+        {"empty-name", true, [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=5"); }},
+        {"empty-key", true, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\"\""); }},
+        {"refused-name", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=..\\disc\\GAME.DAT"); }},
+        {"refused-name", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=C:GAME.DAT"); }},
+        {"refused-name", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=\\\\server\\GAME.DAT"); }},
+        {"refused-name", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=/GAME.DAT"); }},
+        {"bad-bitmap", true, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
+        {"bad-bitmap", true, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
+        {"count-over-limit", true, [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=1001"); }},
+        {"show-startup-again-key", false, [](DiscTest& t) { t.EditScript("PC-Group1File1Key", "PC-Group1File1Key=showstartupagain"); }},
+        {"key-reused", false, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=GAMEDAT"); }},
+        {"past-count", false, [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
+        {"past-count", false, [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
+        {"count-below-one", false, [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=-1"); }},
+        {"count-below-one", false, [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=none"); }},
+        {"default-dir-no-drive", false, [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=\\GAMES\\FOO"); }},
+        {"unread-key", false, [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
+        {"duplicate-key", false, [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
+        {"value-cut", false, [&](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=" + longTitle); }},
+    };
+    WriteFile(root_ / "good.inf", ReadFile(disc_ / "foo.inf"));
+    WriteFile(root_ / "good.a32", std::string("MZ"));
+    WriteFile(root_ / "theme.mid", ReadFile(disc_ / "Music" / "theme.mid"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        fs::copy_file(root_ / "good.inf", disc_ / "foo.inf", fs::copy_options::overwrite_existing);
+        fs::copy_file(root_ / "good.a32", disc_ / "foo.a32", fs::copy_options::overwrite_existing);
+        fs::copy_file(root_ / "theme.mid", disc_ / "Music" / "theme.mid", fs::copy_options::overwrite_existing);
+        c.breakIt(*this);
+        const Result facts = CheckJson();
+        EXPECT_EQ(facts.status, c.error ? 1 : 0) << facts.out;
+        EXPECT_NE(facts.out.find(std::string(c.error ? "\nE " : "\nW ") + c.code + " "), std::string::npos)
+            << facts.out;
+        if (!c.error) EXPECT_EQ(facts.out.find("\nE "), std::string::npos) << facts.out;
+        EXPECT_TRUE(HasLine(facts.out, c.error ? "ok False" : "ok True")) << facts.out;
+        const Result text = Tool({"check", disc_.string()});
+        EXPECT_EQ(text.status, facts.status);
+        EXPECT_NE(text.out.find(c.error ? "\nerror: " : "\nwarning: "), std::string::npos) << text.out;
+    }
+}
+
+TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {
+    // Two programs: the one install script tells which is the launcher.
+    WriteFile(disc_ / "SETUP.EXE", std::string("MZ"));
+    Result result = Tool({"check", disc_.string()});
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_TRUE(HasLine(result.out, "launcher: foo.EXE (named after the only .inf in the folder)")) << result.out;
+
+    WriteFile(disc_ / "setup.inf", std::string("[General]\r\n"));
+    result = Tool({"check", disc_.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("--launcher"), std::string::npos) << result.err;
+    fs::remove(disc_ / "setup.inf");
+
+    result = Tool({"check", "--launcher", "foo.exe", disc_.string()});
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_TRUE(HasLine(result.out, "launcher: foo.exe (given with --launcher)")) << result.out;
+
+    result = Tool({"check", "--launcher", "SETUP.EXE", disc_.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("error: no install script SETUP.inf"), std::string::npos) << result.out;
+
+    fs::remove(disc_ / "SETUP.EXE");
+    fs::remove(disc_ / "FOO.EXE");
+    result = Tool({"check", disc_.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(HasLine(result.out, "launcher: foo.EXE (named after the only .inf in the folder)")) << result.out;
+    EXPECT_NE(result.out.find("error: no launcher foo.EXE beside foo.inf"), std::string::npos) << result.out;
+}
+
+TEST_F(DiscTest, CheckJsonEscapesTextFromTheScript) {
+    EditScript("BasDlgTitle", "BasDlgTitle=Say \"hi\"\\t\x01 caf\xE9 \xC3\xA9");
+    const Result facts = CheckJson();
+    EXPECT_TRUE(HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xC3\xA9 \xC3\xA9")) << facts.out;
+}
+
+// ---- verify ------------------------------------------------------------------------------
+
+class VerifyTest : public DiscTest {
+protected:
+    void SetUp() override {
+        DiscTest::SetUp();
+        c_ = root_ / "c";
+        d_ = root_ / "d";
+        fs::create_directories(c_ / "Games" / "foo" / "music");
+        fs::create_directories(d_ / "GAMES" / "FOO" / "MOVIES");
+        sourceTime_ = fs::last_write_time(disc_ / "GAME.DAT") - std::chrono::hours(24);
+        for (const fs::path& source : {disc_ / "GAME.DAT", disc_ / "Music" / "theme.mid", disc_ / "movies" / "Intro.avi"}) {
+            fs::last_write_time(source, sourceTime_);
+        }
+    }
+
+    // Places a copy of the disc file at copy with the source's time moved by offset.
+    void PlaceCopy(const fs::path& source, const fs::path& copy, std::chrono::seconds offset) {
+        fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
+        fs::last_write_time(copy, sourceTime_ + offset);
+    }
+
+    Result Verify() {
+        return Tool({"verify", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string(),
+                     "--drive", "C:=" + c_.string(), "--drive=d:=" + d_.string()});
+    }
+
+    fs::path c_, d_;
+    fs::file_time_type sourceTime_;
+};
+
+TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
+    const std::string shared =
+        "[Other]\r\nGameDat=C:\\ELSEWHERE\\GAME.DAT\r\n"
+        "[foo]\r\n"
+        "gamedat=C:\\GAMES\\FOO\\GAME.DAT\r\n"
+        "Theme=\"c:\\games\\foo\\MUSIC\\THEME.MID\"\r\n";
+    WriteFile(root_ / "tivoroo.ini", shared);
+    PlaceCopy(disc_ / "GAME.DAT", c_ / "Games" / "foo" / "GAME.DAT", std::chrono::seconds(0));
+    PlaceCopy(disc_ / "Music" / "theme.mid", c_ / "Games" / "foo" / "music" / "Theme.mid", std::chrono::seconds(-2));
+    PlaceCopy(disc_ / "movies" / "Intro.avi", d_ / "GAMES" / "FOO" / "MOVIES" / "INTRO.AVI", std::chrono::seconds(0));
+
+    Result result = Verify();
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    const struct {
+        const char* outcome;
+        const char* file;
+    } expected[] = {
+        {"current   ", "GAME.DAT [GameDat]"},
+        {"stale     ", "MUSIC\\THEME.MID [Theme]"},
+        {"current (would be adopted)", "MOVIES\\INTRO.AVI [Intro]"},
+    };
+    for (const auto& e : expected) {
+        EXPECT_NE(result.out.find(std::string("  ") + e.outcome), std::string::npos) << result.out;
+        const std::size_t line = result.out.find(e.file);
+        ASSERT_NE(line, std::string::npos) << result.out;
+        const std::size_t start = result.out.rfind('\n', line) + 1;
+        EXPECT_EQ(result.out.compare(start + 2, std::strlen(e.outcome), e.outcome), 0)
+            << result.out.substr(start, line - start);
+    }
+    EXPECT_NE(result.out.find("result: 1 required file is not current"), std::string::npos) << result.out;
+    EXPECT_EQ(ReadFile(root_ / "tivoroo.ini"), shared) << "verify must not write the shared file";
+
+    // The same time again makes everything required current; a missing copy is missing.
+    PlaceCopy(disc_ / "Music" / "theme.mid", c_ / "Games" / "foo" / "music" / "Theme.mid", std::chrono::seconds(0));
+    fs::remove(d_ / "GAMES" / "FOO" / "MOVIES" / "INTRO.AVI");
+    result = Verify();
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_NE(result.out.find("  missing                    MOVIES\\INTRO.AVI"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("result: every required file is current"), std::string::npos) << result.out;
+
+    // A recorded copy that is gone is stale even though a current copy lies in the
+    // destination: only the record is looked at.
+    fs::remove(c_ / "Games" / "foo" / "GAME.DAT");
+    PlaceCopy(disc_ / "GAME.DAT", d_ / "GAMES" / "FOO" / "GAME.DAT", std::chrono::seconds(0));
+    result = Verify();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("  stale                      GAME.DAT"), std::string::npos) << result.out;
+}
+
+TEST_F(VerifyTest, WithoutRecordsOnlyTheProposedDestinationCounts) {
+    // No shared file at all; DefaultDir empty: the default folder on the Windows drive.
+    EditScript("DefaultDir", "DefaultDir=");
+    fs::create_directories(c_ / "tivoroo" / "FOO" / "MUSIC");
+    PlaceCopy(disc_ / "GAME.DAT", c_ / "tivoroo" / "FOO" / "game.dat", std::chrono::seconds(0));
+    PlaceCopy(disc_ / "Music" / "theme.mid", c_ / "tivoroo" / "FOO" / "MUSIC" / "THEME.MID", std::chrono::seconds(0));
+    Result result = Verify();
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("destination: C:\\Tivoroo\\FOO\\"), std::string::npos) << result.out;
+
+    // Another Windows drive moves the default folder to a drive with no copies.
+    result = Tool({"verify", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string(),
+                   "--drive", "C:=" + c_.string(), "--drive", "D:=" + d_.string(), "--windows-drive", "D:"});
+    EXPECT_EQ(result.status, 1) << result.out;
+    EXPECT_NE(result.out.find("  missing                    GAME.DAT"), std::string::npos) << result.out;
+
+    // A drive that is not mapped cannot be judged, and does not count as current.
+    result = Tool({"verify", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("  unknown"), std::string::npos) << result.out;
+}
+
+}  // namespace

@@ -1,5 +1,26 @@
 #include "setup_dialog.h"
 
-// The start-up message shows the install script's picture before the game runs. Until its
-// dialog exists nothing is shown and the game starts at once.
-void SetupDialog::ShowStartupMessage() {}
+#include <cstdio>
+#include <cstring>
+
+#include "startup_message_dialog.h"
+
+// The start-up message: the install script's "StartupOptions" names a picture; the product's
+// section of the shared file remembers whether the user still wants to see it.
+void SetupDialog::ShowStartupMessage() {
+    // One byte more than a path buffer: a name that fills it (260 characters or more, which
+    // the profile function would cut short) is told apart from one that fits.
+    char picture[kPathSize + 1];
+    const DWORD length = GetPrivateProfileStringA("StartupOptions", "Bitmap", "", picture,
+                                                  static_cast<DWORD>(sizeof picture), m_paths.scriptPath);
+    const UINT showAgain = GetPrivateProfileIntA(m_paths.baseName, "ShowStartupAgain", 1, m_paths.sharedIniPath);
+    if (showAgain == 0 || picture[0] == '\0' || length >= static_cast<DWORD>(kPathSize)) return;
+
+    StartupMessageDialog dialog(picture);
+    if (dialog.DoModal() == -1) return;  // no picture, no message: the setting stays as it was
+
+    // Written whichever way the message was closed (OK or Escape): the box's last state counts.
+    char value[16];
+    std::snprintf(value, sizeof value, "%d", dialog.GetShowAgain());
+    WritePrivateProfileStringA(m_paths.baseName, "ShowStartupAgain", value, m_paths.sharedIniPath);
+}

@@ -19,8 +19,46 @@ LRESULT SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             OnDestroy();
             return 0;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<LRESULT>(OnQueryDragIcon());
         default:
             return CDialog::OnMessage(message, wParam, lParam);
+    }
+}
+
+BOOL SetupDialog::OnCommand(UINT nID, UINT nCode, HWND hWndCtrl) {
+    switch (nID) {
+        case IDC_COMPONENTS:
+            // A new selection or a double click changes the description and may have changed
+            // a check; a check toggled on the selected row or with the space bar sends only
+            // the check-list's own notification, and the required figure follows it too.
+            if (nCode == LBN_SELCHANGE || nCode == LBN_DBLCLK) {
+                UpdateRequiredSpace();
+                UpdateDescription();
+                return TRUE;
+            }
+            if (nCode == CLBN_CHKCHANGE) {
+                UpdateRequiredSpace();
+                return TRUE;
+            }
+            return FALSE;
+        case IDC_DESTINATION:
+            if (nCode != EN_CHANGE) return FALSE;
+            UpdateAvailableSpace();
+            return TRUE;
+        case IDC_BROWSE:
+            if (nCode != BN_CLICKED) return FALSE;
+            BrowseForFolder();
+            return TRUE;
+        case IDC_MORE_LESS:
+            if (nCode != BN_CLICKED) return FALSE;
+            SetAdvancedMode(m_advanced ? 0 : 1);
+            return TRUE;
+        default:
+            return CDialog::OnCommand(nID, nCode, hWndCtrl);
     }
 }
 

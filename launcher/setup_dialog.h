@@ -40,20 +40,42 @@ public:
     // Hides the setup window, starts the game from the source folder and waits for it.
     void LaunchGame();
 
+    // Setup window: layout, texts, space figures and the folder choosers (setup_window.cpp)
+    // Fills the detail and lower control lists in their fixed orders.
+    void BuildControlLists();
+    // Caption and instruction of the current mode from the install script; the instruction
+    // box is refitted to its text and everything below it follows.
+    void UpdateTitle();
+    void UpdateInstruction();
+    void FitInstructionText();
+    // The selected row's group description, or empty without a selection.
+    void UpdateDescription();
+    // Recomputes and shows the free megabytes of the destination's drive (fixed disks only).
+    void UpdateAvailableSpace();
+    // Recomputes and shows the megabytes of the checked groups' source files.
+    void UpdateRequiredSpace();
+    // Switches to advanced (1) or basic (0) layout; nothing happens when already there.
+    void SetAdvancedMode(int advanced);
+    // Lets the user pick the destination folder: the shell's folder browser, or on Win32s
+    // (or without the shell's browser) the open-file dialog with the folder-only template.
+    void BrowseForFolder();
+    void BrowseWithShell();
+    void BrowseWithOpenFileDialog();
+
     // Attributes
     HICON m_hIcon;                     // big and small icon of the window
     CCheckListBox m_components;        // one row per component group
     int m_shown = 0;                   // 1 when the create-time decision let the window come up
     int m_forceSetup = 0;              // 1: show the dialog even when everything is current
     int m_advanced = 1;                // layout: 1 advanced, 0 basic
-    int m_optionalCount = 0;           // the Optional section's group count as read
+    int m_optionalCount = 0;           // optional groups offered (0 when the count is below 1)
     int m_layoutDistance = 0;          // height between the basic and the advanced layout
     std::vector<CWnd*> m_detailControls;  // shown in advanced mode only
     std::vector<CWnd*> m_lowerControls;   // moved when the layout changes
     ProductPaths m_paths;              // source, destination, shared file, script, base name
     char m_readBuffer[2048];           // one install-script value at a time
-    DWORD m_available = 0;             // free bytes on the destination drive
-    DWORD m_required = 0;              // bytes of the checked groups
+    ULONGLONG m_available = 0;         // free bytes on the destination drive (64-bit)
+    ULONGLONG m_required = 0;          // bytes of the checked groups (64-bit)
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -63,4 +85,11 @@ protected:
     void OnOK() override;
     // Releases the component records when the window had been let up.
     void OnDestroy();
+
+    // Setup window (setup_window.cpp)
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(UINT nID, UINT nCode, HWND hWndCtrl) override;
+    // Draws the icon when minimised, else paints as usual.
+    void OnPaint();
+    HICON OnQueryDragIcon() const { return m_hIcon; }
 };

@@ -1,0 +1,29 @@
+// The component model read from the install script's "Required" and "Optional" sections:
+// one ComponentGroup per group, owning its ComponentFile records in script order. The groups
+// are kept nowhere but on the setup dialog's check-list rows, as each row's item data; the
+// dialog's FreeComponents releases them when its window goes away.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/check_list_box.h"
+
+// One file of a group: its path relative to the source folder (also used under the
+// destination folder) and the key of its record in the shared file. Either may be empty.
+struct ComponentFile {
+    std::string name;
+    std::string key;
+};
+
+// One group of the install script, shown as one check-list row.
+struct ComponentGroup {
+    std::string name;         // the row's text; " (required)" appended for a required group
+    std::string description;  // shown in the Description box while the row is selected
+    int required = 0;         // 1 for a group of the "Required" section, 0 for "Optional"
+    std::vector<ComponentFile> files;  // in script order, file 1 first
+};
+
+// The group attached to row index of list, or null when the row does not exist or carries no
+// group. The list owns the group; the caller must not free it.
+ComponentGroup* GetRowGroup(const CCheckListBox& list, int index);

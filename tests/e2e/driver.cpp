@@ -27,6 +27,18 @@
 //   rows --id                 list a list box's rows: index, selected, text
 //   click-row --id --row R [--x X]  post a left click into row R at x (default: row middle)
 //   tick --id --row R [--x X] click a check-list row's box (default x: half the row height)
+//   check --id --row R        print a check-list row's state: checked=0|1 enabled=0|1
+//   wait-text --id --text T [--click C]
+//                             wait until the control's text contains T and print it; then
+//                             post BM_CLICK to the window's control C at once
+//   icon                      print which system icon a message box shows: hand, question,
+//                             exclamation, asterisk (best match of its pixels) or none
+//   move --x X --y Y          move the window to screen position X, Y (keeping its size)
+//   times --text PATH         print a file's creation, last-access and last-write times as
+//                             Windows sees them (100 ns steps since 1601), one a line
+//   tree                      print the path of the selected item of the window's tree view:
+//                             the item texts from the root down, one a line
+//   tree-parent               select the parent of the tree view's selected item
 //   key --id --vk V           post a key press (down, char when printable, up) to a control
 //   ping [--timeout]          send WM_NULL; print the answer time in ms; 1 when unanswered
 //   quit                      post WM_QUIT to the thread(s) of the selected process
@@ -40,6 +52,7 @@
 //                             time-out ends the watch first
 // Time-outs are in milliseconds (default 5000).
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -69,7 +82,9 @@ struct Options {
   int code = 0;
   int row = -1;
   int x = -1;
+  int y = -1;
   int vk = 0;
+  int click = -1;
   std::wstring stopFile;
   bool hasText = false;
   std::wstring text;
@@ -291,6 +306,10 @@ bool Parse(int argc, wchar_t** argv, Options& o) {
       o.row = static_cast<int>(n);
     } else if (a == L"--x") {
       o.x = static_cast<int>(n);
+    } else if (a == L"--y") {
+      o.y = static_cast<int>(n);
+    } else if (a == L"--click") {
+      o.click = static_cast<int>(n);
     } else if (a == L"--vk") {
       o.vk = static_cast<int>(n);
     } else if (a == L"--timeout") {
@@ -587,6 +606,265 @@ int CmdWatch(const Options& o) {
   return gone ? 0 : 1;
 }
 
+// ---- check-list rows, texts, icons, positions ------------------------------------------
+
+// The check-list's own answers (framework/check_list_box.h); they carry no pointers, so they
+// work across processes.
+constexpr UINT kClbmGetCheck = WM_USER + 0x180;
+constexpr UINT kClbmIsEnabled = WM_USER + 0x183;
+
+int CmdCheck(const Options& o) {
+  if (o.row < 0) {
+    Err("--row is needed");
+    return 1;
+  }
+  HWND list = TargetControl(o);
+  if (!list) return 1;
+  DWORD_PTR checked = 0, enabled = 0;
+  if (!SendQuery(list, kClbmGetCheck, static_cast<WPARAM>(o.row), 0, checked) ||
+      !SendQuery(list, kClbmIsEnabled, static_cast<WPARAM>(o.row), 0, enabled)) {
+    Err("no answer from the check-list");
+    return 1;
+  }
+  Out("checked=" + std::to_string(static_cast<LRESULT>(checked)) +
+      " enabled=" + std::to_string(static_cast<LRESULT>(enabled)));
+  return 0;
+}
+
+int CmdWaitText(const Options& o) {
+  if (!o.hasText) {
+    Err("--text is needed");
+    return 1;
+  }
+  Options window = o;
+  window.hasId = false;
+  HWND top = Target(window);
+  if (!top) return 1;
+  HWND c = o.hasId ? Control(top, o.id) : top;
+  if (!c) {
+    Err("no control " + std::to_string(o.id));
+    return 1;
+  }
+  std::wstring text;
+  if (!WaitFor(o.timeoutMs, [&] { return TextOf(c, text) && text.find(o.text) != std::wstring::npos; })) {
+    Err("text still '" + Utf8(text) + "' after " + std::to_string(o.timeoutMs) + " ms");
+    return 1;
+  }
+  if (o.click >= 0) {
+    HWND button = Control(top, o.click);
+    if (!button || !PostMessageW(button, BM_CLICK, 0, 0)) {
+      Err("could not click " + std::to_string(o.click));
+      return 1;
+    }
+  }
+  Out(Utf8(text));
+  return 0;
+}
+
+BOOL CALLBACK FindIconStatic(HWND w, LPARAM lp) {
+  if (_wcsicmp(ClassOf(w).c_str(), L"Static") == 0 &&
+      (static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE)) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(w)) {
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// 32-bit pixels of a w x h memory bitmap selected into dc.
+struct Pixels {
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ old = nullptr;
+  const DWORD* bits = nullptr;
+  Pixels(int w, int h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* p = nullptr;
+    dc = CreateCompatibleDC(nullptr);
+    bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+    bits = static_cast<const DWORD*>(p);
+    if (bitmap) old = SelectObject(dc, bitmap);
+  }
+  ~Pixels() {
+    if (old) SelectObject(dc, old);
+    if (bitmap) DeleteObject(bitmap);
+    if (dc) DeleteDC(dc);
+  }
+  Pixels(const Pixels&) = delete;
+  Pixels& operator=(const Pixels&) = delete;
+};
+
+int Channel(DWORD p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
+
+// Compares the icon control's pixels on the screen with each system icon drawn on the same
+// background; the closest one names the icon.
+int CmdIcon(const Options& o) {
+  HWND box = Target(o);
+  if (!box) return 1;
+  HWND icon = nullptr;
+  EnumChildWindows(box, FindIconStatic, reinterpret_cast<LPARAM>(&icon));
+  if (!icon) {
+    Out("none");
+    return 0;
+  }
+  const int size = GetSystemMetrics(SM_CXICON);
+  Pixels shown(size, size);
+  if (!shown.bits) return 1;
+  // The screen's pixels where the icon control lies (the box is on top while it waits).
+  RECT at{};
+  GetWindowRect(icon, &at);
+  HDC screen = GetDC(nullptr);
+  BitBlt(shown.dc, 0, 0, size, size, screen, at.left, at.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  GdiFlush();
+  const DWORD background = shown.bits[0];
+  struct Candidate {
+    const char* name;
+    WORD id;
+  };
+  // IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK.
+  const Candidate candidates[] = {{"hand", 32513}, {"question", 32514}, {"exclamation", 32515}, {"asterisk", 32516}};
+  const char* best = "unknown";
+  long long bestScore = -1;
+  for (const Candidate& c : candidates) {
+    Pixels drawn(size, size);
+    if (!drawn.bits) return 1;
+    HBRUSH brush = CreateSolidBrush(RGB(Channel(background, 16), Channel(background, 8), Channel(background, 0)));
+    RECT all{0, 0, size, size};
+    FillRect(drawn.dc, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(drawn.dc, 0, 0, LoadIconW(nullptr, MAKEINTRESOURCEW(c.id)), size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    long long score = 0;
+    for (int i = 0; i < size * size; ++i)
+      for (int shift : {0, 8, 16})
+        score += std::abs(Channel(shown.bits[i], shift) - Channel(drawn.bits[i], shift));
+    if (bestScore < 0 || score < bestScore) {
+      bestScore = score;
+      best = c.name;
+    }
+  }
+  Out(std::string(best) + " " + std::to_string(bestScore));
+  return 0;
+}
+
+int CmdMove(const Options& o) {
+  HWND w = Target(o);
+  if (!w) return 1;
+  return SetWindowPos(w, nullptr, o.x, o.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
+}
+
+int CmdTimes(const Options& o) {
+  if (!o.hasText) {
+    Err("--text is needed");
+    return 1;
+  }
+  HANDLE f = CreateFileW(o.text.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) {
+    Err("cannot open " + Utf8(o.text));
+    return 1;
+  }
+  FILETIME t[3]{};
+  BOOL ok = GetFileTime(f, &t[0], &t[1], &t[2]);
+  CloseHandle(f);
+  if (!ok) return 1;
+  const char* names[] = {"creation", "access", "write"};
+  for (int i = 0; i < 3; ++i) {
+    unsigned long long v = (static_cast<unsigned long long>(t[i].dwHighDateTime) << 32) | t[i].dwLowDateTime;
+    Out(std::string(names[i]) + "=" + std::to_string(v));
+  }
+  return 0;
+}
+
+// ---- tree views of another process -----------------------------------------------------
+
+BOOL CALLBACK FindTree(HWND w, LPARAM lp) {
+  if (_wcsicmp(ClassOf(w).c_str(), WC_TREEVIEWW) == 0) {
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND TreeOf(const Options& o) {
+  HWND top = Target(o);
+  if (!top) return nullptr;
+  HWND tree = nullptr;
+  EnumChildWindows(top, FindTree, reinterpret_cast<LPARAM>(&tree));
+  if (!tree) Err("no tree view");
+  return tree;
+}
+
+// An item's text: TVM_GETITEMW carries pointers, so the record and the text buffer live in
+// the tree's own process.
+bool TreeItemText(HWND tree, HTREEITEM item, std::wstring& text) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tree, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  constexpr int kChars = 260;
+  const SIZE_T bytes = sizeof(TVITEMW) + kChars * sizeof(wchar_t);
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+  bool ok = false;
+  if (remote) {
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT | TVIF_HANDLE;
+    tv.hItem = item;
+    tv.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(TVITEMW));
+    tv.cchTextMax = kChars;
+    std::vector<wchar_t> buf(kChars + 1, L'\0');
+    DWORD_PTR r = 0;
+    ok = WriteProcessMemory(process, remote, &tv, sizeof tv, nullptr) &&
+         SendQuery(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), r) && r &&
+         ReadProcessMemory(process, remote + sizeof(TVITEMW), buf.data(), kChars * sizeof(wchar_t), nullptr);
+    if (ok) text = buf.data();
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return ok;
+}
+
+HTREEITEM TreeNext(HWND tree, HTREEITEM item, WPARAM how) {
+  DWORD_PTR r = 0;
+  if (!SendQuery(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item), r)) return nullptr;
+  return reinterpret_cast<HTREEITEM>(r);
+}
+
+int CmdTree(const Options& o) {
+  HWND tree = TreeOf(o);
+  if (!tree) return 1;
+  std::vector<std::wstring> path;
+  for (HTREEITEM item = TreeNext(tree, nullptr, TVGN_CARET); item; item = TreeNext(tree, item, TVGN_PARENT)) {
+    std::wstring text;
+    if (!TreeItemText(tree, item, text)) {
+      Err("cannot read a tree item");
+      return 1;
+    }
+    path.insert(path.begin(), text);
+    if (path.size() > 64) break;
+  }
+  for (const std::wstring& t : path) Out(Utf8(t));
+  return path.empty() ? 1 : 0;
+}
+
+int CmdTreeParent(const Options& o) {
+  HWND tree = TreeOf(o);
+  if (!tree) return 1;
+  HTREEITEM selected = TreeNext(tree, nullptr, TVGN_CARET);
+  HTREEITEM parent = selected ? TreeNext(tree, selected, TVGN_PARENT) : nullptr;
+  if (!parent) {
+    Err("no parent to select");
+    return 1;
+  }
+  DWORD_PTR r = 0;
+  return SendQuery(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(parent), r) && r ? 0 : 1;
+}
+
 int Run(const Options& o) {
   const std::wstring& c = o.command;
   if (c == L"find") {
@@ -620,6 +898,13 @@ int Run(const Options& o) {
   if (c == L"click-row") return ClickRow(o, false);
   if (c == L"tick") return ClickRow(o, true);
   if (c == L"key") return CmdKey(o);
+  if (c == L"check") return CmdCheck(o);
+  if (c == L"wait-text") return CmdWaitText(o);
+  if (c == L"icon") return CmdIcon(o);
+  if (c == L"move") return CmdMove(o);
+  if (c == L"times") return CmdTimes(o);
+  if (c == L"tree") return CmdTree(o);
+  if (c == L"tree-parent") return CmdTreeParent(o);
   if (c == L"ping") return CmdPing(o);
   if (c == L"quit") return CmdQuit(o);
   if (c == L"procs") return CmdProcs(o);

@@ -312,3 +312,128 @@ e2e_end() {
   fi
   log "PASS [$SCENARIO]"
 }
+
+# ---- setup dialog and install run ------------------------------------------------------
+
+# inf_make FILE NAME DEST GROUP...: an install script with DefaultDir DEST, titles "NAME basic
+# setup" / "NAME advanced setup", instructions from $BAS_INSTRUCT / $ADV_INSTRUCT (defaults
+# short), and the groups in order. A GROUP is "R|name|description|REL=KEY REL=KEY ..." for the
+# Required section or "O|..." for Optional (REL with / for folders; no files: nothing after
+# the last |).
+inf_make() {
+  local file=$1 name=$2 dest=$3 g kind gname desc files section i j f
+  shift 3
+  local -a req=() opt=() groups=()
+  for g in "$@"; do
+    case ${g%%|*} in R) req+=("$g") ;; O) opt+=("$g") ;; *) log "bad group $g"; exit 2 ;; esac
+  done
+  {
+    printf '[General]\r\nDefaultDir=%s\r\n' "$(winpath "$dest")"
+    printf 'BasDlgTitle=%s basic setup\r\nAdvDlgTitle=%s advanced setup\r\n' "$name" "$name"
+    printf 'BasInstruct=%s\r\n' "${BAS_INSTRUCT:-Install $name.}"
+    printf 'AdvInstruct=%s\r\n' "${ADV_INSTRUCT:-Choose what to install.}"
+    for section in Required Optional; do
+      if [ $section == Required ]; then groups=("${req[@]}"); else groups=("${opt[@]}"); fi
+      printf '[%s]\r\nPC-GroupCount=%d\r\n' $section ${#groups[@]}
+      i=0
+      for g in "${groups[@]}"; do
+        i=$((i + 1))
+        IFS='|' read -r kind gname desc files <<<"$g"
+        printf 'PC-Group%dName=%s\r\nPC-Group%dDesc=%s\r\n' $i "$gname" $i "$desc"
+        j=0
+        for f in $files; do
+          j=$((j + 1))
+          printf 'PC-Group%dFile%dName=%s\r\nPC-Group%dFile%dKey=%s\r\n' $i $j "$(tr / '\\' <<<"${f%%=*}")" $i $j "${f#*=}"
+        done
+        printf 'PC-Group%dFileCount=%d\r\n' $i $j
+      done
+    done
+  } >"$file"
+}
+
+# setup_start DIR NAME [ARGS...]: starts the launcher DIR/NAME.exe and waits for its setup
+# dialog; sets DLG to its handle. The caption is checked by the caller.
+setup_start() {
+  local dir=$1 name=$2; shift 2
+  launcher_start "$T" "$dir/$name.exe" "$@"
+  DLG=$(drv wait-window --exe "$name.exe" --class '#32770' --visible --timeout 8000) ||
+    fail "no setup dialog came up"
+}
+
+# The message box of process EXE currently shown, or "" when there is none.
+message_box() { drv find --exe "$1" --with-id 0xFFFF --visible 2>/dev/null; }
+
+# answer_box EXE CAPTION TEXT ICON BUTTON: waits for the launcher's message box, checks its
+# caption, text and icon (hand, question, ...), presses BUTTON (1 OK, 6 Yes, 7 No) and waits
+# until it is gone.
+answer_box() {
+  local exe=$1 caption=$2 text=$3 icon=$4 button=$5 mb got
+  mb=$(drv wait-window --exe "$exe" --with-id 0xFFFF --visible --timeout 8000) ||
+    fail "no message box '$caption' came up"
+  expect_eq "$(drv text --hwnd "$mb")" "$caption" "message box caption"
+  expect_eq "$(drv text --hwnd "$mb" --id 0xFFFF)" "$text" "text of the '$caption' box"
+  got=$(drv icon --hwnd "$mb") || fail "cannot read the icon of '$caption'"
+  expect_eq "${got%% *}" "$icon" "icon of the '$caption' box ($got)"
+  drv click --hwnd "$mb" --id "$button" || fail "cannot press $button in '$caption'"
+  drv wait-gone --hwnd "$mb" --timeout 5000 || fail "the '$caption' box stayed"
+}
+
+# expect_no_box EXE MS: no message box of EXE comes up within MS milliseconds.
+expect_no_box() {
+  if drv wait-window --exe "$1" --with-id 0xFFFF --visible --timeout "$2" >/dev/null 2>&1; then
+    local mb; mb=$(message_box "$1")
+    fail "unexpected message box: $(drv text --hwnd "$mb" --id 0xFFFF 2>/dev/null | paste -sd' ')"
+  fi
+}
+
+# expect_enabled HWND STATE ID...: each control ID of the window is enabled (1) or not (0).
+expect_enabled() {
+  local hwnd=$1 state=$2 id; shift 2
+  for id in "$@"; do
+    expect_eq "$(drv info --hwnd "$hwnd" --id "$id" | sed -n 's/^enabled=//p')" "$state" "enabled state of control $id"
+  done
+}
+
+# The controls that an install run disables and enables again (More/Less when it is in use).
+RUN_CONTROLS=(1 2 1003 1004 1001)
+
+# win_rect HWND [ID]: the screen rectangle of the window or one of its controls.
+win_rect() {
+  if [ $# -gt 1 ]; then drv info --hwnd "$1" --id "$2"; else drv info --hwnd "$1"; fi | sed -n 's/^rect=//p'
+}
+
+# row_state HWND ROW: "checked=C enabled=E" of a row of the check-list 1001.
+row_state() { drv check --hwnd "$1" --id 1001 --row "$2" || fail "cannot read row $2"; }
+
+# win_times UNIXPATH: creation, access and write times of a file as Windows sees them.
+win_times() { drv times --text "$(winpath "$1")" || fail "cannot read the times of $1"; }
+
+# expect_copy SRC DST: DST has SRC's contents and its three times (write time checked exactly
+# on the host too). The times come first: reading the contents may move the access times.
+expect_copy() {
+  [ -f "$2" ] || fail "not copied: $2"
+  expect_eq "$(stat -c %y "$2")" "$(stat -c %y "$1")" "write time of $2"
+  expect_eq "$(win_times "$2" | paste -sd' ')" "$(win_times "$1" | paste -sd' ')" "Windows times of $2"
+  cmp -s "$1" "$2" || fail "contents differ: $2"
+}
+
+# window_shot HWND FILE: a screenshot of the screen cropped to the window.
+window_shot() {
+  local r x1 y1 x2 y2
+  r=$(win_rect "$1") || return 1
+  IFS=, read -r x1 y1 x2 y2 <<<"$r"
+  mkdir -p "$(dirname "$2")"
+  xwd -root -silent 2>/dev/null |
+    convert xwd:- -crop "$((x2 - x1))x$((y2 - y1))+$x1+$y1" +repage "$2" 2>/dev/null ||
+    fail "could not take a screenshot of $1"
+}
+
+# doc_shot HWND NAME: keeps a picture of a dialog for the documentation in $E2E_OUT/docs;
+# with E2E_SAVE_SCREENSHOTS=FOLDER (relative: to the repository) it is copied there too.
+doc_shot() {
+  window_shot "$1" "$E2E_OUT/docs/$2.png"
+  local to=${E2E_SAVE_SCREENSHOTS:-}
+  [ -n "$to" ] || return 0
+  [[ $to == /* ]] || to=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/$to
+  mkdir -p "$to" && cp "$E2E_OUT/docs/$2.png" "$to/$2.png" && log "kept $to/$2.png"
+}

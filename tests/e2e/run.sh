@@ -6,6 +6,8 @@
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lib.sh
 . "$here/lib.sh"
+# shellcheck source=setup_scenarios.sh
+. "$here/setup_scenarios.sh"
 
 # ---- the driver itself, against the test game's fixture dialog -------------------------
 

@@ -4,6 +4,8 @@
 
 #include "setup_window.h"
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -309,4 +311,116 @@ TEST_F(SetupWindow, AvailableFigureFollowsTheDestination) {
     char text[32];
     FormatMegabytes(text, sizeof text, dialog.m_available);
     EXPECT_EQ(Text(IDC_AVAILABLE), text);
+}
+
+namespace {
+
+// Answers the folder chooser that the code under test opens modally in this thread: a timer
+// finds the chooser among the thread's windows and presses g_answer (IDOK or IDCANCEL).
+HWND g_setupWindow = nullptr;
+WPARAM g_answer = IDOK;
+int g_answered = 0;
+// The folder that the shell browser was asked to select when it opened.
+std::string g_requestedSelection;
+
+LRESULT CALLBACK WatchSelection(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == BFFM_SETSELECTIONA && call->wParam == TRUE) {
+        g_requestedSelection = reinterpret_cast<const char*>(call->lParam);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CALLBACK FindChooser(HWND window, LPARAM found) {
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (window != g_setupWindow && IsWindowVisible(window) &&
+        lstrcmpA(className, "#32770") == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND chooser = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&chooser));
+    if (chooser == nullptr) return;
+    KillTimer(nullptr, timer);
+    ++g_answered;
+    PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(g_answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(chooser, static_cast<int>(g_answer))));
+}
+
+}  // namespace
+
+// The older chooser opens at the folder in the edit and puts the chosen folder back with a
+// trailing backslash, which updates the available figure; cancelling changes nothing.
+TEST_F(SetupWindow, OpenFileChooserSetsTheDestination) {
+    ASSERT_TRUE(CreateDirectoryA((m_temp / "exists").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((m_temp / "exists\\deeper").c_str(), nullptr));
+    WriteScript(Script());
+    SetupDialog& dialog = Open(1);
+    g_setupWindow = dialog.m_hWnd;
+    for (const WPARAM answer : {WPARAM{IDOK}, WPARAM{IDCANCEL}}) {
+        SCOPED_TRACE(answer);
+        const std::string typed = m_temp / (answer == IDOK ? "exists\\deeper" : "exists");
+        SetDlgItemTextA(dialog.m_hWnd, IDC_DESTINATION, typed.c_str());
+        dialog.m_available = 0;
+        g_answer = answer;
+        g_answered = 0;
+        SetTimer(nullptr, 0, 100, AnswerChooser);
+        char current[MAX_PATH] = "";
+        GetCurrentDirectoryA(MAX_PATH, current);
+        dialog.BrowseWithOpenFileDialog();
+        // The dialog makes the chosen folder current; give it back so the folder can go.
+        SetCurrentDirectoryA(current);
+        EXPECT_EQ(g_answered, 1);
+        if (answer == IDOK) {
+            EXPECT_EQ(Text(IDC_DESTINATION), typed + "\\");
+            EXPECT_GT(dialog.m_available, 0u);
+        } else {
+            EXPECT_EQ(Text(IDC_DESTINATION), typed);
+            EXPECT_EQ(dialog.m_available, 0u);
+        }
+    }
+}
+
+// The shell's browser is asked to open at the deepest existing folder of what was typed, and
+// the folder picked with OK comes back with a trailing backslash. (Which folder Wine's browser
+// really has selected when OK is pressed varies from run to run, so the picked folder is
+// checked for its form, not its name.)
+TEST_F(SetupWindow, ShellBrowserSetsTheDestination) {
+    ASSERT_TRUE(CreateDirectoryA((m_temp / "exists").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((m_temp / "exists\\deeper").c_str(), nullptr));
+    WriteScript(Script());
+    SetupDialog& dialog = Open(1);
+    g_setupWindow = dialog.m_hWnd;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchSelection, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    for (const WPARAM answer : {WPARAM{IDOK}, WPARAM{IDCANCEL}}) {
+        SCOPED_TRACE(answer);
+        const std::string typed = m_temp / "exists\\deeper\\not yet\\either";
+        SetDlgItemTextA(dialog.m_hWnd, IDC_DESTINATION, typed.c_str());
+        dialog.m_available = 0;
+        g_answer = answer;
+        g_answered = 0;
+        g_requestedSelection.clear();
+        SetTimer(nullptr, 0, 100, AnswerChooser);
+        dialog.BrowseWithShell();
+        EXPECT_EQ(g_answered, 1);
+        EXPECT_EQ(g_requestedSelection, m_temp / "exists\\deeper");
+        const std::string picked = Text(IDC_DESTINATION);
+        if (answer == IDOK) {
+            ASSERT_FALSE(picked.empty());
+            EXPECT_NE(picked, typed);
+            EXPECT_EQ(picked.back(), '\\');
+            EXPECT_TRUE(PathFolderExists(picked.c_str())) << picked;
+            EXPECT_GT(dialog.m_available, 0u);
+        } else {
+            EXPECT_EQ(picked, typed);
+            EXPECT_EQ(dialog.m_available, 0u);
+        }
+    }
+    UnhookWindowsHookEx(hook);
 }

@@ -1,0 +1,235 @@
+#!/usr/bin/env bash
+# Walks through the demo disc under Wine as a user would, with the end-to-end driver doing
+# the clicks: the setup dialog (OK), each "Create Directory" question (Yes), the copy, the
+# start-up message (OK), then a few seconds of the game, which it then ends. Saves a
+# screenshot of each step, cropped to the window, and checks what the run left behind: the
+# required files in C:\Tivoroo\DEMO\ with the disc's times, and their records in tivoroo.ini.
+#
+#   walkthrough.sh [--reset] [--by-hand] [--expect setup|direct] DISC_FOLDER SHOT_FOLDER
+#
+#   --reset    first forget the installation: the [DEMO] section of tivoroo.ini and the
+#              folder C:\Tivoroo\DEMO\ of the prefix
+#   --by-hand  only start the launcher and wait for its end: the user does the clicks
+#   --expect   fail unless the launcher showed the setup dialog (setup) or went straight to
+#              the start-up message (direct)
+#
+# Environment: DISPLAY (a display nobody else uses), WINEPREFIX (else DEMO_DEFAULT_PREFIX),
+# DEMO_DRIVER (driver.exe of tests/e2e). Prints the screenshots' paths; exit status 0 when the walk-through completed
+# and every check held, 1 otherwise.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+reset=0
+by_hand=0
+expect=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --reset) reset=1; shift ;;
+    --by-hand) by_hand=1; shift ;;
+    --expect) expect=${2:-}; shift 2 ;;
+    --) shift; break ;;
+    -*) echo "walkthrough: unknown option $1" >&2; exit 2 ;;
+    *) break ;;
+  esac
+done
+[ $# -eq 2 ] || { echo "usage: walkthrough.sh [--reset] [--by-hand] [--expect setup|direct] DISC_FOLDER SHOT_FOLDER" >&2; exit 2; }
+DISC=$(cd "$1" && pwd) || exit 2
+SHOTS=$2
+: "${WINEPREFIX:=${DEMO_DEFAULT_PREFIX:-}}"
+: "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}" "${DISPLAY:?DISPLAY must name a display}"
+: "${DEMO_DRIVER:=}"
+[ $by_hand -eq 1 ] || [ -f "$DEMO_DRIVER" ] || { echo "walkthrough: DEMO_DRIVER must name the end-to-end driver.exe" >&2; exit 2; }
+
+# The scenario helpers: drv, winpath, the shared-file readers, now_ms, log.
+E2E_DRIVER=$DEMO_DRIVER
+# shellcheck source=../tests/e2e/lib.sh
+. "$here/../tests/e2e/lib.sh"
+SHARED_INI=$WINEPREFIX/drive_c/windows/tivoroo.ini
+
+NAME=DEMO
+DEST=$WINEPREFIX/drive_c/Tivoroo/$NAME
+DEST_WIN='C:\Tivoroo\DEMO\'
+# The required files of DEMO.inf and their shared-file keys.
+REQUIRED=(Level1:DATA/LEVELS/LEVEL1.DAT Level2:DATA/LEVELS/LEVEL2.DAT CorePak:DATA/CORE.PAK
+          ReadMe:README.TXT Theme:SOUND/MUSIC/THEME.MID Effects:SOUND/EFFECTS.SND)
+# How long the game is left running, and its own time-out in case the walk-through stops.
+GAME_SHOW_S=3
+export DEMO_GAME_SECONDS=60
+
+L_PID=""
+SHOT_LIST=()
+step=0
+
+fail() {
+  log "walkthrough FAILED: $*"
+  snap failure
+  exit 1
+}
+
+finish() {
+  local rc=$?
+  if [ -n "$L_PID" ] && kill -0 "$L_PID" 2>/dev/null; then
+    drv kill --exe "$NAME.a32" >/dev/null 2>&1
+    drv kill --exe "$NAME.EXE" >/dev/null 2>&1
+    kill "$L_PID" 2>/dev/null
+  fi
+  if [ ${#SHOT_LIST[@]} -gt 0 ]; then
+    echo "screenshots:"
+    printf '  %s\n' "${SHOT_LIST[@]}"
+  fi
+  exit $rc
+}
+trap finish EXIT
+trap 'exit 1' INT TERM
+
+# snap NAME [HWND]: a screenshot of the display, cropped to the window HWND when given.
+snap() {
+  local name=$1 hwnd=${2:-} crop=() rect l t r b
+  mkdir -p "$SHOTS"
+  step=$((step + 1))
+  local file
+  file=$SHOTS/$(printf '%02d' "$step")-$name.png
+  if [ -n "$hwnd" ] && rect=$(drv info --hwnd "$hwnd" | sed -n 's/^rect=//p') && [ -n "$rect" ]; then
+    IFS=, read -r l t r b <<<"$rect"
+    # A window partly off the screen is cropped by convert to what is on it.
+    [ $l -ge 0 ] || l=0
+    [ $t -ge 0 ] || t=0
+    crop=(-crop "$((r - l))x$((b - t))+$l+$t" +repage)
+  fi
+  if xwd -root -silent 2>/dev/null | convert xwd:- "${crop[@]}" "$file" 2>/dev/null; then
+    SHOT_LIST+=("$file")
+  else
+    log "could not save $file"
+  fi
+}
+
+# find_window ARGS...: the handle of the first window matching the driver selector, or
+# status 1.
+find_window() { drv find "$@" 2>/dev/null; }
+
+# ---- reset -------------------------------------------------------------------------------
+
+if [ $reset -eq 1 ]; then
+  log "forgetting the installation: [$NAME] in tivoroo.ini and $DEST_WIN"
+  ini_drop_section "$NAME"
+  rm -rf "$DEST"
+fi
+
+# ---- run ---------------------------------------------------------------------------------
+
+# The start-up picture's name in DEMO.inf is relative, and the launcher resolves it against
+# its current folder, so the launcher starts in the disc folder as from a desktop shortcut.
+log "starting $NAME.EXE from $DISC"
+if [ $by_hand -eq 1 ]; then
+  unset DEMO_GAME_SECONDS
+  (cd "$DISC" && exec wine "$NAME.EXE")
+  rc=$?
+  log "$NAME.EXE ended with status $rc"
+  exit $rc
+fi
+(cd "$DISC" && exec wine "$NAME.EXE") &
+L_PID=$!
+
+# The first thing the launcher shows: its setup dialog, the start-up message, or the game.
+first=""
+limit=$(( $(now_ms) + 30000 ))
+while [ -z "$first" ]; do
+  if hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id 1001 --visible); then first=setup
+  elif hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id 1019 --visible); then first=message
+  elif find_window --exe "$NAME.a32" --visible >/dev/null; then first=game
+  elif ! kill -0 "$L_PID" 2>/dev/null; then fail "the launcher ended without showing anything"
+  elif [ "$(now_ms)" -ge "$limit" ]; then fail "nothing came up within 30 s"
+  else sleep 0.1
+  fi
+done
+log "the launcher came up with: $first"
+path=$first
+case $expect in
+  "") ;;
+  setup) [ "$first" == setup ] || fail "expected the setup dialog, the launcher showed the $first" ;;
+  direct) [ "$first" != setup ] || fail "expected no setup dialog, the launcher showed it" ;;
+  *) fail "unknown --expect '$expect'" ;;
+esac
+
+if [ "$first" == setup ]; then
+  setup=$hwnd
+  sleep 0.5
+  log "setup dialog: $(drv text --hwnd "$setup")"
+  snap setup-dialog "$setup"
+  drv click --hwnd "$setup" --id 1 || fail "could not click OK"
+  # Questions come as message boxes owned by the setup dialog, the copy runs in a window
+  # "Copy Progress" in between, and any other box with a caption reports a failure. Setup is
+  # over when the start-up message (no caption, the picture frame 1019) or the game comes up.
+  copy_seen=0
+  limit=$(( $(now_ms) + 60000 ))
+  while :; do
+    others=$(drv windows --exe "$NAME.EXE" --class '#32770' --visible | awk -F'\t' -v s="$setup" '$1 != s')
+    box=$(awk -F'\t' '$6 != "" && $6 != "Copy Progress" { print $1; exit }' <<<"$others")
+    copy=$(awk -F'\t' '$6 == "Copy Progress" { print $1; exit }' <<<"$others")
+    if [ -n "$copy" ] && [ $copy_seen -eq 0 ]; then
+      # Taken once, also while a question for the next folder stands over it.
+      copy_seen=1
+      sleep 0.3
+      snap copy-progress "$copy"
+    elif [ -n "$box" ]; then
+      caption=$(drv text --hwnd "$box")
+      text=$(drv text --hwnd "$box" --id 0xFFFF)
+      log "message box \"$caption\": $text"
+      case $caption in
+        "Create Directory"|"Disk Space")
+          snap "$(tr 'A-Z ' 'a-z-' <<<"$caption")" "$box"
+          drv click --hwnd "$box" --id 6 || fail "could not answer Yes"
+          drv wait-gone --hwnd "$box" --timeout 5000 || fail "the question stayed" ;;
+        *)
+          snap install-failed "$box"
+          fail "setup reported: $text" ;;
+      esac
+    elif hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id 1019 --visible); then
+      break
+    elif find_window --exe "$NAME.a32" --visible >/dev/null; then
+      hwnd=""
+      break
+    elif ! kill -0 "$L_PID" 2>/dev/null; then
+      fail "the launcher ended during setup"
+    elif [ "$(now_ms)" -ge "$limit" ]; then
+      fail "setup did not finish within 60 s"
+    else
+      sleep 0.05
+    fi
+  done
+  [ $copy_seen -eq 1 ] || log "(the copy was over before a screenshot of its progress could be taken)"
+  first=${hwnd:+message}
+  first=${first:-game}
+fi
+
+if [ "$first" == message ]; then
+  sleep 0.5
+  snap startup-message "$hwnd"
+  drv click --hwnd "$hwnd" --id 1 || fail "could not click OK on the start-up message"
+fi
+
+game=$(drv wait-window --exe "$NAME.a32" --visible --timeout 15000) || fail "the game did not come up"
+log "the game runs; ending it in $GAME_SHOW_S s"
+sleep "$GAME_SHOW_S"
+snap game "$game"
+drv quit --exe "$NAME.a32" >/dev/null || fail "could not end the game"
+limit=$(( $(now_ms) + 15000 ))
+while kill -0 "$L_PID" 2>/dev/null && [ "$(ps -o stat= -p "$L_PID" 2>/dev/null | cut -c1)" != Z ]; do
+  [ "$(now_ms)" -lt "$limit" ] || fail "the launcher still runs 15 s after the game was ended"
+  sleep 0.1
+done
+wait "$L_PID"
+L_PID=""
+
+# ---- what the run left behind --------------------------------------------------------------
+
+for entry in "${REQUIRED[@]}"; do
+  key=${entry%%:*} rel=${entry#*:}
+  copy=$DEST/$rel
+  [ -f "$copy" ] || fail "not installed: $DEST_WIN${rel//\//\\}"
+  [ "$(stat -c %Y "$copy")" == "$(stat -c %Y "$DISC/$rel")" ] || fail "$rel: installed copy's time differs from the disc's"
+  cmp -s "$copy" "$DISC/$rel" || fail "$rel: installed copy differs from the disc's"
+  recorded=$(ini_get "$NAME" "$key") || fail "no record of $rel under $key in tivoroo.ini"
+  [ "$recorded" == "$DEST_WIN${rel//\//\\}" ] || fail "record of $key: '$recorded', expected '$DEST_WIN${rel//\//\\}'"
+done
+log "walkthrough done: the launcher came up with the $path; ${#REQUIRED[@]} required files installed and recorded"

@@ -1,0 +1,64 @@
+// CopyProgressDialog: the small modeless window of an install run. It copies one file at a time
+// in 128 KiB blocks from one buffer inside the object, shows the source and target paths and a
+// bar over the bytes of the whole run, and keeps the program responsive by dispatching the
+// thread's pending messages after every block. Its Cancel only asks the copy to stop.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "framework/dialog.h"
+#include "framework/progress_ctrl.h"
+#include "framework/static_ctrl.h"
+
+class CopyProgressDialog : public CDialog {
+public:
+    // Result of CopyFileWithProgress.
+    enum CopyResult : int { kCopied = 0, kFailed = 1, kCancelled = 2 };
+    // Bytes read and written per block.
+    static constexpr DWORD kBlockSize = 0x20000;
+
+    // Constructors
+    // No window yet: Create(IDD_COPY_PROGRESS, owner) makes it when the first file is copied.
+    CopyProgressDialog();
+
+    // Operations
+    // Starts a new count of total bytes: copied = 0; with a window, the bar goes back to 0 of
+    // 0..100.
+    void SetProgressTotal(std::uint64_t total);
+    // Copies source to target (replacing it, with normal attributes) and gives the target the
+    // source's creation, last-access and last-write times. With perFile non-zero the total is
+    // first set to this file's size. Returns kCopied, kFailed (open, read, write or times
+    // failed) or kCancelled; on kFailed and kCancelled no partial target remains. Works with or
+    // without the window; without one nothing is shown.
+    int CopyFileWithProgress(const char* source, const char* target, int perFile);
+
+    // Bar position for copied bytes of total: copied / total * 100, truncated toward zero and
+    // not clamped; 0 for a total of 0.
+    static int ProgressPosition(std::uint64_t copied, std::uint64_t total);
+
+    // Controls, bound when the window is initialised.
+    CStatic m_to;              // target path of the file being copied
+    CStatic m_from;            // its source path
+    CProgressCtrl m_progress;  // 0..100 over the whole run
+    std::uint64_t m_total = 0;   // bytes expected in the run
+    std::uint64_t m_copied = 0;  // bytes written so far in the run
+    int m_cancelRequested = 0;   // set by Cancel, cleared when a file starts
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    // Enter keeps the window: only Cancel speaks to a running copy.
+    void OnOK() override;
+    // The button and the Escape key: asks the copy to stop; the window stays.
+    void OnCancel() override;
+
+private:
+    // Takes every pending message of the thread: the progress window's own keys go through
+    // the dialog manager (Escape), everything else is translated and dispatched. A quit
+    // message is posted again and stops the copy as a cancel does, so the program still ends.
+    void DispatchPendingMessages();
+    void ShowPosition() const;
+
+    char m_buffer[kBlockSize];
+};

@@ -1,0 +1,63 @@
+// The install run: brings the destination folder in line with the check-list. Every file of a
+// checked group is copied from the source folder and recorded in the shared file; every file of
+// an unchecked group is removed from the destination and its record erased. Old copies (at the
+// recorded path and in the proposed destination) are deleted first, so a product is never left
+// installed twice. SetupDialog::RunInstall gathers the dialog's state, disables its controls
+// and calls InstallComponents.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "components.h"
+#include "copy_progress_dialog.h"
+#include "product_paths.h"
+
+// How an install run talks to the user.
+class InstallPrompts {
+public:
+    virtual ~InstallPrompts() = default;
+    // A Yes/No question; returns 1 for Yes, 0 for No.
+    virtual int Ask(const char* text, const char* caption) = 0;
+    // The run's one failure message, shown with an OK button.
+    virtual void Report(const char* text, const char* caption) = 0;
+};
+
+// Message boxes owned by a window: questions with the question icon, the failure with the stop
+// icon.
+class MessageBoxPrompts final : public InstallPrompts {
+public:
+    explicit MessageBoxPrompts(HWND owner) : m_owner(owner) {}
+    int Ask(const char* text, const char* caption) override;
+    void Report(const char* text, const char* caption) override;
+
+private:
+    HWND m_owner;
+};
+
+// One check-list row as the run sees it: its group (null when the row's group cannot be read,
+// which ends the run there) and whether it is checked. The list owns the group.
+struct InstallRow {
+    const ComponentGroup* group;
+    int checked;
+};
+
+// What the run needs from the setup dialog besides its rows.
+struct InstallRequest {
+    const ProductPaths* paths;   // source folder, proposed destination, shared file, base name
+    const char* destination;     // the destination folder as typed
+    std::uint64_t available;     // free bytes as last shown by the dialog
+    std::uint64_t required;      // bytes of the checked groups as last shown
+};
+
+// Runs the install of rows into request.destination. The destination is resolved to a full
+// path with one trailing backslash; it is refused when empty (silently), when it does not fit a
+// path or when it is the source folder itself. The progress window is created on progress, owned
+// by owner, at the first file actually copied, and closed at the end. Nothing that names one
+// of the product's source files is ever deleted or replaced, and an absolute or ".." file name
+// is never copied, deleted or recorded. Returns 1 when every step succeeded, else 0 after at
+// most one message through prompts.Report.
+int InstallComponents(const InstallRequest& request, const std::vector<InstallRow>& rows,
+                      CopyProgressDialog& progress, CWnd* owner, InstallPrompts& prompts);

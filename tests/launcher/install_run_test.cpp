@@ -1,0 +1,338 @@
+// The install run on real files under a temporary folder: what is copied, deleted and recorded
+// in the shared file, the questions and the one failure message, the destinations it refuses,
+// and the paths it never touches. Questions are answered by a scripted stand-in for the boxes.
+#include "install_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "test_files.h"
+
+namespace {
+
+using Prompt = std::pair<std::string, std::string>;  // text, caption
+
+// Answers questions from a script (Yes once it runs out) and keeps what it was shown.
+class ScriptedPrompts : public InstallPrompts {
+public:
+    std::vector<int> answers;
+    std::vector<Prompt> asked;
+    std::vector<Prompt> reported;
+
+    int Ask(const char* text, const char* caption) override {
+        asked.emplace_back(text, caption);
+        return m_next < answers.size() ? answers[m_next++] : 1;
+    }
+    void Report(const char* text, const char* caption) override {
+        reported.emplace_back(text, caption);
+    }
+
+private:
+    std::size_t m_next = 0;
+};
+
+const char kCreateText[] = "The specified destination directory does not exist.  Create?";
+
+ComponentGroup Group(std::vector<ComponentFile> files) {
+    ComponentGroup group;
+    group.files = std::move(files);
+    return group;
+}
+
+// Product PUZZLE: the disc in src\, proposed destination proposed\, the shared file in the
+// temp folder.
+class InstallRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::strcpy(m_paths.sourceFolder, Path("src\\").c_str());
+        std::strcpy(m_paths.destFolder, Path("proposed\\").c_str());
+        std::strcpy(m_paths.sharedIniPath, Path("tivoroo.ini").c_str());
+        std::strcpy(m_paths.scriptPath, Path("src\\PUZZLE.inf").c_str());
+        std::strcpy(m_paths.baseName, "PUZZLE");
+        ASSERT_TRUE(CreateDirectoryA(m_paths.sourceFolder, nullptr));
+    }
+
+    std::string Path(const std::string& relative) const { return m_temp / relative; }
+    bool Exists(const std::string& relative) const {
+        return GetFileAttributesA(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    std::string Record(const char* key) const {
+        return ReadProfile(m_paths.sharedIniPath, "PUZZLE", key);
+    }
+    void SetRecord(const char* key, const std::string& value) {
+        ASSERT_TRUE(WritePrivateProfileStringA("PUZZLE", key, value.c_str(),
+                                               m_paths.sharedIniPath));
+    }
+    int Run(const std::vector<InstallRow>& rows, const std::string& destination,
+            std::uint64_t available = 1ULL << 40, std::uint64_t required = 0) {
+        const InstallRequest request{&m_paths, destination.c_str(), available, required};
+        return InstallComponents(request, rows, m_progress, nullptr, m_prompts);
+    }
+
+    TempFolder m_temp;
+    ProductPaths m_paths{};
+    ScriptedPrompts m_prompts;
+    CopyProgressDialog m_progress;
+};
+
+TEST_F(InstallRunTest, CopiesCheckedGroupsWithTheirTimesAndRecordsFullPaths) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
+    ASSERT_TRUE(WriteFileAt(Path("src\\MUSIC\\THEME.MID"), 200, "theme"));
+    ASSERT_TRUE(WriteFileAt(Path("src\\MOVIES\\INTRO.AVI"), 300, ""));
+    const ComponentGroup required = Group({{"GAME.DAT", "GameDat"}, {"MUSIC\\THEME.MID", "Theme"}});
+    const ComponentGroup movies = Group({{"MOVIES\\INTRO.AVI", "Intro"}});
+
+    // Typed without its trailing backslash, on a drive that seems too full, folders missing.
+    ASSERT_EQ(Run({{&required, 1}, {&movies, 1}}, Path("games\\foo"), 5, 10), 1);
+
+    const std::string drive = m_temp.Path().substr(0, 2);
+    ASSERT_GE(m_prompts.asked.size(), 1u);
+    EXPECT_EQ(m_prompts.asked[0],
+              Prompt("There does not appear to be enough space on drive " + drive +
+                         "\nTry to copy anyway?",
+                     "Disk Space"));
+    // games\foo\, then MUSIC\ and MOVIES\ below it.
+    EXPECT_EQ(m_prompts.asked.size(), 4u);
+    for (std::size_t i = 1; i < m_prompts.asked.size(); ++i) {
+        EXPECT_EQ(m_prompts.asked[i], Prompt(kCreateText, "Create Directory"));
+    }
+    EXPECT_TRUE(m_prompts.reported.empty());
+
+    const struct {
+        const char* name;
+        const char* key;
+    } files[] = {{"GAME.DAT", "GameDat"}, {"MUSIC\\THEME.MID", "Theme"},
+                 {"MOVIES\\INTRO.AVI", "Intro"}};
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const std::string copy = Path("games\\foo\\") + file.name;
+        EXPECT_EQ(ReadWholeFile(copy), ReadWholeFile(Path("src\\") + file.name));
+        EXPECT_EQ(CompareFileWriteTimes(copy.c_str(), (Path("src\\") + file.name).c_str()), 0);
+        EXPECT_EQ(Record(file.key), copy);
+    }
+    EXPECT_EQ(m_progress.m_hWnd, nullptr);  // closed at the end of the run
+}
+
+TEST_F(InstallRunTest, OldCopiesAreRemovedAndUncheckedGroupsUninstalled) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "new game"));
+    ASSERT_TRUE(WriteFileAt(Path("src\\OPT.DAT"), 100, "optional"));
+    for (const char* old : {"old\\GAME.DAT", "proposed\\GAME.DAT", "old\\OPT.DAT",
+                            "proposed\\OPT.DAT", "chosen\\OPT.DAT"}) {
+        ASSERT_TRUE(WriteFileAt(Path(old), 50, "old"));
+    }
+    SetRecord("GameDat", Path("old\\GAME.DAT"));
+    SetRecord("OptDat", Path("old\\OPT.DAT"));
+    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
+    const ComponentGroup optional = Group({{"OPT.DAT", "OptDat"}});
+
+    ASSERT_EQ(Run({{&game, 1}, {&optional, 0}}, Path("chosen\\")), 1);
+
+    // Installed once, in the chosen folder only.
+    EXPECT_FALSE(Exists("old\\GAME.DAT"));
+    EXPECT_FALSE(Exists("proposed\\GAME.DAT"));
+    EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "new game");
+    EXPECT_EQ(Record("GameDat"), Path("chosen\\GAME.DAT"));
+    // The unchecked group is gone from the recorded, proposed and chosen folders.
+    EXPECT_FALSE(Exists("old\\OPT.DAT"));
+    EXPECT_FALSE(Exists("proposed\\OPT.DAT"));
+    EXPECT_FALSE(Exists("chosen\\OPT.DAT"));
+    EXPECT_EQ(Record("OptDat"), "");
+    EXPECT_TRUE(m_prompts.asked.empty());
+}
+
+TEST_F(InstallRunTest, RefusedDestinationsChangeNothing) {
+    struct Case {
+        const char* what;
+        std::string destination;
+        std::vector<int> answers;
+        std::vector<Prompt> asked;
+        std::vector<Prompt> reported;
+    };
+    const std::string longName(300, 'a');
+    const Prompt same("The destination folder is the same as the source folder.", "PUZZLE");
+    const std::string drive = m_temp.Path().substr(0, 2);
+    const Prompt space("There does not appear to be enough space on drive " + drive +
+                           "\nTry to copy anyway?",
+                       "Disk Space");
+    std::string upper = Path("SRC");
+    CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+    const Case cases[] = {
+        {"empty", "", {}, {}, {}},
+        {"the source folder", Path("src\\"), {}, {}, {same}},
+        {"the source folder in other case", upper, {}, {}, {same}},
+        {"the source folder through ..", Path("chosen\\..\\src\\."), {}, {}, {same}},
+        {"too long for a path", Path(longName), {},  {},
+         {{"Unable to create directory structure " + Path(longName), "PUZZLE"}}},
+        {"too little space, No", Path("chosen\\"), {0}, {space}, {}},
+    };
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
+    ASSERT_TRUE(WriteFileAt(Path("old\\GAME.DAT"), 50, "old"));
+    ASSERT_TRUE(WriteFileAt(Path("proposed\\GAME.DAT"), 50, "old"));
+    SetRecord("GameDat", Path("old\\GAME.DAT"));
+    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
+    const ComponentGroup unchecked = Group({{"GAME.DAT", "GameDat"}});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_prompts = ScriptedPrompts();
+        m_prompts.answers = c.answers;
+        EXPECT_EQ(Run({{&game, 1}, {&unchecked, 0}}, c.destination, 1, 2), 0);
+        EXPECT_EQ(m_prompts.asked, c.asked);
+        EXPECT_EQ(m_prompts.reported, c.reported);
+        EXPECT_EQ(ReadWholeFile(Path("src\\GAME.DAT")), "game");
+        EXPECT_TRUE(Exists("old\\GAME.DAT"));
+        EXPECT_TRUE(Exists("proposed\\GAME.DAT"));
+        EXPECT_FALSE(Exists("chosen\\GAME.DAT"));
+        EXPECT_EQ(Record("GameDat"), Path("old\\GAME.DAT"));
+    }
+}
+
+TEST_F(InstallRunTest, MissingFolderDeclinedOrNotCreatable) {
+    struct Case {
+        const char* what;
+        std::string destination;
+        int answer;
+        std::vector<Prompt> reported;
+    };
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
+    ASSERT_TRUE(WriteFileAt(Path("afile"), 100, "a file where a folder should be"));
+    const Case cases[] = {
+        {"user answers No", Path("chosen\\"), 0, {}},
+        {"a file in the way", Path("afile\\sub\\"), 1,
+         {{"Unable to create directory structure " + Path("afile\\sub\\"), "PUZZLE"}}},
+    };
+    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_prompts = ScriptedPrompts();
+        m_prompts.answers = {c.answer};
+        EXPECT_EQ(Run({{&game, 1}}, c.destination), 0);
+        EXPECT_EQ(m_prompts.asked, std::vector<Prompt>({{kCreateText, "Create Directory"}}));
+        EXPECT_EQ(m_prompts.reported, c.reported);
+        EXPECT_EQ(GetFileAttributesA(c.destination.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(Record("GameDat"), "");
+    }
+}
+
+TEST_F(InstallRunTest, NamesOutsideTheFolderAreNeverTouched) {
+    const std::string outside = Path("OUT.DAT");
+    const std::string names[] = {"..\\OUT.DAT", "MUSIC\\..\\..\\OUT.DAT", outside, "\\OUT.DAT",
+                                 "\\\\server\\share\\OUT.DAT"};
+    for (const std::string& name : names) {
+        for (const int checked : {1, 0}) {
+            SCOPED_TRACE(name + (checked ? " checked" : " unchecked"));
+            ASSERT_TRUE(WriteFileAt(outside, 100, "not ours"));
+            ASSERT_TRUE(WriteFileAt(Path("old\\EVIL.DAT"), 100, "recorded"));
+            SetRecord("Evil", Path("old\\EVIL.DAT"));
+            m_prompts = ScriptedPrompts();
+            const ComponentGroup group = Group({{name, "Evil"}});
+
+            const int result = Run({{&group, checked}}, Path("chosen\\"));
+
+            if (checked) {
+                EXPECT_EQ(result, 0);
+                EXPECT_EQ(m_prompts.reported,
+                          std::vector<Prompt>({{"Unable to copy " + Path("src\\") + name +
+                                                    " to \n" + Path("chosen\\") + name,
+                                                "PUZZLE"}}));
+            } else {
+                EXPECT_EQ(result, 1);
+                EXPECT_TRUE(m_prompts.reported.empty());
+            }
+            EXPECT_EQ(ReadWholeFile(outside), "not ours");
+            EXPECT_TRUE(Exists("old\\EVIL.DAT"));
+            EXPECT_EQ(Record("Evil"), Path("old\\EVIL.DAT"));
+        }
+    }
+}
+
+TEST_F(InstallRunTest, SourceFilesSurviveRecordsAndProposedFolderPointingAtThem) {
+    const char* sources[] = {"src\\GAME.DAT", "src\\OPT.DAT", "src\\DATA\\LEVEL.DAT",
+                             "src\\PUZZLE.a32"};
+    for (const char* source : sources) ASSERT_TRUE(WriteFileAt(Path(source), 100, source));
+    // The proposed destination is the disc itself, and the records name disc files, one of
+    // them spelt in other case and through ".".
+    std::strcpy(m_paths.destFolder, m_paths.sourceFolder);
+    SetRecord("GameDat", Path("src\\GAME.DAT"));
+    SetRecord("OptDat", Path("src\\.\\opt.dat"));
+    SetRecord("Level", Path("src\\PUZZLE.a32"));
+    SetRecord("Other", Path("src\\DATA\\LEVEL.DAT"));
+    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
+    const ComponentGroup optional =
+        Group({{"OPT.DAT", "OptDat"}, {"DATA\\LEVEL.DAT", "Level"}, {"MISSING.DAT", "Other"}});
+
+    ASSERT_EQ(Run({{&game, 1}, {&optional, 0}}, Path("chosen\\")), 1);
+
+    for (const char* source : sources) {
+        EXPECT_EQ(ReadWholeFile(Path(source)), source);
+    }
+    EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "src\\GAME.DAT");
+    EXPECT_EQ(Record("GameDat"), Path("chosen\\GAME.DAT"));
+}
+
+TEST_F(InstallRunTest, TargetOntoAnotherSourceFileFails) {
+    // Installing into a folder of the disc must not replace a disc file with another one.
+    ASSERT_TRUE(WriteFileAt(Path("src\\LEVEL.DAT"), 100, "top"));
+    ASSERT_TRUE(WriteFileAt(Path("src\\DATA\\LEVEL.DAT"), 100, "data"));
+    const ComponentGroup group = Group({{"DATA\\LEVEL.DAT", "A"}, {"LEVEL.DAT", "B"}});
+    EXPECT_EQ(Run({{&group, 1}}, Path("src\\DATA\\")), 0);
+    EXPECT_EQ(ReadWholeFile(Path("src\\DATA\\LEVEL.DAT")), "data");
+    EXPECT_EQ(m_prompts.reported.size(), 1u);
+}
+
+TEST_F(InstallRunTest, PathsThatDoNotFitFailTheFile) {
+    // The source path fits, the target under a longer folder does not.
+    const std::string chosen = Path(std::string(60, 'c') + "\\");
+    const std::size_t room = static_cast<std::size_t>(kPathSize) - 1 - std::strlen(m_paths.sourceFolder);
+    std::string name;
+    while (name.size() + 50 < room) name += std::string(49, 'd') + "\\";
+    name += std::string(room - name.size(), 'e');
+    ASSERT_TRUE(WriteFileAt(Path("src\\") + name, 100, "long"));
+    ASSERT_TRUE(WriteFileAt(Path("old\\LONG.DAT"), 100, "recorded"));
+    SetRecord("Long", Path("old\\LONG.DAT"));
+    const ComponentGroup group = Group({{name, "Long"}});
+
+    EXPECT_EQ(Run({{&group, 1}}, chosen), 0);
+
+    EXPECT_EQ(m_prompts.reported,
+              std::vector<Prompt>({{"Unable to copy " + Path("src\\") + name + " to \n" +
+                                        chosen + name,
+                                    "PUZZLE"}}));
+    EXPECT_EQ(GetFileAttributesA(chosen.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(Exists("old\\LONG.DAT"));  // the old copy stays when no new one can be made
+}
+
+TEST_F(InstallRunTest, FailedCopyEndsTheRunAfterEarlierFilesAreRecorded) {
+    for (const char* name : {"A.DAT", "B.DAT", "C.DAT"}) {
+        ASSERT_TRUE(WriteFileAt(Path("src\\") + name, 100, name));
+    }
+    ASSERT_TRUE(WriteFileAt(Path("chosen\\B.DAT"), 50, "read-only"));
+    SetFileAttributesA(Path("chosen\\B.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
+    const ComponentGroup group = Group({{"A.DAT", "A"}, {"B.DAT", "B"}, {"C.DAT", "C"}});
+
+    EXPECT_EQ(Run({{&group, 1}}, Path("chosen\\")), 0);
+
+    EXPECT_EQ(m_prompts.reported,
+              std::vector<Prompt>({{"Unable to copy " + Path("src\\B.DAT") + " to \n" +
+                                        Path("chosen\\B.DAT"),
+                                    "PUZZLE"}}));
+    EXPECT_EQ(Record("A"), Path("chosen\\A.DAT"));
+    EXPECT_EQ(Record("B"), "");
+    EXPECT_EQ(ReadWholeFile(Path("chosen\\B.DAT")), "read-only");
+    EXPECT_FALSE(Exists("chosen\\C.DAT"));
+    SetFileAttributesA(Path("chosen\\B.DAT").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(InstallRunTest, RowWithoutItsGroupEndsTheRunSilently) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\A.DAT"), 100, "a"));
+    const ComponentGroup group = Group({{"A.DAT", "A"}});
+    EXPECT_EQ(Run({{&group, 1}, {nullptr, 1}}, Path("chosen\\")), 0);
+    EXPECT_EQ(Record("A"), Path("chosen\\A.DAT"));
+    EXPECT_TRUE(m_prompts.reported.empty());
+}
+
+}  // namespace

@@ -33,6 +33,7 @@
 //                             post BM_CLICK to the window's control C at once
 //   icon                      print which system icon a message box shows: hand, question,
 //                             exclamation, asterisk (best match of its pixels) or none
+//   redraw                    have the window and its children repainted
 //   move --x X --y Y          move the window to screen position X, Y (keeping its size)
 //   times --text PATH         print a file's creation, last-access and last-write times as
 //                             Windows sees them (100 ns steps since 1601), one a line
@@ -752,6 +753,12 @@ int CmdIcon(const Options& o) {
   return 0;
 }
 
+int CmdRedraw(const Options& o) {
+  HWND w = Target(o);
+  if (!w) return 1;
+  return RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN) ? 0 : 1;
+}
+
 int CmdMove(const Options& o) {
   HWND w = Target(o);
   if (!w) return 1;
@@ -902,6 +909,7 @@ int Run(const Options& o) {
   if (c == L"wait-text") return CmdWaitText(o);
   if (c == L"icon") return CmdIcon(o);
   if (c == L"move") return CmdMove(o);
+  if (c == L"redraw") return CmdRedraw(o);
   if (c == L"times") return CmdTimes(o);
   if (c == L"tree") return CmdTree(o);
   if (c == L"tree-parent") return CmdTreeParent(o);

@@ -82,3 +82,264 @@ scenario_setup_fresh_install() {
   [ -z "$seen" ] || fail "windows were shown on the next start: $seen"
   expect_game_from "$DISC" "$NAME"
 }
+
+# ---- advanced mode ---------------------------------------------------------------------
+
+# More >> switches to the advanced layout; the description follows the selected row, checked
+# or not. Unticking an installed optional group and confirming deletes its files at the
+# recorded path, in the proposed destination and in the chosen destination, and erases their
+# records; the required group goes to the chosen destination.
+scenario_setup_advanced() {
+  setup_disc E2EADV GAME.DAT MOVIES/INTRO.AVI MUSIC/THEME.MID
+  local old=$T/old proposed=$T/proposed chosen=$T/chosen
+  inf_make "$DISC/$NAME.inf" "$NAME" "$proposed" \
+    "R|Game files|The game itself.|GAME.DAT=GameDat" \
+    "O|Movies|Intro and ending films.|MOVIES/INTRO.AVI=Intro" \
+    "O|Music|The soundtrack.|MUSIC/THEME.MID=Theme"
+  install_copies "$DISC" "$old" MOVIES/INTRO.AVI
+  install_copies "$DISC" "$proposed" MOVIES/INTRO.AVI
+  install_copies "$DISC" "$chosen" MOVIES/INTRO.AVI
+  ini_set "$NAME" Intro "$(dest_path "$old" MOVIES/INTRO.AVI)"
+
+  setup_start "$DISC" "$NAME"
+  expect_eq "$(drv text --hwnd "$DLG")" "$NAME basic setup" "caption"
+  drv click --hwnd "$DLG" --id 1007 || fail "click More"
+  drv wait-text --hwnd "$DLG" --id 1007 --text "Less <<" --timeout 3000 >/dev/null || fail "no Less << after More"
+  expect_eq "$(drv text --hwnd "$DLG")" "$NAME advanced setup" "advanced caption"
+  expect_eq "$(drv text --hwnd "$DLG" --id 1000)" "Choose what to install." "advanced instruction"
+  local id
+  for id in 1008 1001 1012 1002; do
+    expect_eq "$(drv info --hwnd "$DLG" --id $id | grep -E '^(visible|enabled)=' | paste -sd' ')" \
+      "visible=1 enabled=1" "control $id in advanced mode"
+  done
+  expect_eq "$(drv text --hwnd "$DLG" --id 1002)" "" "description without a selection"
+  expect_eq "$(row_state "$DLG" 1)" "checked=1 enabled=1" "installed optional group"
+  expect_eq "$(row_state "$DLG" 2)" "checked=0 enabled=1" "optional group not installed"
+
+  local row want
+  while IFS='|' read -r row want; do
+    drv click-row --hwnd "$DLG" --id 1001 --row "$row" || fail "select row $row"
+    drv wait-text --hwnd "$DLG" --id 1002 --text "$want" --timeout 3000 >/dev/null ||
+      fail "description of row $row: got '$(drv text --hwnd "$DLG" --id 1002)', expected '$want'"
+  done <<'EOF2'
+2|The soundtrack.
+0|The game itself.
+1|Intro and ending films.
+EOF2
+  expect_eq "$(drv text --hwnd "$DLG" --id 1002)" "Intro and ending films." "description"
+  doc_shot "$DLG" setup-advanced
+
+  drv tick --hwnd "$DLG" --id 1001 --row 1 || fail "untick Movies"
+  local i
+  for i in $(seq 50); do [ "$(row_state "$DLG" 1)" == "checked=0 enabled=1" ] && break; sleep 0.05; done
+  expect_eq "$(row_state "$DLG" 1)" "checked=0 enabled=1" "Movies after a click on its box"
+  drv tick --hwnd "$DLG" --id 1001 --row 0 || fail "click the required row's box"
+  sleep 0.2
+  expect_eq "$(row_state "$DLG" 0)" "checked=1 enabled=0" "required row after a click on its box"
+  drv settext --hwnd "$DLG" --id 1004 --text "$(winpath "$chosen")\\" || fail "type the destination"
+
+  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  game_wait_start 15000
+  launcher_wait 15000
+  expect_game_from "$DISC" "$NAME"
+  local where
+  for where in "$old" "$proposed" "$chosen"; do
+    [ ! -e "$where/MOVIES/INTRO.AVI" ] || fail "the unticked group's file stayed in $where"
+  done
+  ! ini_get "$NAME" Intro >/dev/null || fail "the unticked group's record stayed: $(ini_get "$NAME" Intro)"
+  ! ini_get "$NAME" Theme >/dev/null || fail "the unticked Music group was recorded"
+  [ ! -e "$chosen/MUSIC" ] || fail "the unticked Music group was copied"
+  expect_copy "$DISC/GAME.DAT" "$chosen/GAME.DAT"
+  expect_eq "$(ini_get "$NAME" GameDat)" "$(dest_path "$chosen" GAME.DAT)" "record of GAME.DAT"
+}
+
+# ---- forced setup ----------------------------------------------------------------------
+
+# "/a" on a product that is installed and current: the advanced layout without the More/Less
+# button; OK reinstalls: the copy recorded in another folder is deleted and copied to the
+# proposed destination, the copy there (changed behind the launcher's back, same time) is
+# replaced by the source's contents.
+scenario_setup_forced() {
+  setup_disc E2EFORCE GAME.DAT DATA/LEVEL1.DAT
+  local dest=$T/dest old=$T/old
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|GAME.DAT=GameDat DATA/LEVEL1.DAT=Level1" \
+    "O|Movies|Films.|"
+  install_copies "$DISC" "$dest" GAME.DAT
+  install_copies "$DISC" "$old" DATA/LEVEL1.DAT
+  printf 'changed by hand\n' >"$dest/GAME.DAT"
+  touch -r "$DISC/GAME.DAT" "$dest/GAME.DAT"
+  ini_set "$NAME" GameDat "$(dest_path "$dest" GAME.DAT)"
+  ini_set "$NAME" Level1 "$(dest_path "$old" DATA/LEVEL1.DAT)"
+
+  setup_start "$DISC" "$NAME" /a
+  expect_eq "$(drv text --hwnd "$DLG")" "$NAME advanced setup" "caption"
+  expect_eq "$(drv info --hwnd "$DLG" --id 1007 | grep -E '^(visible|enabled)=' | paste -sd' ')" \
+    "visible=0 enabled=0" "More/Less with /a"
+  expect_eq "$(drv info --hwnd "$DLG" --id 1001 | grep '^visible=')" "visible=1" "list with /a"
+  expect_eq "$(row_state "$DLG" 0)" "checked=1 enabled=0" "required row"
+  expect_eq "$(row_state "$DLG" 1)" "checked=1 enabled=1" "optional group without files"
+
+  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  answer_box "$EXE" "Create Directory" "The specified destination directory does not exist.  Create?" question 6
+  game_wait_start 15000
+  launcher_wait 15000
+  expect_game_from "$DISC" "$NAME"
+  expect_copy "$DISC/GAME.DAT" "$dest/GAME.DAT"
+  expect_copy "$DISC/DATA/LEVEL1.DAT" "$dest/DATA/LEVEL1.DAT"
+  [ ! -e "$old/DATA/LEVEL1.DAT" ] || fail "the copy recorded in the old folder stayed"
+  expect_eq "$(ini_get "$NAME" Level1)" "$(dest_path "$dest" DATA/LEVEL1.DAT)" "record of LEVEL1.DAT"
+}
+
+# ---- declined questions ----------------------------------------------------------------
+
+# A destination without a drive letter shows 0.0 available: OK asks the space question, and
+# No ends the run before anything is deleted. A missing folder answered No ends the run too.
+# Either way nothing is copied or recorded, no progress window comes up, and the dialog stays
+# with its controls enabled again.
+scenario_setup_declined() {
+  setup_disc E2EDECL GAME.DAT
+  local dest=$T/dest old=$T/old
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|GAME.DAT=GameDat" "O|Movies|Films.|"
+  install_copies "$DISC" "$old" GAME.DAT
+  touch -d "2000-01-01 00:00:00" "$old/GAME.DAT"   # stale: the dialog comes up
+  ini_set "$NAME" GameDat "$(dest_path "$old" GAME.DAT)"
+  # The record is forgotten when found stale; put it back for the space question's check.
+  setup_start "$DISC" "$NAME"
+  ini_set "$NAME" GameDat "$(dest_path "$old" GAME.DAT)"
+
+  local nodrive=${T//\//\\}\\nodrive\\
+  drv settext --hwnd "$DLG" --id 1004 --text "$nodrive" || fail "type the destination"
+  drv wait-text --hwnd "$DLG" --id 1006 --text "0.0" --timeout 3000 >/dev/null ||
+    fail "available without a drive letter: $(drv text --hwnd "$DLG" --id 1006)"
+  expect_eq "$(drv text --hwnd "$DLG" --id 1006)" "0.0" "available without a drive letter"
+  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  # The drive part of the typed text is empty; a run that names the drive the path resolves
+  # to (the current drive, Z:) is as clear to the user.
+  local space=$'There does not appear to be enough space on drive %s\nTry to copy anyway?' mb text
+  mb=$(drv wait-window --exe "$EXE" --caption "Disk Space" --visible --timeout 8000) || fail "no space question"
+  text=$(drv text --hwnd "$mb" --id 0xFFFF)
+  # shellcheck disable=SC2059
+  [ "$text" == "$(printf "$space" "")" ] || [ "$text" == "$(printf "$space" Z:)" ] ||
+    fail "space question: got '$text'"
+  answer_box "$EXE" "Disk Space" "$text" question 7
+  expect_no_box "$EXE" 500
+  [ -f "$old/GAME.DAT" ] || fail "the recorded copy was deleted after No to the space question"
+  [ ! -e "$T/nodrive" ] || fail "the destination was made after No"
+  expect_eq "$(drv text --hwnd "$DLG")" "$NAME basic setup" "the dialog after No"
+  expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}" 1007
+
+  drv settext --hwnd "$DLG" --id 1004 --text "$(winpath "$dest")\\" || fail "type the destination"
+  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  answer_box "$EXE" "Create Directory" "The specified destination directory does not exist.  Create?" question 7
+  expect_no_box "$EXE" 500
+  [ ! -e "$dest" ] || fail "the folder was made after No"
+  drv find --exe "$EXE" --caption "Copy Progress" >/dev/null && fail "a progress window is left"
+  expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}" 1007
+  # The recorded copy went before the question; nothing new is recorded.
+  [ ! -e "$old/GAME.DAT" ] || fail "the recorded copy was not deleted before the folder question"
+  expect_eq "$(ini_get "$NAME" GameDat)" "$(dest_path "$old" GAME.DAT)" "record after No"
+  launcher_running || fail "the launcher ended after No"
+
+  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  launcher_wait 8000
+  expect_no_game
+}
+
+# ---- cancelled copy --------------------------------------------------------------------
+
+# Cancel on the progress dialog while a 64 MiB file is copied: the partial copy is deleted,
+# the file copied before stays recorded, no message, the dialog stays. The progress dialog is
+# photographed while the second folder's question is up.
+scenario_setup_cancel_copy() {
+  setup_disc E2ECANCEL
+  disc_files "$DISC" FIRST.DAT DATA/BIG.DAT
+  truncate -s 16M "$DISC/FIRST.DAT"
+  truncate -s 64M "$DISC/DATA/BIG.DAT"
+  touch -d "$DISC_TIME" "$DISC/FIRST.DAT" "$DISC/DATA/BIG.DAT"
+  local dest=$T/dest
+  mkdir -p "$dest"
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|FIRST.DAT=First DATA/BIG.DAT=Big"
+  setup_start "$DISC" "$NAME"
+  expect_eq "$(drv text --hwnd "$DLG" --id 1005)" "80.0" "required megabytes"
+
+  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  local mb progress
+  mb=$(drv wait-window --exe "$EXE" --caption "Create Directory" --visible --timeout 15000) ||
+    fail "no question for the DATA folder"
+  progress=$(drv find --exe "$EXE" --caption "Copy Progress" --visible) || fail "no progress dialog"
+  expect_eq "$(drv text --hwnd "$progress" --id 1016)" "$(winpath "$DISC")\\FIRST.DAT" "from text"
+  expect_eq "$(drv text --hwnd "$progress" --id 1017)" "$(winpath "$dest")\\FIRST.DAT" "to text"
+  expect_eq "$(drv text --hwnd "$progress" --id 2)" "&Cancel" "progress dialog's button"
+  # Under Wine's unmanaged windows the setup dialog can end up above the progress dialog it
+  # owns: the question goes to the corner and the progress dialog below the setup dialog,
+  # where both are drawn whole for the picture.
+  drv move --hwnd "$mb" --x 0 --y 0 || fail "move the question aside"
+  local l t r b
+  IFS=, read -r l t r b <<<"$(win_rect "$DLG")"
+  drv move --hwnd "$progress" --x "$l" --y $((b + 16)) || fail "move the progress dialog"
+  sleep 0.3
+  [ -z "${E2E_SHOTS:-}" ] || shot progress
+  doc_shot "$progress" copy-progress
+  expect_eq "$(ini_get "$NAME" First)" "$(dest_path "$dest" FIRST.DAT)" "record of the first file"
+
+  drv click --hwnd "$mb" --id 6 || fail "answer Yes"
+  drv wait-text --hwnd "$progress" --id 1016 --text BIG.DAT --click 2 --timeout 10000 >/dev/null ||
+    fail "the big file's copy did not show"
+  drv wait-gone --hwnd "$progress" --timeout 15000 || fail "the progress dialog stayed after Cancel"
+  launcher_running || fail "the launcher ended: the copy finished before Cancel landed"
+  expect_no_box "$EXE" 1000
+  expect_no_game
+  [ ! -e "$dest/DATA/BIG.DAT" ] || fail "the partial copy is left ($(stat -c %s "$dest/DATA/BIG.DAT") bytes)"
+  ! ini_get "$NAME" Big >/dev/null || fail "the cancelled file was recorded"
+  expect_copy "$DISC/FIRST.DAT" "$dest/FIRST.DAT"
+  expect_eq "$(ini_get "$NAME" First)" "$(dest_path "$dest" FIRST.DAT)" "record of the first file"
+  expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}"
+
+  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  launcher_wait 8000
+}
+
+# ---- failures reported -----------------------------------------------------------------
+
+# A read-only file at the target cannot be replaced: one message with the stop icon, captioned
+# with the launcher's name; the file stays as it was and the dialog stays.
+scenario_setup_readonly_target() {
+  setup_disc E2ERO GAME.DAT
+  local dest=$T/dest
+  mkdir -p "$dest"
+  printf 'read-only\n' >"$dest/GAME.DAT"
+  chmod a-w "$dest/GAME.DAT"
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|GAME.DAT=GameDat"
+  setup_start "$DISC" "$NAME"
+  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  answer_box "$EXE" "$NAME" "Unable to copy $(winpath "$DISC")\\GAME.DAT to "$'\n'"$(winpath "$dest")\\GAME.DAT" hand 1
+  expect_no_box "$EXE" 1000
+  expect_eq "$(cat "$dest/GAME.DAT")" "read-only" "the read-only file"
+  ! ini_get "$NAME" GameDat >/dev/null || fail "the failed copy was recorded"
+  expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}"
+  expect_no_game
+  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  launcher_wait 8000
+}
+
+# The destination is the source folder, as typed in several spellings: refused with the stop
+# icon before anything is deleted; the disc stays whole and the dialog stays.
+scenario_setup_same_folder() {
+  setup_disc E2ESAME GAME.DAT DATA/LEVEL1.DAT
+  inf_make "$DISC/$NAME.inf" "$NAME" "$T/dest" "R|Game files|The game.|GAME.DAT=GameDat DATA/LEVEL1.DAT=Level1"
+  local before; before=$(cd "$DISC" && find . -type f -exec stat -c '%n %s %y' {} + | sort)
+  setup_start "$DISC" "$NAME"
+  local typed
+  for typed in "$(winpath "$DISC")\\" "$(winpath "$DISC")" "$(winpath "$T")\\DISC\\.\\" "$(winpath "$T")\\data\\..\\disc\\"; do
+    log "typed: $typed"
+    drv settext --hwnd "$DLG" --id 1004 --text "$typed" || fail "type the destination"
+    drv click --hwnd "$DLG" --id 1 || fail "click OK"
+    answer_box "$EXE" "$NAME" "The destination folder is the same as the source folder." hand 1
+    expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}"
+    expect_eq "$(cd "$DISC" && find . -type f -exec stat -c '%n %s %y' {} + | sort)" "$before" "the disc's files"
+  done
+  expect_eq "$(ini_keys "$NAME" | paste -sd' ')" "" "records"
+  expect_no_game
+  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  launcher_wait 8000
+}

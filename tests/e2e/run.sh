@@ -8,8 +8,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 # shellcheck source=setup_scenarios.sh
 . "$here/setup_scenarios.sh"
-# shellcheck source=setup_scenarios.sh
-. "$here/setup_scenarios.sh"
 # shellcheck source=startup_message.sh
 . "$here/startup_message.sh"
 

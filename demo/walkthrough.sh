@@ -169,7 +169,15 @@ if [ "$first" == setup ]; then
     if [ -n "$copy" ] && [ $copy_seen -eq 0 ]; then
       # Taken once, also while a question for the next folder stands over it.
       copy_seen=1
-      sleep 0.3
+      # Wine here leaves this window unpainted on the screen where it first came up, over the
+      # setup dialog, even after a redraw; moved clear of the dialog it is drawn.
+      rect=$(drv info --hwnd "$copy" | sed -n 's/^rect=//p')
+      IFS=, read -r cl ct _ cb <<<"$rect"
+      top=$(drv info --hwnd "$setup" | sed -n 's/^rect=[^,]*,\([^,]*\),.*/\1/p')
+      y=$(( top - (cb - ct) - 8 ))
+      [ "$y" -ge 0 ] || y=0
+      drv move --hwnd "$copy" --x "$cl" --y "$y" >/dev/null
+      sleep 0.5
       snap copy-progress "$copy"
     elif [ -n "$box" ]; then
       caption=$(drv text --hwnd "$box")

@@ -1,6 +1,7 @@
 # Start-up message scenarios (sourced by run.sh): the picture named by the install script's
-# StartupOptions/Bitmap comes up before the game on the direct launch path, fitted to the
-# picture and centred, and the user's "don't show again" choice lands in the shared file.
+# StartupOptions/Bitmap comes up before the game, on the direct launch and right after an
+# install, fitted to the picture and centred, and the user's "don't show again" choice lands
+# in the shared file.
 
 # startup_product NAME PICTURE: the installed and current product of run.sh's product(), both
 # files already recorded (so only the start-up message can write the shared file), with
@@ -204,4 +205,38 @@ scenario_startup_display8() {
   launcher_wait 15000
   expect_game_from "$DISC" "$NAME"
   expect_eq "$(ini_get "$NAME" ShowStartupAgain)" 1 "ShowStartupAgain"
+}
+
+# Right after an install the message comes up too, before the game: the setup dialog's OK
+# copies the files, then offers the message; ticking the box keeps it away from the next
+# start, which goes straight to the game.
+scenario_startup_after_install() {
+  setup_disc E2EAFTER GAME.DAT
+  local dest=$T/dest hwnd
+  mkdir -p "$dest"
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|GAME.DAT=GameDat"
+  printf '[StartupOptions]\r\nBitmap=HELLO.LBM\r\n' >>"$DISC/$NAME.inf"
+  CWD=$T
+  picture HELLO.LBM 300 90
+  setup_start "$DISC" "$NAME"
+  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  hwnd=$(message_wait) || exit 1
+  expect_no_game
+  [ -f "$dest/GAME.DAT" ] || fail "the message came before the install"
+  expect_eq "$(client_of "$hwnd" 1019)" "300 90" "frame's client area"
+  expect_frame_shows "$hwnd" HELLO.LBM
+  drv click --hwnd "$hwnd" --id 1018 || fail "tick the box"
+  drv click --hwnd "$hwnd" --id 1 || fail "click OK"
+  game_wait_start 10000
+  launcher_wait 15000
+  expect_game_from "$DISC" "$NAME"
+  expect_eq "$(ini_get "$NAME" ShowStartupAgain)" 0 "ShowStartupAgain after OK with the box ticked"
+
+  log "the next start"
+  watch_start "$EXE"
+  launcher_start "$T" "$DISC/$EXE"
+  launcher_wait 15000
+  local seen; seen=$(watch_stop)
+  [ -z "$seen" ] || fail "windows were shown: $seen"
+  expect_game_from "$DISC" "$NAME"
 }

@@ -110,6 +110,19 @@ void StartupMessageDialog::LayoutToPicture() {
     ScreenToClient(&check);
     ScreenToClient(&ok);
 
+    // A picture much narrower than the frame would move the check box past the dialog's left
+    // edge and the OK button past its right one. The two then keep the smallest shift that
+    // leaves them inside, and the dialog stays as wide as they need.
+    if (check.left < 0) {
+        const int back = -check.left;
+        OffsetRect(&check, back, 0);
+        OffsetRect(&ok, back, 0);
+    }
+    RECT dialogClient;
+    GetClientRect(&dialogClient);
+    const int clientWidth = dialogClient.right + dx;
+    if (ok.right > clientWidth) dialog.right += ok.right - clientWidth;
+
     const int width = dialog.right - dialog.left;
     const int height = dialog.bottom - dialog.top;
     MoveWindow((GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,

@@ -341,4 +341,26 @@ TEST_F(StartupMessage, FitsTheFrameToThePictureAndCentresTheDialog) {
     }
 }
 
+// A picture far narrower than the frame: moving the controls by half the change would put the
+// check box left of the dialog and OK right of it, so they stop at the left edge and the
+// dialog keeps the width they need.
+TEST_F(StartupMessage, NarrowPictureKeepsTheControlsInsideTheDialog) {
+    const Rects before = TemplateLayout();
+    ASSERT_TRUE(WriteBytes(Cwd() + "PIC.WIZ", SolidWiz(24, 20)));
+    SetBitmap("PIC.WIZ");
+    const User user = Run();
+    ASSERT_EQ(user.shown, 1);
+    const Rects& after = user.rects;
+    EXPECT_EQ(after.frameClient.cx, 24);
+    EXPECT_EQ(after.frameClient.cy, 20);
+    EXPECT_EQ(after.check.left, 0);
+    // Side by side as in the template, and inside the dialog's client area.
+    EXPECT_EQ(after.ok.left - after.check.left, before.ok.left - before.check.left);
+    EXPECT_EQ(SizeOf(after.ok).cx, SizeOf(before.ok).cx);
+    const SIZE dialog = SizeOf(after.dialog);
+    const int frameWidth = GetSystemMetrics(SM_CXDLGFRAME);
+    EXPECT_LE(after.ok.right, dialog.cx - 2 * frameWidth);
+    EXPECT_EQ(after.dialog.left, (GetSystemMetrics(SM_CXSCREEN) - dialog.cx) / 2);
+}
+
 }  // namespace

@@ -40,6 +40,8 @@
 //   tree                      print the path of the selected item of the window's tree view:
 //                             the item texts from the root down, one a line
 //   tree-parent               select the parent of the tree view's selected item
+//   tree-select --text T      select the first loaded item (depth first) whose text contains T
+//   tree-expand --text T      expand that item, as a click on its [+] would
 //   key --id --vk V           post a key press (down, char when printable, up) to a control
 //   ping [--timeout]          send WM_NULL; print the answer time in ms; 1 when unanswered
 //   quit                      post WM_QUIT to the thread(s) of the selected process
@@ -872,6 +874,36 @@ int CmdTreeParent(const Options& o) {
   return SendQuery(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(parent), r) && r ? 0 : 1;
 }
 
+// The first item at or after item (its children first, then its later siblings) whose text
+// contains text; null when none. Depth is bounded, as the tree of another process could be
+// anything.
+HTREEITEM FindTreeItem(HWND tree, HTREEITEM item, const std::wstring& text, int depth) {
+  for (int n = 0; item && n < 10000; ++n, item = TreeNext(tree, item, TVGN_NEXT)) {
+    std::wstring t;
+    if (TreeItemText(tree, item, t) && t.find(text) != std::wstring::npos) return item;
+    if (depth < 32)
+      if (HTREEITEM found = FindTreeItem(tree, TreeNext(tree, item, TVGN_CHILD), text, depth + 1)) return found;
+  }
+  return nullptr;
+}
+
+// Selects (TVM_SELECTITEM) or expands (TVM_EXPAND) the first item whose text contains --text.
+int CmdTreeItem(const Options& o, UINT message, WPARAM how) {
+  if (!o.hasText) {
+    Err("--text is needed");
+    return 1;
+  }
+  HWND tree = TreeOf(o);
+  if (!tree) return 1;
+  HTREEITEM item = FindTreeItem(tree, TreeNext(tree, nullptr, TVGN_ROOT), o.text, 0);
+  if (!item) {
+    Err("no item with " + Utf8(o.text));
+    return 1;
+  }
+  DWORD_PTR r = 0;
+  return SendQuery(tree, message, how, reinterpret_cast<LPARAM>(item), r) && r ? 0 : 1;
+}
+
 int Run(const Options& o) {
   const std::wstring& c = o.command;
   if (c == L"find") {
@@ -913,6 +945,8 @@ int Run(const Options& o) {
   if (c == L"times") return CmdTimes(o);
   if (c == L"tree") return CmdTree(o);
   if (c == L"tree-parent") return CmdTreeParent(o);
+  if (c == L"tree-select") return CmdTreeItem(o, TVM_SELECTITEM, TVGN_CARET);
+  if (c == L"tree-expand") return CmdTreeItem(o, TVM_EXPAND, TVE_EXPAND);
   if (c == L"ping") return CmdPing(o);
   if (c == L"quit") return CmdQuit(o);
   if (c == L"procs") return CmdProcs(o);

@@ -274,8 +274,8 @@ scenario_setup_cancel_copy() {
   # owns: the question goes to the corner and the progress dialog below the setup dialog,
   # where both are drawn whole for the picture.
   drv move --hwnd "$mb" --x 0 --y 0 || fail "move the question aside"
-  local l t r b
-  IFS=, read -r l t r b <<<"$(win_rect "$DLG")"
+  local l b
+  IFS=, read -r l _ _ b <<<"$(win_rect "$DLG")"
   drv move --hwnd "$progress" --x "$l" --y $((b + 16)) || fail "move the progress dialog"
   sleep 0.3
   [ -z "${E2E_SHOTS:-}" ] || shot progress
@@ -374,10 +374,10 @@ scenario_setup_layout() {
   advanced=$(geometry "$DLG")
   [ "$advanced" != "$basic" ] || fail "More changed nothing"
 
-  local il it ir ib bl bt br bb fl ft fr fb dl dt dr db
-  read -r il it ir ib <<<"$(ctl_rect "$DLG" 1000)"
-  read -r fl ft fr fb <<<"$(ctl_rect "$DLG" 1008)"
-  read -r dl dt dr db <<<"$(ctl_rect "$DLG" 1009)"
+  local it ib bt bb ft dt
+  read -r _ it _ ib <<<"$(ctl_rect "$DLG" 1000)"
+  read -r _ ft _ _ <<<"$(ctl_rect "$DLG" 1008)"
+  read -r _ dt _ _ <<<"$(ctl_rect "$DLG" 1009)"
   local adv_height; adv_height=$(win_rect "$DLG" | awk -F, '{ print $4 - $2 }')
   local adv_instr=$((ib - it))
   local distance=$((dt - ft))
@@ -386,8 +386,8 @@ scenario_setup_layout() {
   drv click --hwnd "$DLG" --id 1007 || fail "click Less"
   drv wait-text --hwnd "$DLG" --id 1007 --text "More >>" --timeout 3000 >/dev/null || fail "no More >> after Less"
   expect_eq "$(geometry "$DLG")" "$basic" "geometry after More and Less"
-  read -r bl bt br bb <<<"$(ctl_rect "$DLG" 1000)"
-  read -r dl dt dr db <<<"$(ctl_rect "$DLG" 1009)"
+  read -r _ bt _ bb <<<"$(ctl_rect "$DLG" 1000)"
+  read -r _ dt _ _ <<<"$(ctl_rect "$DLG" 1009)"
   [ "$bb" -le "$dt" ] || fail "the basic instruction ($bt..$bb) runs into the destination frame at $dt"
   local bas_height; bas_height=$(win_rect "$DLG" | awk -F, '{ print $4 - $2 }')
   local bas_instr=$((bb - bt))
@@ -408,8 +408,7 @@ scenario_setup_layout() {
 # dialog of the launcher that holds a tree view).
 browser_open() {
   drv click --hwnd "$DLG" --id 1003 || fail "click Browse"
-  local i
-  for i in $(seq 80); do
+  for _ in $(seq 80); do
     browser=$(drv find --exe "$EXE" --class '#32770' --visible --caption "Browse for Folder" 2>/dev/null) && return 0
     sleep 0.1
   done

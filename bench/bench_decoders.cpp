@@ -242,6 +242,7 @@ void BM_Load(benchmark::State& state, const LoadCase* c)
 // least disturbed of its repetitions, when --benchmark_repetitions is given).
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
+    explicit RecordingReporter(OutputOptions options) : ConsoleReporter(options) {}
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)
@@ -370,7 +371,9 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RegisterAll();
-    RecordingReporter reporter;
+    // Colours only on a terminal, so that redirected output stays plain text.
+    RecordingReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Defaults
+                                                     : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintRatios(reporter);
     benchmark::Shutdown();

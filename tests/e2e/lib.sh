@@ -321,7 +321,7 @@ e2e_end() {
 # Required section or "O|..." for Optional (REL with / for folders; no files: nothing after
 # the last |).
 inf_make() {
-  local file=$1 name=$2 dest=$3 g kind gname desc files section i j f
+  local file=$1 name=$2 dest=$3 g gname desc files section i j f
   shift 3
   local -a req=() opt=() groups=()
   for g in "$@"; do
@@ -338,7 +338,7 @@ inf_make() {
       i=0
       for g in "${groups[@]}"; do
         i=$((i + 1))
-        IFS='|' read -r kind gname desc files <<<"$g"
+        IFS='|' read -r _ gname desc files <<<"$g"
         printf 'PC-Group%dName=%s\r\nPC-Group%dDesc=%s\r\n' $i "$gname" $i "$desc"
         j=0
         for f in $files; do
@@ -360,16 +360,20 @@ setup_start() {
     fail "no setup dialog came up"
 }
 
-# The message box of process EXE currently shown, or "" when there is none.
-message_box() { drv find --exe "$1" --with-id 0xFFFF --visible 2>/dev/null; }
+# The message box of process EXE currently shown, or "" when there is none. The progress
+# dialog's labels carry the id of a message box's text too: it is not one.
+message_box() {
+  drv windows --exe "$1" --class '#32770' --with-id 0xFFFF --visible 2>/dev/null |
+    awk -F'\t' '$6 != "Copy Progress" { print $1; exit }'
+}
 
 # answer_box EXE CAPTION TEXT ICON BUTTON: waits for the launcher's message box, checks its
 # caption, text and icon (hand, question, ...), presses BUTTON (1 OK, 6 Yes, 7 No) and waits
 # until it is gone.
 answer_box() {
   local exe=$1 caption=$2 text=$3 icon=$4 button=$5 mb got
-  mb=$(drv wait-window --exe "$exe" --with-id 0xFFFF --visible --timeout 8000) ||
-    fail "no message box '$caption' came up"
+  mb=$(drv wait-window --exe "$exe" --caption "$caption" --with-id 0xFFFF --visible --timeout 8000) ||
+    fail "no message box '$caption' came up; windows: $(drv windows --exe "$exe" --visible | cut -f6 | paste -sd'|')"
   expect_eq "$(drv text --hwnd "$mb")" "$caption" "message box caption"
   expect_eq "$(drv text --hwnd "$mb" --id 0xFFFF)" "$text" "text of the '$caption' box"
   got=$(drv icon --hwnd "$mb") || fail "cannot read the icon of '$caption'"
@@ -380,10 +384,12 @@ answer_box() {
 
 # expect_no_box EXE MS: no message box of EXE comes up within MS milliseconds.
 expect_no_box() {
-  if drv wait-window --exe "$1" --with-id 0xFFFF --visible --timeout "$2" >/dev/null 2>&1; then
-    local mb; mb=$(message_box "$1")
-    fail "unexpected message box: $(drv text --hwnd "$mb" --id 0xFFFF 2>/dev/null | paste -sd' ')"
-  fi
+  local limit=$(( $(now_ms) + $2 )) mb
+  while [ "$(now_ms)" -lt "$limit" ]; do
+    mb=$(message_box "$1")
+    [ -z "$mb" ] || fail "unexpected message box: $(drv text --hwnd "$mb" --id 0xFFFF 2>/dev/null | paste -sd' ')"
+    sleep 0.05
+  done
 }
 
 # expect_enabled HWND STATE ID...: each control ID of the window is enabled (1) or not (0).

@@ -131,7 +131,7 @@ EOF2
 
   drv tick --hwnd "$DLG" --id 1001 --row 1 || fail "untick Movies"
   local i
-  for i in $(seq 50); do [ "$(row_state "$DLG" 1)" == "checked=0 enabled=1" ] && break; sleep 0.05; done
+  for _ in $(seq 50); do [ "$(row_state "$DLG" 1)" == "checked=0 enabled=1" ] && break; sleep 0.05; done
   expect_eq "$(row_state "$DLG" 1)" "checked=0 enabled=1" "Movies after a click on its box"
   drv tick --hwnd "$DLG" --id 1001 --row 0 || fail "click the required row's box"
   sleep 0.2

@@ -1,10 +1,10 @@
 // Loads the input as an IFF file (ILBM or PBM) through the file layer, as IFF_Load does for a
 // picture on a disc: the bytes are put in a file in memory and the loader opens it by path.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include "inputfile.h"
+#include "loadcheck.h"
 #include "picturecap.h"
 #include "tooliff.h"
 
@@ -20,14 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     const char* reason = nullptr;
     RawPicture* picture = IFF_Load(FUZZ_InputPath(data, size), &reason);
-    if (picture != nullptr) {
-        const RawBitmap* bitmap = picture->bitmap;
-        if (bitmap == nullptr || picture->palette == nullptr ||
-            static_cast<std::int64_t>(bitmap->width) * bitmap->height != bitmap->size)
-            std::abort();
-        RAWPICT_Free(picture);
-    } else if (reason == nullptr) {
-        std::abort();  // a failed load names its reason
-    }
+    FUZZ_CheckLoad(picture, reason);
     return 0;
 }

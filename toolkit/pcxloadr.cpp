@@ -8,6 +8,7 @@
 #include "rawpal.h"
 #include "toolfile.h"
 #include "toolmem.h"
+#include "toolread.h"
 
 namespace {
 
@@ -62,41 +63,6 @@ const char* ParseHeader(const std::uint8_t* raw, PcxHeader* header) {
     return nullptr;
 }
 
-// The pixel data after the header, taken through a buffer. remaining counts the bytes of
-// the file not yet in the buffer; a read that sets an error bit ends the data there.
-struct DataReader {
-    TOOLFILE* file;
-    std::uint8_t* buffer;
-    std::uint32_t capacity;
-    std::uint32_t position;
-    std::uint32_t end;
-    std::uint32_t remaining;
-};
-
-// Refills an exhausted buffer. Returns false at the end of the data.
-bool Refill(DataReader* reader) {
-    if (reader->remaining == 0) return false;
-    const std::uint32_t n =
-        reader->remaining < reader->capacity ? reader->remaining : reader->capacity;
-    const std::uint32_t flagsBefore = TOOLFILE_GetFlags(reader->file);
-    TOOLFILE_Read(reader->buffer, n, reader->file);
-    if (TOOLFILE_GetFlags(reader->file) != flagsBefore) {
-        reader->remaining = 0;
-        return false;
-    }
-    reader->position = 0;
-    reader->end = n;
-    reader->remaining -= n;
-    return true;
-}
-
-// Takes the next byte into *value. Returns false at the end of the data.
-inline bool NextByte(DataReader* reader, std::uint8_t* value) {
-    if (reader->position == reader->end && !Refill(reader)) return false;
-    *value = reader->buffer[reader->position++];
-    return true;
-}
-
 // The run bytes (two top bits set) among the eight bytes of word: bit 7 of each such byte.
 inline std::uint64_t RunBytes(std::uint64_t word) {
     return word & (word << 1) & 0x8080808080808080ull;
@@ -114,7 +80,7 @@ inline std::int32_t FirstRunByte(std::uint64_t runs) {
 // bytes per line. A run that reaches past the row is cut to what the row still needs, and
 // what it would have written beyond is taken off the bytes to step over. Returns false
 // when the data ended before the row was done.
-bool DecodeRow(DataReader* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip) {
+bool DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip) {
     std::int32_t left = width;
     while (left > 0) {
         // Fast path, while the row has room for eight literals and a longest run and the
@@ -150,7 +116,7 @@ bool DecodeRow(DataReader* reader, std::uint8_t* row, std::int32_t width, std::i
 
         // Near the end of the row or of the buffer: one literal or run at a time.
         std::uint8_t b;
-        if (!NextByte(reader, &b)) return false;
+        if (!TOOLREAD_GetByte(reader, &b)) return false;
         if (b < 0xC0) {
             *row++ = b;
             --left;
@@ -159,7 +125,7 @@ bool DecodeRow(DataReader* reader, std::uint8_t* row, std::int32_t width, std::i
         // A run: count copies of the byte that follows. A count of 0 writes nothing.
         std::int32_t count = b & 0x3F;
         std::uint8_t value;
-        if (!NextByte(reader, &value)) return false;
+        if (!TOOLREAD_GetByte(reader, &value)) return false;
         if (count > left) {
             skip -= count - left;
             count = left;
@@ -170,10 +136,10 @@ bool DecodeRow(DataReader* reader, std::uint8_t* row, std::int32_t width, std::i
     }
     while (skip > 0) {
         std::uint8_t b;
-        if (!NextByte(reader, &b)) return false;
+        if (!TOOLREAD_GetByte(reader, &b)) return false;
         if (b >= 0xC0) {
             std::uint8_t ignored;
-            if (!NextByte(reader, &ignored)) return false;
+            if (!TOOLREAD_GetByte(reader, &ignored)) return false;
             skip -= b & 0x3F;
         } else {
             skip -= 1;
@@ -218,9 +184,12 @@ RawPicture* PCX_Load(const char* path, const char** reason) {
             // Without memory for the buffer the data is taken one byte at a time.
             std::uint8_t oneByte = 0;
             auto* buffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kReadBufferSize));
-            DataReader reader = {file, buffer ? buffer : &oneByte,
-                                 buffer ? kReadBufferSize : 1u, 0, 0,
-                                 TOOLFILE_GetFlags(file) != 0 ? 0u : length - kHeaderSize};
+            // The data runs to the end of the file; after a failed palette read or seek
+            // there is none.
+            const std::uint32_t dataSize =
+                TOOLFILE_GetFlags(file) != 0 ? 0u : length - kHeaderSize;
+            TOOLREAD reader = TOOLREAD_Start(file, buffer ? buffer : &oneByte,
+                                             buffer ? kReadBufferSize : 1u, dataSize);
             // Rows the data does not reach stay index 0.
             std::uint8_t* row = picture->bitmap->pixels;
             const std::int32_t skip = header.bytesPerLine - header.width;

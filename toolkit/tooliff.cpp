@@ -7,6 +7,7 @@
 
 #include "rawpal.h"
 #include "toolmem.h"
+#include "toolread.h"
 
 namespace {
 
@@ -58,64 +59,7 @@ enum class Outcome {
     Failed,  // the file layer reported a read error
 };
 
-// Sequential reading of at most `remaining` bytes of a file through a memory buffer.
-struct ByteReader {
-    TOOLFILE* file;
-    std::uint8_t* buffer;
-    std::uint32_t capacity;
-    std::uint32_t position;
-    std::uint32_t end;
-    std::uint32_t remaining;  // bytes still in the file, not yet in the buffer
-    bool failed;              // a read set an error bit
-};
-
-ByteReader MakeReader(TOOLFILE* file, std::uint8_t* buffer, std::uint32_t capacity,
-                      std::uint32_t limit) {
-    return ByteReader{file, buffer, capacity, 0, 0, limit, false};
-}
-
-// Refills an exhausted buffer. Returns false at the end of the data or on a read error.
-bool Refill(ByteReader* reader) {
-    if (reader->remaining == 0 || reader->failed) return false;
-    const std::uint32_t n =
-        reader->remaining < reader->capacity ? reader->remaining : reader->capacity;
-    const std::uint32_t flagsBefore = TOOLFILE_GetFlags(reader->file);
-    TOOLFILE_Read(reader->buffer, n, reader->file);
-    if (TOOLFILE_GetFlags(reader->file) != flagsBefore) {
-        reader->failed = true;
-        reader->remaining = 0;
-        return false;
-    }
-    reader->position = 0;
-    reader->end = n;
-    reader->remaining -= n;
-    return true;
-}
-
-inline bool GetByte(ByteReader* reader, std::uint8_t* value) {
-    if (reader->position == reader->end && !Refill(reader)) return false;
-    *value = reader->buffer[reader->position++];
-    return true;
-}
-
-// Copies count bytes to destination, or steps over them when destination is null. Returns
-// false when the data ended first.
-inline bool Take(ByteReader* reader, std::uint8_t* destination, std::uint32_t count) {
-    while (count > 0) {
-        if (reader->position == reader->end && !Refill(reader)) return false;
-        const std::uint32_t available = reader->end - reader->position;
-        const std::uint32_t n = available < count ? available : count;
-        if (destination) {
-            std::memcpy(destination, reader->buffer + reader->position, n);
-            destination += n;
-        }
-        reader->position += n;
-        count -= n;
-    }
-    return true;
-}
-
-Outcome EndOutcome(const ByteReader* reader) {
+Outcome EndOutcome(const TOOLREAD* reader) {
     return reader->failed ? Outcome::Failed : Outcome::Ended;
 }
 
@@ -123,7 +67,7 @@ Outcome EndOutcome(const ByteReader* reader) {
 // null). Literals are copied as blocks and runs written with memset; a literal or run that
 // reaches past count is cut, and a literal's surplus bytes are stepped over so the next
 // stretch starts in the right place. The control byte 0x80 is a no-op.
-Outcome UnpackRun1(ByteReader* reader, std::uint8_t* destination, std::int32_t count) {
+Outcome UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count) {
     while (count > 0) {
         // Fast path while the buffer holds a whole packet of any kind (up to 129 bytes):
         // no end-of-buffer checks. Short packets are written with one 16-byte store when
@@ -164,20 +108,20 @@ Outcome UnpackRun1(ByteReader* reader, std::uint8_t* destination, std::int32_t c
 
         // Near the end of the buffer: one packet at a time, refilling as needed.
         std::uint8_t control;
-        if (!GetByte(reader, &control)) return EndOutcome(reader);
+        if (!TOOLREAD_GetByte(reader, &control)) return EndOutcome(reader);
         if (control < 0x80) {
             const std::int32_t n = control + 1;
             const std::int32_t take = n < count ? n : count;
-            if (!Take(reader, destination, static_cast<std::uint32_t>(take)))
+            if (!TOOLREAD_Take(reader, destination, static_cast<std::uint32_t>(take)))
                 return EndOutcome(reader);
             if (destination) destination += take;
             count -= take;
             // Running out while stepping over the surplus is noticed by the next read.
-            if (n > take) Take(reader, nullptr, static_cast<std::uint32_t>(n - take));
+            if (n > take) TOOLREAD_Take(reader, nullptr, static_cast<std::uint32_t>(n - take));
         } else if (control > 0x80) {
             const std::int32_t n = 257 - control;
             std::uint8_t value;
-            if (!GetByte(reader, &value)) return EndOutcome(reader);
+            if (!TOOLREAD_GetByte(reader, &value)) return EndOutcome(reader);
             const std::int32_t take = n < count ? n : count;
             if (destination) {
                 std::memset(destination, value, static_cast<std::size_t>(take));
@@ -190,14 +134,15 @@ Outcome UnpackRun1(ByteReader* reader, std::uint8_t* destination, std::int32_t c
 }
 
 // Reads one stretch of count bytes of a row: plainly, or ByteRun1-packed.
-Outcome ReadStretch(ByteReader* reader, std::uint8_t* destination, std::int32_t count,
+Outcome ReadStretch(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count,
                     bool packed) {
     if (packed) return UnpackRun1(reader, destination, count);
-    if (!Take(reader, destination, static_cast<std::uint32_t>(count))) return EndOutcome(reader);
+    if (!TOOLREAD_Take(reader, destination, static_cast<std::uint32_t>(count)))
+        return EndOutcome(reader);
     return Outcome::Done;
 }
 
-Outcome ReadChunky(RawBitmap* bitmap, const BitmapHeader* header, ByteReader* reader) {
+Outcome ReadChunky(RawBitmap* bitmap, const BitmapHeader* header, TOOLREAD* reader) {
     const std::int32_t w = header->w;
     const bool packed = header->compression != 0;
     std::uint8_t* row = bitmap->pixels;
@@ -265,7 +210,7 @@ constexpr PlaneConverter kConverters[kMaxUsedPlanes] = {
 
 // The planar body: per row nPlanes plane rows of whole 16-bit words, then the mask row
 // when there is one. A row that the data does not complete stays index 0.
-Outcome ReadPlanar(RawBitmap* bitmap, const BitmapHeader* header, ByteReader* reader) {
+Outcome ReadPlanar(RawBitmap* bitmap, const BitmapHeader* header, TOOLREAD* reader) {
     const std::int32_t w = header->w;
     const std::int32_t rowBytes = ((w + 15) / 16) * 2;
     const int planes = header->nPlanes;
@@ -296,7 +241,7 @@ template <typename Body>
 Outcome ReadFromFile(TOOLFILE* file, std::uint8_t* buffer, std::uint32_t capacity, Body body) {
     const std::uint32_t start = TOOLFILE_Tell(file);
     const std::uint32_t length = TOOLFILE_GetLength(file);
-    ByteReader reader = MakeReader(file, buffer, capacity, length > start ? length - start : 0);
+    TOOLREAD reader = TOOLREAD_Start(file, buffer, capacity, length > start ? length - start : 0);
     const Outcome outcome = body(&reader);
     const std::uint32_t unconsumed = reader.end - reader.position;
     if (unconsumed > 0) TOOLFILE_Seek(file, -static_cast<std::int32_t>(unconsumed), 1);
@@ -376,7 +321,7 @@ const char* ReadBody(LoadState* state, bool planar, std::uint32_t size) {
     state->bitmap = RAWBITM_Create(state->header->w, state->header->h);
     state->bodyBuffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kBodyBufferSize));
     if (!state->bitmap || !state->bodyBuffer) return kReasonMemory;
-    ByteReader reader = MakeReader(state->file, state->bodyBuffer, kBodyBufferSize, size);
+    TOOLREAD reader = TOOLREAD_Start(state->file, state->bodyBuffer, kBodyBufferSize, size);
     const Outcome outcome = planar ? ReadPlanar(state->bitmap, state->header, &reader)
                                    : ReadChunky(state->bitmap, state->header, &reader);
     TOOLMEM_Free(state->bodyBuffer);
@@ -449,7 +394,7 @@ RawPicture* IFF_Load(const char* path, const char** reason) {
 int IFF_UnpackByteRun1(std::uint8_t* destination, std::int32_t count, TOOLFILE* file) {
     // The reader looks ahead at most this far and gives back what it did not use.
     std::uint8_t buffer[512];
-    const Outcome outcome = ReadFromFile(file, buffer, sizeof buffer, [&](ByteReader* reader) {
+    const Outcome outcome = ReadFromFile(file, buffer, sizeof buffer, [&](TOOLREAD* reader) {
         return UnpackRun1(reader, destination, count);
     });
     return outcome == Outcome::Done && TOOLFILE_GetFlags(file) == 0 ? 1 : 0;
@@ -460,7 +405,7 @@ int IFF_ReadChunkyBody(RawBitmap* bitmap, const BitmapHeader* header, TOOLFILE* 
         return 0;
     auto* buffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kBodyBufferSize));
     if (!buffer) return 0;
-    const Outcome outcome = ReadFromFile(file, buffer, kBodyBufferSize, [&](ByteReader* reader) {
+    const Outcome outcome = ReadFromFile(file, buffer, kBodyBufferSize, [&](TOOLREAD* reader) {
         return ReadChunky(bitmap, header, reader);
     });
     TOOLMEM_Free(buffer);

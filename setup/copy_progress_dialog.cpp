@@ -35,6 +35,12 @@ void CopyProgressDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_PROGRESS, m_progress);
 }
 
+BOOL CopyProgressDialog::OnInitDialog() {
+    // A new window's bar shows the control's own start, whatever an earlier window showed.
+    m_shownPosition = -1;
+    return CDialog::OnInitDialog();
+}
+
 void CopyProgressDialog::OnOK() {}
 
 void CopyProgressDialog::OnCancel() { m_cancelRequested = 1; }
@@ -54,14 +60,26 @@ void CopyProgressDialog::SetProgressTotal(std::uint64_t total) {
     if (m_progress.m_hWnd != nullptr) {
         m_progress.SetRange(0, 100);
         m_progress.SetPos(0);
+        m_shownPosition = 0;
     }
 }
 
-void CopyProgressDialog::ShowPosition() const {
-    if (m_progress.m_hWnd != nullptr) m_progress.SetPos(ProgressPosition(m_copied, m_total));
+void CopyProgressDialog::ShowPosition() {
+    if (m_progress.m_hWnd == nullptr) return;
+    // A bar told the position it already shows would only cost a call per block.
+    const int position = ProgressPosition(m_copied, m_total);
+    if (position == m_shownPosition) return;
+    m_progress.SetPos(position);
+    m_shownPosition = position;
 }
 
 void CopyProgressDialog::DispatchPendingMessages() {
+    // Asking whether anything waits is much cheaper than a peek on some platforms, and with
+    // nothing waiting there is nothing to dispatch.
+    if (MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE) !=
+        WAIT_OBJECT_0) {
+        return;
+    }
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {

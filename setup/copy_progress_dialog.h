@@ -48,6 +48,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
     // Enter keeps the window: only Cancel speaks to a running copy.
     void OnOK() override;
     // The button and the Escape key: asks the copy to stop; the window stays.
@@ -58,7 +59,8 @@ private:
     // the dialog manager (Escape), everything else is translated and dispatched. A quit
     // message is posted again and stops the copy as a cancel does, so the program still ends.
     void DispatchPendingMessages();
-    void ShowPosition() const;
+    void ShowPosition();
 
+    int m_shownPosition = -1;  // last position sent to the bar
     char m_buffer[kBlockSize];
 };

@@ -189,7 +189,9 @@ private:
 
         DeleteRecordedCopy(key);
         char proposed[kPathSize];
-        if (FormatFilePath(proposed, m_paths.destFolder, name)) DeleteOldCopy(proposed, m_sources);
+        if (m_paths.destFolder[0] != '\0' && FormatFilePath(proposed, m_paths.destFolder, name)) {
+            DeleteOldCopy(proposed, m_sources);
+        }
 
         if (!checked) {
             if (targetFits) DeleteOldCopy(target, m_sources);

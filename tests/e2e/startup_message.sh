@@ -62,8 +62,9 @@ expect_frame_shows() {
   fail "the frame does not show $2: $differ pixels differ"
 }
 
-# A WIZ picture larger than the frame, a PCX smaller and an IFF (ILBM) larger in width and
-# smaller in height: each comes up before the game, centred, its frame's client area exactly
+# A WIZ picture larger than the frame, a PCX a little narrower and lower, and an IFF (ILBM)
+# wider and lower (a picture so narrow that the controls would leave the dialog keeps them
+# inside; a unit test covers that): each comes up before the game, centred, its frame's client area exactly
 # the picture, drawn pixel for pixel, with the check box and OK keeping their distance from
 # the bottom edge and moving sideways by half the change of width. OK with the box clear
 # writes 1, and the game starts once the message is gone.
@@ -72,7 +73,7 @@ scenario_startup_pictures() {
   [ -n "$sw" ] || fail "no screen size"
   local first="" spec file w h hwnd
   local d0l d0t d0r d0b f0l f0t f0r f0b k0l k0t k0r k0b b0l b0t b0r b0b w0
-  for spec in "HELLO.WIZ 401 181" "HELLO.PCX 150 50" "HELLO.LBM 360 70"; do
+  for spec in "HELLO.WIZ 401 181" "HELLO.PCX 280 50" "HELLO.LBM 360 70"; do
     read -r file w h <<<"$spec"
     log "picture: $file ${w}x$h"
     rm -rf "$T/disc" "$T/dest" "$T/cwd"

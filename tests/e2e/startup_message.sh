@@ -64,10 +64,10 @@ expect_frame_shows() {
 
 # A WIZ picture larger than the frame, a PCX a little narrower and lower, and an IFF (ILBM)
 # wider and lower (a picture so narrow that the controls would leave the dialog keeps them
-# inside; a unit test covers that): each comes up before the game, centred, its frame's client area exactly
-# the picture, drawn pixel for pixel, with the check box and OK keeping their distance from
-# the bottom edge and moving sideways by half the change of width. OK with the box clear
-# writes 1, and the game starts once the message is gone.
+# inside; a unit test covers that): each comes up before the game, centred, its frame's
+# client area exactly the picture, drawn pixel for pixel, with the check box and OK keeping
+# their distance from the bottom edge and moving sideways by half the change of width. OK
+# with the box clear writes 1, and the game starts once the message is gone.
 scenario_startup_pictures() {
   local sw sh; read -r sw sh <<<"$(screen_size)"
   [ -n "$sw" ] || fail "no screen size"

@@ -12,29 +12,72 @@
 #include "rledecode.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
 
-// The bytes of one line's codes, [begin, end).
-struct Line {
-    const std::uint8_t* begin;
-    const std::uint8_t* end;
-};
-
-// Reads the line at data[offset]; returns false when not even its count is in the data.
-// On success offset moves to the next line (possibly past dataSize, which ends the next read).
-bool NextLine(const std::uint8_t* data, std::size_t dataSize, std::size_t& offset, Line& line) {
-    if (offset >= dataSize || dataSize - offset < 2) {
-        return false;
+// Reads the 16-bit little-endian value at p.
+inline std::size_t Load16(const std::uint8_t* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint16_t value;
+        std::memcpy(&value, p, sizeof value);
+        return value;
+    } else {
+        return std::size_t{p[0]} | (std::size_t{p[1]} << 8);
     }
-    const std::size_t count = std::size_t{data[offset]} | (std::size_t{data[offset + 1]} << 8);
-    const std::size_t start = offset + 2;
-    const std::size_t end = std::min(start + count, dataSize);
-    line.begin = data + start;
-    line.end = data + end;
-    offset = start + count;
-    return true;
+}
+
+// Reads the eight bytes at p as one little-endian word: byte 0 in the low bits.
+inline std::uint64_t Load64(const std::uint8_t* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t value;
+        std::memcpy(&value, p, sizeof value);
+        return value;
+    } else {
+        std::uint64_t value = 0;
+        for (int i = 7; i >= 0; --i) {
+            value = (value << 8) | p[i];
+        }
+        return value;
+    }
+}
+
+// Returns the start of the line `lines` lines after the one at p, or null when a count on
+// the way is not wholly in the data or points past its end (no further line is there).
+// Only the counts are read, and each line's start depends on the count before it, so this
+// is a chain of dependent loads. It is kept short: q is the line's start less two bytes for
+// each line already passed in this group of four, so a step is one load (whose offset is a
+// constant) and one add, and the two bytes per line are added once per group.
+const std::uint8_t* SkipLines(const std::uint8_t* p, const std::uint8_t* end,
+                              std::int64_t lines) {
+    const std::uint8_t* q = p;
+    // Reads the count of the line at q + offset; false when the line is not in the data.
+    auto step = [&q, end](std::size_t offset) {
+        const auto available = static_cast<std::size_t>(end - q) - offset;
+        if (available < 2) {
+            return false;
+        }
+        const std::size_t count = Load16(q + offset);
+        if (count > available - 2) {
+            return false;
+        }
+        q += count;
+        return true;
+    };
+    for (; lines >= 4; lines -= 4) {
+        if (!step(0) || !step(2) || !step(4) || !step(6)) {
+            return nullptr;
+        }
+        q += 8;
+    }
+    for (; lines > 0; --lines) {
+        if (!step(0)) {
+            return nullptr;
+        }
+        q += 2;
+    }
+    return q;
 }
 
 // Writes n (1-64) pixels of one colour with a few overlapping stores and no loop: runs of
@@ -108,18 +151,66 @@ inline void CopyRun(std::uint8_t* out, const std::uint8_t* from, std::size_t n) 
     }
 }
 
+// Skipping several codes at once. In a word of eight code bytes (byte 0 lowest), four fills
+// in a row have 2 in the low two bits of bytes 0, 2, 4 and 6 (their colours are bytes 1, 3, 5
+// and 7), and eight transparent runs have the low bit of every byte set.
+constexpr std::uint64_t kFillMask = 0x0003000300030003;
+constexpr std::uint64_t kFillCodes = 0x0002000200020002;
+constexpr std::uint64_t kTransparentMask = 0x0101010101010101;
+// The code of a literal of 64 pixels, the longest there is.
+constexpr std::uint64_t kFullLiteral = 0xFC;
+
+// Pixels covered by the four fills of such a word: the sum of (code >> 2) + 1.
+inline std::int64_t FillsLength(std::uint64_t word) {
+    const std::uint64_t lengths = (word >> 2) & 0x003F003F003F003F;
+    return static_cast<std::int64_t>((lengths * 0x0001000100010001) >> 48) + 4;
+}
+
+// Pixels covered by the eight transparent runs of such a word: the sum of code >> 1. Pairs
+// are added into 16-bit lanes first, so no partial sum overflows its lane.
+inline std::int64_t TransparentsLength(std::uint64_t word) {
+    const std::uint64_t lengths = (word >> 1) & 0x7F7F7F7F7F7F7F7F;
+    constexpr std::uint64_t kLow = 0x00FF00FF00FF00FF;
+    const std::uint64_t pairs = (lengths & kLow) + ((lengths >> 8) & kLow);
+    return static_cast<std::int64_t>((pairs * 0x0001000100010001) >> 48);
+}
+
 // Skips the first `skip` pixels of the line [p, end), then draws up to `width` (> 0)
 // pixels at out.
 void DecodeLine(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* out,
                 std::int64_t skip, std::int64_t width) {
-    // Skip phase: whole runs left of the area are consumed without writing anything. The
-    // three kinds advance the input by separate branches, so a predictable picture is
-    // skipped at branch speed rather than at the speed of its loads.
+    // Skip phase: whole runs left of the area are consumed without writing anything. Where
+    // eight bytes of the line are left, they are looked at as one word first: four fills in
+    // a row or eight transparent runs in a row are passed together, and a literal of the
+    // full 64 pixels moves on by a constant, so the next code's address does not wait for
+    // this code's load. Other runs are taken one at a time, each kind by its own branch.
     if (skip > 0) {
         unsigned code;
         std::int64_t length;
         const std::uint8_t* bytes;
         for (;;) {
+            if (end - p >= 8) {
+                const std::uint64_t word = Load64(p);
+                if ((word & kFillMask) == kFillCodes) {
+                    const std::int64_t covered = FillsLength(word);
+                    if (covered <= skip) {
+                        skip -= covered;
+                        p += 8;
+                        continue;
+                    }
+                } else if ((word & kTransparentMask) == kTransparentMask) {
+                    const std::int64_t covered = TransparentsLength(word);
+                    if (covered <= skip) {
+                        skip -= covered;
+                        p += 8;
+                        continue;
+                    }
+                } else if ((word & 0xFF) == kFullLiteral && end - p > 64 && skip >= 64) {
+                    skip -= 64;
+                    p += 65;
+                    continue;
+                }
+            }
             if (p == end) {
                 return;
             }
@@ -225,21 +316,36 @@ void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* 
         return;
     }
 
-    std::size_t offset = 0;
-    Line line{};
-    for (std::int64_t i = 0; i < top; ++i) {
-        if (!NextLine(data, dataSize, offset, line)) {
-            return;
-        }
+    const std::uint8_t* const end = data + dataSize;
+    const std::uint8_t* p = SkipLines(data, end, top);
+    if (p == nullptr) {
+        return;
     }
-
     const std::int64_t width = right - left + 1;
     const std::int64_t lines = bottom - top + 1;
-    auto rowOffset = static_cast<std::size_t>(y * stride + x);
-    for (std::int64_t i = 0; i < lines; ++i, rowOffset += static_cast<std::size_t>(stride)) {
-        if (!NextLine(data, dataSize, offset, line)) {
+    std::uint8_t* row = destination + (y * stride + x);
+    // The count of each line is read before the line before it is decoded, so that its
+    // load overlaps that line's work instead of waiting behind it.
+    std::size_t available = static_cast<std::size_t>(end - p);
+    if (available < 2) {
+        return;
+    }
+    std::size_t count = Load16(p);
+    for (std::int64_t i = 0;;) {
+        const std::uint8_t* codes = p + 2;
+        // A count past the data's end leaves the line cut there, and it is the last one.
+        const bool whole = count <= available - 2;
+        const std::uint8_t* lineEnd = whole ? codes + count : end;
+        p = lineEnd;
+        available = static_cast<std::size_t>(end - p);
+        const bool more = whole && ++i < lines && available >= 2;
+        if (more) {
+            count = Load16(p);
+        }
+        DecodeLine(codes, lineEnd, row, left, width);
+        if (!more) {
             return;
         }
-        DecodeLine(line.begin, line.end, destination + rowOffset, left, width);
+        row += stride;
     }
 }

@@ -171,8 +171,8 @@ void EncodeRandomLine(std::mt19937& rng, int width, Bytes& out) {
     while (covered < width) {
         const int kind = pick(0, 2);
         if (kind == 0) {
-            const int length = pick(0, 127);
-            codes.push_back(static_cast<std::uint8_t>(length << 1 | 1));
+            const int length = pick(0, 1) == 0 ? pick(0, 127) : pick(0, 8);  // short ones too,
+            codes.push_back(static_cast<std::uint8_t>(length << 1 | 1));  // so groups of 8 fit
             covered += length;
         } else {
             const int length = pick(1, 64);
@@ -259,6 +259,157 @@ TEST(RleDecode, GarbageNeverTouchesOutsideTheArea) {
                         << "iteration " << iteration << " row " << r << " column " << c;
                 }
             }
+        }
+    }
+}
+
+
+// --- Long stretches of one kind of run, which the skip passes several codes at a time ---
+
+// The pixels of one line's codes, kTransparent where the destination keeps its pixel. A run
+// whose colour or literal bytes are cut off by the end of the codes ends the line.
+std::vector<int> ExpandCodes(const Bytes& codes) {
+    std::vector<int> row;
+    std::size_t p = 0;
+    while (p < codes.size()) {
+        const std::uint8_t c = codes[p++];
+        if (c & 1) {
+            row.insert(row.end(), static_cast<std::size_t>(c >> 1), kTransparent);
+            continue;
+        }
+        const std::size_t length = (c >> 2) + 1u;
+        const std::size_t bytes = (c & 2) ? 1 : length;
+        if (codes.size() - p < bytes) break;
+        for (std::size_t i = 0; i < length; ++i) row.push_back(codes[p + ((c & 2) ? 0 : i)]);
+        p += bytes;
+    }
+    return row;
+}
+
+enum class Streak { Fills, MostlyTransparents, FullLiterals, FillsAndTransparents, AllKinds };
+
+// Codes of about 700 pixels made mostly or only of the given kinds of run (transparent runs
+// of length 0 included; a fill now and then among them shows where they end).
+Bytes StreakCodes(Streak streak, std::mt19937& rng) {
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    Bytes codes;
+    for (int covered = 0; covered < 700;) {
+        int kind = 0;  // 0 fill, 1 transparent, 2 literal of 64, 3 short literal
+        switch (streak) {
+            case Streak::Fills: kind = 0; break;
+            case Streak::MostlyTransparents: kind = pick(0, 9) == 0 ? 0 : 1; break;
+            case Streak::FullLiterals: kind = 2; break;
+            case Streak::FillsAndTransparents: kind = pick(0, 1); break;
+            case Streak::AllKinds: kind = pick(0, 3); break;
+        }
+        if (kind == 0) {
+            const int length = pick(1, 64);
+            codes.push_back(static_cast<std::uint8_t>((length - 1) << 2 | 2));
+            codes.push_back(static_cast<std::uint8_t>(pick(0, 254)));
+            covered += length;
+        } else if (kind == 1) {
+            const int length = pick(0, 1) == 0 ? pick(0, 127) : pick(0, 8);  // short ones too,
+            codes.push_back(static_cast<std::uint8_t>(length << 1 | 1));  // so groups of 8 fit
+            covered += length;
+        } else {
+            const int length = kind == 2 ? 64 : pick(1, 63);
+            codes.push_back(static_cast<std::uint8_t>((length - 1) << 2));
+            for (int i = 0; i < length; ++i) {
+                codes.push_back(static_cast<std::uint8_t>(pick(0, 254)));
+            }
+            covered += length;
+        }
+    }
+    return codes;
+}
+
+// Decodes columns [left, right] of the one-line data into a row of `width` pixels holding
+// 255, at the same columns, and compares with the expanded codes.
+void ExpectRow(const Bytes& data, const std::vector<int>& pixels, int width, int left, int right) {
+    Bytes expected(static_cast<std::size_t>(width), 255);
+    for (int c = left; c <= right; ++c) {
+        const auto col = static_cast<std::size_t>(c);
+        if (col < pixels.size() && pixels[col] != kTransparent) {
+            expected[col] = static_cast<std::uint8_t>(pixels[col]);
+        }
+    }
+    ASSERT_EQ(Decode(data, {left, 0, right, 0}, width, 1, left), expected)
+        << "left " << left << " right " << right;
+}
+
+class RleDecodeStreak : public testing::TestWithParam<Streak> {};
+
+TEST_P(RleDecodeStreak, EveryLeftEdgeMatchesTheReference) {
+    std::mt19937 rng(static_cast<unsigned>(GetParam()) + 7);
+    for (int line = 0; line < 8; ++line) {
+        const Bytes codes = StreakCodes(GetParam(), rng);
+        const std::vector<int> pixels = ExpandCodes(codes);
+        const int width = static_cast<int>(pixels.size());
+        for (int left = 0; left < width; ++left) {
+            ExpectRow(Line(codes), pixels, width, left, std::min(left + 20, width - 1));
+        }
+    }
+}
+
+// The line's count cuts its codes anywhere: nothing beyond the count is drawn, whether the
+// data ends there or the rest of the codes follow it.
+TEST_P(RleDecodeStreak, CutLinesMatchTheReference) {
+    std::mt19937 rng(static_cast<unsigned>(GetParam()) + 70);
+    const Bytes codes = StreakCodes(GetParam(), rng);
+    const int width = static_cast<int>(ExpandCodes(codes).size());
+    for (std::size_t cut = 0; cut <= codes.size(); ++cut) {
+        const Bytes kept(codes.begin(), codes.begin() + static_cast<std::ptrdiff_t>(cut));
+        const std::vector<int> pixels = ExpandCodes(kept);
+        const Bytes exact = Line(kept);
+        const Bytes rest(codes.begin() + static_cast<std::ptrdiff_t>(cut), codes.end());
+        const Bytes followed = Cat({exact, rest});
+        for (const int left : {1, 9, 130, 333}) {
+            ExpectRow(exact, pixels, width, left, width - 1);
+            ExpectRow(followed, pixels, width, left, width - 1);
+        }
+    }
+}
+
+std::string StreakName(const testing::TestParamInfo<Streak>& p) {
+    static const char* const kNames[] = {"Fills", "MostlyTransparents", "FullLiterals",
+                                         "FillsAndTransparents", "AllKinds"};
+    return kNames[static_cast<int>(p.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RleDecodeStreak,
+                         testing::Values(Streak::Fills, Streak::MostlyTransparents,
+                                         Streak::FullLiterals, Streak::FillsAndTransparents,
+                                         Streak::AllKinds),
+                         StreakName);
+
+// Lines above the area are passed four at a time: the area may start at any line, and data
+// that ends inside any line's codes ends the picture there, wherever that line lies.
+TEST(RleDecode, AreaStartsAtAnyLineAndDataEndsInAnyLine) {
+    constexpr int kLines = 11;
+    Bytes data;
+    std::vector<std::size_t> colourAt;  // where each line's colour byte lies
+    for (int l = 0; l < kLines; ++l) {
+        Bytes codes(static_cast<std::size_t>(l), 0x01);  // l empty transparent runs, then a fill
+        codes.push_back(0x02);
+        codes.push_back(static_cast<std::uint8_t>(l));
+        data = Cat({data, Line(codes)});
+        colourAt.push_back(data.size() - 1);
+    }
+    for (int top = 0; top < kLines; ++top) {
+        const int rows = kLines - top;
+        EXPECT_EQ(Decode(data, {0, top, 0, kLines - 1}, 1, rows),
+                  Iota(rows, static_cast<std::uint8_t>(top)))
+            << "top " << top;
+        for (int end = 0; end < kLines; ++end) {
+            // The data stops just before line `end`'s colour: lines above it are drawn.
+            const auto size = static_cast<std::ptrdiff_t>(colourAt[static_cast<std::size_t>(end)]);
+            const Bytes cut(data.begin(), data.begin() + size);
+            Bytes expected(static_cast<std::size_t>(rows), 255);
+            for (int r = 0; top + r < end; ++r) {
+                expected[static_cast<std::size_t>(r)] = static_cast<std::uint8_t>(top + r);
+            }
+            EXPECT_EQ(Decode(cut, {0, top, 0, kLines - 1}, 1, rows), expected)
+                << "top " << top << " data ending in line " << end;
         }
     }
 }

@@ -141,6 +141,11 @@ void RAWBITM_FillRect(RawBitmap* bitmap, const ToolRect* rect, std::uint8_t colo
     const auto length = static_cast<std::size_t>(RECT_Width(&r));
     const std::int32_t rows = RECT_Height(&r);
     std::uint8_t* row = bitmap->pixels + PixelOffset(bitmap, r.left, r.top);
+    // Whole rows of the bitmap lie one after another: one block.
+    if (length == static_cast<std::size_t>(bitmap->width)) {
+        std::memset(row, colour, length * static_cast<std::size_t>(rows));
+        return;
+    }
     for (std::int32_t i = 0; i < rows; ++i, row += bitmap->width) {
         std::memset(row, colour, length);
     }

@@ -160,6 +160,10 @@ TEST(RawBitmap, FillRectClipsToTheBitmap) {
         {{8, 9, 50, 9}, 8, 9, 9, 9},
         {{5, 0, 2, 0}, 1, 1, 0, 0},  // reversed: nothing, never past the row
         {{9, 9, 0, 0}, 1, 1, 0, 0},
+        // Whole rows, filled as one block: it must stop at the last row asked for.
+        {{0, 0, 9, 9}, 0, 0, 9, 9},
+        {{-3, 2, 12, 5}, 0, 2, 9, 5},
+        {{0, 7, 9, 30}, 0, 7, 9, 9},
     };
     for (auto& c : cases) {
         Bitmap b(10, 10, 1);

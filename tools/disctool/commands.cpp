@@ -38,18 +38,13 @@ void PrintUsage(std::FILE* out, const std::vector<const Command*>& chain, bool f
         return;
     }
 
-    std::size_t column = 0;
-    for (const Command& child : command.children) {
-        std::size_t width = std::strlen(child.name);
-        if (child.operands != nullptr) width += 1 + std::strlen(child.operands);
-        if (width > column) column = width;
-    }
+    // Each command's synopsis on its own line and its summary below it: the synopses differ
+    // too much in length for one aligned column.
     std::fprintf(out, "\nCommands:\n");
     for (const Command& child : command.children) {
         std::string synopsis = child.name;
         if (child.operands != nullptr) synopsis = synopsis + ' ' + child.operands;
-        std::fprintf(out, "  %-*s  %s\n", static_cast<int>(column), synopsis.c_str(),
-                     child.summary);
+        std::fprintf(out, "  %s\n      %s\n", synopsis.c_str(), child.summary);
     }
     std::fprintf(out, "\nRun \"%s <command> --help\" for the details of one command.\n",
                  path.c_str());

@@ -250,6 +250,16 @@ watch_stop() {
   tr -d '\r' <"$T/watch.out" | grep -v '^watching$'
 }
 
+# Starts the launcher of the disc from the folder $1, waits up to $2 ms (default 15000) for
+# it to end, and fails when it showed any window on the way.
+launch_without_window() {
+  watch_start "$EXE"
+  launcher_start "$1" "$DISC/$EXE"
+  launcher_wait "${2:-15000}"
+  local seen; seen=$(watch_stop)
+  [ -z "$seen" ] || fail "windows were shown: $seen"
+}
+
 # game_get KEY: a value from the game's record of its start; status 1 when absent.
 game_get() {
   [ -f "$GAME_LOG" ] || return 1

@@ -1,7 +1,5 @@
 #include "copy_progress_dialog.h"
 
-#include <commctrl.h>
-
 #include <climits>
 
 #include "framework/data_exchange.h"
@@ -27,85 +25,7 @@ private:
     HANDLE m_handle;
 };
 
-// Whether the bar draws through the visual styles (its fill is then a stretched image with
-// ends of a few pixels) rather than as classic chunks. The styles' library is asked only when
-// the common controls have already loaded it; without it no bar is styled.
-bool IsStyled(HWND bar) {
-    using GetWindowThemeFn = HANDLE(WINAPI*)(HWND);
-    const HMODULE styles = GetModuleHandleA("uxtheme.dll");
-    if (styles == nullptr) return false;
-    const auto getTheme = reinterpret_cast<GetWindowThemeFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(styles, "GetWindowTheme")));
-    return getTheme != nullptr && getTheme(bar) != nullptr;
-}
-
-// The columns of a horizontal bar whose pixels can differ between positions from and to:
-// the span between the two fill ends, widened on both sides by what the bar draws around a
-// fill end (the ends of the styled fill, or one whole classic chunk, which is about two thirds
-// of the bar's height wide), plus the frame. False when the whole bar may change.
-bool ChangedColumns(HWND bar, int from, int to, RECT* columns) {
-    const LONG_PTR style = GetWindowLongPtrA(bar, GWL_STYLE);
-    if ((style & (PBS_VERTICAL | PBS_MARQUEE)) != 0) return false;
-    PBRANGE range{};
-    SendMessageA(bar, PBM_GETRANGE, 0, reinterpret_cast<LPARAM>(&range));
-    if (range.iHigh <= range.iLow) return false;
-    RECT client;
-    if (!GetClientRect(bar, &client)) return false;
-    const LONG width = client.right - client.left;
-    const auto fillEnd = [&](int position) {
-        const int clamped = position < range.iLow    ? range.iLow
-                            : position > range.iHigh ? range.iHigh
-                                                     : position;
-        return static_cast<double>(clamped - range.iLow) * static_cast<double>(width) /
-               static_cast<double>(range.iHigh - range.iLow);
-    };
-    const double low = fillEnd(from < to ? from : to);
-    const double high = fillEnd(from < to ? to : from);
-    const LONG margin = IsStyled(bar) ? 4 : client.bottom - client.top + 2;
-    const LONG left = static_cast<LONG>(low) - margin;
-    const LONG right = static_cast<LONG>(high) + 1 + margin;
-    if (left <= client.left && right >= client.right) return false;
-    *columns = client;
-    if (left > client.left) columns->left = left;
-    if (right < client.right) columns->right = right;
-    return true;
-}
-
 }  // namespace
-
-void CopyProgressBar::MoveTo(int position) {
-    const HWND bar = m_hWnd;
-    const int from = GetPos();
-    RECT changed;
-    HRGN paintOnly = nullptr;
-    // Only a move forward is narrowed: the fill then grows over the background, so nothing
-    // left of the old end or right of the new one changes.
-    if (position > from && ChangedColumns(bar, from, position, &changed)) {
-        paintOnly = CreateRectRgnIndirect(&changed);
-    }
-    HRGN pending = paintOnly != nullptr ? CreateRectRgn(0, 0, 0, 0) : nullptr;
-    const int pendingKind = pending != nullptr ? GetUpdateRgn(bar, pending, FALSE) : ERROR;
-    if (pendingKind == NULLREGION || (pendingKind != ERROR &&
-                                      CombineRgn(paintOnly, paintOnly, pending, RGN_OR) != ERROR)) {
-        m_paintOnly = paintOnly;
-    }
-    // The bar paints the move before it returns; a paint that comes later is the bar's own and
-    // stays whole.
-    SetPos(position);
-    m_paintOnly = nullptr;
-    if (pending != nullptr) DeleteObject(pending);
-    if (paintOnly != nullptr) DeleteObject(paintOnly);
-}
-
-LRESULT CopyProgressBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT && m_paintOnly != nullptr) {
-        const HRGN paintOnly = m_paintOnly;
-        m_paintOnly = nullptr;  // once: a paint nested in this one is not narrowed again
-        ::ValidateRect(m_hWnd, nullptr);
-        ::InvalidateRgn(m_hWnd, paintOnly, FALSE);
-    }
-    return CProgressCtrl::OnMessage(message, wParam, lParam);
-}
 
 CopyProgressDialog::CopyProgressDialog() : CDialog(IDD_COPY_PROGRESS) {}
 
@@ -149,7 +69,7 @@ void CopyProgressDialog::ShowPosition() {
     // A bar told the position it already shows would only cost a call per block.
     const int position = ProgressPosition(m_copied, m_total);
     if (position == m_shownPosition) return;
-    m_progress.MoveTo(position);
+    m_progress.SetPos(position);
     m_shownPosition = position;
 }
 

@@ -12,21 +12,6 @@
 #include "framework/progress_ctrl.h"
 #include "framework/static_ctrl.h"
 
-// The run's bar. A move forward repaints only the columns around the old and new ends of the
-// fill, plus whatever was already waiting to be painted: a styled bar otherwise paints its whole
-// face on every move, which on some platforms costs many milliseconds.
-class CopyProgressBar : public CProgressCtrl {
-public:
-    // Moves the bar to position, as SetPos does.
-    void MoveTo(int position);
-
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
-private:
-    HRGN m_paintOnly = nullptr;  // during a move: what the move's paint covers
-};
-
 class CopyProgressDialog : public CDialog {
 public:
     // Result of CopyFileWithProgress.
@@ -56,7 +41,7 @@ public:
     // Controls, bound when the window is initialised.
     CStatic m_to;              // target path of the file being copied
     CStatic m_from;            // its source path
-    CopyProgressBar m_progress;  // 0..100 over the whole run
+    CProgressCtrl m_progress;  // 0..100 over the whole run
     std::uint64_t m_total = 0;   // bytes expected in the run
     std::uint64_t m_copied = 0;  // bytes written so far in the run
     int m_cancelRequested = 0;   // set by Cancel, cleared when a file starts

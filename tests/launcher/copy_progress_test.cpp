@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "resources/resource.h"
 #include "test_files.h"
@@ -267,70 +265,6 @@ TEST_F(CopyProgressWindow, EnterDoesNotCloseTheWindow) {
     EXPECT_EQ(m_progress.CopyFileWithProgress(m_source.c_str(), m_target.c_str(), 0),
               CopyProgressDialog::kCopied);
     EXPECT_TRUE(IsWindow(m_progress.m_hWnd));
-}
-
-// The bar's pixels as they stand in its window.
-std::vector<std::uint32_t> BarPixels(HWND bar) {
-    RECT client;
-    GetClientRect(bar, &client);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = client.right;
-    info.bmiHeader.biHeight = -client.bottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(bar);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::vector<std::uint32_t> pixels;
-    if (bitmap != nullptr) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
-        GdiFlush();
-        const auto* first = static_cast<const std::uint32_t*>(bits);
-        pixels.assign(first, first + client.right * client.bottom);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(bar, screen);
-    return pixels;
-}
-
-TEST_F(CopyProgressWindow, EveryMoveLeavesTheBarAsAWholeRepaintWould) {
-    // A move repaints only the columns around the fill's ends; the bar must still look exactly
-    // as after a repaint of its whole face, also when part of it was waiting to be painted
-    // (here: painted over in black and invalidated before the move).
-    struct Case {
-        int position;
-        bool staleBefore;
-    };
-    const Case cases[] = {{1, false},  {2, false},  {37, false}, {38, true},
-                          {64, false}, {99, true}, {100, false}};
-    HWND bar = GetDlgItem(m_progress.m_hWnd, IDC_PROGRESS);
-    ASSERT_NE(bar, nullptr);
-    UpdateWindow(m_progress.m_hWnd);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.position);
-        if (c.staleBefore) {
-            HDC dc = GetDC(bar);
-            RECT client;
-            GetClientRect(bar, &client);
-            FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            ReleaseDC(bar, dc);
-            InvalidateRect(bar, nullptr, TRUE);
-        }
-        m_progress.m_progress.MoveTo(c.position);
-        UpdateWindow(bar);
-        EXPECT_EQ(Position(), c.position);
-        const std::vector<std::uint32_t> moved = BarPixels(bar);
-        InvalidateRect(bar, nullptr, TRUE);
-        UpdateWindow(bar);
-        const std::vector<std::uint32_t> whole = BarPixels(bar);
-        ASSERT_FALSE(whole.empty());
-        EXPECT_TRUE(moved == whole);
-    }
 }
 
 }  // namespace

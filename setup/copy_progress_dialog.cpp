@@ -112,22 +112,10 @@ int CopyProgressDialog::CopyFileWithProgress(const char* source, const char* tar
         m_from.SetWindowText(source);
         m_to.SetWindowText(target);
     }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(in.Get(), &size)) size.QuadPart = 0;
-    if (perFile) SetProgressTotal(static_cast<std::uint64_t>(size.QuadPart));
-    // A target of more than one block gets the source's size before the first write, so the
-    // blocks fill a file of its final length instead of extending it one by one; the end of the
-    // copy cuts it to what was written. Where sizing fails the blocks simply extend the file.
-    bool sized = false;
-    if (size.QuadPart > static_cast<LONGLONG>(kBlockSize) &&
-        SetFilePointerEx(out.Get(), size, nullptr, FILE_BEGIN)) {
-        sized = SetEndOfFile(out.Get()) != FALSE;
-        // Writing must start at the beginning, whatever happened above.
-        if (!SetFilePointerEx(out.Get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN)) {
-            out.Close();
-            DeleteFileA(target);
-            return kFailed;
-        }
+    if (perFile) {
+        LARGE_INTEGER size{};
+        SetProgressTotal(GetFileSizeEx(in.Get(), &size) ? static_cast<std::uint64_t>(size.QuadPart)
+                                                        : 0);
     }
 
     int result = kFailed;
@@ -146,15 +134,12 @@ int CopyProgressDialog::CopyFileWithProgress(const char* source, const char* tar
         DispatchPendingMessages();
         if (written != 0) continue;
 
-        // End of the file. A sized target ends where the copy ended, in case the source was
-        // shorter than its size said. Then the copy takes all three of the source's times, the
-        // last-write time above all, which is what makes it current for the install-state
-        // check.
+        // End of the file: the copy takes all three of the source's times, the last-write
+        // time above all, which is what makes it current for the install-state check.
         FILETIME created{};
         FILETIME accessed{};
         FILETIME modified{};
-        if ((!sized || SetEndOfFile(out.Get())) &&
-            GetFileTime(in.Get(), &created, &accessed, &modified) &&
+        if (GetFileTime(in.Get(), &created, &accessed, &modified) &&
             SetFileTime(out.Get(), &created, &accessed, &modified)) {
             result = kCopied;
         }

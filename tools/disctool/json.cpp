@@ -80,32 +80,29 @@ void JsonWriter::BeforeValue() {
     }
 }
 
-void JsonWriter::BeginObject() {
+void JsonWriter::Open(char bracket) {
     BeforeValue();
-    out_ += '{';
+    out_ += bracket;
     empty_.push_back(true);
 }
+
+void JsonWriter::Close(char bracket) {
+    const bool wasEmpty = empty_.back();
+    empty_.pop_back();
+    if (!wasEmpty) Newline();
+    out_ += bracket;
+}
+
+void JsonWriter::BeginObject() { Open('{'); }
 
 void JsonWriter::EndObject() {
-    const bool wasEmpty = empty_.back();
-    empty_.pop_back();
-    if (!wasEmpty) Newline();
-    out_ += '}';
-    if (empty_.empty()) out_ += '\n';
+    Close('}');
+    if (empty_.empty()) out_ += '\n';  // the report ends with its line
 }
 
-void JsonWriter::BeginArray() {
-    BeforeValue();
-    out_ += '[';
-    empty_.push_back(true);
-}
+void JsonWriter::BeginArray() { Open('['); }
 
-void JsonWriter::EndArray() {
-    const bool wasEmpty = empty_.back();
-    empty_.pop_back();
-    if (!wasEmpty) Newline();
-    out_ += ']';
-}
+void JsonWriter::EndArray() { Close(']'); }
 
 void JsonWriter::Key(const std::string& name) {
     BeforeValue();

@@ -29,6 +29,8 @@ public:
 private:
     void BeforeValue();
     void Newline();
+    void Open(char bracket);
+    void Close(char bracket);
 
     std::string out_;
     std::vector<bool> empty_;  // per open container: nothing in it yet

@@ -65,29 +65,20 @@ void PrintText(const Disc& disc) {
 void PrintJson(const Disc& disc) {
     JsonWriter json;
     json.BeginObject();
-    json.Key("disc");
-    json.String(disc.folder.string());
-    json.Key("launcher");
-    json.String(disc.launcher);
-    json.Key("launcherChosenBy");
-    json.String(disc.chosenBy);
+    json.Key("disc").String(disc.folder.string());
+    json.Key("launcher").String(disc.launcher);
+    json.Key("launcherChosenBy").String(disc.chosenBy);
     json.Key("script");
     if (disc.script) json.String(disc.script->filename().string()); else json.Null();
     json.Key("game");
     if (disc.game) json.String(disc.game->filename().string()); else json.Null();
-    json.Key("section");
-    json.String(disc.baseName);
-    json.Key("defaultDir");
-    json.String(disc.defaultDir);
-    json.Key("destination");
-    json.String(disc.destination);
-    json.Key("defaultDestination");
-    json.Bool(disc.defaultDestination);
-    json.Key("titles");
-    json.BeginObject();
+    json.Key("section").String(disc.baseName);
+    json.Key("defaultDir").String(disc.defaultDir);
+    json.Key("destination").String(disc.destination);
+    json.Key("defaultDestination").Bool(disc.defaultDestination);
+    json.Key("titles").BeginObject();
     for (int i = 0; i < 4; ++i) {
-        json.Key(ScriptTitleKeys[i]);
-        json.String(disc.titles[i]);
+        json.Key(ScriptTitleKeys[i]).String(disc.titles[i]);
     }
     json.EndObject();
     json.Key("startupPicture");
@@ -95,74 +86,51 @@ void PrintJson(const Disc& disc) {
         json.Null();
     } else {
         json.BeginObject();
-        json.Key("file");
-        json.String(disc.bitmap);
-        json.Key("loads");
-        json.Bool(disc.bitmapWidth > 0 || disc.bitmapHeight > 0);
-        json.Key("width");
-        json.Number(std::int64_t{disc.bitmapWidth});
-        json.Key("height");
-        json.Number(std::int64_t{disc.bitmapHeight});
+        json.Key("file").String(disc.bitmap);
+        json.Key("loads").Bool(disc.bitmapWidth > 0 || disc.bitmapHeight > 0);
+        json.Key("width").Number(std::int64_t{disc.bitmapWidth});
+        json.Key("height").Number(std::int64_t{disc.bitmapHeight});
         json.EndObject();
     }
-    json.Key("groups");
-    json.BeginArray();
+    json.Key("groups").BeginArray();
     std::uint64_t requiredBytes = 0;
     for (const DiscGroup& group : disc.groups) {
         if (group.required) requiredBytes += group.bytes;
         json.BeginObject();
-        json.Key("section");
-        json.String(SectionOf(group));
-        json.Key("number");
-        json.Number(std::int64_t{group.number});
-        json.Key("name");
-        json.String(group.name);
-        json.Key("description");
-        json.String(group.description);
-        json.Key("bytes");
-        json.Number(group.bytes);
-        json.Key("megabytes");
-        json.Raw(Megabytes(group.bytes));
-        json.Key("files");
-        json.BeginArray();
+        json.Key("section").String(SectionOf(group));
+        json.Key("number").Number(std::int64_t{group.number});
+        json.Key("name").String(group.name);
+        json.Key("description").String(group.description);
+        json.Key("bytes").Number(group.bytes);
+        json.Key("megabytes").Raw(Megabytes(group.bytes));
+        json.Key("files").BeginArray();
         for (const DiscFile& file : group.files) {
             json.BeginObject();
-            json.Key("number");
-            json.Number(std::int64_t{file.number});
-            json.Key("name");
-            json.String(file.name);
-            json.Key("key");
-            json.String(file.key);
-            json.Key("found");
-            json.Bool(file.found.has_value());
-            json.Key("size");
-            json.Number(file.size);
+            json.Key("number").Number(std::int64_t{file.number});
+            json.Key("name").String(file.name);
+            json.Key("key").String(file.key);
+            json.Key("found").Bool(file.found.has_value());
+            json.Key("size").Number(file.size);
             json.EndObject();
         }
         json.EndArray();
         json.EndObject();
     }
     json.EndArray();
-    json.Key("requiredMegabytes");
-    json.Raw(Megabytes(requiredBytes));
-    json.Key("totalMegabytes");
-    json.Raw(Megabytes(disc.TotalBytes()));
+    json.Key("requiredMegabytes").Raw(Megabytes(requiredBytes));
+    json.Key("totalMegabytes").Raw(Megabytes(disc.TotalBytes()));
     for (const bool errors : {true, false}) {
-        json.Key(errors ? "errors" : "warnings");
-        json.BeginArray();
+        json.Key(errors ? "errors" : "warnings").BeginArray();
         for (const Finding& finding : disc.findings) {
             if (finding.error != errors) continue;
             json.BeginObject();
-            json.Key("code");
-            json.String(finding.code);
-            json.Key("message");
-            json.String(finding.message);
+            json.Key("code").String(finding.code);
+            json.Key("message").String(finding.message);
             json.EndObject();
         }
         json.EndArray();
     }
-    json.Key("ok");
-    json.Bool(!disc.HasErrors());
+    json.Key("ok").Bool(!disc.HasErrors());
     json.EndObject();
     std::fputs(json.Text().c_str(), stdout);
 }

@@ -104,10 +104,11 @@ void JsonWriter::BeginArray() { Open('['); }
 
 void JsonWriter::EndArray() { Close(']'); }
 
-void JsonWriter::Key(const std::string& name) {
+JsonWriter& JsonWriter::Key(const std::string& name) {
     BeforeValue();
     out_ += JsonQuote(name) + ": ";
     afterKey_ = true;
+    return *this;
 }
 
 void JsonWriter::String(const std::string& text) {

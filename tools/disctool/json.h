@@ -9,12 +9,12 @@ namespace disctool {
 
 class JsonWriter {
 public:
-    // Containers; inside an object, call Key before each value.
+    // Containers; inside an object, call Key before each value (json.Key("n").Number(1)).
     void BeginObject();
     void EndObject();
     void BeginArray();
     void EndArray();
-    void Key(const std::string& name);
+    JsonWriter& Key(const std::string& name);
 
     void String(const std::string& text);
     void Number(std::int64_t value);

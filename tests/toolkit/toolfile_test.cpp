@@ -50,6 +50,18 @@ protected:
         }
         return plain;
     }
+    // Opens path with "rb" under full tracing, fills got in one read, closes, and returns the
+    // trace. The open is checked by the caller, after the capture has ended.
+    static std::string TracedReadInOneCall(const std::string& path, Bytes& got, bool& opened) {
+        StartTrace(1, 5);
+        TOOLFILE* file = TOOLFILE_Open(path.c_str(), "rb");
+        opened = file != nullptr;
+        if (file != nullptr) {
+            TOOLFILE_Read(got.data(), static_cast<std::uint32_t>(got.size()), file);
+            TOOLFILE_Close(file);
+        }
+        return StopTrace();
+    }
 };
 
 // How the layer's "%p" shows a pointer.
@@ -125,14 +137,9 @@ TEST_F(ToolfileTest, ReadingPastTheEnd) {
 TEST_F(ToolfileTest, ReadFarPastTheEndStopsAtTheEnd) {
     const std::string path = fixtures::WriteTempFile("two.bin", Pattern(2));
     Bytes got(0x10000, 0xEE);
-    StartTrace(1, 5);
-    TOOLFILE* file = TOOLFILE_Open(path.c_str(), "rb");
-    if (file != nullptr) {
-        TOOLFILE_Read(got.data(), static_cast<std::uint32_t>(got.size()), file);
-        TOOLFILE_Close(file);
-    }
-    const std::string trace = StopTrace();
-    ASSERT_NE(file, nullptr);
+    bool opened = false;
+    const std::string trace = TracedReadInOneCall(path, got, opened);
+    ASSERT_TRUE(opened);
     EXPECT_EQ(got[1], 1);
     EXPECT_EQ(got[2], 0xEE);
     const std::string pastEnd = "CACHE:(" + path + ") Trying to read 0 bytes past end\n";
@@ -299,14 +306,9 @@ TEST_F(ToolfileTest, LargeFileIsReadInWindowsAsTheTraceShows) {
     const Bytes data = Pattern(3 * 0x100000);
     const std::string path = fixtures::WriteTempFile("three.bin", data);
     Bytes got(data.size());
-    StartTrace(1, 5);
-    TOOLFILE* file = TOOLFILE_Open(path.c_str(), "rb");
-    if (file != nullptr) {
-        TOOLFILE_Read(got.data(), static_cast<std::uint32_t>(got.size()), file);
-        TOOLFILE_Close(file);
-    }
-    const std::string trace = StopTrace();
-    ASSERT_NE(file, nullptr);
+    bool opened = false;
+    const std::string trace = TracedReadInOneCall(path, got, opened);
+    ASSERT_TRUE(opened);
     EXPECT_TRUE(got == data);
     const std::string& name = path;
     const std::string expected =

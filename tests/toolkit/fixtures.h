@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,14 @@ void PutBytes(Bytes& out, std::initializer_list<std::uint8_t> bytes);
 
 // FNV-1a over a byte range, for golden tables of decoded pixels.
 std::uint32_t Hash(const std::uint8_t* data, std::size_t size);
+
+// A file a loader must refuse, and the reason it must give; gtest names the case by name.
+struct RefusedCase {
+    const char* name;
+    Bytes file;
+    const char* reason;
+};
+
+inline void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 }  // namespace fixtures

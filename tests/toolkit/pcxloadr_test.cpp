@@ -231,13 +231,7 @@ TEST(PcxLoad, WideRowsRoundTrip) {
     }
 }
 
-struct RefusedCase {
-    const char* name;
-    Bytes file;
-    const char* reason;
-};
-
-void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+using fixtures::RefusedCase;
 
 HeaderFields Fields(void (*change)(HeaderFields&)) {
     HeaderFields f;

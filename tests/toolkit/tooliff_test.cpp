@@ -286,13 +286,7 @@ TEST(IffPalette, SecondCmapReplacesTheFirst) {
 
 // ---- Files that are refused ----
 
-struct RefusedCase {
-    const char* name;
-    Bytes file;
-    const char* reason;
-};
-
-void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+using fixtures::RefusedCase;
 
 const char* const kBodyFirst = "IFF BODY before BMHD and CMAP";
 const char* const kNoBody = "IFF file without BODY";

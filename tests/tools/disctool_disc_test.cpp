@@ -64,9 +64,8 @@ const char* const JsonFacts =
 class DiscTest : public testing::Test {
 public:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "disctool-disc-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        root_ = MakeTempFolder("disctool-disc");
+        ASSERT_FALSE(root_.empty());
         disc_ = root_ / "disc";
         logs_ = root_ / "logs";
         fs::create_directories(disc_ / "Music");

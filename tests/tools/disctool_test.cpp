@@ -239,9 +239,8 @@ Bytes TestPbm(int width, int height, int colours, bool packed) {
 class Disctool : public testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "disctool-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        root_ = MakeTempFolder("disctool-test");
+        ASSERT_FALSE(root_.empty());
         work_ = root_ / "work";
         logs_ = root_ / "logs";
         fs::create_directory(work_);

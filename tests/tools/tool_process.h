@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,6 +67,14 @@ inline Result Spawn(const std::vector<std::string>& argv, const fs::path& logs) 
     result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);
     return result;
+}
+
+// A new empty folder named prefix-XXXXXX in the system's temporary folder; an empty path when
+// none could be made.
+inline fs::path MakeTempFolder(const std::string& prefix) {
+    std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (mkdtemp(pattern.data()) == nullptr) return {};
+    return pattern;
 }
 
 inline std::string Lower(std::string text) {

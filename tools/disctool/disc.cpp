@@ -385,16 +385,8 @@ std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::strin
 bool IsRefusedName(const std::string& name) {
     if (!name.empty() && (name[0] == '\\' || name[0] == '/')) return true;
     if (name.size() >= 2 && name[1] == ':') return true;
-    std::string part;
-    for (const char c : name + '\\') {
-        if (c == '\\' || c == '/') {
-            if (part == "..") return true;
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    return false;
+    const std::vector<std::string> parts = Components(name);
+    return std::find(parts.begin(), parts.end(), "..") != parts.end();
 }
 
 std::string ProposedDestination(const std::string& defaultDir, const std::string& windowsDrive,

@@ -1,7 +1,5 @@
 #include "launch_game.h"
 
-#include <cstdio>
-
 #include "setup_dialog.h"
 
 namespace {
@@ -35,13 +33,7 @@ bool PumpMessages() {
 }  // namespace
 
 int FormatGamePath(char* dest, const ProductPaths& paths) {
-    const int written = std::snprintf(dest, static_cast<std::size_t>(kPathSize), "%s%s.a32",
-                                      paths.sourceFolder, paths.baseName);
-    if (written < 0 || written >= kPathSize) {
-        dest[0] = '\0';
-        return 0;
-    }
-    return 1;
+    return FormatPath(dest, "%s%s.a32", paths.sourceFolder, paths.baseName);
 }
 
 int StartGame(const ProductPaths& paths, PROCESS_INFORMATION* process) {

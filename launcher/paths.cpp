@@ -1,5 +1,6 @@
 #include "paths.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -137,10 +138,16 @@ int JoinPath(char* dest, const char* drive, const char* folder, const char* name
     }
     const char* dot = "";
     if (extension != nullptr && extension[0] != '\0' && extension[0] != '.') dot = ".";
-    const int written = std::snprintf(dest, static_cast<std::size_t>(kPathSize), "%s%s%s%s%s%s",
-                                      drive, folder, folderNeedsSeparator ? "\\" : "",
-                                      name != nullptr ? name : "", dot,
-                                      extension != nullptr ? extension : "");
+    return FormatPath(dest, "%s%s%s%s%s%s", drive, folder, folderNeedsSeparator ? "\\" : "",
+                      name != nullptr ? name : "", dot, extension != nullptr ? extension : "");
+}
+
+int FormatPath(char* dest, const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    const int written = std::vsnprintf(dest, static_cast<std::size_t>(kPathSize), format,
+                                       arguments);
+    va_end(arguments);
     if (written < 0 || written >= kPathSize) {
         dest[0] = '\0';
         return 0;
@@ -253,13 +260,9 @@ int FormatDefaultInstallDir(char* dest, const char* windowsDir, const char* name
     PathParts parts;
     SplitPath(&parts, windowsDir);
     char folder[kPathSize];
-    int written = std::snprintf(folder, sizeof folder, "%s\\%s\\", parts.drive,
-                                kDefaultInstallRoot);
-    if (name != nullptr && written > 0 && written < kPathSize) {
-        written = std::snprintf(folder, sizeof folder, "%s\\%s\\%s", parts.drive,
-                                kDefaultInstallRoot, name);
-    }
-    if (written < 0 || written >= kPathSize || !AddTrailingBackslash(folder)) {
+    if (!FormatPath(folder, "%s\\%s\\%s", parts.drive, kDefaultInstallRoot,
+                    name != nullptr ? name : "") ||
+        !AddTrailingBackslash(folder)) {
         dest[0] = '\0';
         return 0;
     }

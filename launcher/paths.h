@@ -32,6 +32,9 @@ int SplitPath(PathParts* parts, const char* path);
 // bytes). name and extension may be null. Returns 1, or 0 with dest empty when it does not fit.
 int JoinPath(char* dest, const char* drive, const char* folder, const char* name,
              const char* extension);
+// Formats into dest (kPathSize bytes) as snprintf does. Returns 1, or 0 with dest empty when
+// the result does not fit: a cut path could name another file.
+int FormatPath(char* dest, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // 1 when a file or folder exists at path (its attributes can be read), else 0.
 int PathExists(const char* path);

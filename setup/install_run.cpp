@@ -1,6 +1,5 @@
 #include "install_run.h"
 
-#include <cstdio>
 #include <string>
 #include <unordered_set>
 
@@ -37,13 +36,6 @@ std::string Format(const char* format, const char* first, const char* second = "
     return text;
 }
 
-// Formats folder and name into dest (kPathSize bytes). false when it does not fit.
-bool FormatFilePath(char* dest, const char* folder, const char* name) {
-    const int written = std::snprintf(dest, static_cast<std::size_t>(kPathSize), "%s%s",
-                                      folder, name);
-    return written >= 0 && written < kPathSize;
-}
-
 // The full path of path ("." and ".." resolved, relative paths made absolute) in dest
 // (kPathSize bytes). false when it cannot be formed or does not fit.
 bool ResolvePath(char* dest, const char* path) {
@@ -77,7 +69,7 @@ public:
             if (row.group == nullptr) continue;
             for (const ComponentFile& file : row.group->files) {
                 if (IsSafeRelativeName(file.name.c_str()) &&
-                    FormatFilePath(source, sourceFolder, file.name.c_str())) {
+                    FormatPath(source, "%s%s", sourceFolder, file.name.c_str())) {
                     std::string key = ComparisonKey(source);
                     if (!key.empty()) m_files.insert(std::move(key));
                 }
@@ -176,8 +168,8 @@ private:
         char source[kPathSize];
         char target[kPathSize];
         const bool safe = IsSafeRelativeName(name) != 0;
-        const bool sourceFits = FormatFilePath(source, m_paths.sourceFolder, name);
-        const bool targetFits = FormatFilePath(target, m_destination, name);
+        const bool sourceFits = FormatPath(source, "%s%s", m_paths.sourceFolder, name);
+        const bool targetFits = FormatPath(target, "%s%s", m_destination, name);
         if (checked && (!safe || !sourceFits || !targetFits || m_sources.Contains(target))) {
             // Reported with the paths as they would read, whatever their length.
             const std::string from = std::string(m_paths.sourceFolder) + name;
@@ -189,7 +181,8 @@ private:
 
         DeleteRecordedCopy(key);
         char proposed[kPathSize];
-        if (m_paths.destFolder[0] != '\0' && FormatFilePath(proposed, m_paths.destFolder, name)) {
+        if (m_paths.destFolder[0] != '\0' &&
+            FormatPath(proposed, "%s%s", m_paths.destFolder, name)) {
             DeleteOldCopy(proposed, m_sources);
         }
 

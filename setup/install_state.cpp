@@ -1,6 +1,5 @@
 #include "install_state.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "script_keys.h"
@@ -10,13 +9,6 @@ namespace {
 
 // Two seconds in file-time units of 100 ns: the write-time resolution of FAT volumes.
 constexpr ULONGLONG kFatTimeResolution = 20000000;
-
-// Formats folder and name into dest (kPathSize bytes). Returns false when it does not fit.
-bool FormatFilePath(char* dest, const char* folder, const char* name) {
-    const int written = std::snprintf(dest, static_cast<std::size_t>(kPathSize), "%s%s",
-                                      folder, name);
-    return written >= 0 && written < kPathSize;
-}
 
 bool IsFatFileSystem(const char* path, VolumeFileSystemQuery queryFileSystem) {
     char name[MAX_PATH + 1] = "";
@@ -100,7 +92,9 @@ int IsSafeRelativeName(const char* name) {
 int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
                   VolumeFileSystemQuery queryFileSystem) {
     char source[kPathSize];
-    if (!IsSafeRelativeName(name) || !FormatFilePath(source, paths.sourceFolder, name)) return 0;
+    if (!IsSafeRelativeName(name) || !FormatPath(source, "%s%s", paths.sourceFolder, name)) {
+        return 0;
+    }
 
     // One byte more than a path may hold, so that a record that was cut shows by its length.
     char recorded[kPathSize + 1];
@@ -118,7 +112,7 @@ int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
 
     // Nothing recorded: adopt a current copy already present in the proposed destination.
     char candidate[kPathSize];
-    if (paths.destFolder[0] == '\0' || !FormatFilePath(candidate, paths.destFolder, name) ||
+    if (paths.destFolder[0] == '\0' || !FormatPath(candidate, "%s%s", paths.destFolder, name) ||
         !PathExists(candidate) || !HasSourceWriteTime(source, candidate, queryFileSystem)) {
         return 0;
     }

@@ -129,8 +129,7 @@ ULONGLONG GetDestinationFreeBytes(const char* folder, DriveTypeQuery query) {
 ULONGLONG GetSourceFileBytes(const char* sourceFolder, const char* name) {
     if (!IsSafeRelativeName(name)) return 0;
     char path[kPathSize];
-    const int written = std::snprintf(path, sizeof path, "%s%s", sourceFolder, name);
-    if (written < 0 || written >= kPathSize) return 0;
+    if (!FormatPath(path, "%s%s", sourceFolder, name)) return 0;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
     return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

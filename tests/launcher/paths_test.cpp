@@ -103,6 +103,15 @@ TEST(JoinPath, AddsSeparatorAndDotAndRefusesOverflow) {
     EXPECT_STREQ(dest, "");
 }
 
+TEST(FormatPath, FitsUpTo259CharactersAndEmptiesDestBeyond) {
+    char dest[kPathSize];
+    const std::string name = Repeat('n', 256);
+    ASSERT_EQ(FormatPath(dest, "%s%s", "C:\\", name.c_str()), 1);  // 259 characters
+    EXPECT_EQ(std::string(dest), "C:\\" + name);
+    EXPECT_EQ(FormatPath(dest, "%s%s.", "C:\\", name.c_str()), 0);  // 260: no room for the NUL
+    EXPECT_STREQ(dest, "");
+}
+
 TEST(GetPathFolder, CasesAndSameBuffer) {
     struct Case {
         const char* path;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "test_files.h"
 
@@ -20,47 +21,44 @@ std::pair<int, std::string> OnBuffer(const std::string& input, Fn fn) {
     return {result, buffer};
 }
 
-TEST(AddTrailingBackslash, Cases) {
-    struct Case {
-        std::string input;
-        int result;
-        std::string output;
-    };
-    const std::string full = "C:\\" + Repeat('a', 256);  // 259 characters: no room left
-    const Case cases[] = {
-        {"", 0, ""},
-        {"C:\\A", 1, "C:\\A\\"},
-        {"C:\\A\\", 1, "C:\\A\\"},
-        {"C:/A/", 1, "C:/A/\\"},
-        {full, 0, full},
-        {full.substr(0, 258), 1, full.substr(0, 258) + "\\"},
-        // Already ending in a backslash at full length: nothing to add.
-        {full.substr(0, 258) + "\\", 1, full.substr(0, 258) + "\\"},
-    };
-    for (const Case& c : cases) {
-        const auto [result, output] = OnBuffer(c.input, AddTrailingBackslash);
+// A path written into a kPathSize buffer, the function's result, and the buffer afterwards.
+struct BufferCase {
+    std::string input;
+    int result;
+    std::string output;
+};
+
+// Runs fn on a kPathSize buffer holding each case's input and checks result and buffer.
+void ExpectBufferCases(int (*fn)(char*), const std::vector<BufferCase>& cases) {
+    for (const BufferCase& c : cases) {
+        const auto [result, output] = OnBuffer(c.input, fn);
         EXPECT_EQ(result, c.result) << c.input;
         EXPECT_EQ(output, c.output) << c.input;
     }
 }
 
+TEST(AddTrailingBackslash, Cases) {
+    const std::string full = "C:\\" + Repeat('a', 256);  // 259 characters: no room left
+    ExpectBufferCases(AddTrailingBackslash,
+                      {
+                          {"", 0, ""},
+                          {"C:\\A", 1, "C:\\A\\"},
+                          {"C:\\A\\", 1, "C:\\A\\"},
+                          {"C:/A/", 1, "C:/A/\\"},
+                          {full, 0, full},
+                          {full.substr(0, 258), 1, full.substr(0, 258) + "\\"},
+                          // Already ending in a backslash at full length: nothing to add.
+                          {full.substr(0, 258) + "\\", 1, full.substr(0, 258) + "\\"},
+                      });
+}
+
 TEST(RemoveTrailingBackslash, Cases) {
-    struct Case {
-        const char* input;
-        int result;
-        const char* output;
-    };
-    const Case cases[] = {
-        {"", 0, ""},
-        {"C:\\A\\\\", 1, "C:\\A\\"},
-        {"C:\\A", 1, "C:\\A"},
-        {"C:\\", 1, "C:"},
-    };
-    for (const Case& c : cases) {
-        const auto [result, output] = OnBuffer(c.input, RemoveTrailingBackslash);
-        EXPECT_EQ(result, c.result) << c.input;
-        EXPECT_EQ(output, c.output) << c.input;
-    }
+    ExpectBufferCases(RemoveTrailingBackslash, {
+                                                   {"", 0, ""},
+                                                   {"C:\\A\\\\", 1, "C:\\A\\"},
+                                                   {"C:\\A", 1, "C:\\A"},
+                                                   {"C:\\", 1, "C:"},
+                                               });
 }
 
 TEST(SplitPath, Cases) {

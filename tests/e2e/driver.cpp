@@ -262,6 +262,33 @@ bool ParseInt(const std::wstring& s, long long& v) {
   return end && *end == L'\0';
 }
 
+// The options that take a plain int; --id and --with-id also record that they were given.
+struct IntOption {
+  const wchar_t* name;
+  int Options::*value;
+  bool Options::*given;
+};
+constexpr IntOption kIntOptions[] = {
+    {L"--id", &Options::id, &Options::hasId},
+    {L"--with-id", &Options::withId, &Options::hasWithId},
+    {L"--code", &Options::code, nullptr},
+    {L"--row", &Options::row, nullptr},
+    {L"--x", &Options::x, nullptr},
+    {L"--y", &Options::y, nullptr},
+    {L"--click", &Options::click, nullptr},
+    {L"--vk", &Options::vk, nullptr},
+};
+
+bool SetIntOption(const std::wstring& name, int n, Options& o) {
+  for (const IntOption& opt : kIntOptions) {
+    if (name != opt.name) continue;
+    o.*opt.value = n;
+    if (opt.given) o.*opt.given = true;
+    return true;
+  }
+  return false;
+}
+
 bool Parse(int argc, wchar_t** argv, Options& o) {
   if (argc < 2) return false;
   o.command = argv[1];
@@ -297,27 +324,9 @@ bool Parse(int argc, wchar_t** argv, Options& o) {
       o.hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(n));
     } else if (a == L"--pid") {
       o.pid = static_cast<DWORD>(n);
-    } else if (a == L"--id") {
-      o.hasId = true;
-      o.id = static_cast<int>(n);
-    } else if (a == L"--with-id") {
-      o.hasWithId = true;
-      o.withId = static_cast<int>(n);
-    } else if (a == L"--code") {
-      o.code = static_cast<int>(n);
-    } else if (a == L"--row") {
-      o.row = static_cast<int>(n);
-    } else if (a == L"--x") {
-      o.x = static_cast<int>(n);
-    } else if (a == L"--y") {
-      o.y = static_cast<int>(n);
-    } else if (a == L"--click") {
-      o.click = static_cast<int>(n);
-    } else if (a == L"--vk") {
-      o.vk = static_cast<int>(n);
     } else if (a == L"--timeout") {
       o.timeoutMs = static_cast<DWORD>(n);
-    } else {
+    } else if (!SetIntOption(a, static_cast<int>(n), o)) {
       Err("unknown option " + Utf8(a));
       return false;
     }

@@ -418,6 +418,9 @@ win_rect() {
   if [ $# -gt 1 ]; then drv info --hwnd "$1" --id "$2"; else drv info --hwnd "$1"; fi | sed -n 's/^rect=//p'
 }
 
+# rect_of HWND [ID]: the same rectangle as "left top right bottom", for read.
+rect_of() { win_rect "$@" | tr , ' '; }
+
 # row_state HWND ROW: "checked=C enabled=E" of a row of the check-list 1001.
 row_state() { drv check --hwnd "$1" --id 1001 --row "$2" || fail "cannot read row $2"; }
 

@@ -348,9 +348,6 @@ geometry() {
   drv controls --hwnd "$1" | cut -f1,3,5
 }
 
-# ctl_rect HWND ID: "left top right bottom" of a control.
-ctl_rect() { win_rect "$1" "$2" | tr , ' '; }
-
 # More/Less twice returns every control and the dialog to their former rectangles. A long
 # advanced instruction grows its box: the dialog grows by the layout distance plus that
 # growth, and nothing below overlaps the text.
@@ -371,9 +368,9 @@ scenario_setup_layout() {
   [ "$advanced" != "$basic" ] || fail "More changed nothing"
 
   local it ib bt bb ft dt
-  read -r _ it _ ib <<<"$(ctl_rect "$DLG" 1000)"
-  read -r _ ft _ _ <<<"$(ctl_rect "$DLG" 1008)"
-  read -r _ dt _ _ <<<"$(ctl_rect "$DLG" 1009)"
+  read -r _ it _ ib <<<"$(rect_of "$DLG" 1000)"
+  read -r _ ft _ _ <<<"$(rect_of "$DLG" 1008)"
+  read -r _ dt _ _ <<<"$(rect_of "$DLG" 1009)"
   local adv_height; adv_height=$(win_rect "$DLG" | awk -F, '{ print $4 - $2 }')
   local adv_instr=$((ib - it))
   local distance=$((dt - ft))
@@ -382,8 +379,8 @@ scenario_setup_layout() {
   drv click --hwnd "$DLG" --id 1007 || fail "click Less"
   drv wait-text --hwnd "$DLG" --id 1007 --text "More >>" --timeout 3000 >/dev/null || fail "no More >> after Less"
   expect_eq "$(geometry "$DLG")" "$basic" "geometry after More and Less"
-  read -r _ bt _ bb <<<"$(ctl_rect "$DLG" 1000)"
-  read -r _ dt _ _ <<<"$(ctl_rect "$DLG" 1009)"
+  read -r _ bt _ bb <<<"$(rect_of "$DLG" 1000)"
+  read -r _ dt _ _ <<<"$(rect_of "$DLG" 1009)"
   [ "$bb" -le "$dt" ] || fail "the basic instruction ($bt..$bb) runs into the destination frame at $dt"
   local bas_height; bas_height=$(win_rect "$DLG" | awk -F, '{ print $4 - $2 }')
   local bas_instr=$((bb - bt))

@@ -26,12 +26,6 @@ message_wait() {
     fail "no start-up message came up"
 }
 
-# rect_of HWND [ID]: the window rectangle in screen coordinates, as "left top right bottom".
-rect_of() {
-  local args=(--hwnd "$1"); [ $# -lt 2 ] || args+=(--id "$2")
-  drv info "${args[@]}" | sed -n 's/^rect=//p' | tr ',' ' '
-}
-
 # client_of HWND ID: the client size as "width height".
 client_of() { drv info --hwnd "$1" --id "$2" | sed -n 's/^client=//p' | tr ',' ' '; }
 

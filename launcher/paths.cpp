@@ -155,6 +155,18 @@ int FormatPath(char* dest, const char* format, ...) {
     return 1;
 }
 
+int ReadProfilePath(char* dest, const char* section, const char* key, const char* file) {
+    // One byte more than a path may hold, so that a value that was cut shows by its length.
+    char value[kPathSize + 1];
+    const DWORD length = GetPrivateProfileStringA(section, key, "", value, sizeof value, file);
+    if (length >= static_cast<DWORD>(kPathSize)) {
+        dest[0] = '\0';
+        return 0;
+    }
+    std::memcpy(dest, value, length + 1);
+    return 1;
+}
+
 int PathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? 1 : 0;
 }

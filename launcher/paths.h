@@ -36,6 +36,11 @@ int JoinPath(char* dest, const char* drive, const char* folder, const char* name
 // the result does not fit: a cut path could name another file.
 int FormatPath(char* dest, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// Reads the profile value of key in section of file into dest (kPathSize bytes). Returns 1 (dest
+// empty when there is no value), or 0 with dest empty when the value is kPathSize characters or
+// more: a value cut to fit could name another file.
+int ReadProfilePath(char* dest, const char* section, const char* key, const char* file);
+
 // 1 when a file or folder exists at path (its attributes can be read), else 0.
 int PathExists(const char* path);
 // 1 when the drive-and-folder part of path exists, else 0. C:\A\B\ tests C:\A\B\, while C:\A\B

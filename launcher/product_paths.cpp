@@ -12,12 +12,9 @@ void Clear(ProductPaths* paths) {
 // The proposed destination: DefaultDir with a trailing backslash, or the default folder for the
 // base name when the value is empty or does not fit (a cut value could name another folder).
 void DeriveDestFolder(ProductPaths* paths) {
-    char value[kPathSize + 1];
-    const DWORD length = GetPrivateProfileStringA("General", "DefaultDir", "", value,
-                                                  sizeof value, paths->scriptPath);
-    if (length > 0 && length < static_cast<DWORD>(kPathSize)) {
-        std::memcpy(paths->destFolder, value, length + 1);
-        if (AddTrailingBackslash(paths->destFolder)) return;
+    if (ReadProfilePath(paths->destFolder, "General", "DefaultDir", paths->scriptPath) &&
+        AddTrailingBackslash(paths->destFolder)) {
+        return;
     }
     GetDefaultInstallDir(paths->destFolder, paths->baseName);
 }

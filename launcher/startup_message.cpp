@@ -8,13 +8,12 @@
 // The start-up message: the install script's "StartupOptions" names a picture; the product's
 // section of the shared file remembers whether the user still wants to see it.
 void SetupDialog::ShowStartupMessage() {
-    // One byte more than a path buffer: a name that fills it (260 characters or more, which
-    // the profile function would cut short) is told apart from one that fits.
-    char picture[kPathSize + 1];
-    const DWORD length = GetPrivateProfileStringA("StartupOptions", "Bitmap", "", picture,
-                                                  static_cast<DWORD>(sizeof picture), m_paths.scriptPath);
-    const UINT showAgain = GetPrivateProfileIntA(m_paths.baseName, "ShowStartupAgain", 1, m_paths.sharedIniPath);
-    if (showAgain == 0 || picture[0] == '\0' || length >= static_cast<DWORD>(kPathSize)) return;
+    // A name of 260 characters or more, which the profile function would cut short, is none.
+    char picture[kPathSize];
+    const int fits = ReadProfilePath(picture, "StartupOptions", "Bitmap", m_paths.scriptPath);
+    const UINT showAgain =
+        GetPrivateProfileIntA(m_paths.baseName, "ShowStartupAgain", 1, m_paths.sharedIniPath);
+    if (showAgain == 0 || !fits || picture[0] == '\0') return;
 
     StartupMessageDialog dialog(picture);
     if (dialog.DoModal() == -1) return;  // no picture, no message: the setting stays as it was

@@ -214,10 +214,10 @@ private:
     // Deletes the copy recorded under key. A record too long for a path names no copy of
     // ours; it is left, never cut to a path that could name another file.
     void DeleteRecordedCopy(const char* key) {
-        char recorded[kPathSize + 1];
-        const DWORD length = GetPrivateProfileStringA(m_paths.baseName, key, "", recorded,
-                                                      sizeof recorded, m_paths.sharedIniPath);
-        if (length < static_cast<DWORD>(kPathSize)) DeleteOldCopy(recorded, m_sources);
+        char recorded[kPathSize];
+        if (ReadProfilePath(recorded, m_paths.baseName, key, m_paths.sharedIniPath)) {
+            DeleteOldCopy(recorded, m_sources);
+        }
     }
 
     bool Fail(std::string message = std::string()) {

@@ -96,11 +96,8 @@ int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
         return 0;
     }
 
-    // One byte more than a path may hold, so that a record that was cut shows by its length.
-    char recorded[kPathSize + 1];
-    const DWORD length = GetPrivateProfileStringA(paths.baseName, key, "", recorded,
-                                                  sizeof recorded, paths.sharedIniPath);
-    if (length >= static_cast<DWORD>(kPathSize)) return 0;
+    char recorded[kPathSize];
+    if (!ReadProfilePath(recorded, paths.baseName, key, paths.sharedIniPath)) return 0;
 
     if (recorded[0] != '\0') {
         if (PathExists(recorded) && HasSourceWriteTime(source, recorded, queryFileSystem)) {

@@ -110,6 +110,22 @@ TEST(FormatPath, FitsUpTo259CharactersAndEmptiesDestBeyond) {
     EXPECT_STREQ(dest, "");
 }
 
+TEST(ReadProfilePath, TakesUpTo259CharactersAndRefusesLonger) {
+    TempFolder temp;
+    const std::string file = temp / "test.ini";
+    const std::string fits = "C:\\" + Repeat('f', 256);  // 259 characters
+    const std::string tooLong = fits + "g";
+    WritePrivateProfileStringA("S", "fits", fits.c_str(), file.c_str());
+    WritePrivateProfileStringA("S", "long", tooLong.c_str(), file.c_str());
+    char dest[kPathSize];
+    ASSERT_EQ(ReadProfilePath(dest, "S", "fits", file.c_str()), 1);
+    EXPECT_EQ(std::string(dest), fits);
+    EXPECT_EQ(ReadProfilePath(dest, "S", "long", file.c_str()), 0);
+    EXPECT_STREQ(dest, "");
+    ASSERT_EQ(ReadProfilePath(dest, "S", "missing", file.c_str()), 1);
+    EXPECT_STREQ(dest, "");
+}
+
 TEST(GetPathFolder, CasesAndSameBuffer) {
     struct Case {
         const char* path;

@@ -13,9 +13,10 @@
 #   --expect   fail unless the launcher showed the setup dialog (setup) or went straight to
 #              the start-up message (direct)
 #
-# Environment: DISPLAY (a display nobody else uses), WINEPREFIX (else DEMO_DEFAULT_PREFIX),
-# DEMO_DRIVER (driver.exe of tests/e2e). Prints the screenshots' paths; exit status 0 when the walk-through completed
-# and every check held, 1 otherwise.
+# Environment: DISPLAY (a display nobody else uses), WINEPREFIX and WINE (else this host's
+# defaults, scripts/wine-session env), DEMO_DRIVER (driver.exe of tests/e2e). Prints the
+# screenshots' paths; exit status 0 when the walk-through completed and every check held, 1
+# otherwise.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -35,8 +36,7 @@ done
 [ $# -eq 2 ] || { echo "usage: walkthrough.sh [--reset] [--by-hand] [--expect setup|direct] DISC_FOLDER SHOT_FOLDER" >&2; exit 2; }
 DISC=$(cd "$1" && pwd) || exit 2
 SHOTS=$2
-: "${WINEPREFIX:=${DEMO_DEFAULT_PREFIX:-}}"
-: "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}" "${DISPLAY:?DISPLAY must name a display}"
+: "${DISPLAY:?DISPLAY must name a display}"
 : "${DEMO_DRIVER:=}"
 [ $by_hand -eq 1 ] || [ -f "$DEMO_DRIVER" ] || { echo "walkthrough: DEMO_DRIVER must name the end-to-end driver.exe" >&2; exit 2; }
 
@@ -44,6 +44,7 @@ SHOTS=$2
 E2E_DRIVER=$DEMO_DRIVER
 # shellcheck source=../tests/e2e/lib.sh
 . "$here/../tests/e2e/lib.sh"
+: "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
 SHARED_INI=$WINEPREFIX/drive_c/windows/tivoroo.ini
 
 NAME=DEMO
@@ -122,12 +123,12 @@ fi
 log "starting $NAME.EXE from $DISC"
 if [ $by_hand -eq 1 ]; then
   unset DEMO_GAME_SECONDS
-  (cd "$DISC" && exec wine "$NAME.EXE")
+  (cd "$DISC" && exec "$WINE" "$NAME.EXE")
   rc=$?
   log "$NAME.EXE ended with status $rc"
   exit $rc
 fi
-(cd "$DISC" && exec wine "$NAME.EXE") &
+(cd "$DISC" && exec "$WINE" "$NAME.EXE") &
 L_PID=$!
 
 # The first thing the launcher shows: its setup dialog, the start-up message, or the game.

@@ -1,10 +1,12 @@
 # Helpers for the end-to-end scenarios (sourced by run.sh).
 #
-# Environment (CTest sets the first four; scripts/test exports DISPLAY and WINEPREFIX):
+# Environment (CTest sets the first five; scripts/test exports DISPLAY, WINEPREFIX and WINE):
 #   E2E_LAUNCHER, E2E_GAME, E2E_DRIVER   the built launcher.exe, testgame.exe and driver.exe
 #   E2E_OUT                              where screenshots are kept (of failures; E2E_SHOTS=1 adds
 #                                        a few of dialogs worth a look)
-#   DISPLAY, WINEPREFIX                  the virtual display and the Wine prefix
+#   E2E_SCRIPTS                          the project's scripts/, for this host's Wine defaults
+#   DISPLAY, WINEPREFIX, WINE            the virtual display, the Wine prefix and the loader
+#                                        (by default those of scripts/wine-session env)
 #
 # Every scenario works in its own temporary folder $T, uses its own product base name (so
 # its section of the shared file is its own), bounds every wait, and on exit ends whatever
@@ -12,8 +14,12 @@
 
 set -uo pipefail
 
-: "${WINEPREFIX:=${E2E_DEFAULT_PREFIX:-}}"
-export WINEPREFIX
+if [ -z "${WINEPREFIX:-}" ] || [ -z "${WINE:-}" ]; then
+  wine_defaults=$("${E2E_SCRIPTS:-$(dirname "${BASH_SOURCE[0]}")/../../scripts}/wine-session" env)
+  : "${WINEPREFIX:=$(sed -n 's/^WINEPREFIX=//p' <<<"$wine_defaults")}"
+  : "${WINE:=$(sed -n 's/^WINE=//p' <<<"$wine_defaults")}"
+fi
+export WINEPREFIX WINE
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -59,7 +65,7 @@ expect_eq() { # actual expected what
 }
 
 # Runs the driver; output without the CR of Windows line ends.
-drv() { wine "$E2E_DRIVER" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+drv() { "$WINE" "$E2E_DRIVER" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 # Ends every process this scenario started that still runs: the launcher, the watcher, and
 # any process whose command line names a file in $T (the games started by the launcher).
@@ -208,7 +214,7 @@ launcher_start() {
   rm -f "$GAME_LOG"
   L_RC=""
   L_START=$(now_ms)
-  (cd "$cwd" && exec wine "$L_EXE" "$@") &
+  (cd "$cwd" && exec "$WINE" "$L_EXE" "$@") &
   L_PID=$!
   STARTED_PIDS+=("$L_PID")
 }
@@ -234,7 +240,7 @@ launcher_running() { kill -0 "$L_PID" 2>/dev/null && [ "$(ps -o stat= -p "$L_PID
 # $T/watch.out until the process has come and gone (or watch_stop is called).
 watch_start() {
   rm -f "$T/watch.out" "$T/watch.stop"
-  wine "$E2E_DRIVER" watch --exe "$1" --timeout 60000 --stop-file "$(winpath "$T/watch.stop")" \
+  "$WINE" "$E2E_DRIVER" watch --exe "$1" --timeout 60000 --stop-file "$(winpath "$T/watch.stop")" \
     >"$T/watch.out" 2>&1 &
   W_PID=$!
   STARTED_PIDS+=("$W_PID")

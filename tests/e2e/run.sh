@@ -16,7 +16,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 scenario_driver_fixture() {
   local fix=$T/FIX.a32 hwnd mb rows
   cp "$E2E_GAME" "$fix"
-  E2E_GAME_DIALOG=1 E2E_GAME_MS=20000 wine "$fix" &
+  E2E_GAME_DIALOG=1 E2E_GAME_MS=20000 "$WINE" "$fix" &
   STARTED_PIDS+=($!)
   hwnd=$(drv wait-window --caption "E2E Fixture" --class '#32770' --exe FIX.a32 --visible --timeout 8000) ||
     fail "the fixture dialog did not come up"
@@ -46,7 +46,7 @@ scenario_driver_fixture() {
 
   # A quit message posted to the fixture's thread ends its dialog.
   rm -f "$GAME_LOG"
-  E2E_GAME_DIALOG=1 E2E_GAME_MS=20000 wine "$fix" &
+  E2E_GAME_DIALOG=1 E2E_GAME_MS=20000 "$WINE" "$fix" &
   STARTED_PIDS+=($!)
   drv wait-window --caption "E2E Fixture" --exe FIX.a32 --visible --timeout 8000 >/dev/null || fail "no fixture"
   drv quit --exe FIX.a32 >/dev/null || fail "quit"

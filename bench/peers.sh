@@ -59,6 +59,7 @@ int main(int argc, char **argv) {
   return 0;
 }
 EOF
+# shellcheck disable=SC2046 # pkg-config prints several flags, meant to be split
 gcc -O2 -o "$work/sdltime" "$work/sdltime.c" $(pkg-config --cflags --libs SDL2_image)
 
 # Pillow: PCX only (it has no ILBM or PBM reader). Debian's own python3, where python3-pil is.

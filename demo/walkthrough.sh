@@ -49,6 +49,7 @@ SHARED_INI=$WINEPREFIX/drive_c/windows/tivoroo.ini
 
 NAME=DEMO
 DEST=$WINEPREFIX/drive_c/Tivoroo/$NAME
+# shellcheck disable=SC1003 # a Windows path that ends in a backslash
 DEST_WIN='C:\Tivoroo\DEMO\'
 # The required files of DEMO.inf and their shared-file keys.
 REQUIRED=(Level1:DATA/LEVELS/LEVEL1.DAT Level2:DATA/LEVELS/LEVEL2.DAT CorePak:DATA/CORE.PAK
@@ -93,8 +94,8 @@ snap() {
   if [ -n "$hwnd" ] && rect=$(drv info --hwnd "$hwnd" | sed -n 's/^rect=//p') && [ -n "$rect" ]; then
     IFS=, read -r l t r b <<<"$rect"
     # A window partly off the screen is cropped by convert to what is on it.
-    [ $l -ge 0 ] || l=0
-    [ $t -ge 0 ] || t=0
+    [ "$l" -ge 0 ] || l=0
+    [ "$t" -ge 0 ] || t=0
     crop=(-crop "$((r - l))x$((b - t))+$l+$t" +repage)
   fi
   if xwd -root -silent 2>/dev/null | convert xwd:- "${crop[@]}" "$file" 2>/dev/null; then

@@ -1,3 +1,7 @@
+# shellcheck shell=bash
+# The state variables set here (L_START, L_END, L_RC, DLG, RUN_CONTROLS...) are read by the
+# scenario files that source this one.
+# shellcheck disable=SC2034
 # Helpers for the end-to-end scenarios (sourced by run.sh).
 #
 # Environment (CTest sets the first five; scripts/test exports DISPLAY, WINEPREFIX and WINE):

@@ -26,6 +26,7 @@ scenario_driver_fixture() {
 
   drv click-row --hwnd "$hwnd" --id 1001 --row 2 || fail "click-row"
   drv tick --hwnd "$hwnd" --id 1001 --row 1 || fail "tick"
+  # shellcheck disable=SC1003 # a Windows path that ends in a backslash
   drv settext --hwnd "$hwnd" --id 1004 --text 'C:\Games\' || fail "settext"
   expect_eq "$(drv rows --hwnd "$hwnd" --id 1001 | awk -F'\t' '$2 == 1 { print $1 }')" 1 "selected row"
 
@@ -200,7 +201,7 @@ scenario_quit_while_waiting() {
   game_get end >/dev/null || fail "the game did not record its end"
 }
 
-[ $# -eq 1 ] && declare -F "scenario_$1" >/dev/null || { log "usage: run.sh SCENARIO"; exit 2; }
+if [ $# -ne 1 ] || ! declare -F "scenario_$1" >/dev/null; then log "usage: run.sh SCENARIO"; exit 2; fi
 if [ "$1" == driver_fixture ]; then E2E_LAUNCHER=$E2E_GAME; fi
 e2e_begin "$1"
 "scenario_$1"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Scenarios of the setup dialog and the install run (sourced by run.sh): a person reads the
 # dialog's texts, ticks rows by their boxes, presses buttons and answers the message boxes;
 # the scenario then checks the files, their times and the shared file.
@@ -126,7 +127,6 @@ EOF2
   doc_shot "$DLG" setup-advanced
 
   drv tick --hwnd "$DLG" --id 1001 --row 1 || fail "untick Movies"
-  local i
   for _ in $(seq 50); do [ "$(row_state "$DLG" 1)" == "checked=0 enabled=1" ] && break; sleep 0.05; done
   expect_eq "$(row_state "$DLG" 1)" "checked=0 enabled=1" "Movies after a click on its box"
   drv tick --hwnd "$DLG" --id 1001 --row 0 || fail "click the required row's box"

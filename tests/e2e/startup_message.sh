@@ -1,3 +1,5 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2154 # "here" is the folder of run.sh, which sources this file
 # Start-up message scenarios (sourced by run.sh): the picture named by the install script's
 # StartupOptions/Bitmap comes up before the game, on the direct launch and right after an
 # install, fitted to the picture and centred, and the user's "don't show again" choice lands
@@ -44,9 +46,9 @@ frame_shot() {
 # expect_frame_shows HWND PICTURE: the frame shows the picture through its palette, pixel for
 # pixel. Painting runs in the launcher's own time, so a few looks are allowed.
 expect_frame_shows() {
-  local want=$T/$2.want.rgb got=$T/$2.got.rgb i
+  local want=$T/$2.want.rgb got=$T/$2.got.rgb
   convert "$T/$2.ppm" rgb:"$want"
-  for i in $(seq 25); do
+  for _ in $(seq 25); do
     frame_shot "$1" "$got"
     cmp -s "$want" "$got" && return 0
     sleep 0.2

@@ -25,6 +25,7 @@ done
 
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
+# shellcheck disable=SC2016 # assembly, not shell expansions
 printf '.globl _start\n_start:\n  mov $1, %%eax\n  xor %%ebx, %%ebx\n  int $0x80\n' >"$dir/exit.s"
 if as --32 -o "$dir/exit.o" "$dir/exit.s" && ld -m elf_i386 -o "$dir/exit" "$dir/exit.o"; then
   if "$dir/exit" 2>/dev/null; then

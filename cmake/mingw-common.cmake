@@ -1,8 +1,10 @@
 # Shared part of the two MinGW-w64 toolchain files. The executables link the C and C++
 # runtimes statically, so they import nothing beyond the DLLs of Windows itself, and they run
 # under Wine as the cross-compiling emulator so that CTest runs them like native tests.
-set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
+# The "win32" thread model: the program has one thread, and the "posix" model's thread
+# library would bring imports that older Windows lacks (GetTickCount64 among them).
+set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-win32)
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -1,5 +1,6 @@
 #include "framework/dialog.h"
 
+#include "framework/common_controls.h"
 #include "framework/data_exchange.h"
 #include "framework/win_app.h"
 
@@ -53,18 +54,6 @@ void EndCreation() {
     ::UnhookWindowsHookEx(t_creationHook);
     t_creationHook = nullptr;
   }
-}
-
-// The progress bar lives in the common controls, which must be registered before a template
-// that names "msctls_progress32" is instantiated.
-void RegisterCommonControls() {
-  static const bool registered = [] {
-    INITCOMMONCONTROLSEX init{};
-    init.dwSize = sizeof init;
-    init.dwICC = ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES;
-    return ::InitCommonControlsEx(&init) != FALSE;
-  }();
-  (void)registered;
 }
 
 }  // namespace

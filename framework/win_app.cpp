@@ -1,6 +1,7 @@
 #include "framework/win_app.h"
 
 #include "framework/command_line_info.h"
+#include "framework/common_controls.h"
 
 #include <commctrl.h>
 
@@ -59,10 +60,7 @@ int CWinApp::Start(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow) {
   m_hInstance = hInstance;
   m_lpCmdLine = lpCmdLine;
   m_nCmdShow = nCmdShow;
-  INITCOMMONCONTROLSEX init{};
-  init.dwSize = sizeof init;
-  init.dwICC = ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES;
-  ::InitCommonControlsEx(&init);
+  RegisterCommonControls();
   if (!InitInstance()) return ExitInstance();
   return Run();
 }

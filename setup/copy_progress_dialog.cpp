@@ -25,6 +25,36 @@ private:
     HANDLE m_handle;
 };
 
+// The size of an open file in bytes, 0 when it cannot be read. GetFileSize with its high word
+// reaches back to the first 32-bit Windows, where GetFileSizeEx does not.
+std::uint64_t FileSize(HANDLE file) {
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file, &high);
+    // The low word may be INVALID_FILE_SIZE in a file of that size; only the error tells.
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return 0;
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+// The kinds of queued message that every 32-bit Windows knows. The headers' QS_ALLINPUT adds
+// raw input, touch and pointer input when built for newer systems, and a system that does not
+// know such a kind refuses the whole request as invalid.
+constexpr UINT kClassicQueueKinds = QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE |
+                                    QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY;
+
+// Whether a message of any kind waits in this thread's queue, seen or not (the high word of the
+// queue status; the low word has only what arrived since the last look). Asks for every kind
+// the headers know; a system that refuses that is asked for the classic kinds from then on.
+bool IsMessageWaiting() {
+    static UINT kinds = QS_ALLINPUT;
+    SetLastError(NO_ERROR);
+    const DWORD status = GetQueueStatus(kinds);
+    if (status == 0 && GetLastError() != NO_ERROR && kinds != kClassicQueueKinds) {
+        kinds = kClassicQueueKinds;
+        return HIWORD(GetQueueStatus(kinds)) != 0;
+    }
+    return HIWORD(status) != 0;
+}
+
 }  // namespace
 
 CopyProgressDialog::CopyProgressDialog() : CDialog(IDD_COPY_PROGRESS) {}
@@ -76,10 +106,7 @@ void CopyProgressDialog::ShowPosition() {
 void CopyProgressDialog::DispatchPendingMessages() {
     // Asking whether anything waits is much cheaper than a peek on some platforms, and with
     // nothing waiting there is nothing to dispatch.
-    if (MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE) !=
-        WAIT_OBJECT_0) {
-        return;
-    }
+    if (!IsMessageWaiting()) return;
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -113,9 +140,7 @@ int CopyProgressDialog::CopyFileWithProgress(const char* source, const char* tar
         m_to.SetWindowText(target);
     }
     if (perFile) {
-        LARGE_INTEGER size{};
-        SetProgressTotal(GetFileSizeEx(in.Get(), &size) ? static_cast<std::uint64_t>(size.QuadPart)
-                                                        : 0);
+        SetProgressTotal(FileSize(in.Get()));
     }
 
     int result = kFailed;

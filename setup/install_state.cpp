@@ -65,9 +65,54 @@ bool AreSectionFilesCurrent(const ProductPaths& paths, const char* section,
 
 }  // namespace
 
+int GetPathDriveRoot(const char* path, char* root, DWORD size) {
+    char full[kPathSize];
+    const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+    if (length == 0 || length >= sizeof full) return 0;
+    const char* end = nullptr;
+    if (full[0] != '\0' && full[1] == ':') {
+        end = full + 2;
+    } else if (full[0] == '\\' && full[1] == '\\') {
+        // The server and the share: two names after the leading backslashes.
+        const char* p = full + 2;
+        for (int part = 0; part < 2; ++part) {
+            const char* start = p;
+            while (*p != '\0' && *p != '\\') {
+                p += IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0' ? 2 : 1;
+            }
+            if (p == start) return 0;
+            if (part == 0) {
+                if (*p == '\0') return 0;
+                ++p;
+            }
+        }
+        end = p;
+    } else {
+        return 0;
+    }
+    const std::size_t rootLength = static_cast<std::size_t>(end - full);
+    if (rootLength + 2 > size) return 0;
+    std::memcpy(root, full, rootLength);
+    root[rootLength] = '\\';
+    root[rootLength + 1] = '\0';
+    return 1;
+}
+
 int QueryVolumeFileSystem(const char* path, char* name, DWORD size) {
+    // GetVolumePathNameA also knows folders on which another volume is mounted. It is looked
+    // up, since systems before Windows 2000 lack it; they mount no volume on a folder either,
+    // so there the drive or share root is the volume's root.
+    using VolumePathName = BOOL(WINAPI*)(LPCSTR, LPSTR, DWORD);
+    static const auto volumePathName = [] {
+        const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        return kernel == nullptr ? nullptr
+            : reinterpret_cast<VolumePathName>(
+                  reinterpret_cast<void (*)()>(GetProcAddress(kernel, "GetVolumePathNameA")));
+    }();
     char root[MAX_PATH + 1];
-    if (!GetVolumePathNameA(path, root, sizeof root)) return 0;
+    const BOOL found = volumePathName != nullptr ? volumePathName(path, root, sizeof root)
+                                                 : GetPathDriveRoot(path, root, sizeof root);
+    if (!found) return 0;
     return GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, name, size) ? 1
                                                                                           : 0;
 }

@@ -14,6 +14,12 @@
 using VolumeFileSystemQuery = int (*)(const char* path, char* name, DWORD size);
 int QueryVolumeFileSystem(const char* path, char* name, DWORD size);
 
+// Writes the root of the drive or network share that holds path (made full first) into root
+// (size bytes): "C:\" or "\\server\share\". Returns 1, or 0 when path has neither or the root
+// does not fit. This is the volume's root where no volume is mounted on a folder, as on every
+// system without GetVolumePathNameA; QueryVolumeFileSystem uses it there.
+int GetPathDriveRoot(const char* path, char* root, DWORD size);
+
 // 1 when name is a relative path that stays below its folder: no drive, no leading backslash
 // or slash (which also covers network names) and no ".." component. Else 0.
 int IsSafeRelativeName(const char* name);

@@ -153,6 +153,46 @@ TEST(QueryVolumeFileSystem, NamesTheTempVolume) {
     EXPECT_STRNE(name, "");
 }
 
+// The root that stands in for the volume's where the platform cannot name mount points.
+TEST(QueryVolumeFileSystem, DriveRootOfAPath) {
+    char drive[MAX_PATH];
+    ASSERT_GT(GetFullPathNameA("\\", sizeof drive, drive, nullptr), 0u);  // the current drive
+    const struct {
+        const char* path;
+        const char* root;  // nullptr: no root
+    } cases[] = {
+        {"C:\\GAMES\\PUZZLE\\GAME.DAT", "C:\\"},
+        {"d:\\", "d:\\"},
+        {"\\\\server\\share\\GAMES\\GAME.DAT", "\\\\server\\share\\"},
+        {"\\\\server\\share", "\\\\server\\share\\"},
+        {"\\\\server", nullptr},
+        {"\\\\server\\", nullptr},
+        {"\\GAMES\\GAME.DAT", drive},
+    };
+    for (const auto& c : cases) {
+        char root[MAX_PATH] = "unchanged";
+        EXPECT_EQ(GetPathDriveRoot(c.path, root, sizeof root), c.root != nullptr ? 1 : 0) << c.path;
+        if (c.root != nullptr) {
+            EXPECT_STREQ(root, c.root) << c.path;
+        }
+    }
+    char small[4];
+    EXPECT_EQ(GetPathDriveRoot("C:\\GAMES", small, sizeof small), 1);
+    EXPECT_EQ(GetPathDriveRoot("\\\\server\\share\\X", small, sizeof small), 0);
+
+    // Where nothing is mounted on a folder, as in the temp folder here, the root names the
+    // same file system as the platform's own volume root.
+    TempFolder temp;
+    char viaPlatform[MAX_PATH + 1] = "";
+    ASSERT_EQ(QueryVolumeFileSystem((temp / "file.dat").c_str(), viaPlatform, sizeof viaPlatform), 1);
+    char root[MAX_PATH];
+    ASSERT_EQ(GetPathDriveRoot((temp / "file.dat").c_str(), root, sizeof root), 1);
+    char viaRoot[MAX_PATH + 1] = "";
+    ASSERT_TRUE(GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, viaRoot,
+                                      sizeof viaRoot));
+    EXPECT_STREQ(viaRoot, viaPlatform);
+}
+
 TEST_F(InstallState, UnsafeNamesAreNeverAdopted) {
     // src\inner\ and dest\inner\ are the folders; "..\X" would reach src\X and dest\X, both
     // present with equal times.

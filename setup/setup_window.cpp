@@ -7,6 +7,7 @@
 #include <commdlg.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "components.h"
 #include "framework/paint_dc.h"
@@ -128,10 +129,17 @@ ULONGLONG GetDestinationFreeBytes(const char* folder, DriveTypeQuery query) {
 
 ULONGLONG GetSourceFileBytes(const char* sourceFolder, const char* name) {
     if (!IsSafeRelativeName(name)) return 0;
+    // The size comes from the folder entry, without opening the file. FindFirstFileA reaches
+    // back to the first 32-bit Windows, where GetFileAttributesExA does not; it would take
+    // "*" and "?" as a pattern, and a file name holds neither.
+    if (std::strpbrk(name, "*?") != nullptr) return 0;
     char path[kPathSize];
     if (!FormatPath(path, "%s%s", sourceFolder, name)) return 0;
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
+    WIN32_FIND_DATAA data{};
+    const HANDLE find = FindFirstFileA(path, &data);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    FindClose(find);
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
     return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 

@@ -279,6 +279,39 @@ TEST(SetupFigures, FreeBytesOnlyForFixedDrives) {
     }
 }
 
+// A source file's size is read from its folder entry, high word included; a name that would
+// be a pattern there counts nothing, even with a file that it would match.
+TEST(SetupFigures, SourceFileBytes) {
+    TempFolder temp;
+    ASSERT_TRUE(WriteFileAt(temp / "GAME.DAT", 100, "twelve bytes"));
+    ASSERT_TRUE(CreateDirectoryA((temp / "DATA").c_str(), nullptr));
+    const std::string big = temp / "BIG.DAT";
+    {
+        // 5 GiB + 3 bytes, sparse where the file system allows.
+        const HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LONG high = 1;
+        const DWORD moved = SetFilePointer(file, 0x40000003, &high, FILE_BEGIN);
+        const BOOL ended = SetEndOfFile(file);
+        CloseHandle(file);
+        ASSERT_EQ(moved, 0x40000003u);
+        ASSERT_TRUE(ended);
+    }
+    const struct {
+        const char* name;
+        ULONGLONG bytes;
+    } cases[] = {
+        {"GAME.DAT", 12},   {"game.dat", 12},  {"BIG.DAT", 0x140000003ull},
+        {"GAME.*", 0},      {"GAME.DA?", 0},   {"*", 0},
+        {"DATA", 0},        {"DATA\\", 0},     {"MISSING.DAT", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GetSourceFileBytes(temp.Path().c_str(), c.name), c.bytes) << c.name;
+    }
+    DeleteFileA(big.c_str());
+}
+
 TEST(SetupFigures, MegabytesWithOneDecimal) {
     const struct {
         ULONGLONG bytes;

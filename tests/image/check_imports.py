@@ -1,4 +1,5 @@
-"""Checks that a built launcher.exe loads on the oldest Windows it is meant for: every function
+"""Checks that a built launcher.exe is what ships and loads on the oldest Windows it is meant
+for: an image of the expected machine for the Windows GUI subsystem, and every function
 it imports is looked up in the table below, which gives the first Windows version whose DLL
 exports it. An import missing from the table, or one newer than the floor, fails with its
 name; so does a header that asks for a newer system than the floor. The floor is Windows XP
@@ -148,6 +149,8 @@ def check(image, floor):
         if version_of_number(number) > floor:
             failures.append("header asks for %s version %d.%d, newer than %s" % (
                 (what,) + number + (VERSIONS[floor][0],)))
+    if image.subsystem != "gui":
+        failures.append("a %s-subsystem image, expected the Windows GUI subsystem" % image.subsystem)
     if not image.imports:
         failures.append("no imports read: not an image of the launcher")
     if image.delay_imports:

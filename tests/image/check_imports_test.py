@@ -15,7 +15,7 @@ SECTION_RVA = 0x1000
 SECTION_OFFSET = 0x200
 
 
-def make_image(machine, imports, subsystem_version=(4, 0)):
+def make_image(machine, imports, subsystem_version=(4, 0), subsystem=2):
     """A PE image with one section holding the import table of imports {dll: [function]}."""
     wide = machine == "x86-64"
     thunk = "<Q" if wide else "<I"
@@ -43,7 +43,7 @@ def make_image(machine, imports, subsystem_version=(4, 0)):
     struct.pack_into("<H", optional, 0, 0x20B if wide else 0x10B)
     struct.pack_into("<HH", optional, 40, 4, 0)
     struct.pack_into("<HH", optional, 48, *subsystem_version)
-    struct.pack_into("<H", optional, 68, 2)
+    struct.pack_into("<H", optional, 68, subsystem)
     directories_at = 112 if wide else 96
     struct.pack_into("<I", optional, directories_at - 4, 16)
     struct.pack_into("<II", optional, directories_at + 8, SECTION_RVA, descriptors_size)
@@ -91,6 +91,7 @@ class CheckImports(unittest.TestCase):
             ("i386", {"KERNEL32.dll": ["CloseHandle"]}, {"subsystem_version": (6, 0)},
              "subsystem version 6.0"),
             ("i386", {}, {}, "no imports"),
+            ("i386", {"KERNEL32.dll": ["CloseHandle"]}, {"subsystem": 3}, "console-subsystem image"),
         ]
         for machine, imports, header, expected in cases:
             with self.subTest(expected=expected):

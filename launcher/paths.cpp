@@ -10,6 +10,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
 
+bool IsCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 // Copies src into dest (kPathSize bytes). Returns false with dest empty when it does not fit.
 bool CopyPath(char* dest, const char* src) {
     const std::size_t length = std::strlen(src);
@@ -167,6 +169,10 @@ int ReadProfilePath(char* dest, const char* section, const char* key, const char
     return 1;
 }
 
+int IsSafeRelativeName(const char* name) {
+    return rules::IsSafeRelativeName(name, &IsCodePageLeadByte) ? 1 : 0;
+}
+
 int PathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? 1 : 0;
 }
@@ -193,13 +199,13 @@ int CreateFolderChain(const char* path) {
 }
 
 int ReadFileWriteTimes(const char* first, const char* second, FILETIME* firstTime,
-                       FILETIME* secondTime) {
+                       FILETIME* secondTime, FILETIME* firstCreation, FILETIME* secondCreation) {
     HANDLE firstFile = CreateFileA(first, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     HANDLE secondFile = CreateFileA(second, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     int result = 0;
     if (firstFile != INVALID_HANDLE_VALUE && secondFile != INVALID_HANDLE_VALUE &&
-        GetFileTime(firstFile, nullptr, nullptr, firstTime) &&
-        GetFileTime(secondFile, nullptr, nullptr, secondTime)) {
+        GetFileTime(firstFile, firstCreation, nullptr, firstTime) &&
+        GetFileTime(secondFile, secondCreation, nullptr, secondTime)) {
         result = 1;
     }
     if (firstFile != INVALID_HANDLE_VALUE) CloseHandle(firstFile);
@@ -265,14 +271,14 @@ int FormatSharedIniPath(char* dest, const char* windowsDir) {
         dest[0] = '\0';
         return 0;
     }
-    return JoinPath(dest, "", folder, kSharedIniName, nullptr);
+    return JoinPath(dest, "", folder, rules::kSharedFileName, nullptr);
 }
 
 int FormatDefaultInstallDir(char* dest, const char* windowsDir, const char* name) {
     PathParts parts;
     SplitPath(&parts, windowsDir);
     char folder[kPathSize];
-    if (!FormatPath(folder, "%s\\%s\\%s", parts.drive, kDefaultInstallRoot,
+    if (!FormatPath(folder, "%s\\%s\\%s", parts.drive, rules::kDefaultInstallRoot,
                     name != nullptr ? name : "") ||
         !AddTrailingBackslash(folder)) {
         dest[0] = '\0';

@@ -6,13 +6,10 @@
 
 #include <windows.h>
 
-// Size of every path buffer: the platform's path limit, 259 characters and the terminator.
-inline constexpr int kPathSize = 260;
+#include "rules/install_rules.h"
 
-// Name of the installed-products file in the Windows folder.
-inline constexpr const char kSharedIniName[] = "tivoroo.ini";
-// Folder under the Windows drive's root where products go by default.
-inline constexpr const char kDefaultInstallRoot[] = "Tivoroo";
+// Size of every path buffer: the platform's path limit, 259 characters and the terminator.
+inline constexpr int kPathSize = rules::kPathSize;
 
 // A path cut into its parts: drive ("C:" or empty), folder (after the drive, up to and
 // including the last backslash or slash), file name without extension, and extension (from
@@ -54,10 +51,15 @@ int CreateFolderChain(const char* path);
 // 1 as the first is earlier than, equal to or later than the second; -2 when either file cannot
 // be opened or its time cannot be read. Both handles are closed whatever the result.
 int CompareFileWriteTimes(const char* first, const char* second);
-// Reads the last-write times of both files, opened for reading without sharing. Returns 1, or 0
-// when either file cannot be opened or read.
+// Reads the last-write times of both files, opened for reading without sharing, and their
+// creation times where firstCreation and secondCreation are not null. Returns 1, or 0 when
+// either file cannot be opened or read.
 int ReadFileWriteTimes(const char* first, const char* second, FILETIME* firstTime,
-                       FILETIME* secondTime);
+                       FILETIME* secondTime, FILETIME* firstCreation = nullptr,
+                       FILETIME* secondCreation = nullptr);
+// 1 when name is a relative path that stays below its folder (rules::IsSafeRelativeName, with
+// the double-byte characters of the system's code page), else 0.
+int IsSafeRelativeName(const char* name);
 // Appends a backslash to path (a kPathSize buffer) unless it ends in one. Returns 0 and leaves
 // path unchanged when it is empty or has no room for the backslash, else 1.
 int AddTrailingBackslash(char* path);

@@ -2,8 +2,20 @@
 
 #include <memory>
 
-#include "script_keys.h"
+#include "rules/install_rules.h"
 #include "setup_dialog.h"
+
+using rules::CheckScriptCount;
+using rules::FormatFileCountKey;
+using rules::FormatFileKey;
+using rules::FormatGroupCountKey;
+using rules::FormatGroupKey;
+using rules::kMaxGroupFiles;
+using rules::kMaxScriptGroups;
+using rules::kOptionalSection;
+using rules::kRequiredSection;
+using rules::kScriptKeySize;
+using rules::kScriptValueSize;
 
 namespace {
 

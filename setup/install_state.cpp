@@ -2,35 +2,48 @@
 
 #include <cstring>
 
-#include "script_keys.h"
+#include "rules/install_rules.h"
 #include "setup_dialog.h"
+
+using rules::CheckScriptCount;
+using rules::FormatFileCountKey;
+using rules::FormatFileKey;
+using rules::FormatGroupCountKey;
+using rules::kMaxGroupFiles;
+using rules::kMaxScriptGroups;
+using rules::kOptionalSection;
+using rules::kRequiredSection;
+using rules::kScriptKeySize;
+using rules::kScriptValueSize;
 
 namespace {
 
-// Two seconds in file-time units of 100 ns: the write-time resolution of FAT volumes.
-constexpr ULONGLONG kFatTimeResolution = 20000000;
-
-bool IsFatFileSystem(const char* path, VolumeFileSystemQuery queryFileSystem) {
+// Whether the volume that holds path keeps write times to two seconds only.
+bool IsCoarseTimeVolume(const char* path, VolumeFileSystemQuery queryFileSystem) {
     char name[MAX_PATH + 1] = "";
     if (!queryFileSystem(path, name, sizeof name)) return false;
-    return lstrcmpiA(name, "FAT") == 0 || lstrcmpiA(name, "FAT32") == 0;
+    return rules::IsCoarseTimeFileSystem(name);
 }
 
-ULONGLONG ToTicks(const FILETIME& time) {
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+std::uint64_t ToTicks(const FILETIME& time) {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-// Whether the installed copy carries the source's last-write time: exactly, or to within the
-// two seconds that a FAT volume keeps when the copy lies on one.
+// Whether the installed copy is current by rules::IsCopyCurrent. false when either file
+// cannot be opened or its times cannot be read.
 bool HasSourceWriteTime(const char* source, const char* copy,
                         VolumeFileSystemQuery queryFileSystem) {
-    if (!IsFatFileSystem(copy, queryFileSystem)) return CompareFileWriteTimes(source, copy) == 0;
-    FILETIME sourceTime{};
-    FILETIME copyTime{};
-    if (!ReadFileWriteTimes(source, copy, &sourceTime, &copyTime)) return false;
-    const ULONGLONG a = ToTicks(sourceTime);
-    const ULONGLONG b = ToTicks(copyTime);
-    return (a > b ? a - b : b - a) < kFatTimeResolution;
+    FILETIME sourceWrite{};
+    FILETIME copyWrite{};
+    FILETIME sourceCreation{};
+    FILETIME copyCreation{};
+    if (!ReadFileWriteTimes(source, copy, &sourceWrite, &copyWrite, &sourceCreation,
+                            &copyCreation)) {
+        return false;
+    }
+    const rules::FileTimes sourceTimes{ToTicks(sourceCreation), ToTicks(sourceWrite)};
+    const rules::FileTimes copyTimes{ToTicks(copyCreation), ToTicks(copyWrite)};
+    return rules::IsCopyCurrent(sourceTimes, copyTimes, IsCoarseTimeVolume(copy, queryFileSystem));
 }
 
 // Tests the files of one component section; returns false when any of them is not current.
@@ -115,23 +128,6 @@ int QueryVolumeFileSystem(const char* path, char* name, DWORD size) {
     if (!found) return 0;
     return GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, name, size) ? 1
                                                                                           : 0;
-}
-
-int IsSafeRelativeName(const char* name) {
-    if (name[0] == '\\' || name[0] == '/') return 0;
-    if (name[0] != '\0' && name[1] == ':') return 0;
-    // Look at each component between separators for "..".
-    const char* component = name;
-    for (const char* p = name;; ++p) {
-        if (*p == '\0' || *p == '\\' || *p == '/') {
-            if (p - component == 2 && component[0] == '.' && component[1] == '.') return 0;
-            if (*p == '\0') break;
-            component = p + 1;
-        } else if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') {
-            ++p;
-        }
-    }
-    return 1;
 }
 
 int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,

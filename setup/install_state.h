@@ -20,10 +20,6 @@ int QueryVolumeFileSystem(const char* path, char* name, DWORD size);
 // system without GetVolumePathNameA; QueryVolumeFileSystem uses it there.
 int GetPathDriveRoot(const char* path, char* root, DWORD size);
 
-// 1 when name is a relative path that stays below its folder: no drive, no leading backslash
-// or slash (which also covers network names) and no ".." component. Else 0.
-int IsSafeRelativeName(const char* name);
-
 // 1 when the file name (relative to the source folder) is installed and current, else 0.
 // A recorded copy that is missing or stale (also when the source is missing) loses its record;
 // with no record, a current copy in the proposed destination folder is recorded and counts.

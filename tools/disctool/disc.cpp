@@ -12,11 +12,17 @@
 
 namespace disctool {
 
-const char* const ScriptTitleKeys[4] = {"BasDlgTitle", "AdvDlgTitle", "BasInstruct", "AdvInstruct"};
+const char* const ScriptTitleKeys[4] = {rules::kBasicTitleKey, rules::kAdvancedTitleKey,
+                                        rules::kBasicInstructionKey, rules::kAdvancedInstructionKey};
 
 namespace {
 
-const char* const Sections[2] = {"Required", "Optional"};
+const char* const Sections[2] = {rules::kRequiredSection, rules::kOptionalSection};
+
+// Characters that the launcher's buffers for install-script values hold, less the terminator.
+constexpr std::size_t ScriptPathChars = rules::kPathSize - 1;       // DefaultDir, Bitmap
+constexpr std::size_t ScriptTitleChars = rules::kScriptTextSize - 1;  // titles, instructions
+constexpr std::size_t ScriptValueChars = rules::kScriptValueSize - 1; // component values
 
 std::string LowerAscii(std::string text) {
     for (char& c : text) {
@@ -69,48 +75,6 @@ std::string StripExtension(const std::string& name) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// One key name of a component section taken apart: "PC-Group<g>..." with its numbers.
-struct ComponentKey {
-    bool valid = false;      // one of the forms the launcher builds
-    bool isCount = false;    // "PC-GroupCount"
-    std::int64_t group = 0;
-    std::int64_t file = 0;   // 0 for a group key
-};
-
-// Reads decimal digits at text[at...]; -1 when there are none or they have a leading zero
-// (the launcher writes numbers without, so such a key is never asked for).
-std::int64_t TakeNumber(const std::string& text, std::size_t* at) {
-    const std::size_t start = *at;
-    while (*at < text.size() && text[*at] >= '0' && text[*at] <= '9' && *at - start < 12) ++*at;
-    if (*at == start || text[start] == '0') return -1;
-    return std::stoll(text.substr(start, *at - start));
-}
-
-ComponentKey ParseComponentKey(const std::string& key) {
-    ComponentKey parsed;
-    const std::string lower = LowerAscii(key);
-    const std::string prefix = "pc-group";
-    if (lower.compare(0, prefix.size(), prefix) != 0) return parsed;
-    std::size_t at = prefix.size();
-    if (lower.substr(at) == "count") {
-        parsed.valid = parsed.isCount = true;
-        return parsed;
-    }
-    parsed.group = TakeNumber(lower, &at);
-    if (parsed.group < 0) return parsed;
-    const std::string rest = lower.substr(at);
-    if (rest == "name" || rest == "desc" || rest == "filecount") {
-        parsed.valid = true;
-        return parsed;
-    }
-    if (rest.compare(0, 4, "file") != 0) return parsed;
-    at += 4;
-    parsed.file = TakeNumber(lower, &at);
-    const std::string word = lower.substr(at);
-    parsed.valid = parsed.file > 0 && (word == "name" || word == "key");
-    return parsed;
-}
-
 void Add(Disc* disc, bool error, const char* code, const std::string& message) {
     disc->findings.push_back({error, code, message});
 }
@@ -151,7 +115,7 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
 
 void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* disc) {
     bool cut = false;
-    disc->defaultDir = INI_GetString(script, "General", "DefaultDir", ScriptPathChars + 1, &cut);
+    disc->defaultDir = INI_GetString(script, rules::kGeneralSection, rules::kDefaultDirKey, ScriptPathChars + 1, &cut);
     disc->destination = ProposedDestination(disc->defaultDir, windowsDrive, disc->baseName,
                                             &disc->defaultDestination);
     if (!disc->defaultDir.empty() && disc->defaultDestination) {
@@ -165,7 +129,7 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
             "DefaultDir " + Quote(dir) + " has no drive letter; it depends on the current drive");
     }
     for (int i = 0; i < 4; ++i) {
-        disc->titles[i] = INI_GetString(script, "General", ScriptTitleKeys[i], ScriptTitleChars, &cut);
+        disc->titles[i] = INI_GetString(script, rules::kGeneralSection, ScriptTitleKeys[i], ScriptTitleChars, &cut);
         if (cut) {
             Add(disc, false, "value-cut",
                 std::string(ScriptTitleKeys[i]) + " is longer than 255 characters and is cut");
@@ -174,9 +138,9 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
 }
 
 void ReadBitmap(const IniFile& script, Disc* disc) {
-    disc->bitmap = INI_GetString(script, "StartupOptions", "Bitmap", ScriptPathChars);
+    disc->bitmap = INI_GetString(script, rules::kStartupSection, rules::kBitmapKey, ScriptPathChars);
     if (disc->bitmap.empty()) return;
-    if (IsRefusedName(disc->bitmap)) {
+    if (!rules::IsSafeRelativeName(disc->bitmap)) {
         Add(disc, false, "bitmap-not-checked",
             "the start-up picture " + Quote(disc->bitmap) +
                 " is not a name inside the disc folder and cannot be checked here");
@@ -203,7 +167,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
 
 void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (file->name.empty()) return;  // reported per group
-    if (IsRefusedName(file->name)) {
+    if (!rules::IsSafeRelativeName(file->name)) {
         file->refused = true;
         Add(disc, true, "refused-name",
             where + " " + Quote(file->name) + " is not a relative name inside the disc folder; the launcher refuses it");
@@ -228,12 +192,12 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
     const bool required = sectionIndex == 0;
     const std::int32_t count = INI_GetInt(script, section, "PC-GroupCount", 0);
     disc->groupCount[sectionIndex] = count;
-    if (count > ScriptMaxGroups) {
+    if (count > rules::kMaxScriptGroups) {
         Add(disc, true, "count-over-limit",
             std::string(section) + " PC-GroupCount is " + std::to_string(count) + ", over the launcher's limit of " +
-                std::to_string(ScriptMaxGroups) + ": it reads no group of the section and never counts the product installed");
+                std::to_string(rules::kMaxScriptGroups) + ": it reads no group of the section and never counts the product installed");
     }
-    const std::int32_t groups = count > ScriptMaxGroups ? 0 : std::max(count, 0);
+    const std::int32_t groups = count > rules::kMaxScriptGroups ? 0 : std::max(count, 0);
     std::map<std::int64_t, std::int32_t> fileCounts;  // group number -> files read
     bool cut = false;
     for (std::int32_t g = 1; g <= groups; ++g) {
@@ -248,13 +212,13 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         group.description = INI_GetString(script, section, prefix + "Desc", ScriptValueChars, &cut);
         if (cut) Add(disc, false, "value-cut", where + " description is longer than 2047 characters and is cut");
         group.fileCount = INI_GetInt(script, section, prefix + "FileCount", 0);
-        if (group.fileCount > ScriptMaxGroupFiles) {
+        if (group.fileCount > rules::kMaxGroupFiles) {
             Add(disc, true, "count-over-limit",
                 where + " FileCount is " + std::to_string(group.fileCount) + ", over the launcher's limit of " +
-                    std::to_string(ScriptMaxGroupFiles) + ": it reads none of its files and never counts the product installed");
+                    std::to_string(rules::kMaxGroupFiles) + ": it reads none of its files and never counts the product installed");
         }
-        const std::int32_t files = group.fileCount > ScriptMaxGroupFiles ? 0 : std::max(group.fileCount, 0);
-        fileCounts[g] = group.fileCount > ScriptMaxGroupFiles ? -1 : files;
+        const std::int32_t files = group.fileCount > rules::kMaxGroupFiles ? 0 : std::max(group.fileCount, 0);
+        fileCounts[g] = group.fileCount > rules::kMaxGroupFiles ? -1 : files;
         std::int32_t unnamed = 0, firstUnnamed = 0;
         for (std::int32_t f = 1; f <= files; ++f) {
             DiscFile file;
@@ -297,15 +261,15 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
                     at + " repeats the key of line " + std::to_string(first->second) + "; only the first is read");
                 continue;
             }
-            const ComponentKey key = ParseComponentKey(entry.key);
-            if (!key.valid) {
+            const rules::ScriptKey key = rules::ParseScriptKey(entry.key);
+            if (key.kind == rules::ScriptKey::kNone) {
                 Add(disc, false, "unread-key", at + " is not a key the launcher reads");
                 continue;
             }
-            if (key.isCount) continue;
+            if (key.kind == rules::ScriptKey::kGroupCount) continue;
             groupEntries = true;
             if (key.file > 0) fileEntries[key.group] = true;
-            if (count < 1 || count > ScriptMaxGroups) continue;  // reported as a whole
+            if (count < 1 || count > rules::kMaxScriptGroups) continue;  // reported as a whole
             if (key.group > groups) {
                 Add(disc, false, "past-count",
                     at + " is past PC-GroupCount=" + std::to_string(count) + " and never read");
@@ -334,7 +298,7 @@ void CheckKeys(Disc* disc) {
     for (const DiscGroup& group : disc->groups) {
         for (const DiscFile& file : group.files) {
             if (file.key.empty() || file.name.empty()) continue;
-            if (INI_SameName(file.key, "ShowStartupAgain")) {
+            if (INI_SameName(file.key, rules::kShowStartupAgainKey)) {
                 Add(disc, false, "show-startup-again-key",
                     "the key " + Quote(file.key) + " of " + Quote(file.name) +
                         " is the start-up message's flag in the shared file; the two overwrite each other");
@@ -382,23 +346,11 @@ std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::strin
     return fs::exists(at, error) ? std::optional<fs::path>(at) : std::nullopt;
 }
 
-bool IsRefusedName(const std::string& name) {
-    if (!name.empty() && (name[0] == '\\' || name[0] == '/')) return true;
-    if (name.size() >= 2 && name[1] == ':') return true;
-    const std::vector<std::string> parts = Components(name);
-    return std::find(parts.begin(), parts.end(), "..") != parts.end();
-}
-
 std::string ProposedDestination(const std::string& defaultDir, const std::string& windowsDrive,
                                 const std::string& baseName, bool* isDefault) {
-    constexpr std::size_t PathBytes = 260;
-    *isDefault = false;
-    if (!defaultDir.empty() && defaultDir.size() < PathBytes) {
-        if (defaultDir.back() == '\\') return defaultDir;
-        if (defaultDir.size() + 2 <= PathBytes) return defaultDir + '\\';
-    }
-    *isDefault = true;
-    return windowsDrive + "\\Tivoroo\\" + baseName + "\\";
+    *isDefault = !rules::UsesDefaultDir(defaultDir);
+    if (!*isDefault) return defaultDir.back() == '\\' ? defaultDir : defaultDir + '\\';
+    return windowsDrive + "\\" + rules::kDefaultInstallRoot + "\\" + baseName + "\\";
 }
 
 bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::string& windowsDrive,

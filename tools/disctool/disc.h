@@ -10,19 +10,11 @@
 #include <vector>
 
 #include "inifile.h"
+#include "rules/install_rules.h"
 
 namespace disctool {
 
 namespace fs = std::filesystem;
-
-// Buffers the launcher reads the install script into, less the terminator.
-inline constexpr std::size_t ScriptPathChars = 259;    // DefaultDir, Bitmap: 260 bytes
-inline constexpr std::size_t ScriptTitleChars = 255;   // titles and instructions: 256 bytes
-inline constexpr std::size_t ScriptValueChars = 2047;  // component values: 2048 bytes
-// Counts beyond these mark a damaged script: the launcher reads nothing under them and never
-// counts the product installed.
-inline constexpr std::int32_t ScriptMaxGroups = 1000;
-inline constexpr std::int32_t ScriptMaxGroupFiles = 10000;
 
 struct Finding {
     bool error;           // else a warning
@@ -34,7 +26,7 @@ struct DiscFile {
     int number = 0;              // 1-based within its group
     std::string name;            // relative path as the launcher reads it
     std::string key;             // record key in the shared file
-    bool refused = false;        // a name the launcher will not use (absolute, "..")
+    bool refused = false;        // a name the launcher will not use (rules::IsSafeRelativeName)
     std::optional<fs::path> found;  // the file on the disc folder, matched without case
     std::uint64_t size = 0;      // bytes, when found
 };
@@ -78,12 +70,8 @@ extern const char* const ScriptTitleKeys[4];
 // without regard to case (an exact match preferred), backslash or slash between them.
 std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::string& name);
 
-// Whether the launcher refuses name as a file name: a drive ("X:"), a leading backslash or
-// slash (which also covers network names), or a ".." component.
-bool IsRefusedName(const std::string& name);
-
-// The proposed destination for DefaultDir by the launcher's rule, or the default folder
-// windowsDrive\Tivoroo\BASE\ (*isDefault set) when it is empty or does not fit a path.
+// The proposed destination for DefaultDir by the launcher's rule (rules::UsesDefaultDir), or
+// the default folder windowsDrive\Tivoroo\BASE\ (*isDefault set).
 std::string ProposedDestination(const std::string& defaultDir, const std::string& windowsDrive,
                                 const std::string& baseName, bool* isDefault);
 

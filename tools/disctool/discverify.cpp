@@ -20,12 +20,12 @@ const char* const DiscVerifyRequiredOptions[1] = {"--shared-file"};
 
 namespace {
 
-// A path the launcher builds must fit its 260-byte buffers.
-constexpr std::size_t PathChars = 259;
-// Volumes whose write times are kept to two seconds, where the launcher accepts a copy less
-// than two seconds off its source.
+// A path the launcher builds must fit its path buffers.
+constexpr std::size_t PathChars = rules::kPathSize - 1;
+// FAT volumes as the host reports them: their write times are kept to two seconds.
 constexpr long MsdosMagic = 0x4d44;
-constexpr std::int64_t FatTicks = 20000000;  // two seconds in 100 ns units
+// File-time units (100 ns) from the platform's epoch, 1 January 1601, to 1 January 1970.
+constexpr std::uint64_t UnixEpochTicks = 116444736000000000;
 
 enum class Outcome { Current, Adopted, Stale, Missing, Unknown };
 
@@ -53,12 +53,15 @@ std::optional<fs::path> MapWindowsPath(const DriveMap& drives, const std::string
     return FindWithoutCase(drive->second, rest);
 }
 
-// The last-write time of a file in 100 ns units, as Windows keeps it; empty for a folder
+// The last-write time of a file in file-time units, as Windows keeps it; empty for a folder
 // or a file that cannot be read.
-std::optional<std::int64_t> WriteTicks(const fs::path& path) {
+std::optional<rules::FileTimes> WriteTimes(const fs::path& path) {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
-    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 10000000 + status.st_mtim.tv_nsec / 100;
+    rules::FileTimes times;
+    times.lastWrite = UnixEpochTicks + static_cast<std::uint64_t>(status.st_mtim.tv_sec) * 10000000 +
+                      static_cast<std::uint64_t>(status.st_mtim.tv_nsec / 100);
+    return times;
 }
 
 bool OnFatVolume(const fs::path& path) {
@@ -69,11 +72,10 @@ bool OnFatVolume(const fs::path& path) {
 // Whether copy carries the source's last-write time by the launcher's rule.
 bool SameWriteTime(const std::optional<fs::path>& source, const fs::path& copy) {
     if (!source) return false;
-    const auto a = WriteTicks(*source);
-    const auto b = WriteTicks(copy);
+    const auto a = WriteTimes(*source);
+    const auto b = WriteTimes(copy);
     if (!a || !b) return false;
-    if (OnFatVolume(copy)) return (*a > *b ? *a - *b : *b - *a) < FatTicks;
-    return *a == *b;
+    return rules::IsCopyCurrent(*a, *b, OnFatVolume(copy));
 }
 
 struct Verdict {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "install_script.h"
+
 namespace {
 
 void Clear(ProductPaths* paths) {
@@ -12,7 +14,7 @@ void Clear(ProductPaths* paths) {
 // The proposed destination: DefaultDir with a trailing backslash, or the default folder for the
 // base name when the value is empty or does not fit (a cut value could name another folder).
 void DeriveDestFolder(ProductPaths* paths) {
-    if (ReadProfilePath(paths->destFolder, "General", "DefaultDir", paths->scriptPath) &&
+    if (ReadDefaultDir(paths->destFolder, paths->scriptPath) &&
         AddTrailingBackslash(paths->destFolder)) {
         return;
     }

@@ -73,7 +73,7 @@ public:
     std::vector<CWnd*> m_detailControls;  // shown in advanced mode only
     std::vector<CWnd*> m_lowerControls;   // moved when the layout changes
     ProductPaths m_paths;              // source, destination, shared file, script, base name
-    char m_readBuffer[2048];           // one install-script value at a time
+    char m_readBuffer[rules::kScriptValueSize];           // one install-script value at a time
     ULONGLONG m_available = 0;         // free bytes on the destination drive (64-bit)
     ULONGLONG m_required = 0;          // bytes of the checked groups (64-bit)
 

@@ -1,8 +1,7 @@
 #include "setup_dialog.h"
 
-#include <cstdio>
-#include <cstring>
-
+#include "install_script.h"
+#include "records.h"
 #include "startup_message_dialog.h"
 
 // The start-up message: the install script's "StartupOptions" names a picture; the product's
@@ -10,16 +9,13 @@
 void SetupDialog::ShowStartupMessage() {
     // A name of 260 characters or more, which the profile function would cut short, is none.
     char picture[kPathSize];
-    const int fits = ReadProfilePath(picture, "StartupOptions", "Bitmap", m_paths.scriptPath);
-    const UINT showAgain =
-        GetPrivateProfileIntA(m_paths.baseName, "ShowStartupAgain", 1, m_paths.sharedIniPath);
+    const int fits = ReadStartupBitmap(picture, m_paths.scriptPath);
+    const int showAgain = ReadShowStartupAgain(m_paths);
     if (showAgain == 0 || !fits || picture[0] == '\0') return;
 
     StartupMessageDialog dialog(picture);
     if (dialog.DoModal() == -1) return;  // no picture, no message: the setting stays as it was
 
     // Written whichever way the message was closed (OK or Escape): the box's last state counts.
-    char value[16];
-    std::snprintf(value, sizeof value, "%d", dialog.GetShowAgain());
-    WritePrivateProfileStringA(m_paths.baseName, "ShowStartupAgain", value, m_paths.sharedIniPath);
+    WriteShowStartupAgain(m_paths, dialog.GetShowAgain());
 }

@@ -2,34 +2,72 @@
 
 #include <memory>
 
-#include "rules/install_rules.h"
+#include "install_script.h"
+#include "install_state.h"
 #include "setup_dialog.h"
-
-using rules::CheckScriptCount;
-using rules::FormatFileCountKey;
-using rules::FormatFileKey;
-using rules::FormatGroupCountKey;
-using rules::FormatGroupKey;
-using rules::kMaxGroupFiles;
-using rules::kMaxScriptGroups;
-using rules::kOptionalSection;
-using rules::kRequiredSection;
-using rules::kScriptKeySize;
-using rules::kScriptValueSize;
 
 namespace {
 
-// Reads one string value of the install script into the dialog's read buffer and returns a
-// copy; missing keys, sections or scripts give "". Values longer than the buffer are cut.
-std::string ReadScriptString(char (&buffer)[kScriptValueSize], const char* section,
-                             const char* key, const char* scriptPath) {
-    GetPrivateProfileStringA(section, key, "", buffer, sizeof buffer, scriptPath);
-    return buffer;
-}
+// Builds one check-list row per group of one section as the walk hands the groups over.
+class ComponentLoader final : public ComponentSectionVisitor {
+public:
+    ComponentLoader(const ProductPaths& paths, CCheckListBox& list, int required,
+                    int* optionalCount)
+        : m_paths(paths), m_list(list), m_required(required), m_optionalCount(optionalCount) {}
 
-int ReadScriptInt(const char* section, const char* key, const char* scriptPath) {
-    return static_cast<int>(GetPrivateProfileIntA(section, key, 0, scriptPath));
-}
+    void OnGroupCount(int groups) override {
+        // The number of optional groups offered: 0 also when none could be read.
+        if (!m_required) *m_optionalCount = groups > 0 ? groups : 0;
+    }
+    void OnGroup(int) override {
+        m_group = std::make_unique<ComponentGroup>();
+        m_group->required = m_required;
+    }
+    void OnGroupName(const char* name) override {
+        m_group->name = name;
+        if (m_required) m_group->name += " (required)";
+    }
+    void OnGroupDescription(const char* description) override {
+        m_group->description = description;
+    }
+    void OnFileCount(int files) override {
+        // A group whose file count is beyond the limit lists no files and is not current.
+        m_allCurrent = files >= 0;
+    }
+    void OnFileName(const char* name) override { m_group->files.emplace_back().name = name; }
+    void OnFileKey(const char* key) override {
+        ComponentFile& entry = m_group->files.back();
+        entry.key = key;
+        // Every file is tested, also after one was found stale: the test keeps the shared
+        // file's records in step.
+        if (!IsFileCurrent(m_paths, entry.name.c_str(), entry.key.c_str())) m_allCurrent = false;
+    }
+    bool OnGroupEnd() override {
+        const int row = m_list.AddString(m_group->name.c_str());
+        if (row < 0) return false;
+        if (m_list.SetItemDataPtr(row, m_group.get()) == LB_ERR) {
+            // No row may stay without its group.
+            m_list.DeleteString(row);
+            return false;
+        }
+        const ComponentGroup* group = m_group.release();  // the row owns it now
+        if (group->required) {
+            m_list.SetCheck(row, 1);
+            m_list.Enable(row, FALSE);
+        } else {
+            m_list.SetCheck(row, m_allCurrent ? 1 : 0);
+        }
+        return true;
+    }
+
+private:
+    const ProductPaths& m_paths;
+    CCheckListBox& m_list;
+    int m_required;
+    int* m_optionalCount;
+    std::unique_ptr<ComponentGroup> m_group;
+    bool m_allCurrent = true;
+};
 
 }  // namespace
 
@@ -39,60 +77,16 @@ ComponentGroup* GetRowGroup(const CCheckListBox& list, int index) {
     return reinterpret_cast<ComponentGroup*>(data);
 }
 
-int SetupDialog::LoadComponents() {
-    char key[kScriptKeySize];
-    char countKey[kScriptKeySize];
-    FormatGroupCountKey(countKey);
-    const char* script = m_paths.scriptPath;
-
-    for (const char* section : {kRequiredSection, kOptionalSection}) {
-        const int required = section == kRequiredSection ? 1 : 0;
-        // A count below 1 means no groups; one beyond the limit marks a damaged script, none
-        // of whose groups is read.
-        const int groups = CheckScriptCount(ReadScriptInt(section, countKey, script),
-                                            kMaxScriptGroups);
-        // The number of optional groups offered: 0 also when none could be read.
-        if (!required) m_optionalCount = groups > 0 ? groups : 0;
-
-        for (int number = 1; number <= groups; ++number) {
-            auto group = std::make_unique<ComponentGroup>();
-            FormatGroupKey(key, number, "Name");
-            group->name = ReadScriptString(m_readBuffer, section, key, script);
-            FormatGroupKey(key, number, "Desc");
-            group->description = ReadScriptString(m_readBuffer, section, key, script);
-            group->required = required;
-            if (required) group->name += " (required)";
-
-            FormatFileCountKey(key, number);
-            const int files = CheckScriptCount(ReadScriptInt(section, key, script), kMaxGroupFiles);
-            // A group whose file count is beyond the limit lists no files and is not current.
-            bool allCurrent = files >= 0;
-            for (int file = 1; file <= files; ++file) {
-                ComponentFile& entry = group->files.emplace_back();
-                FormatFileKey(key, number, file, "Name");
-                entry.name = ReadScriptString(m_readBuffer, section, key, script);
-                FormatFileKey(key, number, file, "Key");
-                entry.key = ReadScriptString(m_readBuffer, section, key, script);
-                // Every file is tested, also after one was found stale: the test keeps the
-                // shared file's records in step.
-                if (!IsFileCurrent(entry.name.c_str(), entry.key.c_str())) allCurrent = false;
-            }
-
-            const int row = m_components.AddString(group->name.c_str());
-            if (row < 0) return 0;
-            if (m_components.SetItemDataPtr(row, group.get()) == LB_ERR) {
-                // No row may stay without its group.
-                m_components.DeleteString(row);
-                return 0;
-            }
-            static_cast<void>(group.release());  // the row owns it; FreeComponents frees it
-            if (required) {
-                m_components.SetCheck(row, 1);
-                m_components.Enable(row, FALSE);
-            } else {
-                m_components.SetCheck(row, allCurrent ? 1 : 0);
-            }
-        }
+int LoadComponents(const ProductPaths& paths, CCheckListBox& list,
+                   char (&buffer)[rules::kScriptValueSize], int* optionalCount) {
+    for (const char* section : {rules::kRequiredSection, rules::kOptionalSection}) {
+        const int required = section == rules::kRequiredSection ? 1 : 0;
+        ComponentLoader loader(paths, list, required, optionalCount);
+        if (!WalkComponentSection(paths.scriptPath, section, true, buffer, loader)) return 0;
     }
     return 1;
+}
+
+int SetupDialog::LoadComponents() {
+    return ::LoadComponents(m_paths, m_components, m_readBuffer, &m_optionalCount);
 }

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "framework/check_list_box.h"
+#include "product_paths.h"
+#include "rules/install_rules.h"
 
 // One file of a group: its path relative to the source folder (also used under the
 // destination folder) and the key of its record in the shared file. Either may be empty.
@@ -27,3 +29,12 @@ struct ComponentGroup {
 // The group attached to row index of list, or null when the row does not exist or carries no
 // group. The list owns the group; the caller must not free it.
 ComponentGroup* GetRowGroup(const CCheckListBox& list, int index);
+
+// Reads the groups of the install script's "Required" and then "Optional" section into list,
+// one row per group with the group attached as its item data: required rows checked and
+// disabled, optional rows checked when every file of the group is installed and current (each
+// file is tested, which keeps the shared file's records in step). Every string is read into
+// buffer. *optionalCount becomes the number of optional groups offered. Returns 1, or 0 when a
+// row cannot be added (the groups read so far stay on their rows).
+int LoadComponents(const ProductPaths& paths, CCheckListBox& list,
+                   char (&buffer)[rules::kScriptValueSize], int* optionalCount);

@@ -5,6 +5,7 @@
 
 #include "install_state.h"
 #include "paths.h"
+#include "records.h"
 #include "resources/resource.h"
 #include "setup_dialog.h"
 
@@ -188,7 +189,7 @@ private:
 
         if (!checked) {
             if (targetFits) DeleteOldCopy(target, m_sources);
-            WritePrivateProfileStringA(m_paths.baseName, key, nullptr, m_paths.sharedIniPath);
+            EraseRecord(m_paths, key);
             return true;
         }
 
@@ -207,7 +208,7 @@ private:
             default:
                 return Fail(Format(kCopyFailed, source, target));
         }
-        WritePrivateProfileStringA(m_paths.baseName, key, target, m_paths.sharedIniPath);
+        WriteRecord(m_paths, key, target);
         return true;
     }
 
@@ -215,7 +216,7 @@ private:
     // ours; it is left, never cut to a path that could name another file.
     void DeleteRecordedCopy(const char* key) {
         char recorded[kPathSize];
-        if (ReadProfilePath(recorded, m_paths.baseName, key, m_paths.sharedIniPath)) {
+        if (ReadRecord(m_paths, key, recorded)) {
             DeleteOldCopy(recorded, m_sources);
         }
     }

@@ -2,19 +2,9 @@
 
 #include <cstring>
 
-#include "rules/install_rules.h"
+#include "install_script.h"
+#include "records.h"
 #include "setup_dialog.h"
-
-using rules::CheckScriptCount;
-using rules::FormatFileCountKey;
-using rules::FormatFileKey;
-using rules::FormatGroupCountKey;
-using rules::kMaxGroupFiles;
-using rules::kMaxScriptGroups;
-using rules::kOptionalSection;
-using rules::kRequiredSection;
-using rules::kScriptKeySize;
-using rules::kScriptValueSize;
 
 namespace {
 
@@ -46,34 +36,42 @@ bool HasSourceWriteTime(const char* source, const char* copy,
     return rules::IsCopyCurrent(sourceTimes, copyTimes, IsCoarseTimeVolume(copy, queryFileSystem));
 }
 
-// Tests the files of one component section; returns false when any of them is not current.
-// A count beyond its limit also gives false, and the entries it counts are not read.
+// Tests every file of one component section as the walk hands it over.
+class SectionCheck final : public ComponentSectionVisitor {
+public:
+    SectionCheck(const ProductPaths& paths, VolumeFileSystemQuery queryFileSystem)
+        : m_paths(paths), m_queryFileSystem(queryFileSystem) {}
+
+    // false when any file is not current. A count beyond its limit also gives false, and the
+    // entries it counts are not read.
+    bool AllCurrent() const { return m_allCurrent; }
+
+    void OnGroupCount(int groups) override {
+        if (groups < 0) m_allCurrent = false;
+    }
+    void OnFileCount(int files) override {
+        if (files < 0) m_allCurrent = false;
+    }
+    void OnFileName(const char* name) override {
+        lstrcpynA(m_name, name, static_cast<int>(sizeof m_name));
+    }
+    void OnFileKey(const char* key) override {
+        if (!IsFileCurrent(m_paths, m_name, key, m_queryFileSystem)) m_allCurrent = false;
+    }
+
+private:
+    const ProductPaths& m_paths;
+    VolumeFileSystemQuery m_queryFileSystem;
+    bool m_allCurrent = true;
+    char m_name[rules::kScriptValueSize] = "";
+};
+
 bool AreSectionFilesCurrent(const ProductPaths& paths, const char* section,
                             VolumeFileSystemQuery queryFileSystem) {
-    bool allCurrent = true;
-    char key[kScriptKeySize];
-    FormatGroupCountKey(key);
-    const int groupCount = static_cast<int>(GetPrivateProfileIntA(section, key, 0,
-                                                                  paths.scriptPath));
-    const int groups = CheckScriptCount(groupCount, kMaxScriptGroups);
-    if (groups < 0) return false;
-    char name[kScriptValueSize];
-    char fileKey[kScriptValueSize];
-    for (int group = 1; group <= groups; ++group) {
-        FormatFileCountKey(key, group);
-        const int fileCount = static_cast<int>(GetPrivateProfileIntA(section, key, 0,
-                                                                     paths.scriptPath));
-        const int files = CheckScriptCount(fileCount, kMaxGroupFiles);
-        if (files < 0) allCurrent = false;
-        for (int file = 1; file <= files; ++file) {
-            FormatFileKey(key, group, file, "Name");
-            GetPrivateProfileStringA(section, key, "", name, sizeof name, paths.scriptPath);
-            FormatFileKey(key, group, file, "Key");
-            GetPrivateProfileStringA(section, key, "", fileKey, sizeof fileKey, paths.scriptPath);
-            if (!IsFileCurrent(paths, name, fileKey, queryFileSystem)) allCurrent = false;
-        }
-    }
-    return allCurrent;
+    char buffer[rules::kScriptValueSize];
+    SectionCheck check(paths, queryFileSystem);
+    WalkComponentSection(paths.scriptPath, section, false, buffer, check);
+    return check.AllCurrent();
 }
 
 }  // namespace
@@ -138,13 +136,13 @@ int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
     }
 
     char recorded[kPathSize];
-    if (!ReadProfilePath(recorded, paths.baseName, key, paths.sharedIniPath)) return 0;
+    if (!ReadRecord(paths, key, recorded)) return 0;
 
     if (recorded[0] != '\0') {
         if (PathExists(recorded) && HasSourceWriteTime(source, recorded, queryFileSystem)) {
             return 1;
         }
-        WritePrivateProfileStringA(paths.baseName, key, nullptr, paths.sharedIniPath);
+        EraseRecord(paths, key);
         return 0;
     }
 
@@ -154,14 +152,14 @@ int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
         !PathExists(candidate) || !HasSourceWriteTime(source, candidate, queryFileSystem)) {
         return 0;
     }
-    WritePrivateProfileStringA(paths.baseName, key, candidate, paths.sharedIniPath);
+    WriteRecord(paths, key, candidate);
     return 1;
 }
 
 int AreRequiredFilesCurrent(const ProductPaths& paths, VolumeFileSystemQuery queryFileSystem) {
     if (paths.sourceFolder[0] == '\0') return 0;
-    const bool required = AreSectionFilesCurrent(paths, kRequiredSection, queryFileSystem);
-    AreSectionFilesCurrent(paths, kOptionalSection, queryFileSystem);
+    const bool required = AreSectionFilesCurrent(paths, rules::kRequiredSection, queryFileSystem);
+    AreSectionFilesCurrent(paths, rules::kOptionalSection, queryFileSystem);
     return required ? 1 : 0;
 }
 

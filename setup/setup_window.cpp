@@ -12,17 +12,17 @@
 #include "components.h"
 #include "framework/paint_dc.h"
 #include "framework/win_app.h"
+#include "install_script.h"
 #include "install_state.h"
 #include "resources/resource.h"
 #include "setup_dialog.h"
 
 namespace {
 
-constexpr const char kGeneralSection[] = "General";
 constexpr const char kBrowseTitle[] = "Choose Destination Folder";
 constexpr const char kPlaceholderFile[] = "tempfile.000";
 // Captions and instructions: 255 characters and the terminator.
-constexpr int kTextSize = 256;
+constexpr int kTextSize = rules::kScriptTextSize;
 
 // The control's rectangle in the dialog's client coordinates.
 RECT ControlRect(const CWnd& dialog, HWND control) {
@@ -206,15 +206,13 @@ void SetupDialog::BuildControlLists() {
 
 void SetupDialog::UpdateTitle() {
     char title[kTextSize];
-    GetPrivateProfileStringA(kGeneralSection, m_advanced ? "AdvDlgTitle" : "BasDlgTitle", "",
-                             title, sizeof title, m_paths.scriptPath);
+    ReadDialogTitle(title, m_advanced, m_paths.scriptPath);
     SetWindowText(title);
 }
 
 void SetupDialog::UpdateInstruction() {
     char text[kTextSize];
-    GetPrivateProfileStringA(kGeneralSection, m_advanced ? "AdvInstruct" : "BasInstruct", "",
-                             text, sizeof text, m_paths.scriptPath);
+    ReadDialogInstruction(text, m_advanced, m_paths.scriptPath);
     SetDlgItemText(IDC_INSTRUCTIONS, text);
     FitInstructionText();
 }

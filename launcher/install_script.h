@@ -1,0 +1,51 @@
+// The install script beside the launcher (NAME.inf), read only through the platform's profile
+// functions: the texts and paths of "General" and "StartupOptions", and one walk over the
+// groups and files of a component section ("Required" or "Optional") that both the component
+// list of the setup dialog and the install-state check use. Names, key grammar and limits are
+// the shared rules (rules/install_rules.h).
+#pragma once
+
+#include "paths.h"
+#include "rules/install_rules.h"
+
+// General/DefaultDir into dest (kPathSize bytes), as ReadProfilePath reads it: 0 with dest empty
+// when the value does not fit.
+int ReadDefaultDir(char* dest, const char* scriptPath);
+// The caption (General/AdvDlgTitle or BasDlgTitle) of the advanced (1) or basic (0) layout into
+// text, cut to fit; empty when missing.
+void ReadDialogTitle(char (&text)[rules::kScriptTextSize], int advanced, const char* scriptPath);
+// The instruction (General/AdvInstruct or BasInstruct), likewise.
+void ReadDialogInstruction(char (&text)[rules::kScriptTextSize], int advanced,
+                           const char* scriptPath);
+// StartupOptions/Bitmap into dest (kPathSize bytes), as ReadProfilePath reads it.
+int ReadStartupBitmap(char* dest, const char* scriptPath);
+
+// What a walk over one component section hands over, in script order. Every string is read
+// into the walk's buffer and is valid only until the hook returns.
+class ComponentSectionVisitor {
+public:
+    virtual ~ComponentSectionVisitor() = default;
+    // The section's group count: -1 beyond kMaxScriptGroups (none of its groups is read), else
+    // 0 or more.
+    virtual void OnGroupCount(int groups) { static_cast<void>(groups); }
+    // A group begins: its number, then its name and description when the walk reads them.
+    virtual void OnGroup(int number) { static_cast<void>(number); }
+    virtual void OnGroupName(const char* name) { static_cast<void>(name); }
+    virtual void OnGroupDescription(const char* description) { static_cast<void>(description); }
+    // The group's file count: -1 beyond kMaxGroupFiles (none of its files is read), else 0 or
+    // more.
+    virtual void OnFileCount(int files) { static_cast<void>(files); }
+    // One file: its name, then its key.
+    virtual void OnFileName(const char* name) = 0;
+    virtual void OnFileKey(const char* key) = 0;
+    // After the group's files. false ends the walk.
+    virtual bool OnGroupEnd() { return true; }
+};
+
+// Walks section of the script: reads PC-GroupCount; then for each group 1..count its name and
+// description (only with readGroupTexts), its file count, and for each file 1..count its name
+// and key, in this order, one profile call each, every string into buffer. Counts go through
+// rules::CheckScriptCount. Returns false when the visitor ended the walk, else true.
+bool WalkComponentSection(const char* scriptPath, const char* section, bool readGroupTexts,
+                          char (&buffer)[rules::kScriptValueSize],
+                          ComponentSectionVisitor& visitor);

@@ -1,0 +1,27 @@
+#include "records.h"
+
+#include <cstdio>
+
+int ReadRecord(const ProductPaths& paths, const char* key, char* dest) {
+    return ReadProfilePath(dest, paths.baseName, key, paths.sharedIniPath);
+}
+
+void WriteRecord(const ProductPaths& paths, const char* key, const char* path) {
+    WritePrivateProfileStringA(paths.baseName, key, path, paths.sharedIniPath);
+}
+
+void EraseRecord(const ProductPaths& paths, const char* key) {
+    WritePrivateProfileStringA(paths.baseName, key, nullptr, paths.sharedIniPath);
+}
+
+int ReadShowStartupAgain(const ProductPaths& paths) {
+    return static_cast<int>(GetPrivateProfileIntA(paths.baseName, rules::kShowStartupAgainKey, 1,
+                                                  paths.sharedIniPath));
+}
+
+void WriteShowStartupAgain(const ProductPaths& paths, int showAgain) {
+    char value[16];
+    std::snprintf(value, sizeof value, "%d", showAgain);
+    WritePrivateProfileStringA(paths.baseName, rules::kShowStartupAgainKey, value,
+                               paths.sharedIniPath);
+}

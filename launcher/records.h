@@ -1,0 +1,21 @@
+// The product's section of the shared file (the installed-products file in the Windows folder,
+// one section per launcher base name): the record of each installed copy under its file key,
+// and the start-up message's ShowStartupAgain flag. Sections of other products are never
+// touched. Written through the platform's profile functions, which create the file and the
+// section on the first write.
+#pragma once
+
+#include "product_paths.h"
+
+// The recorded path of key into dest (kPathSize bytes), empty when nothing is recorded.
+// Returns 0 with dest empty when the record is too long for a path: it names no copy of ours.
+int ReadRecord(const ProductPaths& paths, const char* key, char* dest);
+// Records path as the installed copy of key.
+void WriteRecord(const ProductPaths& paths, const char* key, const char* path);
+// Removes the record of key.
+void EraseRecord(const ProductPaths& paths, const char* key);
+
+// ShowStartupAgain as an integer, 1 when missing.
+int ReadShowStartupAgain(const ProductPaths& paths);
+// Writes ShowStartupAgain with "%d".
+void WriteShowStartupAgain(const ProductPaths& paths, int showAgain);

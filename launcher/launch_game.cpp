@@ -1,7 +1,5 @@
 #include "launch_game.h"
 
-#include "setup_dialog.h"
-
 namespace {
 
 // Period at which the wait for the game wakes to keep the launcher's windows alive.
@@ -62,14 +60,4 @@ void WaitForGame(const PROCESS_INFORMATION& process) {
     }
     if (process.hProcess != nullptr) CloseHandle(process.hProcess);
     if (process.hThread != nullptr) CloseHandle(process.hThread);
-}
-
-void SetupDialog::LaunchGame() {
-    if (m_hWnd != nullptr) {
-        EnableWindow(FALSE);
-        ShowWindow(SW_HIDE);
-    }
-    PROCESS_INFORMATION process;
-    if (!StartGame(m_paths, &process)) return;
-    WaitForGame(process);
 }

@@ -1,7 +1,23 @@
 #include "setup_dialog.h"
 
 #include "framework/win_app.h"
+#include "install_run.h"
+#include "install_state.h"
+#include "launch_game.h"
 #include "resources/resource.h"
+#include "startup_message.h"
+
+namespace {
+
+// The controls that could start something else while files are being copied.
+void EnableInstallControls(CWnd& dialog, bool moreLessInUse, BOOL enable) {
+    static const int kControls[] = {IDOK, IDCANCEL, IDC_BROWSE, IDC_DESTINATION,
+                                    IDC_COMPONENTS};
+    for (const int id : kControls) EnableWindow(dialog.GetDlgItemHandle(id), enable);
+    if (moreLessInUse) EnableWindow(dialog.GetDlgItemHandle(IDC_MORE_LESS), enable);
+}
+
+}  // namespace
 
 SetupDialog::SetupDialog(CWnd* pParent)
     : CDialog(IDD_SETUP, pParent),
@@ -92,4 +108,45 @@ void SetupDialog::OnDestroy() {
     Default();
     // Component records exist only when the window came up; a refused creation made none.
     if (m_shown == 1) FreeComponents();
+}
+
+int SetupDialog::IsFileCurrent(const char* name, const char* key) {
+    return ::IsFileCurrent(m_paths, name, key);
+}
+
+int SetupDialog::AreRequiredFilesCurrent() { return ::AreRequiredFilesCurrent(m_paths); }
+
+int SetupDialog::RunInstall() {
+    const bool moreLessInUse = m_forceSetup == 0 && m_optionalCount != 0;
+    EnableInstallControls(*this, moreLessInUse, FALSE);
+    int success = 0;
+    try {
+        if (m_components.GetCount() != LB_ERR) {
+            const std::vector<InstallRow> rows = GetInstallRows(m_components);
+            // One character more than a path holds, so that a longer text shows by its length.
+            char destination[kPathSize + 1];
+            GetDlgItemText(IDC_DESTINATION, destination, static_cast<int>(sizeof destination));
+            const InstallRequest request{&m_paths, destination, m_available, m_required};
+            CopyProgressDialog progress;
+            MessageBoxPrompts prompts(m_hWnd);
+            success = InstallComponents(request, rows, progress, this, prompts);
+        }
+    } catch (...) {
+        // Out of memory for the run's lists: nothing more is done, and the dialog stays.
+        success = 0;
+    }
+    EnableInstallControls(*this, moreLessInUse, TRUE);
+    return success;
+}
+
+void SetupDialog::ShowStartupMessage() { ::ShowStartupMessage(m_paths); }
+
+void SetupDialog::LaunchGame() {
+    if (m_hWnd != nullptr) {
+        EnableWindow(FALSE);
+        ShowWindow(SW_HIDE);
+    }
+    PROCESS_INFORMATION process;
+    if (!StartGame(m_paths, &process)) return;
+    WaitForGame(process);
 }

@@ -11,6 +11,7 @@
 #include "framework/check_list_box.h"
 #include "framework/dialog.h"
 #include "product_paths.h"
+#include "rules/install_rules.h"
 
 class SetupDialog : public CDialog {
 public:
@@ -25,7 +26,7 @@ public:
     // 1 when every required file is installed and current, else 0.
     int AreRequiredFilesCurrent();
 
-    // Components
+    // Components (setup_window.cpp)
     // Reads the install script's groups into the check-list. 1 on success.
     int LoadComponents();
     // Releases the groups attached to the check-list rows. 1 on success.

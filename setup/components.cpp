@@ -4,7 +4,6 @@
 
 #include "install_script.h"
 #include "install_state.h"
-#include "setup_dialog.h"
 
 namespace {
 
@@ -87,6 +86,15 @@ int LoadComponents(const ProductPaths& paths, CCheckListBox& list,
     return 1;
 }
 
-int SetupDialog::LoadComponents() {
-    return ::LoadComponents(m_paths, m_components, m_readBuffer, &m_optionalCount);
+int FreeComponents(CCheckListBox& list) {
+    const int rows = list.GetCount();
+    if (rows == LB_ERR) return 0;
+    for (int row = 0; row < rows; ++row) {
+        const DWORD_PTR data = list.GetItemData(row);
+        if (data == static_cast<DWORD_PTR>(LB_ERR)) return 0;
+        delete reinterpret_cast<ComponentGroup*>(data);  // its files go with it
+        list.SetItemData(row, 0);
+    }
+    list.ResetContent();
+    return 1;
 }

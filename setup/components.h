@@ -1,7 +1,7 @@
 // The component model read from the install script's "Required" and "Optional" sections:
 // one ComponentGroup per group, owning its ComponentFile records in script order. The groups
-// are kept nowhere but on the setup dialog's check-list rows, as each row's item data; the
-// dialog's FreeComponents releases them when its window goes away.
+// are kept nowhere but on the setup dialog's check-list rows, as each row's item data:
+// LoadComponents creates them and FreeComponents releases them when the window goes away.
 #pragma once
 
 #include <string>
@@ -38,3 +38,6 @@ ComponentGroup* GetRowGroup(const CCheckListBox& list, int index);
 // row cannot be added (the groups read so far stay on their rows).
 int LoadComponents(const ProductPaths& paths, CCheckListBox& list,
                    char (&buffer)[rules::kScriptValueSize], int* optionalCount);
+// Deletes the group attached to every row of list and empties it. Returns 1, or 0 when the rows
+// cannot be read (the groups freed so far are detached from their rows).
+int FreeComponents(CCheckListBox& list);

@@ -7,7 +7,6 @@
 #include "paths.h"
 #include "records.h"
 #include "resources/resource.h"
-#include "setup_dialog.h"
 
 namespace {
 
@@ -254,42 +253,11 @@ int InstallComponents(const InstallRequest& request, const std::vector<InstallRo
     return run.Run(rows);
 }
 
-namespace {
-
-// The controls that could start something else while files are being copied.
-void EnableInstallControls(CWnd& dialog, bool moreLessInUse, BOOL enable) {
-    static const int kControls[] = {IDOK, IDCANCEL, IDC_BROWSE, IDC_DESTINATION,
-                                    IDC_COMPONENTS};
-    for (const int id : kControls) EnableWindow(dialog.GetDlgItemHandle(id), enable);
-    if (moreLessInUse) EnableWindow(dialog.GetDlgItemHandle(IDC_MORE_LESS), enable);
-}
-
-}  // namespace
-
-int SetupDialog::RunInstall() {
-    const bool moreLessInUse = m_forceSetup == 0 && m_optionalCount != 0;
-    EnableInstallControls(*this, moreLessInUse, FALSE);
-    int success = 0;
-    try {
-        const int count = m_components.GetCount();
-        if (count != LB_ERR) {
-            std::vector<InstallRow> rows;
-            rows.reserve(static_cast<std::size_t>(count));
-            for (int i = 0; i < count; ++i) {
-                rows.push_back({GetRowGroup(m_components, i), m_components.GetCheck(i) == 1});
-            }
-            // One character more than a path holds, so that a longer text shows by its length.
-            char destination[kPathSize + 1];
-            GetDlgItemText(IDC_DESTINATION, destination, static_cast<int>(sizeof destination));
-            const InstallRequest request{&m_paths, destination, m_available, m_required};
-            CopyProgressDialog progress;
-            MessageBoxPrompts prompts(m_hWnd);
-            success = InstallComponents(request, rows, progress, this, prompts);
-        }
-    } catch (...) {
-        // Out of memory for the run's lists: nothing more is done, and the dialog stays.
-        success = 0;
-    }
-    EnableInstallControls(*this, moreLessInUse, TRUE);
-    return success;
+std::vector<InstallRow> GetInstallRows(const CCheckListBox& list) {
+    std::vector<InstallRow> rows;
+    const int count = list.GetCount();
+    if (count == LB_ERR) return rows;
+    rows.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) rows.push_back({GetRowGroup(list, i), list.GetCheck(i) == 1});
+    return rows;
 }

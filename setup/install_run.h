@@ -2,8 +2,8 @@
 // checked group is copied from the source folder and recorded in the shared file; every file of
 // an unchecked group is removed from the destination and its record erased. Old copies (at the
 // recorded path and in the proposed destination) are deleted first, so a product is never left
-// installed twice. SetupDialog::RunInstall gathers the dialog's state, disables its controls
-// and calls InstallComponents.
+// installed twice. The setup dialog's RunInstall gathers its rows and state, disables its
+// controls and calls InstallComponents.
 #pragma once
 
 #include <windows.h>
@@ -43,6 +43,10 @@ struct InstallRow {
     const ComponentGroup* group;
     int checked;
 };
+
+// The rows of the check-list in their order. Throws std::bad_alloc when the list cannot be
+// held.
+std::vector<InstallRow> GetInstallRows(const CCheckListBox& list);
 
 // What the run needs from the setup dialog besides its rows.
 struct InstallRequest {

@@ -4,7 +4,6 @@
 
 #include "install_script.h"
 #include "records.h"
-#include "setup_dialog.h"
 
 namespace {
 
@@ -162,9 +161,3 @@ int AreRequiredFilesCurrent(const ProductPaths& paths, VolumeFileSystemQuery que
     AreSectionFilesCurrent(paths, rules::kOptionalSection, queryFileSystem);
     return required ? 1 : 0;
 }
-
-int SetupDialog::IsFileCurrent(const char* name, const char* key) {
-    return ::IsFileCurrent(m_paths, name, key);
-}
-
-int SetupDialog::AreRequiredFilesCurrent() { return ::AreRequiredFilesCurrent(m_paths); }

@@ -1,6 +1,8 @@
 // The setup dialog's window: initialisation, the basic and advanced layouts, the caption and
 // instruction of each layout, the description of the selected group, the megabytes required
-// and available, and the choice of the destination folder.
+// and available, the choice of the destination folder, and the loading and release of the
+// component rows. The one file of setup/ that knows SetupDialog; the work it forwards to
+// lives in the modules beside it.
 #include "setup_window.h"
 
 #include <shlobj.h>
@@ -357,15 +359,8 @@ void SetupDialog::BrowseWithOpenFileDialog() {
     SetDlgItemText(IDC_DESTINATION, chosen);
 }
 
-int SetupDialog::FreeComponents() {
-    const int rows = m_components.GetCount();
-    if (rows == LB_ERR) return 0;
-    for (int row = 0; row < rows; ++row) {
-        const DWORD_PTR data = m_components.GetItemData(row);
-        if (data == static_cast<DWORD_PTR>(LB_ERR)) return 0;
-        delete reinterpret_cast<ComponentGroup*>(data);  // its files go with it
-        m_components.SetItemData(row, 0);
-    }
-    m_components.ResetContent();
-    return 1;
+int SetupDialog::LoadComponents() {
+    return ::LoadComponents(m_paths, m_components, m_readBuffer, &m_optionalCount);
 }
+
+int SetupDialog::FreeComponents() { return ::FreeComponents(m_components); }

@@ -1,5 +1,7 @@
 #include "setup_dialog.h"
 
+#include <memory>
+
 #include "framework/win_app.h"
 #include "install_run.h"
 #include "install_state.h"
@@ -127,9 +129,11 @@ int SetupDialog::RunInstall() {
             char destination[kPathSize + 1];
             GetDlgItemText(IDC_DESTINATION, destination, static_cast<int>(sizeof destination));
             const InstallRequest request{&m_paths, destination, m_available, m_required};
-            CopyProgressDialog progress;
+            // The progress window holds its 128 KiB copy buffer; it lives on the heap rather
+            // than on the stack under the copy's nested message loop.
+            const auto progress = std::make_unique<CopyProgressDialog>();
             MessageBoxPrompts prompts(m_hWnd);
-            success = InstallComponents(request, rows, progress, this, prompts);
+            success = InstallComponents(request, rows, *progress, this, prompts);
         }
     } catch (...) {
         // Out of memory for the run's lists: nothing more is done, and the dialog stays.

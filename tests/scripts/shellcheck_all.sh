@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs shellcheck (warnings and errors) over every shell script tracked in this checkout: the
 # files ending in .sh and those whose first line names bash or sh.
-#   shellcheck_all.sh SHELLCHECK     (from the root of the checkout)
+# Usage: shellcheck_all.sh PATH_TO_SHELLCHECK   (from the root of the checkout)
 set -uo pipefail
 shellcheck=$1
 scripts=()

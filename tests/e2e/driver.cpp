@@ -13,50 +13,13 @@
 //   --with-id N     windows that have a control N (0xFFFF: a message box's text)
 // Control of that window: --id N (decimal or 0x hex; a message box's text is 0xFFFF).
 //
-// Commands:
-//   find                      print the handle of the first matching window
-//   windows                   list matching windows: hwnd, class, visible, enabled, rect, caption
-//   controls                  list the children of the window: id, class, visible, enabled, rect, text
-//   wait-window [--timeout]   wait until a matching window exists; print its handle
-//   wait-gone [--timeout]     wait until no matching window exists
-//   text [--id]               print the text of the window or control
-//   info [--id]               print visible=, enabled=, rect= (screen), client=, class=, id=
-//   click --id                post BM_CLICK to a button
-//   command --id [--code C]   post WM_COMMAND (id, code) to the window, as a control would
-//   settext --id --text T     set a control's text (an edit tells its parent of the change)
-//   rows --id                 list a list box's rows: index, selected, text
-//   click-row --id --row R [--x X]  post a left click into row R at x (default: row middle)
-//   tick --id --row R [--x X] click a check-list row's box (default x: half the row height)
-//   check --id --row R        print a check-list row's state: checked=0|1 enabled=0|1
-//   wait-text --id --text T [--click C]
-//                             wait until the control's text contains T and print it; then
-//                             post BM_CLICK to the window's control C at once
-//   icon                      print which system icon a message box shows: hand, question,
-//                             exclamation, asterisk (best match of its pixels) or none
-//   redraw                    have the window and its children repainted
-//   move --x X --y Y          move the window to screen position X, Y (keeping its size)
-//   times --text PATH         print a file's creation, last-access and last-write times as
-//                             Windows sees them (100 ns steps since 1601), one a line
-//   tree                      print the path of the selected item of the window's tree view:
-//                             the item texts from the root down, one a line
-//   tree-parent               select the parent of the tree view's selected item
-//   tree-select --text T      select the first loaded item (depth first) whose text contains T
-//   tree-expand --text T      expand that item, as a click on its [+] would
-//   key --id --vk V           post a key press (down, char when printable, up) to a control
-//   ping [--timeout]          send WM_NULL; print the answer time in ms; 1 when unanswered
-//   quit                      post WM_QUIT to the thread(s) of the selected process
-//   procs                     list processes named by --exe or --pid: pid, name
-//   wait-exit [--timeout]     wait until no process named by --exe / --pid runs
-//   kill                      terminate the processes named by --exe / --pid
-//   watch [--timeout] [--stop-file F]
-//                             print "watching", then every visible top-level window of the
-//                             process named by --exe / --pid the first time it is seen, until
-//                             the process has come and gone or the file F exists; 1 when the
-//                             time-out ends the watch first
+// Commands: the table kCommands at the end of this file, which the usage lists too.
 // Time-outs are in milliseconds (default 5000).
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
+
+#include "framework/check_list_box.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -620,11 +583,6 @@ int CmdWatch(const Options& o) {
 
 // ---- check-list rows, texts, icons, positions ------------------------------------------
 
-// The check-list's own answers (framework/check_list_box.h); they carry no pointers, so they
-// work across processes.
-constexpr UINT kClbmGetCheck = WM_USER + 0x180;
-constexpr UINT kClbmIsEnabled = WM_USER + 0x183;
-
 int CmdCheck(const Options& o) {
   if (o.row < 0) {
     Err("--row is needed");
@@ -633,8 +591,9 @@ int CmdCheck(const Options& o) {
   HWND list = TargetControl(o);
   if (!list) return 1;
   DWORD_PTR checked = 0, enabled = 0;
-  if (!SendQuery(list, kClbmGetCheck, static_cast<WPARAM>(o.row), 0, checked) ||
-      !SendQuery(list, kClbmIsEnabled, static_cast<WPARAM>(o.row), 0, enabled)) {
+  // The check-list's messages carry no pointers, so they work across processes.
+  if (!SendQuery(list, CLBM_GETCHECK, static_cast<WPARAM>(o.row), 0, checked) ||
+      !SendQuery(list, CLBM_ISENABLED, static_cast<WPARAM>(o.row), 0, enabled)) {
     Err("no answer from the check-list");
     return 1;
   }
@@ -736,10 +695,10 @@ int CmdIcon(const Options& o) {
   const DWORD background = shown.bits[0];
   struct Candidate {
     const char* name;
-    WORD id;
+    LPCTSTR id;
   };
-  // IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK.
-  const Candidate candidates[] = {{"hand", 32513}, {"question", 32514}, {"exclamation", 32515}, {"asterisk", 32516}};
+  const Candidate candidates[] = {
+      {"hand", IDI_HAND}, {"question", IDI_QUESTION}, {"exclamation", IDI_EXCLAMATION}, {"asterisk", IDI_ASTERISK}};
   const char* best = "unknown";
   long long bestScore = -1;
   for (const Candidate& c : candidates) {
@@ -749,7 +708,7 @@ int CmdIcon(const Options& o) {
     RECT all{0, 0, size, size};
     FillRect(drawn.dc, &all, brush);
     DeleteObject(brush);
-    DrawIconEx(drawn.dc, 0, 0, LoadIconW(nullptr, MAKEINTRESOURCEW(c.id)), size, size, 0, nullptr, DI_NORMAL);
+    DrawIconEx(drawn.dc, 0, 0, LoadIcon(nullptr, c.id), size, size, 0, nullptr, DI_NORMAL);
     GdiFlush();
     long long score = 0;
     for (int i = 0; i < size * size; ++i)
@@ -913,61 +872,122 @@ int CmdTreeItem(const Options& o, UINT message, WPARAM how) {
   return SendQuery(tree, message, how, reinterpret_cast<LPARAM>(item), r) && r ? 0 : 1;
 }
 
+int CmdFind(const Options& o) {
+  HWND w = FirstWindow(o);
+  if (!w) return 1;
+  Out(Hex(w));
+  return 0;
+}
+
+int CmdWaitWindow(const Options& o) {
+  HWND w = nullptr;
+  if (!WaitFor(o.timeoutMs, [&] { return (w = FirstWindow(o)) != nullptr; })) {
+    Err("no window within " + std::to_string(o.timeoutMs) + " ms");
+    return 1;
+  }
+  Out(Hex(w));
+  return 0;
+}
+
+int CmdWaitGone(const Options& o) {
+  if (WaitFor(o.timeoutMs, [&] { return FirstWindow(o) == nullptr; })) return 0;
+  Err("window still there after " + std::to_string(o.timeoutMs) + " ms");
+  return 1;
+}
+
+int CmdWaitExit(const Options& o) {
+  if (!SelectsProcess(o)) return 2;
+  if (WaitFor(o.timeoutMs, [&] { return ProcessesNamed(o).empty(); })) return 0;
+  Err("process still running after " + std::to_string(o.timeoutMs) + " ms");
+  return 1;
+}
+
+int CmdClickRow(const Options& o) { return ClickRow(o, false); }
+int CmdTick(const Options& o) { return ClickRow(o, true); }
+int CmdTreeSelect(const Options& o) { return CmdTreeItem(o, TVM_SELECTITEM, TVGN_CARET); }
+int CmdTreeExpand(const Options& o) { return CmdTreeItem(o, TVM_EXPAND, TVE_EXPAND); }
+
+struct Command {
+  const wchar_t* name;
+  const char* synopsis;  // the command with its options, for the usage
+  const char* summary;   // what it does; a line break continues the summary on the next line
+  int (*run)(const Options& o);
+};
+
+constexpr Command kCommands[] = {
+    {L"find", "find", "print the handle of the first matching window", CmdFind},
+    {L"windows", "windows", "list matching windows: hwnd, class, visible, enabled, rect, caption", CmdWindows},
+    {L"controls", "controls", "list the children of the window: id, class, visible, enabled, rect, text",
+     CmdControls},
+    {L"wait-window", "wait-window [--timeout]", "wait until a matching window exists; print its handle",
+     CmdWaitWindow},
+    {L"wait-gone", "wait-gone [--timeout]", "wait until no matching window exists", CmdWaitGone},
+    {L"text", "text [--id]", "print the text of the window or control", CmdText},
+    {L"info", "info [--id]", "print visible=, enabled=, rect= (screen), client=, class=, id=", CmdInfo},
+    {L"click", "click --id", "post BM_CLICK to a button", CmdClick},
+    {L"command", "command --id [--code C]", "post WM_COMMAND (id, code) to the window, as a control would",
+     CmdCommand},
+    {L"settext", "settext --id --text T", "set a control's text (an edit tells its parent of the change)",
+     CmdSetText},
+    {L"rows", "rows --id", "list a list box's rows: index, selected, text", CmdRows},
+    {L"click-row", "click-row --id --row R [--x X]", "post a left click into row R at x (default: row middle)",
+     CmdClickRow},
+    {L"tick", "tick --id --row R [--x X]", "click a check-list row's box (default x: half the row height)",
+     CmdTick},
+    {L"check", "check --id --row R", "print a check-list row's state: checked=0|1 enabled=0|1", CmdCheck},
+    {L"wait-text", "wait-text --id --text T [--click C]",
+     "wait until the control's text contains T and print it; then\n"
+     "post BM_CLICK to the window's control C at once",
+     CmdWaitText},
+    {L"icon", "icon",
+     "print which system icon a message box shows: hand, question,\n"
+     "exclamation, asterisk (best match of its pixels) or none",
+     CmdIcon},
+    {L"redraw", "redraw", "have the window and its children repainted", CmdRedraw},
+    {L"move", "move --x X --y Y", "move the window to screen position X, Y (keeping its size)", CmdMove},
+    {L"times", "times --text PATH",
+     "print a file's creation, last-access and last-write times as\n"
+     "Windows sees them (100 ns steps since 1601), one a line",
+     CmdTimes},
+    {L"tree", "tree",
+     "print the path of the selected item of the window's tree view:\n"
+     "the item texts from the root down, one a line",
+     CmdTree},
+    {L"tree-parent", "tree-parent", "select the parent of the tree view's selected item", CmdTreeParent},
+    {L"tree-select", "tree-select --text T", "select the first loaded item (depth first) whose text contains T",
+     CmdTreeSelect},
+    {L"tree-expand", "tree-expand --text T", "expand that item, as a click on its [+] would", CmdTreeExpand},
+    {L"key", "key --id --vk V", "post a key press (down, char when printable, up) to a control", CmdKey},
+    {L"ping", "ping [--timeout]", "send WM_NULL; print the answer time in ms; 1 when unanswered", CmdPing},
+    {L"quit", "quit", "post WM_QUIT to the thread(s) of the selected process", CmdQuit},
+    {L"procs", "procs", "list processes named by --exe or --pid: pid, name", CmdProcs},
+    {L"wait-exit", "wait-exit [--timeout]", "wait until no process named by --exe / --pid runs", CmdWaitExit},
+    {L"kill", "kill", "terminate the processes named by --exe / --pid", CmdKill},
+    {L"watch", "watch [--timeout] [--stop-file F]",
+     "print \"watching\", then every visible top-level window of the\n"
+     "process named by --exe / --pid the first time it is seen, until\n"
+     "the process has come and gone or the file F exists; 1 when the\n"
+     "time-out ends the watch first",
+     CmdWatch},
+};
+
+// The usage on standard error: the selector and every command of kCommands with its summary.
+void Usage() {
+  Err("usage: driver COMMAND [--hwnd H] [--caption T] [--class C] [--exe N] [--pid P] [--visible] [--id N] ...");
+  std::string list = "commands:\n";
+  for (const Command& c : kCommands) {
+    std::string line = "  " + std::string(c.synopsis);
+    line.resize(line.size() < 40 ? 40 : line.size() + 1, ' ');
+    for (const char* p = c.summary; *p; ++p) line += *p == '\n' ? "\n" + std::string(42, ' ') : std::string(1, *p);
+    list += line + "\n";
+  }
+  std::fwrite(list.data(), 1, list.size(), stderr);
+}
+
 int Run(const Options& o) {
-  const std::wstring& c = o.command;
-  if (c == L"find") {
-    HWND w = FirstWindow(o);
-    if (!w) return 1;
-    Out(Hex(w));
-    return 0;
-  }
-  if (c == L"windows") return CmdWindows(o);
-  if (c == L"controls") return CmdControls(o);
-  if (c == L"wait-window") {
-    HWND w = nullptr;
-    if (!WaitFor(o.timeoutMs, [&] { return (w = FirstWindow(o)) != nullptr; })) {
-      Err("no window within " + std::to_string(o.timeoutMs) + " ms");
-      return 1;
-    }
-    Out(Hex(w));
-    return 0;
-  }
-  if (c == L"wait-gone") {
-    if (WaitFor(o.timeoutMs, [&] { return FirstWindow(o) == nullptr; })) return 0;
-    Err("window still there after " + std::to_string(o.timeoutMs) + " ms");
-    return 1;
-  }
-  if (c == L"text") return CmdText(o);
-  if (c == L"info") return CmdInfo(o);
-  if (c == L"click") return CmdClick(o);
-  if (c == L"command") return CmdCommand(o);
-  if (c == L"settext") return CmdSetText(o);
-  if (c == L"rows") return CmdRows(o);
-  if (c == L"click-row") return ClickRow(o, false);
-  if (c == L"tick") return ClickRow(o, true);
-  if (c == L"key") return CmdKey(o);
-  if (c == L"check") return CmdCheck(o);
-  if (c == L"wait-text") return CmdWaitText(o);
-  if (c == L"icon") return CmdIcon(o);
-  if (c == L"move") return CmdMove(o);
-  if (c == L"redraw") return CmdRedraw(o);
-  if (c == L"times") return CmdTimes(o);
-  if (c == L"tree") return CmdTree(o);
-  if (c == L"tree-parent") return CmdTreeParent(o);
-  if (c == L"tree-select") return CmdTreeItem(o, TVM_SELECTITEM, TVGN_CARET);
-  if (c == L"tree-expand") return CmdTreeItem(o, TVM_EXPAND, TVE_EXPAND);
-  if (c == L"ping") return CmdPing(o);
-  if (c == L"quit") return CmdQuit(o);
-  if (c == L"procs") return CmdProcs(o);
-  if (c == L"wait-exit") {
-    if (!SelectsProcess(o)) return 2;
-    if (WaitFor(o.timeoutMs, [&] { return ProcessesNamed(o).empty(); })) return 0;
-    Err("process still running after " + std::to_string(o.timeoutMs) + " ms");
-    return 1;
-  }
-  if (c == L"kill") return CmdKill(o);
-  if (c == L"watch") return CmdWatch(o);
-  Err("unknown command " + Utf8(c));
+  for (const Command& c : kCommands)
+    if (o.command == c.name) return c.run(o);
+  Err("unknown command " + Utf8(o.command));
   return 2;
 }
 
@@ -978,7 +998,7 @@ int main() {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   Options o;
   if (!argv || !Parse(argc, argv, o)) {
-    Err("usage: driver COMMAND [--hwnd H] [--caption T] [--class C] [--exe N] [--pid P] [--visible] [--id N] ...");
+    Usage();
     return 2;
   }
   LocalFree(argv);

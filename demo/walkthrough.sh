@@ -136,8 +136,8 @@ L_PID=$!
 first=""
 limit=$(( $(now_ms) + 30000 ))
 while [ -z "$first" ]; do
-  if hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id 1001 --visible); then first=setup
-  elif hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id 1019 --visible); then first=message
+  if hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id IDC_COMPONENTS --visible); then first=setup
+  elif hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id IDC_PICTURE --visible); then first=message
   elif find_window --exe "$NAME.a32" --visible >/dev/null; then first=game
   elif ! kill -0 "$L_PID" 2>/dev/null; then fail "the launcher ended without showing anything"
   elif [ "$(now_ms)" -ge "$limit" ]; then fail "nothing came up within 30 s"
@@ -158,10 +158,11 @@ if [ "$first" == setup ]; then
   sleep 0.5
   log "setup dialog: $(drv text --hwnd "$setup")"
   snap setup-dialog "$setup"
-  drv click --hwnd "$setup" --id 1 || fail "could not click OK"
+  drv click --hwnd "$setup" --id IDOK || fail "could not click OK"
   # Questions come as message boxes owned by the setup dialog, the copy runs in a window
   # "Copy Progress" in between, and any other box with a caption reports a failure. Setup is
-  # over when the start-up message (no caption, the picture frame 1019) or the game comes up.
+  # over when the start-up message (no caption, the picture frame IDC_PICTURE) or the game
+  # comes up.
   copy_seen=0
   limit=$(( $(now_ms) + 60000 ))
   while :; do
@@ -183,18 +184,18 @@ if [ "$first" == setup ]; then
       snap copy-progress "$copy"
     elif [ -n "$box" ]; then
       caption=$(drv text --hwnd "$box")
-      text=$(drv text --hwnd "$box" --id 0xFFFF)
+      text=$(drv text --hwnd "$box" --id IDC_STATIC)
       log "message box \"$caption\": $text"
       case $caption in
         "Create Directory"|"Disk Space")
           snap "$(tr 'A-Z ' 'a-z-' <<<"$caption")" "$box"
-          drv click --hwnd "$box" --id 6 || fail "could not answer Yes"
+          drv click --hwnd "$box" --id IDYES || fail "could not answer Yes"
           drv wait-gone --hwnd "$box" --timeout 5000 || fail "the question stayed" ;;
         *)
           snap install-failed "$box"
           fail "setup reported: $text" ;;
       esac
-    elif hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id 1019 --visible); then
+    elif hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id IDC_PICTURE --visible); then
       break
     elif find_window --exe "$NAME.a32" --visible >/dev/null; then
       hwnd=""
@@ -215,7 +216,7 @@ fi
 if [ "$first" == message ]; then
   sleep 0.5
   snap startup-message "$hwnd"
-  drv click --hwnd "$hwnd" --id 1 || fail "could not click OK on the start-up message"
+  drv click --hwnd "$hwnd" --id IDOK || fail "could not click OK on the start-up message"
 fi
 
 game=$(drv wait-window --exe "$NAME.a32" --visible --timeout 15000) || fail "the game did not come up"

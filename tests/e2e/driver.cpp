@@ -10,8 +10,13 @@
 //   --caption TEXT  exact caption        --class NAME   window class ("#32770" for dialogs)
 //   --exe NAME      process image name   --pid N        Windows process id
 //   --visible       visible windows only
-//   --with-id N     windows that have a control N (0xFFFF: a message box's text)
-// Control of that window: --id N (decimal or 0x hex; a message box's text is 0xFFFF).
+//   --with-id ID    windows that have a control ID (IDC_STATIC: a message box's text)
+// Control of that window: --id ID.
+// A control id is a number (decimal or 0x hex) or a name: IDOK, IDCANCEL, IDYES, IDNO and the
+// other standard ids of windows.h, or an IDC_ name of resources/resource.h or of the test
+// game's testgame_ids.h (IDC_COMPONENTS, IDC_FIXTURE_LIST, ...). A message box's text is a
+// static without an id of its own, IDC_STATIC. --click takes a control id too; --vk a number
+// or a key's name (VK_ESCAPE, VK_RETURN, VK_SPACE, VK_TAB).
 //
 // Commands: the table kCommands at the end of this file, which the usage lists too.
 // Time-outs are in milliseconds (default 5000).
@@ -20,11 +25,14 @@
 #include <tlhelp32.h>
 
 #include "framework/check_list_box.h"
+#include "resources/resource.h"
+#include "testgame_ids.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -225,28 +233,67 @@ bool ParseInt(const std::wstring& s, long long& v) {
   return end && *end == L'\0';
 }
 
-// The options that take a plain int; --id and --with-id also record that they were given.
+// A name that stands for a number on the command line, with the value its header gives it.
+struct NamedValue {
+  const char* name;
+  int value;
+};
+
+// Dialog templates keep a control's id in 16 bits: IDC_STATIC (-1) is the 0xFFFF of a
+// message box's text.
+#define NAMED_ID(name) {#name, (name) & 0xFFFF}
+
+// Control ids by name: the standard ids of windows.h, then every IDC_ name of
+// resources/resource.h and testgame_ids.h, which the build lists from the headers themselves
+// (control_ids.inc); the values are the headers' own, as both are included above.
+constexpr NamedValue kControlIds[] = {
+    NAMED_ID(IDOK), NAMED_ID(IDCANCEL), NAMED_ID(IDABORT), NAMED_ID(IDRETRY), NAMED_ID(IDIGNORE),
+    NAMED_ID(IDYES), NAMED_ID(IDNO), NAMED_ID(IDCLOSE), NAMED_ID(IDHELP), NAMED_ID(IDTRYAGAIN),
+    NAMED_ID(IDCONTINUE),
+#include "control_ids.inc"
+};
+
+#define NAMED_KEY(name) {#name, name}
+
+// The keys a person presses in a dialog, by their windows.h names.
+constexpr NamedValue kKeys[] = {NAMED_KEY(VK_ESCAPE), NAMED_KEY(VK_RETURN), NAMED_KEY(VK_SPACE), NAMED_KEY(VK_TAB)};
+
+// The options that take an int; --id and --with-id also record that they were given. Those
+// with names accept one of them in place of a number.
 struct IntOption {
   const wchar_t* name;
   int Options::*value;
   bool Options::*given;
+  std::span<const NamedValue> names;
 };
 constexpr IntOption kIntOptions[] = {
-    {L"--id", &Options::id, &Options::hasId},
-    {L"--with-id", &Options::withId, &Options::hasWithId},
-    {L"--code", &Options::code, nullptr},
-    {L"--row", &Options::row, nullptr},
-    {L"--x", &Options::x, nullptr},
-    {L"--y", &Options::y, nullptr},
-    {L"--click", &Options::click, nullptr},
-    {L"--vk", &Options::vk, nullptr},
+    {L"--id", &Options::id, &Options::hasId, kControlIds},
+    {L"--with-id", &Options::withId, &Options::hasWithId, kControlIds},
+    {L"--code", &Options::code, nullptr, {}},
+    {L"--row", &Options::row, nullptr, {}},
+    {L"--x", &Options::x, nullptr, {}},
+    {L"--y", &Options::y, nullptr, {}},
+    {L"--click", &Options::click, nullptr, kControlIds},
+    {L"--vk", &Options::vk, nullptr, kKeys},
 };
 
-bool SetIntOption(const std::wstring& name, int n, Options& o) {
-  for (const IntOption& opt : kIntOptions) {
-    if (name != opt.name) continue;
-    o.*opt.value = n;
-    if (opt.given) o.*opt.given = true;
+const IntOption* FindIntOption(const std::wstring& name) {
+  for (const IntOption& opt : kIntOptions)
+    if (name == opt.name) return &opt;
+  return nullptr;
+}
+
+// The option's value: a number, or one of the option's names.
+bool IntValue(const IntOption& opt, const std::wstring& text, int& value) {
+  long long n = 0;
+  if (ParseInt(text, n)) {
+    value = static_cast<int>(n);
+    return true;
+  }
+  const std::string name = Utf8(text);
+  for (const NamedValue& named : opt.names) {
+    if (name != named.name) continue;
+    value = named.value;
     return true;
   }
   return false;
@@ -280,6 +327,13 @@ bool Parse(int argc, wchar_t** argv, Options& o) {
     } else if (a == L"--text") {
       o.hasText = true;
       o.text = v;
+    } else if (const IntOption* opt = FindIntOption(a)) {
+      if (!IntValue(*opt, v, o.*opt->value)) {
+        Err(std::string(opt->names.empty() ? "not a number" : "not a number or a known name") + " after " + Utf8(a) +
+            ": " + Utf8(v));
+        return false;
+      }
+      if (opt->given) o.*opt->given = true;
     } else if (!isInt) {
       Err("not a number after " + Utf8(a) + ": " + Utf8(v));
       return false;
@@ -289,7 +343,7 @@ bool Parse(int argc, wchar_t** argv, Options& o) {
       o.pid = static_cast<DWORD>(n);
     } else if (a == L"--timeout") {
       o.timeoutMs = static_cast<DWORD>(n);
-    } else if (!SetIntOption(a, static_cast<int>(n), o)) {
+    } else {
       Err("unknown option " + Utf8(a));
       return false;
     }
@@ -973,7 +1027,7 @@ constexpr Command kCommands[] = {
 
 // The usage on standard error: the selector and every command of kCommands with its summary.
 void Usage() {
-  Err("usage: driver COMMAND [--hwnd H] [--caption T] [--class C] [--exe N] [--pid P] [--visible] [--id N] ...");
+  Err("usage: driver COMMAND [--hwnd H] [--caption T] [--class C] [--exe N] [--pid P] [--visible] [--id ID] ...");
   std::string list = "commands:\n";
   for (const Command& c : kCommands) {
     std::string line = "  " + std::string(c.synopsis);

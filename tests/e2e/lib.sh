@@ -380,22 +380,23 @@ setup_start() {
     fail "no setup dialog came up"
 }
 
-# The message box of process EXE currently shown, or "" when there is none. The progress
-# dialog's labels carry the id of a message box's text too: it is not one.
+# The message box of process EXE currently shown, or "" when there is none. A message box's
+# text is a static without an id of its own (IDC_STATIC); the progress dialog's labels are
+# such statics too: it is not one.
 message_box() {
-  drv windows --exe "$1" --class '#32770' --with-id 0xFFFF --visible 2>/dev/null |
+  drv windows --exe "$1" --class '#32770' --with-id IDC_STATIC --visible 2>/dev/null |
     awk -F'\t' '$6 != "Copy Progress" { print $1; exit }'
 }
 
 # answer_box EXE CAPTION TEXT ICON BUTTON: waits for the launcher's message box, checks its
-# caption, text and icon (hand, question, ...), presses BUTTON (1 OK, 6 Yes, 7 No) and waits
+# caption, text and icon (hand, question, ...), presses BUTTON (IDOK, IDYES, IDNO) and waits
 # until it is gone.
 answer_box() {
   local exe=$1 caption=$2 text=$3 icon=$4 button=$5 mb got
-  mb=$(drv wait-window --exe "$exe" --caption "$caption" --with-id 0xFFFF --visible --timeout 8000) ||
+  mb=$(drv wait-window --exe "$exe" --caption "$caption" --with-id IDC_STATIC --visible --timeout 8000) ||
     fail "no message box '$caption' came up; windows: $(drv windows --exe "$exe" --visible | cut -f6 | paste -sd'|')"
   expect_eq "$(drv text --hwnd "$mb")" "$caption" "message box caption"
-  expect_eq "$(drv text --hwnd "$mb" --id 0xFFFF)" "$text" "text of the '$caption' box"
+  expect_eq "$(drv text --hwnd "$mb" --id IDC_STATIC)" "$text" "text of the '$caption' box"
   got=$(drv icon --hwnd "$mb") || fail "cannot read the icon of '$caption'"
   expect_eq "${got%% *}" "$icon" "icon of the '$caption' box ($got)"
   drv click --hwnd "$mb" --id "$button" || fail "cannot press $button in '$caption'"
@@ -407,7 +408,7 @@ expect_no_box() {
   local limit=$(( $(now_ms) + $2 )) mb
   while [ "$(now_ms)" -lt "$limit" ]; do
     mb=$(message_box "$1")
-    [ -z "$mb" ] || fail "unexpected message box: $(drv text --hwnd "$mb" --id 0xFFFF 2>/dev/null | paste -sd' ')"
+    [ -z "$mb" ] || fail "unexpected message box: $(drv text --hwnd "$mb" --id IDC_STATIC 2>/dev/null | paste -sd' ')"
     sleep 0.05
   done
 }
@@ -421,7 +422,7 @@ expect_enabled() {
 }
 
 # The controls that an install run disables and enables again (More/Less when it is in use).
-RUN_CONTROLS=(1 2 1003 1004 1001)
+RUN_CONTROLS=(IDOK IDCANCEL IDC_BROWSE IDC_DESTINATION IDC_COMPONENTS)
 
 # win_rect HWND [ID]: the screen rectangle of the window or one of its controls.
 win_rect() {
@@ -431,8 +432,8 @@ win_rect() {
 # rect_of HWND [ID]: the same rectangle as "left top right bottom", for read.
 rect_of() { win_rect "$@" | tr , ' '; }
 
-# row_state HWND ROW: "checked=C enabled=E" of a row of the check-list 1001.
-row_state() { drv check --hwnd "$1" --id 1001 --row "$2" || fail "cannot read row $2"; }
+# row_state HWND ROW: "checked=C enabled=E" of a row of the check-list IDC_COMPONENTS.
+row_state() { drv check --hwnd "$1" --id IDC_COMPONENTS --row "$2" || fail "cannot read row $2"; }
 
 # win_times UNIXPATH: creation, access and write times of a file as Windows sees them.
 win_times() { drv times --text "$(winpath "$1")" || fail "cannot read the times of $1"; }

@@ -20,27 +20,27 @@ scenario_driver_fixture() {
   STARTED_PIDS+=($!)
   hwnd=$(drv wait-window --caption "E2E Fixture" --class '#32770' --exe FIX.a32 --visible --timeout 8000) ||
     fail "the fixture dialog did not come up"
-  expect_eq "$(drv text --hwnd "$hwnd" --id 1000)" "Fixture text" "static text"
-  rows=$(drv rows --hwnd "$hwnd" --id 1001 | cut -f3 | paste -sd'|')
+  expect_eq "$(drv text --hwnd "$hwnd" --id IDC_FIXTURE_TEXT)" "Fixture text" "static text"
+  rows=$(drv rows --hwnd "$hwnd" --id IDC_FIXTURE_LIST | cut -f3 | paste -sd'|')
   expect_eq "$rows" "Alpha|Beta (required)|Gamma" "owner-drawn list rows"
 
-  drv click-row --hwnd "$hwnd" --id 1001 --row 2 || fail "click-row"
-  drv tick --hwnd "$hwnd" --id 1001 --row 1 || fail "tick"
+  drv click-row --hwnd "$hwnd" --id IDC_FIXTURE_LIST --row 2 || fail "click-row"
+  drv tick --hwnd "$hwnd" --id IDC_FIXTURE_LIST --row 1 || fail "tick"
   # shellcheck disable=SC1003 # a Windows path that ends in a backslash
-  drv settext --hwnd "$hwnd" --id 1004 --text 'C:\Games\' || fail "settext"
-  expect_eq "$(drv rows --hwnd "$hwnd" --id 1001 | awk -F'\t' '$2 == 1 { print $1 }')" 1 "selected row"
+  drv settext --hwnd "$hwnd" --id IDC_FIXTURE_EDIT --text 'C:\Games\' || fail "settext"
+  expect_eq "$(drv rows --hwnd "$hwnd" --id IDC_FIXTURE_LIST | awk -F'\t' '$2 == 1 { print $1 }')" 1 "selected row"
 
   # OK asks in a message box; No keeps the dialog, Yes ends it.
-  drv click --hwnd "$hwnd" --id 1 || fail "click OK"
-  mb=$(drv wait-window --exe FIX.a32 --with-id 0xFFFF --visible --timeout 5000) || fail "no message box"
-  expect_eq "$(drv text --hwnd "$mb" --id 0xFFFF)" "Really leave?" "message box text"
+  drv click --hwnd "$hwnd" --id IDOK || fail "click OK"
+  mb=$(drv wait-window --exe FIX.a32 --with-id IDC_STATIC --visible --timeout 5000) || fail "no message box"
+  expect_eq "$(drv text --hwnd "$mb" --id IDC_STATIC)" "Really leave?" "message box text"
   expect_eq "$(drv info --hwnd "$hwnd" | grep '^enabled=')" "enabled=0" "owner while the box is up"
-  drv click --hwnd "$mb" --id 7 || fail "answer No"
+  drv click --hwnd "$mb" --id IDNO || fail "answer No"
   drv wait-gone --hwnd "$mb" --timeout 3000 || fail "the message box stayed"
   drv ping --hwnd "$hwnd" --timeout 1000 >/dev/null || fail "the dialog does not answer"
-  drv click --hwnd "$hwnd" --id 1 || fail "click OK again"
-  mb=$(drv wait-window --exe FIX.a32 --with-id 0xFFFF --visible --timeout 5000) || fail "no second message box"
-  drv click --hwnd "$mb" --id 6 || fail "answer Yes"
+  drv click --hwnd "$hwnd" --id IDOK || fail "click OK again"
+  mb=$(drv wait-window --exe FIX.a32 --with-id IDC_STATIC --visible --timeout 5000) || fail "no second message box"
+  drv click --hwnd "$mb" --id IDYES || fail "answer Yes"
   drv wait-exit --exe FIX.a32 --timeout 5000 || fail "the fixture did not end"
   expect_eq "$(grep -E '^(selected|answer|edit|dialog)=' "$GAME_LOG" | tr -d '\r' | paste -sd' ')" \
     'selected=2 selected=1 answer=no edit=C:\Games\ dialog=ok' "what the fixture saw"
@@ -104,7 +104,7 @@ scenario_stale_or_missing() {
     launcher_start "$T" "$DISC/$EXE"
     hwnd=$(expect_setup_dialog "$EXE" "$NAME basic setup") || exit 1
     [ "$case" != missing ] || [ -z "${E2E_SHOTS:-}" ] || shot "$case"
-    drv click --hwnd "$hwnd" --id 2 || fail "click Cancel"
+    drv click --hwnd "$hwnd" --id IDCANCEL || fail "click Cancel"
     launcher_wait 8000
     expect_no_game
     ! ini_get "$NAME" Key1 >/dev/null || fail "$case: record of GAME.DAT kept: $(ini_get "$NAME" Key1)"
@@ -126,7 +126,7 @@ scenario_switches() {
     launcher_start "$T" "$DISC/$EXE" "$arg"
     if [ "$want" == dialog ]; then
       hwnd=$(expect_setup_dialog "$EXE" "$NAME advanced setup") || exit 1
-      drv click --hwnd "$hwnd" --id 2 || fail "click Cancel"
+      drv click --hwnd "$hwnd" --id IDCANCEL || fail "click Cancel"
       launcher_wait 8000
       expect_no_game
     else

@@ -34,9 +34,9 @@ scenario_setup_fresh_install() {
   inf_make "$DISC/$NAME.inf" "$NAME" "$T/nope" "R|Game files|The game.|GAME.DAT=GameDat"
   setup_start "$DISC" "$NAME"
   expect_eq "$(drv text --hwnd "$DLG")" "$NAME basic setup" "caption without optional groups"
-  expect_eq "$(drv info --hwnd "$DLG" --id 1007 | grep '^visible=')" "visible=0" "More/Less without optional groups"
-  expect_eq "$(drv info --hwnd "$DLG" --id 1001 | grep '^visible=')" "visible=0" "list in basic mode"
-  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  expect_eq "$(drv info --hwnd "$DLG" --id IDC_MORE_LESS | grep '^visible=')" "visible=0" "More/Less without optional groups"
+  expect_eq "$(drv info --hwnd "$DLG" --id IDC_COMPONENTS | grep '^visible=')" "visible=0" "list in basic mode"
+  drv click --hwnd "$DLG" --id IDCANCEL || fail "click Cancel"
   launcher_wait 8000
   expect_no_game
   rm -rf "$T/disc"
@@ -50,16 +50,16 @@ scenario_setup_fresh_install() {
     "O|Movies|Intro film.|MOVIES/INTRO.AVI=Intro"
   setup_start "$DISC" "$NAME"
   expect_eq "$(drv text --hwnd "$DLG")" "$NAME basic setup" "caption"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1000)" "Install $NAME." "instruction"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1007)" "More >>" "More/Less button"
-  expect_eq "$(drv info --hwnd "$DLG" --id 1007 | grep '^visible=')" "visible=1" "More/Less with optional groups"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1004)" "$(winpath "$dest")\\" "proposed destination"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_INSTRUCTIONS)" "Install $NAME." "instruction"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_MORE_LESS)" "More >>" "More/Less button"
+  expect_eq "$(drv info --hwnd "$DLG" --id IDC_MORE_LESS | grep '^visible=')" "visible=1" "More/Less with optional groups"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_DESTINATION)" "$(winpath "$dest")\\" "proposed destination"
   expect_eq "$(row_state "$DLG" 0)" "checked=1 enabled=0" "required row"
   expect_eq "$(row_state "$DLG" 1)" "checked=0 enabled=1" "optional row not installed"
-  expect_eq "$(drv rows --hwnd "$DLG" --id 1001 | cut -f3 | paste -sd'|')" "Game files (required)|Movies" "rows"
+  expect_eq "$(drv rows --hwnd "$DLG" --id IDC_COMPONENTS | cut -f3 | paste -sd'|')" "Game files (required)|Movies" "rows"
   doc_shot "$DLG" setup-basic
 
-  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
   local q="The specified destination directory does not exist.  Create?"
   answer_box "$EXE" "Create Directory" "$q" question 6   # the destination itself
   answer_box "$EXE" "Create Directory" "$q" question 6   # its DATA folder
@@ -100,41 +100,41 @@ scenario_setup_advanced() {
 
   setup_start "$DISC" "$NAME"
   expect_eq "$(drv text --hwnd "$DLG")" "$NAME basic setup" "caption"
-  drv click --hwnd "$DLG" --id 1007 || fail "click More"
-  drv wait-text --hwnd "$DLG" --id 1007 --text "Less <<" --timeout 3000 >/dev/null || fail "no Less << after More"
+  drv click --hwnd "$DLG" --id IDC_MORE_LESS || fail "click More"
+  drv wait-text --hwnd "$DLG" --id IDC_MORE_LESS --text "Less <<" --timeout 3000 >/dev/null || fail "no Less << after More"
   expect_eq "$(drv text --hwnd "$DLG")" "$NAME advanced setup" "advanced caption"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1000)" "Choose what to install." "advanced instruction"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_INSTRUCTIONS)" "Choose what to install." "advanced instruction"
   local id
-  for id in 1008 1001 1012 1002; do
+  for id in IDC_FILES_LABEL IDC_COMPONENTS IDC_DESCRIPTION_FRAME IDC_DESCRIPTION; do
     expect_eq "$(drv info --hwnd "$DLG" --id $id | grep -E '^(visible|enabled)=' | paste -sd' ')" \
       "visible=1 enabled=1" "control $id in advanced mode"
   done
-  expect_eq "$(drv text --hwnd "$DLG" --id 1002)" "" "description without a selection"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_DESCRIPTION)" "" "description without a selection"
   expect_eq "$(row_state "$DLG" 1)" "checked=1 enabled=1" "installed optional group"
   expect_eq "$(row_state "$DLG" 2)" "checked=0 enabled=1" "optional group not installed"
 
   local row want
   while IFS='|' read -r row want; do
-    drv click-row --hwnd "$DLG" --id 1001 --row "$row" || fail "select row $row"
-    drv wait-text --hwnd "$DLG" --id 1002 --text "$want" --timeout 3000 >/dev/null ||
-      fail "description of row $row: got '$(drv text --hwnd "$DLG" --id 1002)', expected '$want'"
+    drv click-row --hwnd "$DLG" --id IDC_COMPONENTS --row "$row" || fail "select row $row"
+    drv wait-text --hwnd "$DLG" --id IDC_DESCRIPTION --text "$want" --timeout 3000 >/dev/null ||
+      fail "description of row $row: got '$(drv text --hwnd "$DLG" --id IDC_DESCRIPTION)', expected '$want'"
   done <<'EOF2'
 2|The soundtrack.
 0|The game itself.
 1|Intro and ending films.
 EOF2
-  expect_eq "$(drv text --hwnd "$DLG" --id 1002)" "Intro and ending films." "description"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_DESCRIPTION)" "Intro and ending films." "description"
   doc_shot "$DLG" setup-advanced
 
-  drv tick --hwnd "$DLG" --id 1001 --row 1 || fail "untick Movies"
+  drv tick --hwnd "$DLG" --id IDC_COMPONENTS --row 1 || fail "untick Movies"
   for _ in $(seq 50); do [ "$(row_state "$DLG" 1)" == "checked=0 enabled=1" ] && break; sleep 0.05; done
   expect_eq "$(row_state "$DLG" 1)" "checked=0 enabled=1" "Movies after a click on its box"
-  drv tick --hwnd "$DLG" --id 1001 --row 0 || fail "click the required row's box"
+  drv tick --hwnd "$DLG" --id IDC_COMPONENTS --row 0 || fail "click the required row's box"
   sleep 0.2
   expect_eq "$(row_state "$DLG" 0)" "checked=1 enabled=0" "required row after a click on its box"
-  drv settext --hwnd "$DLG" --id 1004 --text "$(winpath "$chosen")\\" || fail "type the destination"
+  drv settext --hwnd "$DLG" --id IDC_DESTINATION --text "$(winpath "$chosen")\\" || fail "type the destination"
 
-  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
   game_wait_start 15000
   launcher_wait 15000
   expect_game_from "$DISC" "$NAME"
@@ -169,14 +169,14 @@ scenario_setup_forced() {
 
   setup_start "$DISC" "$NAME" /a
   expect_eq "$(drv text --hwnd "$DLG")" "$NAME advanced setup" "caption"
-  expect_eq "$(drv info --hwnd "$DLG" --id 1007 | grep -E '^(visible|enabled)=' | paste -sd' ')" \
+  expect_eq "$(drv info --hwnd "$DLG" --id IDC_MORE_LESS | grep -E '^(visible|enabled)=' | paste -sd' ')" \
     "visible=0 enabled=0" "More/Less with /a"
-  expect_eq "$(drv info --hwnd "$DLG" --id 1001 | grep '^visible=')" "visible=1" "list with /a"
+  expect_eq "$(drv info --hwnd "$DLG" --id IDC_COMPONENTS | grep '^visible=')" "visible=1" "list with /a"
   expect_eq "$(row_state "$DLG" 0)" "checked=1 enabled=0" "required row"
   expect_eq "$(row_state "$DLG" 1)" "checked=1 enabled=1" "optional group without files"
 
-  drv click --hwnd "$DLG" --id 1 || fail "click OK"
-  answer_box "$EXE" "Create Directory" "The specified destination directory does not exist.  Create?" question 6
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
+  answer_box "$EXE" "Create Directory" "The specified destination directory does not exist.  Create?" question IDYES
   game_wait_start 15000
   launcher_wait 15000
   expect_game_from "$DISC" "$NAME"
@@ -204,39 +204,39 @@ scenario_setup_declined() {
   ini_set "$NAME" GameDat "$(dest_path "$old" GAME.DAT)"
 
   local nodrive=${T//\//\\}\\nodrive\\
-  drv settext --hwnd "$DLG" --id 1004 --text "$nodrive" || fail "type the destination"
-  drv wait-text --hwnd "$DLG" --id 1006 --text "0.0" --timeout 3000 >/dev/null ||
-    fail "available without a drive letter: $(drv text --hwnd "$DLG" --id 1006)"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1006)" "0.0" "available without a drive letter"
-  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  drv settext --hwnd "$DLG" --id IDC_DESTINATION --text "$nodrive" || fail "type the destination"
+  drv wait-text --hwnd "$DLG" --id IDC_AVAILABLE --text "0.0" --timeout 3000 >/dev/null ||
+    fail "available without a drive letter: $(drv text --hwnd "$DLG" --id IDC_AVAILABLE)"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_AVAILABLE)" "0.0" "available without a drive letter"
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
   # The drive part of the typed text is empty; a run that names the drive the path resolves
   # to (the current drive, Z:) is as clear to the user.
   local space=$'There does not appear to be enough space on drive %s\nTry to copy anyway?' mb text
   mb=$(drv wait-window --exe "$EXE" --caption "Disk Space" --visible --timeout 8000) || fail "no space question"
-  text=$(drv text --hwnd "$mb" --id 0xFFFF)
+  text=$(drv text --hwnd "$mb" --id IDC_STATIC)
   # shellcheck disable=SC2059
   [ "$text" == "$(printf "$space" "")" ] || [ "$text" == "$(printf "$space" Z:)" ] ||
     fail "space question: got '$text'"
-  answer_box "$EXE" "Disk Space" "$text" question 7
+  answer_box "$EXE" "Disk Space" "$text" question IDNO
   expect_no_box "$EXE" 500
   [ -f "$old/GAME.DAT" ] || fail "the recorded copy was deleted after No to the space question"
   [ ! -e "$T/nodrive" ] || fail "the destination was made after No"
   expect_eq "$(drv text --hwnd "$DLG")" "$NAME basic setup" "the dialog after No"
-  expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}" 1007
+  expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}" IDC_MORE_LESS
 
-  drv settext --hwnd "$DLG" --id 1004 --text "$(winpath "$dest")\\" || fail "type the destination"
-  drv click --hwnd "$DLG" --id 1 || fail "click OK"
-  answer_box "$EXE" "Create Directory" "The specified destination directory does not exist.  Create?" question 7
+  drv settext --hwnd "$DLG" --id IDC_DESTINATION --text "$(winpath "$dest")\\" || fail "type the destination"
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
+  answer_box "$EXE" "Create Directory" "The specified destination directory does not exist.  Create?" question IDNO
   expect_no_box "$EXE" 500
   [ ! -e "$dest" ] || fail "the folder was made after No"
   drv find --exe "$EXE" --caption "Copy Progress" >/dev/null && fail "a progress window is left"
-  expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}" 1007
+  expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}" IDC_MORE_LESS
   # The recorded copy went before the question; nothing new is recorded.
   [ ! -e "$old/GAME.DAT" ] || fail "the recorded copy was not deleted before the folder question"
   expect_eq "$(ini_get "$NAME" GameDat)" "$(dest_path "$old" GAME.DAT)" "record after No"
   launcher_running || fail "the launcher ended after No"
 
-  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  drv click --hwnd "$DLG" --id IDCANCEL || fail "click Cancel"
   launcher_wait 8000
   expect_no_game
 }
@@ -256,16 +256,16 @@ scenario_setup_cancel_copy() {
   mkdir -p "$dest"
   inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|FIRST.DAT=First DATA/BIG.DAT=Big"
   setup_start "$DISC" "$NAME"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1005)" "80.0" "required megabytes"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_REQUIRED)" "80.0" "required megabytes"
 
-  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
   local mb progress
   mb=$(drv wait-window --exe "$EXE" --caption "Create Directory" --visible --timeout 15000) ||
     fail "no question for the DATA folder"
   progress=$(drv find --exe "$EXE" --caption "Copy Progress" --visible) || fail "no progress dialog"
-  expect_eq "$(drv text --hwnd "$progress" --id 1016)" "$(winpath "$DISC")\\FIRST.DAT" "from text"
-  expect_eq "$(drv text --hwnd "$progress" --id 1017)" "$(winpath "$dest")\\FIRST.DAT" "to text"
-  expect_eq "$(drv text --hwnd "$progress" --id 2)" "&Cancel" "progress dialog's button"
+  expect_eq "$(drv text --hwnd "$progress" --id IDC_FROM)" "$(winpath "$DISC")\\FIRST.DAT" "from text"
+  expect_eq "$(drv text --hwnd "$progress" --id IDC_TO)" "$(winpath "$dest")\\FIRST.DAT" "to text"
+  expect_eq "$(drv text --hwnd "$progress" --id IDCANCEL)" "&Cancel" "progress dialog's button"
   # Under Wine's unmanaged windows the setup dialog can end up above the progress dialog it
   # owns: the question goes to the corner and the progress dialog below the setup dialog,
   # where both are drawn whole for the picture.
@@ -278,8 +278,8 @@ scenario_setup_cancel_copy() {
   doc_shot "$progress" copy-progress
   expect_eq "$(ini_get "$NAME" First)" "$(dest_path "$dest" FIRST.DAT)" "record of the first file"
 
-  drv click --hwnd "$mb" --id 6 || fail "answer Yes"
-  drv wait-text --hwnd "$progress" --id 1016 --text BIG.DAT --click 2 --timeout 10000 >/dev/null ||
+  drv click --hwnd "$mb" --id IDYES || fail "answer Yes"
+  drv wait-text --hwnd "$progress" --id IDC_FROM --text BIG.DAT --click IDCANCEL --timeout 10000 >/dev/null ||
     fail "the big file's copy did not show"
   drv wait-gone --hwnd "$progress" --timeout 15000 || fail "the progress dialog stayed after Cancel"
   launcher_running || fail "the launcher ended: the copy finished before Cancel landed"
@@ -291,7 +291,7 @@ scenario_setup_cancel_copy() {
   expect_eq "$(ini_get "$NAME" First)" "$(dest_path "$dest" FIRST.DAT)" "record of the first file"
   expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}"
 
-  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  drv click --hwnd "$DLG" --id IDCANCEL || fail "click Cancel"
   launcher_wait 8000
 }
 
@@ -307,14 +307,14 @@ scenario_setup_readonly_target() {
   chmod a-w "$dest/GAME.DAT"
   inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|GAME.DAT=GameDat"
   setup_start "$DISC" "$NAME"
-  drv click --hwnd "$DLG" --id 1 || fail "click OK"
-  answer_box "$EXE" "$NAME" "Unable to copy $(winpath "$DISC")\\GAME.DAT to "$'\n'"$(winpath "$dest")\\GAME.DAT" hand 1
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
+  answer_box "$EXE" "$NAME" "Unable to copy $(winpath "$DISC")\\GAME.DAT to "$'\n'"$(winpath "$dest")\\GAME.DAT" hand IDOK
   expect_no_box "$EXE" 1000
   expect_eq "$(cat "$dest/GAME.DAT")" "read-only" "the read-only file"
   ! ini_get "$NAME" GameDat >/dev/null || fail "the failed copy was recorded"
   expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}"
   expect_no_game
-  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  drv click --hwnd "$DLG" --id IDCANCEL || fail "click Cancel"
   launcher_wait 8000
 }
 
@@ -328,15 +328,15 @@ scenario_setup_same_folder() {
   local typed
   for typed in "$(winpath "$DISC")\\" "$(winpath "$DISC")" "$(winpath "$T")\\DISC\\.\\" "$(winpath "$T")\\data\\..\\disc\\"; do
     log "typed: $typed"
-    drv settext --hwnd "$DLG" --id 1004 --text "$typed" || fail "type the destination"
-    drv click --hwnd "$DLG" --id 1 || fail "click OK"
-    answer_box "$EXE" "$NAME" "The destination folder is the same as the source folder." hand 1
+    drv settext --hwnd "$DLG" --id IDC_DESTINATION --text "$typed" || fail "type the destination"
+    drv click --hwnd "$DLG" --id IDOK || fail "click OK"
+    answer_box "$EXE" "$NAME" "The destination folder is the same as the source folder." hand IDOK
     expect_enabled "$DLG" 1 "${RUN_CONTROLS[@]}"
     expect_eq "$(cd "$DISC" && find . -type f -exec stat -c '%n %s %y' {} + | sort)" "$before" "the disc's files"
   done
   expect_eq "$(ini_keys "$NAME" | paste -sd' ')" "" "records"
   expect_no_game
-  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  drv click --hwnd "$DLG" --id IDCANCEL || fail "click Cancel"
   launcher_wait 8000
 }
 
@@ -361,26 +361,26 @@ scenario_setup_layout() {
   setup_start "$DISC" "$NAME"
   local basic advanced
   basic=$(geometry "$DLG")
-  drv click --hwnd "$DLG" --id 1007 || fail "click More"
-  drv wait-text --hwnd "$DLG" --id 1007 --text "Less <<" --timeout 3000 >/dev/null || fail "no Less << after More"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1000)" "$long" "advanced instruction"
+  drv click --hwnd "$DLG" --id IDC_MORE_LESS || fail "click More"
+  drv wait-text --hwnd "$DLG" --id IDC_MORE_LESS --text "Less <<" --timeout 3000 >/dev/null || fail "no Less << after More"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_INSTRUCTIONS)" "$long" "advanced instruction"
   advanced=$(geometry "$DLG")
   [ "$advanced" != "$basic" ] || fail "More changed nothing"
 
   local it ib bt bb ft dt
-  read -r _ it _ ib <<<"$(rect_of "$DLG" 1000)"
-  read -r _ ft _ _ <<<"$(rect_of "$DLG" 1008)"
-  read -r _ dt _ _ <<<"$(rect_of "$DLG" 1009)"
+  read -r _ it _ ib <<<"$(rect_of "$DLG" IDC_INSTRUCTIONS)"
+  read -r _ ft _ _ <<<"$(rect_of "$DLG" IDC_FILES_LABEL)"
+  read -r _ dt _ _ <<<"$(rect_of "$DLG" IDC_DESTINATION_FRAME)"
   local adv_height; adv_height=$(win_rect "$DLG" | awk -F, '{ print $4 - $2 }')
   local adv_instr=$((ib - it))
   local distance=$((dt - ft))
   [ "$ib" -le "$ft" ] || fail "the instruction ($it..$ib) runs into the Files: label at $ft"
 
-  drv click --hwnd "$DLG" --id 1007 || fail "click Less"
-  drv wait-text --hwnd "$DLG" --id 1007 --text "More >>" --timeout 3000 >/dev/null || fail "no More >> after Less"
+  drv click --hwnd "$DLG" --id IDC_MORE_LESS || fail "click Less"
+  drv wait-text --hwnd "$DLG" --id IDC_MORE_LESS --text "More >>" --timeout 3000 >/dev/null || fail "no More >> after Less"
   expect_eq "$(geometry "$DLG")" "$basic" "geometry after More and Less"
-  read -r _ bt _ bb <<<"$(rect_of "$DLG" 1000)"
-  read -r _ dt _ _ <<<"$(rect_of "$DLG" 1009)"
+  read -r _ bt _ bb <<<"$(rect_of "$DLG" IDC_INSTRUCTIONS)"
+  read -r _ dt _ _ <<<"$(rect_of "$DLG" IDC_DESTINATION_FRAME)"
   [ "$bb" -le "$dt" ] || fail "the basic instruction ($bt..$bb) runs into the destination frame at $dt"
   local bas_height; bas_height=$(win_rect "$DLG" | awk -F, '{ print $4 - $2 }')
   local bas_instr=$((bb - bt))
@@ -388,10 +388,10 @@ scenario_setup_layout() {
   expect_eq $((adv_height - bas_height)) $((distance + adv_instr - bas_instr)) \
     "height between the modes (layout distance $distance, instruction growth $((adv_instr - bas_instr)))"
 
-  drv click --hwnd "$DLG" --id 1007 || fail "click More again"
-  drv wait-text --hwnd "$DLG" --id 1007 --text "Less <<" --timeout 3000 >/dev/null || fail "no Less << after More"
+  drv click --hwnd "$DLG" --id IDC_MORE_LESS || fail "click More again"
+  drv wait-text --hwnd "$DLG" --id IDC_MORE_LESS --text "Less <<" --timeout 3000 >/dev/null || fail "no Less << after More"
   expect_eq "$(geometry "$DLG")" "$advanced" "geometry after More, Less and More"
-  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  drv click --hwnd "$DLG" --id IDCANCEL || fail "click Cancel"
   launcher_wait 8000
 }
 
@@ -400,7 +400,7 @@ scenario_setup_layout() {
 # browser_open: clicks Browse in $DLG and sets browser to the folder browser's window (the
 # dialog of the launcher that holds a tree view).
 browser_open() {
-  drv click --hwnd "$DLG" --id 1003 || fail "click Browse"
+  drv click --hwnd "$DLG" --id IDC_BROWSE || fail "click Browse"
   for _ in $(seq 80); do
     browser=$(drv find --exe "$EXE" --class '#32770' --visible --caption "Browse for Folder" 2>/dev/null) && return 0
     sleep 0.1
@@ -420,7 +420,7 @@ scenario_setup_browse() {
   setup_start "$DISC" "$NAME"
 
   local browser tree
-  drv settext --hwnd "$DLG" --id 1004 --text "$wbase\\pick\\sub\\new\\deeper" || fail "type the destination"
+  drv settext --hwnd "$DLG" --id IDC_DESTINATION --text "$wbase\\pick\\sub\\new\\deeper" || fail "type the destination"
   # Wine's browser misses the selection the first time it opens at a folder it has not shown
   # before: a second opening shows what the launcher asked for.
   local attempt
@@ -431,35 +431,35 @@ scenario_setup_browse() {
     for _ in $(seq 20); do tree=$(drv tree --hwnd "$browser" 2>/dev/null | paste -sd'|') && break; sleep 0.1; done
     [ -z "$tree" ] && [ $attempt == 1 ] || break
     log "the browser opened without a selection; once more"
-    drv click --hwnd "$browser" --id 2 || fail "click Cancel in the browser"
+    drv click --hwnd "$browser" --id IDCANCEL || fail "click Cancel in the browser"
     drv wait-gone --hwnd "$browser" --timeout 5000 || fail "the browser stayed"
-    expect_eq "$(drv text --hwnd "$DLG" --id 1004)" "$wbase\\pick\\sub\\new\\deeper" "destination after Cancel in the browser"
+    expect_eq "$(drv text --hwnd "$DLG" --id IDC_DESTINATION)" "$wbase\\pick\\sub\\new\\deeper" "destination after Cancel in the browser"
   done
   [[ $tree == *"(C:)|${base##*/}|pick|sub" ]] || fail "the browser opened at '$tree'"
   drv tree-parent --hwnd "$browser" || fail "cannot pick the parent folder"
-  drv click --hwnd "$browser" --id 1 || fail "click OK in the browser"
+  drv click --hwnd "$browser" --id IDOK || fail "click OK in the browser"
   drv wait-gone --hwnd "$browser" --timeout 5000 || fail "the browser stayed"
-  drv wait-text --hwnd "$DLG" --id 1004 --text "$wbase\\pick\\" --timeout 3000 >/dev/null ||
-    fail "destination after Browse: '$(drv text --hwnd "$DLG" --id 1004)'"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1004)" "$wbase\\pick\\" "destination after Browse"
+  drv wait-text --hwnd "$DLG" --id IDC_DESTINATION --text "$wbase\\pick\\" --timeout 3000 >/dev/null ||
+    fail "destination after Browse: '$(drv text --hwnd "$DLG" --id IDC_DESTINATION)'"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_DESTINATION)" "$wbase\\pick\\" "destination after Browse"
 
   # From a text without a drive letter (0.0 available) to the drive picked in the browser.
-  drv settext --hwnd "$DLG" --id 1004 --text "nodrive\\folder" || fail "type the destination"
-  drv wait-text --hwnd "$DLG" --id 1006 --text "0.0" --timeout 3000 >/dev/null || fail "available is not 0.0"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1006)" "0.0" "available without a drive letter"
+  drv settext --hwnd "$DLG" --id IDC_DESTINATION --text "nodrive\\folder" || fail "type the destination"
+  drv wait-text --hwnd "$DLG" --id IDC_AVAILABLE --text "0.0" --timeout 3000 >/dev/null || fail "available is not 0.0"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_AVAILABLE)" "0.0" "available without a drive letter"
   browser_open
   drv tree-select --hwnd "$browser" --text "(C:)" 2>/dev/null || {
     drv tree-expand --hwnd "$browser" --text "My Computer" || fail "cannot open My Computer"
     drv tree-select --hwnd "$browser" --text "(C:)" || fail "cannot pick drive C:"
   }
-  drv click --hwnd "$browser" --id 1 || fail "click OK in the browser"
+  drv click --hwnd "$browser" --id IDOK || fail "click OK in the browser"
   drv wait-gone --hwnd "$browser" --timeout 5000 || fail "the browser stayed"
-  drv wait-text --hwnd "$DLG" --id 1004 --text 'C:\' --timeout 3000 >/dev/null || fail "no drive C: after Browse"
-  expect_eq "$(drv text --hwnd "$DLG" --id 1004)" 'C:\' "destination after Browse"
-  local avail; avail=$(drv text --hwnd "$DLG" --id 1006)
+  drv wait-text --hwnd "$DLG" --id IDC_DESTINATION --text 'C:\' --timeout 3000 >/dev/null || fail "no drive C: after Browse"
+  expect_eq "$(drv text --hwnd "$DLG" --id IDC_DESTINATION)" 'C:\' "destination after Browse"
+  local avail; avail=$(drv text --hwnd "$DLG" --id IDC_AVAILABLE)
   [[ $avail =~ ^[0-9]+\.[0-9]$ ]] && [ "$avail" != "0.0" ] || fail "available after Browse: '$avail'"
 
-  drv click --hwnd "$DLG" --id 2 || fail "click Cancel"
+  drv click --hwnd "$DLG" --id IDCANCEL || fail "click Cancel"
   launcher_wait 8000
   rm -rf "$base"
 }

@@ -21,10 +21,10 @@ picture() {
   python3 "$here/pictures.py" "$CWD/$1" "$2" "$3" "$T/$1.ppm" || fail "could not write $1"
 }
 
-# message_wait: waits for the start-up message (the dialog with the picture frame, 1019)
+# message_wait: waits for the start-up message (the dialog with the picture frame, IDC_PICTURE)
 # and prints its handle.
 message_wait() {
-  drv wait-window --exe "$EXE" --class '#32770' --with-id 1019 --visible --timeout 10000 ||
+  drv wait-window --exe "$EXE" --class '#32770' --with-id IDC_PICTURE --visible --timeout 10000 ||
     fail "no start-up message came up"
 }
 
@@ -36,8 +36,8 @@ screen_size() { xdpyinfo 2>/dev/null | awk '/dimensions:/ { sub(/x/, " ", $2); p
 # frame_shot HWND FILE: the picture frame's client area as it is on the screen, raw RGB.
 frame_shot() {
   local fl ft fr fb cw ch
-  read -r fl ft fr fb <<<"$(rect_of "$1" 1019)"
-  read -r cw ch <<<"$(client_of "$1" 1019)"
+  read -r fl ft fr fb <<<"$(rect_of "$1" IDC_PICTURE)"
+  read -r cw ch <<<"$(client_of "$1" IDC_PICTURE)"
   # The sunken edge is as wide on every side.
   local x=$((fl + (fr - fl - cw) / 2)) y=$((ft + (fb - ft - ch) / 2))
   xwd -root -silent | convert xwd:- -crop "${cw}x${ch}+${x}+${y}" +repage rgb:"$2"
@@ -53,7 +53,7 @@ expect_frame_shows() {
     cmp -s "$want" "$got" && return 0
     sleep 0.2
   done
-  local w h; read -r w h <<<"$(client_of "$1" 1019)"
+  local w h; read -r w h <<<"$(client_of "$1" IDC_PICTURE)"
   local differ; differ=$(compare -metric AE -size "${w}x${h}" -depth 8 rgb:"$got" rgb:"$want" null: 2>&1)
   fail "the frame does not show $2: $differ pixels differ"
 }
@@ -78,15 +78,15 @@ scenario_startup_pictures() {
     launcher_start "$CWD" "$DISC/$EXE"
     hwnd=$(message_wait) || exit 1
     expect_no_game
-    expect_eq "$(drv text --hwnd "$hwnd" --id 1018)" "&Please don't show me this message again." "check box text"
-    expect_eq "$(client_of "$hwnd" 1019)" "$w $h" "frame's client area"
+    expect_eq "$(drv text --hwnd "$hwnd" --id IDC_DONT_SHOW_AGAIN)" "&Please don't show me this message again." "check box text"
+    expect_eq "$(client_of "$hwnd" IDC_PICTURE)" "$w $h" "frame's client area"
     expect_frame_shows "$hwnd" "$file"
     [ -z "${E2E_SHOTS:-}" ] || shot "$file"
 
     local dl dt dr db fl ft fr fb kl kt kr kb bl bt br bb
     read -r dl dt dr db <<<"$(rect_of "$hwnd")"
-    read -r fl ft fr fb <<<"$(rect_of "$hwnd" 1019)"
-    read -r kl kt kr kb <<<"$(rect_of "$hwnd" 1018)"
+    read -r fl ft fr fb <<<"$(rect_of "$hwnd" IDC_PICTURE)"
+    read -r kl kt kr kb <<<"$(rect_of "$hwnd" IDC_DONT_SHOW_AGAIN)"
     read -r bl bt br bb <<<"$(rect_of "$hwnd" 1)"
     expect_eq "$dl,$dt" "$(( (sw - (dr - dl)) / 2 )),$(( (sh - (db - dt)) / 2 ))" "dialog position (centred)"
     if [ -z "$first" ]; then
@@ -110,7 +110,7 @@ scenario_startup_pictures() {
         fail "check box moved by $moved against $first, expected about $half"
       expect_eq "$(( (bl - dl) - (b0l - d0l) ))" "$moved" "OK button's move"
     fi
-    drv click --hwnd "$hwnd" --id 1 || fail "click OK"
+    drv click --hwnd "$hwnd" --id IDOK || fail "click OK"
     game_wait_start 10000
     launcher_wait 15000
     expect_game_from "$DISC" "$NAME"
@@ -126,8 +126,8 @@ scenario_startup_choice() {
   local hwnd
   launcher_start "$CWD" "$DISC/$EXE"
   hwnd=$(message_wait) || exit 1
-  drv click --hwnd "$hwnd" --id 1018 || fail "tick the box"
-  drv click --hwnd "$hwnd" --id 1 || fail "click OK"
+  drv click --hwnd "$hwnd" --id IDC_DONT_SHOW_AGAIN || fail "tick the box"
+  drv click --hwnd "$hwnd" --id IDOK || fail "click OK"
   launcher_wait 15000
   expect_game_from "$DISC" "$NAME"
   expect_eq "$(ini_get "$NAME" ShowStartupAgain)" 0 "ShowStartupAgain after OK with the box ticked"
@@ -143,9 +143,9 @@ scenario_startup_choice() {
   ini_set "$NAME" Key2 "$(winpath "$DEST")\\DATA\\LEVEL1.DAT"
   launcher_start "$CWD" "$DISC/$EXE"
   hwnd=$(message_wait) || exit 1
-  drv click --hwnd "$hwnd" --id 1018 || fail "tick the box"
+  drv click --hwnd "$hwnd" --id IDC_DONT_SHOW_AGAIN || fail "tick the box"
   # The key's release may find the message already gone.
-  drv key --hwnd "$hwnd" --id 1 --vk 27 || drv wait-gone --hwnd "$hwnd" --timeout 100 || fail "press Escape"
+  drv key --hwnd "$hwnd" --id IDOK --vk VK_ESCAPE || drv wait-gone --hwnd "$hwnd" --timeout 100 || fail "press Escape"
   launcher_wait 15000
   expect_game_from "$DISC" "$NAME"
   expect_eq "$(ini_get "$NAME" ShowStartupAgain)" 0 "ShowStartupAgain after Escape with the box ticked"
@@ -183,14 +183,14 @@ scenario_startup_display8() {
   hwnd=$(message_wait) || exit 1
   expect_no_game
   drv ping --hwnd "$hwnd" --timeout 2000 >/dev/null || fail "the message does not answer"
-  expect_eq "$(client_of "$hwnd" 1019)" "300 100" "frame's client area"
+  expect_eq "$(client_of "$hwnd" IDC_PICTURE)" "300 100" "frame's client area"
   sleep 0.5
   frame_shot "$hwnd" "$T/frame8.rgb"
   colours=$(convert -size 300x100 -depth 8 rgb:"$T/frame8.rgb" -format '%k' info:)
   [ "$colours" -ge 8 ] || fail "the frame shows $colours colours: the picture was not painted"
   log "the frame shows $colours colours on the 8-bit display"
   [ -z "${E2E_SHOTS:-}" ] || shot display8
-  drv click --hwnd "$hwnd" --id 1 || fail "click OK"
+  drv click --hwnd "$hwnd" --id IDOK || fail "click OK"
   launcher_wait 15000
   expect_game_from "$DISC" "$NAME"
   expect_eq "$(ini_get "$NAME" ShowStartupAgain)" 1 "ShowStartupAgain"
@@ -208,14 +208,14 @@ scenario_startup_after_install() {
   CWD=$T
   picture HELLO.LBM 300 90
   setup_start "$DISC" "$NAME"
-  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
   hwnd=$(message_wait) || exit 1
   expect_no_game
   [ -f "$dest/GAME.DAT" ] || fail "the message came before the install"
-  expect_eq "$(client_of "$hwnd" 1019)" "300 90" "frame's client area"
+  expect_eq "$(client_of "$hwnd" IDC_PICTURE)" "300 90" "frame's client area"
   expect_frame_shows "$hwnd" HELLO.LBM
-  drv click --hwnd "$hwnd" --id 1018 || fail "tick the box"
-  drv click --hwnd "$hwnd" --id 1 || fail "click OK"
+  drv click --hwnd "$hwnd" --id IDC_DONT_SHOW_AGAIN || fail "tick the box"
+  drv click --hwnd "$hwnd" --id IDOK || fail "click OK"
   game_wait_start 10000
   launcher_wait 15000
   expect_game_from "$DISC" "$NAME"

@@ -2,12 +2,14 @@
 // (ids, classes, texts, positions and sizes in dialog units, styles, font), the icon sizes,
 // the manifest and the version information.
 
+#include "project_version.h"
 #include "resources/resource.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -271,10 +273,15 @@ TEST(Resources, ManifestAsksForCommonControlsSixAndNoExecutionLevel) {
   const std::string text(manifest->begin(), manifest->end());
   EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
+  EXPECT_NE(text.find("name=\"Tivoroo.Launcher\" version=\"" PROJECT_VERSION_QUAD_TEXT "\""),
+            std::string::npos);
   EXPECT_EQ(text.find("requestedExecutionLevel"), std::string::npos);
   EXPECT_EQ(text.find("trustInfo"), std::string::npos);
 }
 
+// The version information carries the project version, and none of its texts holds a word
+// that makes Windows treat a program without a requested execution level as one that needs
+// administrator rights.
 TEST(Resources, VersionInformationNamesTheProduct) {
   char path[MAX_PATH];
   ASSERT_GT(::GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
@@ -286,10 +293,29 @@ TEST(Resources, VersionInformationNamesTheProduct) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  char* product = nullptr;
-  ASSERT_TRUE(::VerQueryValueA(data.data(), "\\StringFileInfo\\040904B0\\ProductName", reinterpret_cast<void**>(&product), &length));
-  EXPECT_STREQ(product, "Tivoroo Launcher");
+  const unsigned numbers[4] = {PROJECT_VERSION_NUMBERS};
+  EXPECT_EQ(fixed->dwFileVersionMS, numbers[0] << 16 | numbers[1]);
+  EXPECT_EQ(fixed->dwFileVersionLS, numbers[2] << 16 | numbers[3]);
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+  const char* const names[] = {"CompanyName", "FileDescription", "FileVersion", "InternalName",
+                               "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion"};
+  for (const char* name : names) {
+    char* value = nullptr;
+    const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
+    ASSERT_TRUE(::VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) << name;
+    std::string lower(value);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* word : {"install", "setup", "update", "patch", "upgrade"}) {
+      EXPECT_EQ(lower.find(word), std::string::npos) << name << " \"" << value << "\" holds " << word;
+    }
+    if (std::string(name) == "ProductName") {
+      EXPECT_STREQ(value, "Tivoroo Launcher");
+    }
+    if (std::string(name).find("Version") != std::string::npos) {
+      EXPECT_STREQ(value, PROJECT_VERSION_QUAD_TEXT) << name;
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include "project_version.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -150,6 +152,10 @@ int Dispatch(const Command& root, int argc, const char* const* argv) {
         const char* word = argv[i];
         if (IsHelp(word)) {
             PrintUsage(stdout, chain, true);
+            return ExitOk;
+        }
+        if (chain.size() == 1 && std::strcmp(word, "--version") == 0) {
+            std::printf("%s %s\n", root.name, PROJECT_VERSION_TEXT);
             return ExitOk;
         }
         const Command* next = nullptr;

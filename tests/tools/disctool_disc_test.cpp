@@ -2,6 +2,7 @@
 // disc broken in one way per case, and installed copies with file times set by the test.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <cstdlib>
@@ -59,7 +60,7 @@ const char* const JsonFacts =
     "print('required', d['requiredMegabytes'], 'total', d['totalMegabytes'])\n"
     "for kind in ('errors', 'warnings'):\n"
     "    for f in d[kind]:\n"
-    "        print(kind[0].upper(), f['code'], f['message'])\n";
+    "        print(kind[0].upper(), f['code'], f['line'], f['message'])\n";
 
 class DiscTest : public testing::Test {
 public:
@@ -163,37 +164,41 @@ TEST_F(DiscTest, CheckOfAGoodDiscReportsWhatTheLauncherSees) {
     }
 }
 
-// Each kind of error and warning once: the good disc broken in one way.
+// Each kind of error and warning once: the good disc broken in one way, with the script line
+// the finding points at (0: the script as a whole, -1: the disc folder, having no script).
+// Line 21 is the line appended to the good script.
 TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
     const std::string longTitle(300, 't');
     const struct {
         const char* code;
         bool error;
+        int line;
         std::function<void(DiscTest&)> breakIt;
     } cases[] = {
-        {"missing-script", true, [](DiscTest& t) { fs::remove(t.disc_ / "foo.inf"); }},
-        {"missing-game", true, [](DiscTest& t) { fs::remove(t.disc_ / "foo.a32"); }},
-        {"missing-file", true, [](DiscTest& t) { fs::remove(t.disc_ / "Music" / "theme.mid"); }},
-        {"missing-file", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=MUSIC"); }},
-        {"empty-name", true, [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=5"); }},
-        {"empty-key", true, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\"\""); }},
-        {"refused-name", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=..\\disc\\GAME.DAT"); }},
-        {"refused-name", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=C:GAME.DAT"); }},
-        {"refused-name", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=\\\\server\\GAME.DAT"); }},
-        {"refused-name", true, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=/GAME.DAT"); }},
-        {"bad-bitmap", true, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
-        {"bad-bitmap", true, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
-        {"count-over-limit", true, [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=1001"); }},
-        {"show-startup-again-key", false, [](DiscTest& t) { t.EditScript("PC-Group1File1Key", "PC-Group1File1Key=showstartupagain"); }},
-        {"key-reused", false, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=GAMEDAT"); }},
-        {"past-count", false, [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
-        {"past-count", false, [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
-        {"count-below-one", false, [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=-1"); }},
-        {"count-below-one", false, [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=none"); }},
-        {"default-dir-no-drive", false, [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=\\GAMES\\FOO"); }},
-        {"unread-key", false, [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
-        {"duplicate-key", false, [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
-        {"value-cut", false, [&](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=" + longTitle); }},
+        {"missing-script", true, -1, [](DiscTest& t) { fs::remove(t.disc_ / "foo.inf"); }},
+        {"missing-game", true, 0, [](DiscTest& t) { fs::remove(t.disc_ / "foo.a32"); }},
+        {"missing-file", true, 12, [](DiscTest& t) { fs::remove(t.disc_ / "Music" / "theme.mid"); }},
+        {"missing-file", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=MUSIC"); }},
+        {"empty-name", true, 9, [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=5"); }},
+        {"empty-key", true, 13, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\"\""); }},
+        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=..\\disc\\GAME.DAT"); }},
+        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=C:GAME.DAT"); }},
+        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=\\\\server\\GAME.DAT"); }},
+        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=/GAME.DAT"); }},
+        {"bad-bitmap", true, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
+        {"bad-bitmap", true, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
+        {"count-over-limit", true, 7, [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=1001"); }},
+        {"show-startup-again-key", false, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Key", "PC-Group1File1Key=showstartupagain"); }},
+        {"key-reused", false, 12, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=GAMEDAT"); }},
+        {"past-count", false, 21, [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
+        {"past-count", false, 21, [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
+        {"count-below-one", false, 7, [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=-1"); }},
+        {"count-below-one", false, 9, [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=none"); }},
+        {"default-dir-no-drive", false, 2, [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=\\GAMES\\FOO"); }},
+        {"unread-key", false, 21, [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
+        {"duplicate-key", false, 21, [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
+        {"value-cut", false, 3, [&](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=" + longTitle); }},
+        {"utf8-script", false, 3, [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup"); }},
     };
     WriteFile(root_ / "good.inf", ReadFile(disc_ / "foo.inf"));
     WriteFile(root_ / "good.a32", std::string("MZ"));
@@ -206,14 +211,38 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         c.breakIt(*this);
         const Result facts = CheckJson();
         EXPECT_EQ(facts.status, c.error ? 1 : 0) << facts.out;
-        EXPECT_NE(facts.out.find(std::string(c.error ? "\nE " : "\nW ") + c.code + " "), std::string::npos)
+        const std::string line = c.line > 0 ? std::to_string(c.line) : "None";
+        EXPECT_NE(facts.out.find(std::string(c.error ? "\nE " : "\nW ") + c.code + " " + line + " "), std::string::npos)
             << facts.out;
         if (!c.error) EXPECT_EQ(facts.out.find("\nE "), std::string::npos) << facts.out;
         EXPECT_TRUE(HasLine(facts.out, c.error ? "ok False" : "ok True")) << facts.out;
+
+        // The text form points an editor at the line: "disc/foo.inf:12: error: ... [code]".
+        std::string location = c.line < 0 ? disc_.string() : (disc_ / "foo.inf").string();
+        if (c.line > 0) location += ":" + std::to_string(c.line);
+        const std::string start = "\n" + location + (c.error ? ": error: " : ": warning: ");
+        const std::string end = " [" + std::string(c.code) + "]\n";
         const Result text = Tool({"check", disc_.string()});
         EXPECT_EQ(text.status, facts.status);
-        EXPECT_NE(text.out.find(c.error ? "\nerror: " : "\nwarning: "), std::string::npos) << text.out;
+        const std::size_t at = text.out.find(start);
+        ASSERT_NE(at, std::string::npos) << start << "\n" << text.out;
+        EXPECT_EQ(text.out.substr(text.out.find('\n', at + 1) - end.size() + 1, end.size()), end) << text.out;
+
+        // -q prints the findings alone; --strict fails on a warning too.
+        const Result quiet = Tool({"check", "-q", "--strict", disc_.string()});
+        EXPECT_EQ(quiet.status, 1);
+        EXPECT_EQ(quiet.out.find("result:"), std::string::npos) << quiet.out;
+        EXPECT_NE(("\n" + quiet.out).find(start), std::string::npos) << quiet.out;
+        for (std::size_t begin = 0; begin < quiet.out.size(); begin = quiet.out.find('\n', begin) + 1) {
+            EXPECT_TRUE(quiet.out.compare(begin, location.size(), location) == 0 ||
+                        quiet.out.compare(begin, disc_.string().size(), disc_.string()) == 0)
+                << quiet.out;
+        }
     }
+    fs::copy_file(root_ / "good.inf", disc_ / "foo.inf", fs::copy_options::overwrite_existing);
+    const Result good = Tool({"check", "-q", "--strict", disc_.string()});
+    EXPECT_EQ(good.status, 0) << good.out;
+    EXPECT_EQ(good.out, "");
 }
 
 TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {
@@ -225,7 +254,7 @@ TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {
 
     WriteFile(disc_ / "setup.inf", std::string("[General]\r\n"));
     result = Tool({"check", disc_.string()});
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("--launcher"), std::string::npos) << result.err;
     fs::remove(disc_ / "setup.inf");
@@ -246,10 +275,45 @@ TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {
     EXPECT_NE(result.out.find("error: no launcher foo.EXE beside foo.inf"), std::string::npos) << result.out;
 }
 
-TEST_F(DiscTest, CheckJsonEscapesTextFromTheScript) {
-    EditScript("BasDlgTitle", "BasDlgTitle=Say \"hi\"\\t\x01 caf\xE9 \xC3\xA9");
-    const Result facts = CheckJson();
-    EXPECT_TRUE(HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xC3\xA9 \xC3\xA9")) << facts.out;
+// Script text is bytes in the ANSI code page: shown as UTF-8 in both reports, escaped in JSON.
+TEST_F(DiscTest, CheckDecodesTextInTheCodePage) {
+    EditScript("BasDlgTitle", "BasDlgTitle=Say \"hi\"\\t\x01 caf\xE9 \x80 \xC3\xA9");
+    Result facts = CheckJson();
+    EXPECT_TRUE(HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xC3\xA9 \xE2\x82\xAC \xC3\x83\xC2\xA9")) << facts.out;
+    EXPECT_EQ(facts.out.find("utf8-script"), std::string::npos) << "not UTF-8 as a whole: " << facts.out;
+    Result text = Tool({"check", disc_.string()});
+    EXPECT_TRUE(HasLine(text.out, "BasDlgTitle: Say \"hi\"\\t\x01 caf\xC3\xA9 \xE2\x82\xAC \xC3\x83\xC2\xA9")) << text.out;
+
+    // Windows-1251: the same byte is a Cyrillic letter.
+    facts = CheckJson({"--codepage", "1251"});
+    EXPECT_TRUE(HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xD0\xB9 \xD0\x82 \xD0\x93\xC2\xA9")) << facts.out;
+    text = Tool({"check", "--codepage", "65001", disc_.string()});
+    EXPECT_EQ(text.status, 2);
+    EXPECT_NE(text.err.find("--codepage"), std::string::npos) << text.err;
+
+    // A script saved as UTF-8 shows what the launcher would make of it.
+    EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup");
+    text = Tool({"check", "-q", disc_.string()});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find("\"Caf\xC3\xA9 Setup\" as \"Caf\xC3\x83\xC2\xA9 Setup\""), std::string::npos) << text.out;
+}
+
+TEST_F(DiscTest, CommandLineMistakesGiveStatusTwo) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"check", "--windows-drive", "CC", disc_.string()},
+             {"check", (root_ / "nothing-here").string()},
+             {"check", "--bogus", disc_.string()},
+             {"verify", "--shared-file", (root_ / "none.ini").string(), disc_.string()},
+             {"verify", "--shared-file", root_.string(), disc_.string()},
+             {"verify", "--shared-file", (disc_ / "foo.inf").string(), "--windows-drive", "1:", disc_.string()},
+         }) {
+        const Result result = Tool(arguments);
+        EXPECT_EQ(result.status, 2) << arguments[1] << " " << arguments[2] << "\n" << result.out;
+        EXPECT_NE(result.err, "") << arguments[1];
+    }
+    const Result version = Tool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.compare(0, 9, "disctool "), 0) << version.out;
 }
 
 // ---- verify ------------------------------------------------------------------------------
@@ -314,6 +378,30 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
     }
     EXPECT_NE(result.out.find("result: 1 required file is not current"), std::string::npos) << result.out;
     EXPECT_EQ(ReadFile(root_ / "tivoroo.ini"), shared) << "verify must not write the shared file";
+    EXPECT_TRUE(HasLine(result.out, "shared file: " + (root_ / "tivoroo.ini").string() + ", section [FOO]"))
+        << result.out;
+
+    // The same as JSON, and -q with only the files that are not current.
+    result = Tool({"verify", "--json", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string(),
+                   "--drive", "C:=" + c_.string(), "--drive=d:=" + d_.string()});
+    EXPECT_EQ(result.status, 1);
+    WriteFile(root_ / "verify.json", result.out);
+    WriteFile(root_ / "verify.py", std::string(
+        "import json, sys\n"
+        "d = json.load(open(sys.argv[1]))\n"
+        "print(d['schema'], d['ok'], d['requiredNotCurrent'], d['sharedFile'])\n"
+        "for f in d['files']: print(f['section'], f['group'], f['number'], f['name'], f['key'], f['outcome'], f['current'])\n"));
+    const Result facts = Spawn({"python3", (root_ / "verify.py").string(), (root_ / "verify.json").string()}, logs_);
+    EXPECT_EQ(facts.out, "1 False 1 " + (root_ / "tivoroo.ini").string() + "\n"
+              "Required 1 1 GAME.DAT GameDat current True\n"
+              "Required 1 2 MUSIC\\THEME.MID Theme stale False\n"
+              "Optional 1 1 MOVIES\\INTRO.AVI Intro adopted True\n") << facts.err << result.out;
+    result = Tool({"verify", "-q", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string(),
+                   "--drive", "C:=" + c_.string(), "--drive=d:=" + d_.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out.find("GAME.DAT"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.compare(0, 7, "  stale"), 0) << result.out;
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1) << result.out;
 
     // The same time again makes everything required current; a missing copy is missing.
     PlaceCopy(disc_ / "Music" / "theme.mid", c_ / "Games" / "foo" / "music" / "Theme.mid", std::chrono::seconds(0));
@@ -333,7 +421,8 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
 }
 
 TEST_F(VerifyTest, WithoutRecordsOnlyTheProposedDestinationCounts) {
-    // No shared file at all; DefaultDir empty: the default folder on the Windows drive.
+    // An empty shared file; DefaultDir empty: the default folder on the Windows drive.
+    WriteFile(root_ / "tivoroo.ini", std::string());
     EditScript("DefaultDir", "DefaultDir=");
     fs::create_directories(c_ / "tivoroo" / "FOO" / "MUSIC");
     PlaceCopy(disc_ / "GAME.DAT", c_ / "tivoroo" / "FOO" / "game.dat", std::chrono::seconds(0));

@@ -75,8 +75,14 @@ std::string StripExtension(const std::string& name) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void Add(Disc* disc, bool error, const char* code, const std::string& message) {
-    disc->findings.push_back({error, code, message});
+void Add(Disc* disc, bool error, const char* code, const std::string& message, int line = 0) {
+    disc->findings.push_back({error, code, message, line});
+}
+
+// The script line of the first entry of key in section, or 0 when there is none.
+int LineOf(const IniFile& script, const std::string& section, const std::string& key) {
+    const IniEntry* entry = INI_Find(script, section, key);
+    return entry != nullptr ? entry->line : 0;
 }
 
 std::string Quote(const std::string& text) { return "\"" + text + "\""; }
@@ -118,21 +124,23 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
     disc->defaultDir = INI_GetString(script, rules::kGeneralSection, rules::kDefaultDirKey, ScriptPathChars + 1, &cut);
     disc->destination = ProposedDestination(disc->defaultDir, windowsDrive, disc->baseName,
                                             &disc->defaultDestination);
+    const int dirLine = LineOf(script, "General", "DefaultDir");
     if (!disc->defaultDir.empty() && disc->defaultDestination) {
         Add(disc, false, "default-dir-too-long",
             "DefaultDir does not fit a path with its backslash; the launcher proposes " +
-                disc->destination + " instead");
+                disc->destination + " instead", dirLine);
     }
     const std::string& dir = disc->defaultDir;
     if (!dir.empty() && !(dir.size() >= 2 && dir[1] == ':' && std::isalpha(static_cast<unsigned char>(dir[0])))) {
         Add(disc, false, "default-dir-no-drive",
-            "DefaultDir " + Quote(dir) + " has no drive letter; it depends on the current drive");
+            "DefaultDir " + Quote(dir) + " has no drive letter; it depends on the current drive", dirLine);
     }
     for (int i = 0; i < 4; ++i) {
         disc->titles[i] = INI_GetString(script, rules::kGeneralSection, ScriptTitleKeys[i], ScriptTitleChars, &cut);
         if (cut) {
             Add(disc, false, "value-cut",
-                std::string(ScriptTitleKeys[i]) + " is longer than 255 characters and is cut");
+                std::string(ScriptTitleKeys[i]) + " is longer than 255 characters and is cut",
+                LineOf(script, "General", ScriptTitleKeys[i]));
         }
     }
 }
@@ -140,16 +148,17 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
 void ReadBitmap(const IniFile& script, Disc* disc) {
     disc->bitmap = INI_GetString(script, rules::kStartupSection, rules::kBitmapKey, ScriptPathChars);
     if (disc->bitmap.empty()) return;
+    const int line = LineOf(script, rules::kStartupSection, rules::kBitmapKey);
     if (!rules::IsSafeRelativeName(disc->bitmap)) {
         Add(disc, false, "bitmap-not-checked",
             "the start-up picture " + Quote(disc->bitmap) +
-                " is not a name inside the disc folder and cannot be checked here");
+                " is not a name inside the disc folder and cannot be checked here", line);
         return;
     }
     disc->bitmapFile = FindWithoutCase(disc->folder, disc->bitmap);
     if (!disc->bitmapFile || !fs::is_regular_file(*disc->bitmapFile)) {
         disc->bitmapFile.reset();
-        Add(disc, true, "bad-bitmap", "the start-up picture " + Quote(disc->bitmap) + " is not on the disc");
+        Add(disc, true, "bad-bitmap", "the start-up picture " + Quote(disc->bitmap) + " is not on the disc", line);
         return;
     }
     const char* reason = nullptr;
@@ -158,7 +167,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     if (picture == nullptr) {
         Add(disc, true, "bad-bitmap",
             "the start-up picture " + Quote(disc->bitmap) + " does not load: " +
-                (reason != nullptr ? reason : "unknown reason"));
+                (reason != nullptr ? reason : "unknown reason"), line);
         return;
     }
     disc->bitmapWidth = picture->bitmap->width;
@@ -170,7 +179,8 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (!rules::IsSafeRelativeName(file->name)) {
         file->refused = true;
         Add(disc, true, "refused-name",
-            where + " " + Quote(file->name) + " is not a relative name inside the disc folder; the launcher refuses it");
+            where + " " + Quote(file->name) + " is not a relative name inside the disc folder; the launcher refuses it",
+            file->line);
         return;
     }
     file->found = FindWithoutCase(disc->folder, file->name);
@@ -183,7 +193,7 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     const bool folder = file->found.has_value();
     file->found.reset();
     Add(disc, true, "missing-file",
-        where + " " + Quote(file->name) + (folder ? " is a folder, not a file" : " is not on the disc"));
+        where + " " + Quote(file->name) + (folder ? " is a folder, not a file" : " is not on the disc"), file->line);
 }
 
 // Reads the groups of one section and warns about its entries the launcher never reads.
@@ -192,10 +202,12 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
     const bool required = sectionIndex == 0;
     const std::int32_t count = INI_GetInt(script, section, "PC-GroupCount", 0);
     disc->groupCount[sectionIndex] = count;
+    const int countLine = LineOf(script, section, "PC-GroupCount");
     if (count > rules::kMaxScriptGroups) {
         Add(disc, true, "count-over-limit",
             std::string(section) + " PC-GroupCount is " + std::to_string(count) + ", over the launcher's limit of " +
-                std::to_string(rules::kMaxScriptGroups) + ": it reads no group of the section and never counts the product installed");
+                std::to_string(rules::kMaxScriptGroups) + ": it reads no group of the section and never counts the product installed",
+            countLine);
     }
     const std::int32_t groups = count > rules::kMaxScriptGroups ? 0 : std::max(count, 0);
     std::map<std::int64_t, std::int32_t> fileCounts;  // group number -> files read
@@ -206,16 +218,23 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         group.number = g;
         const std::string prefix = "PC-Group" + std::to_string(g);
         const std::string where = std::string(section) + " group " + std::to_string(g);
+        const int nameLine = LineOf(script, section, prefix + "Name");
+        const int fileCountLine = LineOf(script, section, prefix + "FileCount");
+        group.line = nameLine != 0 ? nameLine : fileCountLine;
         group.name = INI_GetString(script, section, prefix + "Name", ScriptValueChars, &cut);
-        if (cut) Add(disc, false, "value-cut", where + " name is longer than 2047 characters and is cut");
+        if (cut) Add(disc, false, "value-cut", where + " name is longer than 2047 characters and is cut", nameLine);
         if (required) group.name += " (required)";
         group.description = INI_GetString(script, section, prefix + "Desc", ScriptValueChars, &cut);
-        if (cut) Add(disc, false, "value-cut", where + " description is longer than 2047 characters and is cut");
+        if (cut) {
+            Add(disc, false, "value-cut", where + " description is longer than 2047 characters and is cut",
+                LineOf(script, section, prefix + "Desc"));
+        }
         group.fileCount = INI_GetInt(script, section, prefix + "FileCount", 0);
         if (group.fileCount > rules::kMaxGroupFiles) {
             Add(disc, true, "count-over-limit",
                 where + " FileCount is " + std::to_string(group.fileCount) + ", over the launcher's limit of " +
-                    std::to_string(rules::kMaxGroupFiles) + ": it reads none of its files and never counts the product installed");
+                    std::to_string(rules::kMaxGroupFiles) + ": it reads none of its files and never counts the product installed",
+                fileCountLine);
         }
         const std::int32_t files = group.fileCount > rules::kMaxGroupFiles ? 0 : std::max(group.fileCount, 0);
         fileCounts[g] = group.fileCount > rules::kMaxGroupFiles ? -1 : files;
@@ -225,14 +244,18 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             file.number = f;
             const std::string filePrefix = prefix + "File" + std::to_string(f);
             const std::string fileWhere = where + " file " + std::to_string(f);
+            const int fileNameLine = LineOf(script, section, filePrefix + "Name");
+            const int keyLine = LineOf(script, section, filePrefix + "Key");
+            file.line = fileNameLine != 0 ? fileNameLine : keyLine;
             file.name = INI_GetString(script, section, filePrefix + "Name", ScriptValueChars, &cut);
-            if (cut) Add(disc, false, "value-cut", fileWhere + " name is longer than 2047 characters and is cut");
+            if (cut) Add(disc, false, "value-cut", fileWhere + " name is longer than 2047 characters and is cut", fileNameLine);
             file.key = INI_GetString(script, section, filePrefix + "Key", ScriptValueChars, &cut);
-            if (cut) Add(disc, false, "value-cut", fileWhere + " key is longer than 2047 characters and is cut");
+            if (cut) Add(disc, false, "value-cut", fileWhere + " key is longer than 2047 characters and is cut", keyLine);
             if (file.name.empty()) {
                 if (unnamed++ == 0) firstUnnamed = f;
             } else if (file.key.empty()) {
-                Add(disc, true, "empty-key", fileWhere + " " + Quote(file.name) + " has no key to record it under");
+                Add(disc, true, "empty-key", fileWhere + " " + Quote(file.name) + " has no key to record it under",
+                    keyLine != 0 ? keyLine : fileNameLine);
             }
             ReadFile(disc, fileWhere, &file);
             group.bytes += file.size;
@@ -242,7 +265,8 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             Add(disc, true, "empty-name",
                 where + ": " + std::to_string(unnamed) + (unnamed == 1 ? " file has" : " files have") +
                     " no name (first: file " + std::to_string(firstUnnamed) +
-                    "); the launcher can never count such a file installed");
+                    "); the launcher can never count such a file installed",
+                fileCountLine);
         }
         disc->groups.push_back(std::move(group));
     }
@@ -254,16 +278,17 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
     for (const IniSection& candidate : script.sections) {
         if (!INI_SameName(candidate.name, section)) continue;
         for (const IniEntry& entry : candidate.entries) {
-            const std::string at = std::string(section) + " line " + std::to_string(entry.line) + ": " + entry.key;
+            const std::string at = std::string(section) + " " + entry.key;
             const auto [first, isNew] = seen.emplace(LowerAscii(entry.key), entry.line);
             if (!isNew) {
                 Add(disc, false, "duplicate-key",
-                    at + " repeats the key of line " + std::to_string(first->second) + "; only the first is read");
+                    at + " repeats the key of line " + std::to_string(first->second) + "; only the first is read",
+                    entry.line);
                 continue;
             }
             const rules::ScriptKey key = rules::ParseScriptKey(entry.key);
             if (key.kind == rules::ScriptKey::kNone) {
-                Add(disc, false, "unread-key", at + " is not a key the launcher reads");
+                Add(disc, false, "unread-key", at + " is not a key the launcher reads", entry.line);
                 continue;
             }
             if (key.kind == rules::ScriptKey::kGroupCount) continue;
@@ -272,25 +297,48 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             if (count < 1 || count > rules::kMaxScriptGroups) continue;  // reported as a whole
             if (key.group > groups) {
                 Add(disc, false, "past-count",
-                    at + " is past PC-GroupCount=" + std::to_string(count) + " and never read");
+                    at + " is past PC-GroupCount=" + std::to_string(count) + " and never read", entry.line);
             } else if (key.file > 0 && fileCounts[key.group] >= 1 && key.file > fileCounts[key.group]) {
                 Add(disc, false, "past-count",
-                    at + " is past the group's FileCount=" + std::to_string(fileCounts[key.group]) + " and never read");
+                    at + " is past the group's FileCount=" + std::to_string(fileCounts[key.group]) + " and never read",
+                    entry.line);
             }
         }
     }
     if (count < 1 && groupEntries) {
         Add(disc, false, "count-below-one",
             std::string(section) + " PC-GroupCount is " + std::to_string(count) +
-                " but the section has group entries; none of them is read");
+                " but the section has group entries; none of them is read",
+            countLine);
     }
     for (const DiscGroup& group : disc->groups) {
         if (group.required == required && group.fileCount < 1 && fileEntries[group.number]) {
             Add(disc, false, "count-below-one",
                 std::string(section) + " group " + std::to_string(group.number) + " FileCount is " +
-                    std::to_string(group.fileCount) + " but the group lists files; none of them is read");
+                    std::to_string(group.fileCount) + " but the group lists files; none of them is read",
+                LineOf(script, section, "PC-Group" + std::to_string(group.number) + "FileCount"));
         }
     }
+}
+
+// A script saved as UTF-8 with characters beyond ASCII: the launcher reads its bytes in the
+// ANSI code page and shows every such character as two or three others.
+void WarnOfUtf8(const IniFile& script, Disc* disc) {
+    std::string all;
+    const IniEntry* first = nullptr;
+    for (const IniSection& section : script.sections) {
+        for (const IniEntry& entry : section.entries) {
+            const std::string text = entry.key + entry.value;
+            all += text;
+            if (first == nullptr && LooksLikeUtf8(text)) first = &entry;
+        }
+    }
+    if (first == nullptr || !LooksLikeUtf8(all)) return;
+    Add(disc, false, "utf8-script",
+        "the install script looks like UTF-8, but the launcher reads it in code page " +
+            std::to_string(disc->codepage) + ": it shows " + Quote(first->value) + " as " +
+            Quote(DecodeAnsi(first->value, disc->codepage)) + "; save the script in the ANSI code page",
+        first->line);
 }
 
 void CheckKeys(Disc* disc) {
@@ -301,13 +349,15 @@ void CheckKeys(Disc* disc) {
             if (INI_SameName(file.key, rules::kShowStartupAgainKey)) {
                 Add(disc, false, "show-startup-again-key",
                     "the key " + Quote(file.key) + " of " + Quote(file.name) +
-                        " is the start-up message's flag in the shared file; the two overwrite each other");
+                        " is the start-up message's flag in the shared file; the two overwrite each other",
+                    file.line);
             }
             const auto [entry, isNew] = names.emplace(LowerAscii(file.key), std::make_pair(NormalName(file.name), file.name));
             if (!isNew && entry->second.first != NormalName(file.name)) {
                 Add(disc, false, "key-reused",
                     "the key " + Quote(file.key) + " records both " + Quote(entry->second.second) + " and " +
-                        Quote(file.name) + "; only one installed copy can be recorded under it");
+                        Quote(file.name) + "; only one installed copy can be recorded under it",
+                    file.line);
             }
         }
     }
@@ -379,6 +429,8 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
             Add(disc, true, "missing-script", "the install script " + disc->script->filename().string() + " " + why);
         } else {
             script = std::move(*loaded);
+            script.codepage = disc->codepage;
+            WarnOfUtf8(script, disc);
             if (script.hadByteOrderMark) {
                 Add(disc, false, "byte-order-mark",
                     "the install script starts with a UTF-8 byte order mark; older systems then miss its first section");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "codepage.h"
 #include "inifile.h"
 #include "rules/install_rules.h"
 
@@ -20,6 +21,7 @@ struct Finding {
     bool error;           // else a warning
     std::string code;     // a stable word for the kind ("missing-file")
     std::string message;  // one line for the author
+    int line = 0;         // the install script's line it is about; 0 for the script or disc
 };
 
 struct DiscFile {
@@ -29,6 +31,7 @@ struct DiscFile {
     bool refused = false;        // a name the launcher will not use (rules::IsSafeRelativeName)
     std::optional<fs::path> found;  // the file on the disc folder, matched without case
     std::uint64_t size = 0;      // bytes, when found
+    int line = 0;                // script line of its name (else its key); 0 when neither
 };
 
 struct DiscGroup {
@@ -39,9 +42,11 @@ struct DiscGroup {
     std::int32_t fileCount = 0;  // as read
     std::vector<DiscFile> files; // the files the launcher reads
     std::uint64_t bytes = 0;     // sizes of the files found, each listing counted
+    int line = 0;                // script line of its name (else its file count); 0 when neither
 };
 
 struct Disc {
+    int codepage = DefaultCodepage;  // the ANSI code page script text is read in; set before ReadDisc
     fs::path folder;
     std::string launcher;        // file name of the launcher ("FOO.EXE", or "FOO" from the script)
     std::string chosenBy;        // how the launcher was chosen

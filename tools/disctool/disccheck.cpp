@@ -4,12 +4,14 @@
 #include <cstdio>
 
 #include "disc.h"
+#include "discreport.h"
 #include "json.h"
 
 namespace disctool {
 
-const Option DiscCheckOptions[3] = {
-    {"--launcher", "NAME.EXE"}, {"--json", nullptr}, {"--windows-drive", "X:"}};
+const Option DiscCheckOptions[6] = {{"--launcher", "NAME.EXE"}, {"--json", nullptr},
+                                   {"--windows-drive", "X:"},  {"--codepage", "N"},
+                                   {"--strict", nullptr},      {"-q", nullptr}};
 
 namespace {
 
@@ -53,19 +55,19 @@ void PrintText(const Disc& disc) {
     }
     std::printf("required groups: %s MB\n", Megabytes(requiredBytes).c_str());
     std::printf("all groups: %s MB\n", Megabytes(disc.TotalBytes()).c_str());
-    std::size_t errors = 0;
-    for (const Finding& finding : disc.findings) {
-        if (finding.error) ++errors;
-        std::printf("%s: %s\n", finding.error ? "error" : "warning", finding.message.c_str());
-    }
-    std::printf("result: %zu error%s, %zu warning%s\n", errors, errors == 1 ? "" : "s",
-                disc.findings.size() - errors, disc.findings.size() - errors == 1 ? "" : "s");
+    PrintFindings(disc, stdout);
+    const std::size_t errors = CountFindings(disc, true);
+    const std::size_t warnings = CountFindings(disc, false);
+    std::printf("result: %zu error%s, %zu warning%s\n", errors, errors == 1 ? "" : "s", warnings,
+                warnings == 1 ? "" : "s");
 }
 
-void PrintJson(const Disc& disc) {
+void PrintJson(const Disc& disc, bool strict) {
     JsonWriter json;
     json.BeginObject();
+    json.Key("schema").Number(std::int64_t{ReportSchema});
     json.Key("disc").String(disc.folder.string());
+    json.Key("codepage").Number(std::int64_t{disc.codepage});
     json.Key("launcher").String(disc.launcher);
     json.Key("launcherChosenBy").String(disc.chosenBy);
     json.Key("script");
@@ -119,18 +121,8 @@ void PrintJson(const Disc& disc) {
     json.EndArray();
     json.Key("requiredMegabytes").Raw(Megabytes(requiredBytes));
     json.Key("totalMegabytes").Raw(Megabytes(disc.TotalBytes()));
-    for (const bool errors : {true, false}) {
-        json.Key(errors ? "errors" : "warnings").BeginArray();
-        for (const Finding& finding : disc.findings) {
-            if (finding.error != errors) continue;
-            json.BeginObject();
-            json.Key("code").String(finding.code);
-            json.Key("message").String(finding.message);
-            json.EndObject();
-        }
-        json.EndArray();
-    }
-    json.Key("ok").Bool(!disc.HasErrors());
+    WriteFindingsJson(disc, &json);
+    json.Key("ok").Bool(!FindingsFail(disc, strict));
     json.EndObject();
     std::fputs(json.Text().c_str(), stdout);
 }
@@ -138,24 +130,17 @@ void PrintJson(const Disc& disc) {
 }  // namespace
 
 int RunDiscCheck(const Invocation& invocation) {
-    const char* folder = invocation.operands[0];
-    std::string drive;
-    if (!CheckWindowsDrive(invocation.Value("--windows-drive"), &drive)) {
-        std::fprintf(stderr, "disctool: --windows-drive: give a drive letter and colon, like C:\n");
-        return ExitFailed;
-    }
     Disc disc;
-    std::string reason;
-    if (!ReadDisc(folder, invocation.Value("--launcher"), drive, &disc, &reason)) {
-        std::fprintf(stderr, "disctool: %s: %s\n", folder, reason.c_str());
-        return ExitFailed;
-    }
+    if (const int status = ReadDiscForCommand(invocation, &disc); status != ExitOk) return status;
+    const bool strict = invocation.Has("--strict");
     if (invocation.Has("--json")) {
-        PrintJson(disc);
+        PrintJson(disc, strict);
+    } else if (invocation.Has("-q")) {
+        PrintFindings(disc, stdout);
     } else {
         PrintText(disc);
     }
-    return disc.HasErrors() ? ExitFailed : ExitOk;
+    return FindingsFail(disc, strict) ? ExitFailed : ExitOk;
 }
 
 }  // namespace disctool

@@ -5,11 +5,12 @@
 
 namespace disctool {
 
-extern const Option DiscCheckOptions[3];
+extern const Option DiscCheckOptions[6];
 
-// Prints the report (text, or JSON with --json) on standard output. Returns ExitOk when the
-// disc has no error, else ExitFailed; a folder or launcher that cannot be chosen gives one
-// line on standard error and ExitFailed.
+// Prints the report (text, JSON with --json, only the findings with -q) on standard output.
+// Returns ExitOk when the disc has no error (with --strict: no warning either), else
+// ExitFailed; a malformed option or a folder or launcher that cannot be chosen gives one line
+// on standard error and ExitUsage.
 int RunDiscCheck(const Invocation& invocation);
 
 }  // namespace disctool

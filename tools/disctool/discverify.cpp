@@ -6,15 +6,18 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
+#include <vector>
 
 #include "disc.h"
+#include "discreport.h"
+#include "json.h"
 
 namespace disctool {
 
-const Option DiscVerifyOptions[4] = {{"--shared-file", "PATH"},
-                                     {"--launcher", "NAME.EXE"},
-                                     {"--drive", "X:=DIR"},
-                                     {"--windows-drive", "X:"}};
+const Option DiscVerifyOptions[8] = {{"--shared-file", "PATH"}, {"--launcher", "NAME.EXE"},
+                                     {"--drive", "X:=DIR"},      {"--windows-drive", "X:"},
+                                     {"--codepage", "N"},        {"--json", nullptr},
+                                     {"--strict", nullptr},      {"-q", nullptr}};
 
 const char* const DiscVerifyRequiredOptions[1] = {"--shared-file"};
 
@@ -28,6 +31,17 @@ constexpr long MsdosMagic = 0x4d44;
 constexpr std::uint64_t UnixEpochTicks = 116444736000000000;
 
 enum class Outcome { Current, Adopted, Stale, Missing, Unknown };
+
+// The word for an outcome in the JSON report.
+const char* OutcomeWord(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Current: return "current";
+        case Outcome::Adopted: return "adopted";
+        case Outcome::Stale: return "stale";
+        case Outcome::Missing: return "missing";
+        default: return "unknown";
+    }
+}
 
 const char* OutcomeText(Outcome outcome) {
     switch (outcome) {
@@ -114,10 +128,53 @@ int Usage(const std::string& message) {
     return ExitUsage;
 }
 
+// Whether path lies directly in a folder named "Windows": the file a launcher run by an
+// administrator, or on a system without user account control, reads and writes.
+bool InWindowsFolder(const fs::path& path) {
+    return INI_SameName(path.parent_path().filename().string(), "windows");
+}
+
+struct Judged {
+    const DiscGroup* group;
+    const DiscFile* file;
+    Verdict verdict;
+    bool current;
+};
+
+void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<Judged>& judged,
+               std::size_t notCurrent, bool strict, bool failed) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("schema").Number(std::int64_t{ReportSchema});
+    json.Key("disc").String(disc.folder.string());
+    json.Key("launcher").String(disc.launcher);
+    json.Key("section").String(disc.baseName);
+    json.Key("sharedFile").String(sharedFile.string());
+    json.Key("destination").String(disc.destination);
+    json.Key("files").BeginArray();
+    for (const Judged& entry : judged) {
+        json.BeginObject();
+        json.Key("section").String(entry.group->required ? "Required" : "Optional");
+        json.Key("group").Number(std::int64_t{entry.group->number});
+        json.Key("number").Number(std::int64_t{entry.file->number});
+        json.Key("name").String(entry.file->name);
+        json.Key("key").String(entry.file->key);
+        json.Key("outcome").String(OutcomeWord(entry.verdict.outcome));
+        json.Key("current").Bool(entry.current);
+        json.Key("detail").String(entry.verdict.detail);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("requiredNotCurrent").Number(std::uint64_t{notCurrent});
+    json.Key("strict").Bool(strict);
+    json.Key("ok").Bool(!failed);
+    json.EndObject();
+    std::fputs(json.Text().c_str(), stdout);
+}
+
 }  // namespace
 
 int RunDiscVerify(const Invocation& invocation) {
-    const char* folder = invocation.operands[0];
     const char* sharedPath = invocation.Value("--shared-file");
     DriveMap drives;
     for (const std::string& mapping : invocation.Values("--drive")) {
@@ -127,47 +184,72 @@ int RunDiscVerify(const Invocation& invocation) {
         }
         drives[static_cast<char>(std::toupper(static_cast<unsigned char>(mapping[0])))] = mapping.substr(3);
     }
-    std::string windowsDrive;
-    if (!CheckWindowsDrive(invocation.Value("--windows-drive"), &windowsDrive)) {
-        return Usage("--windows-drive: give a drive letter and colon, like C:");
-    }
-
     Disc disc;
-    std::string reason;
-    if (!ReadDisc(folder, invocation.Value("--launcher"), windowsDrive, &disc, &reason)) {
-        std::fprintf(stderr, "disctool: %s: %s\n", folder, reason.c_str());
-        return ExitFailed;
-    }
-    IniFile shared;
-    std::printf("disc: %s\nlauncher: %s (%s)\n", disc.folder.string().c_str(), disc.launcher.c_str(),
-                disc.chosenBy.c_str());
-    if (std::optional<IniFile> loaded = INI_Load(sharedPath, &reason)) {
-        shared = std::move(*loaded);
-        std::printf("shared file: %s, section [%s]\n", sharedPath, disc.baseName.c_str());
-    } else {
-        std::printf("shared file: %s %s; it holds no records\n", sharedPath, reason.c_str());
-    }
-    std::printf("destination: %s\n", disc.destination.c_str());
-    if (!disc.script) std::printf("no install script: nothing is required\n");
+    if (const int status = ReadDiscForCommand(invocation, &disc); status != ExitOk) return status;
 
+    // The records: a shared file that cannot be read is a mistake in the command line (a
+    // wrong path, or the file of a machine where nothing was installed yet), never "no records".
+    std::string reason;
+    std::error_code error;
+    const fs::path sharedFile = fs::absolute(sharedPath, error);
+    if (!fs::is_regular_file(sharedPath, error)) {
+        return Usage(std::string("--shared-file ") + sharedPath + ": " +
+                     (fs::exists(sharedPath, error) ? "not a file" : "no such file"));
+    }
+    std::optional<IniFile> shared = INI_Load(sharedPath, &reason);
+    if (!shared) return Usage(std::string("--shared-file ") + sharedPath + ": " + reason);
+    shared->codepage = disc.codepage;
+
+    const bool strict = invocation.Has("--strict");
+    const bool json = invocation.Has("--json");
+    const bool quiet = invocation.Has("-q");
+    std::vector<Judged> judged;
     std::size_t notCurrent = 0;
+    std::size_t optionalNotCurrent = 0;
     for (const DiscGroup& group : disc.groups) {
-        std::printf("%s %d: %s\n", group.required ? "Required" : "Optional", group.number, group.name.c_str());
         for (const DiscFile& file : group.files) {
-            const Verdict verdict = Judge(disc, shared, drives, file);
+            const Verdict verdict = Judge(disc, *shared, drives, file);
             const bool current = verdict.outcome == Outcome::Current || verdict.outcome == Outcome::Adopted;
-            if (group.required && !current) ++notCurrent;
-            std::printf("  %-26s %s [%s]: %s\n", OutcomeText(verdict.outcome), file.name.c_str(),
-                        file.key.c_str(), verdict.detail.c_str());
+            if (!current) ++(group.required ? notCurrent : optionalNotCurrent);
+            judged.push_back({&group, &file, verdict, current});
         }
     }
+    const bool failed = notCurrent > 0 || (strict && optionalNotCurrent > 0);
+    if (json) {
+        PrintJson(disc, sharedFile, judged, notCurrent, strict, failed);
+        return failed ? ExitFailed : ExitOk;
+    }
+
+    if (!quiet) {
+        std::printf("disc: %s\nlauncher: %s (%s)\n", disc.folder.string().c_str(), disc.launcher.c_str(),
+                    disc.chosenBy.c_str());
+        std::printf("shared file: %s, section [%s]\n", sharedFile.string().c_str(), disc.baseName.c_str());
+        if (InWindowsFolder(sharedFile)) {
+            std::printf("note: for a standard user under user account control the launcher's records are in\n"
+                        "      that user's %%LOCALAPPDATA%%\\VirtualStore\\Windows\\tivoroo.ini instead\n");
+        }
+        std::printf("destination: %s\n", disc.destination.c_str());
+        if (!disc.script) std::printf("no install script: nothing is required\n");
+    }
+    const DiscGroup* shownGroup = nullptr;
+    for (const Judged& entry : judged) {
+        if (quiet && entry.current) continue;
+        if (!quiet && entry.group != shownGroup) {
+            std::printf("%s %d: %s\n", entry.group->required ? "Required" : "Optional", entry.group->number,
+                        entry.group->name.c_str());
+            shownGroup = entry.group;
+        }
+        std::printf("  %-26s %s [%s]: %s\n", OutcomeText(entry.verdict.outcome), entry.file->name.c_str(),
+                    entry.file->key.c_str(), entry.verdict.detail.c_str());
+    }
+    if (quiet) return failed ? ExitFailed : ExitOk;
     if (notCurrent == 0) {
         std::printf("result: every required file is current; the launcher starts the game at once\n");
-        return ExitOk;
+    } else {
+        std::printf("result: %zu required file%s not current; the launcher shows the setup dialog\n", notCurrent,
+                    notCurrent == 1 ? " is" : "s are");
     }
-    std::printf("result: %zu required file%s not current; the launcher shows the setup dialog\n", notCurrent,
-                notCurrent == 1 ? " is" : "s are");
-    return ExitFailed;
+    return failed ? ExitFailed : ExitOk;
 }
 
 }  // namespace disctool

@@ -6,12 +6,13 @@
 
 namespace disctool {
 
-extern const Option DiscVerifyOptions[4];
+extern const Option DiscVerifyOptions[8];
 extern const char* const DiscVerifyRequiredOptions[1];
 
-// Prints one line per listed file. Returns ExitOk when every required file is current,
-// ExitFailed otherwise (also when the disc folder or launcher cannot be read), ExitUsage
-// with a malformed --drive or --windows-drive.
+// Prints one line per listed file (with -q only those not current; with --json a JSON
+// report). Returns ExitOk when every required file is current (with --strict: every listed
+// file), else ExitFailed; ExitUsage with a malformed option, a shared file that cannot be
+// read, or a disc folder or launcher that cannot be read.
 int RunDiscVerify(const Invocation& invocation);
 
 }  // namespace disctool

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "codepage.h"
+
 namespace disctool {
 namespace {
 
@@ -101,7 +103,7 @@ std::string INI_GetString(const IniFile& file, const std::string& section, const
     std::string value = entry != nullptr ? Unquote(entry->value) : std::string();
     if (cut != nullptr) *cut = value.size() > maxChars;
     if (value.size() > maxChars) value.resize(maxChars);
-    return value;
+    return file.codepage != 0 ? DecodeAnsi(value, file.codepage) : value;
 }
 
 std::int32_t INI_ParseInt(const std::string& value) {

@@ -25,6 +25,8 @@ struct IniSection {
 struct IniFile {
     std::vector<IniSection> sections;  // in file order; a repeated name stays a second record
     bool hadByteOrderMark = false;     // a UTF-8 byte order mark was skipped
+    int codepage = 0;                  // INI_GetString decodes values from this ANSI code
+                                       // page to UTF-8; 0 leaves them as bytes
 };
 
 // The largest INI file read; a script or shared file is a few kilobytes, and this keeps a
@@ -47,7 +49,8 @@ const IniEntry* INI_Find(const IniFile& file, const std::string& section, const 
 
 // The value of key with surrounding matching quotes removed and cut to at most maxChars
 // characters, as read into a buffer of maxChars + 1 bytes; empty when missing. *cut (when
-// not null) tells whether characters were cut off.
+// not null) tells whether characters were cut off. The value is cut as bytes, then decoded
+// from the file's code page when it has one.
 std::string INI_GetString(const IniFile& file, const std::string& section, const std::string& key,
                           std::size_t maxChars, bool* cut = nullptr);
 

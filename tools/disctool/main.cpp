@@ -49,7 +49,7 @@ const Command topCommands[] = {
     {"picture", nullptr, "inspect, convert and encode WIZ, PCX and IFF pictures",
      "Pictures as the launcher reads them: WIZ (.WIZ), PCX (.PCX) and IFF ILBM or PBM (.LBM).",
      0, 0, nullptr, pictureCommands},
-    {"check", "[--launcher NAME.EXE] [--json] DISC_FOLDER",
+    {"check", "[--launcher NAME.EXE] [--json | -q] [--strict] [--codepage N] DISC_FOLDER",
      "report everything the launcher will see on a disc folder",
      "Reads the disc folder as the launcher will: the launcher (--launcher, else the one .exe\n"
      "in the folder, else the one .inf), its install script NAME.inf, the game NAME.a32,\n"
@@ -59,34 +59,52 @@ const Command topCommands[] = {
      "the launcher refuses (drive, leading backslash, \"..\"), a start-up picture that is\n"
      "missing or does not load, no game, a count over the launcher's limits. Warnings:\n"
      "entries the launcher never reads, a key shared by two files or equal to\n"
-     "ShowStartupAgain, a DefaultDir without a drive letter, values that are cut.\n"
+     "ShowStartupAgain, a DefaultDir without a drive letter, values that are cut, a script\n"
+     "saved as UTF-8. Each finding is one line \"DISC/NAME.inf:LINE: error: ... [code]\".\n"
      "\n"
-     "--json               the same report as JSON\n"
+     "--json               the same report as JSON (with \"schema\", its layout's version)\n"
+     "-q                   print the findings only\n"
+     "--strict             warnings fail the check too\n"
+     "--codepage N         the ANSI code page the launcher will read the script in\n"
+     "                     (1250, 1251, 1252, 1253, 1254, 1257; default 1252)\n"
      "--windows-drive X:   the Windows drive for the default destination (default C:)\n"
      "\n"
-     "Exit status 0 when the disc has no error, 1 otherwise.",
+     "Exit status 0 when the disc has no error (with --strict: no warning), 1 when it has,\n"
+     "2 when the command line is wrong or the folder cannot be read as a disc.",
      1, 1, disctool::RunDiscCheck, {}, nullptr, disctool::DiscCheckOptions},
-    {"verify", "--shared-file PATH [--launcher NAME.EXE] [--drive X:=DIR]... DISC_FOLDER",
+    {"verify",
+     "--shared-file PATH [--launcher NAME.EXE] [--drive X:=DIR]... [--json | -q] [--strict] "
+     "DISC_FOLDER",
      "tell which listed files the launcher would count installed and current",
      "For every listed file, the launcher's own test against the shared file PATH, which is\n"
      "only read: a recorded copy with exactly the source's last-write time is current; a\n"
      "recorded copy that is missing or has another time is stale (the launcher would forget\n"
      "the record); with nothing recorded, a copy with the source's time in the proposed\n"
-     "destination is current (would be adopted), else the file is missing.\n"
+     "destination is current (would be adopted), else the file is missing. The report names\n"
+     "the shared file it read. Under user account control a standard user's records are not\n"
+     "in C:\\Windows\\tivoroo.ini but in %LOCALAPPDATA%\\VirtualStore\\Windows\\tivoroo.ini.\n"
      "\n"
      "--drive X:=DIR       where Windows drive X: lies on this machine, for recorded paths\n"
      "                     and the destination; may be given for several drives\n"
      "--windows-drive X:   the Windows drive for the default destination (default C:)\n"
+     "--json               the same report as JSON (with \"schema\", its layout's version)\n"
+     "-q                   print only the files that are not current\n"
+     "--strict             optional files that are not current fail it too\n"
+     "--codepage N         the ANSI code page of the script and the shared file (default 1252)\n"
      "\n"
-     "Exit status 0 when every required file is current, 1 otherwise.",
+     "Exit status 0 when every required file is current, 1 when one is not, 2 when the\n"
+     "command line is wrong or the shared file or the disc folder cannot be read.",
      1, 1, disctool::RunDiscVerify, {}, nullptr, disctool::DiscVerifyOptions,
      disctool::DiscVerifyRequiredOptions},
 };
 
 const Command root = {
     "disctool", nullptr, nullptr,
-    "Authoring tool for product discs. Exit status: 0 done, 1 a file could not be read,\n"
-    "decoded or written, 2 a command line that fits no command.",
+    "Authoring tool for product discs. \"disctool --version\" prints its version.\n"
+    "\n"
+    "Exit status of every command: 0 done and clean; 1 findings (an error, or with --strict\n"
+    "a warning) or an operation that failed; 2 a command line that fits no command, or\n"
+    "input that could not be read at all.",
     0, 0, nullptr, topCommands};
 
 }  // namespace

@@ -1,0 +1,79 @@
+#include "discreport.h"
+
+#include <cstdio>
+
+namespace disctool {
+
+bool ReadDiscOptions(const Invocation& invocation, std::string* windowsDrive, int* codepage) {
+    if (!CheckWindowsDrive(invocation.Value("--windows-drive"), windowsDrive)) {
+        std::fprintf(stderr, "disctool: --windows-drive: give a drive letter and colon, like C:\n");
+        return false;
+    }
+    *codepage = DefaultCodepage;
+    if (const char* given = invocation.Value("--codepage")) {
+        *codepage = ParseCodepage(given);
+        if (*codepage == 0) {
+            std::fprintf(stderr,
+                         "disctool: --codepage %s: give one of the ANSI code pages 1250, 1251, 1252, "
+                         "1253, 1254, 1257\n",
+                         given);
+            return false;
+        }
+    }
+    return true;
+}
+
+int ReadDiscForCommand(const Invocation& invocation, Disc* disc) {
+    const char* folder = invocation.operands[0];
+    std::string drive;
+    if (!ReadDiscOptions(invocation, &drive, &disc->codepage)) return ExitUsage;
+    std::string reason;
+    if (!ReadDisc(folder, invocation.Value("--launcher"), drive, disc, &reason)) {
+        std::fprintf(stderr, "disctool: %s: %s\n", folder, reason.c_str());
+        return ExitUsage;
+    }
+    return ExitOk;
+}
+
+std::string FindingLocation(const Disc& disc, const Finding& finding) {
+    if (!disc.script) return disc.folder.string();
+    const std::string script = (disc.folder / disc.script->filename()).string();
+    return finding.line > 0 ? script + ":" + std::to_string(finding.line) : script;
+}
+
+void PrintFindings(const Disc& disc, std::FILE* out) {
+    for (const Finding& finding : disc.findings) {
+        std::fprintf(out, "%s: %s: %s [%s]\n", FindingLocation(disc, finding).c_str(),
+                     finding.error ? "error" : "warning", finding.message.c_str(), finding.code.c_str());
+    }
+}
+
+std::size_t CountFindings(const Disc& disc, bool errors) {
+    std::size_t count = 0;
+    for (const Finding& finding : disc.findings) {
+        if (finding.error == errors) ++count;
+    }
+    return count;
+}
+
+bool FindingsFail(const Disc& disc, bool strict) {
+    return CountFindings(disc, true) > 0 || (strict && CountFindings(disc, false) > 0);
+}
+
+void WriteFindingsJson(const Disc& disc, JsonWriter* json) {
+    for (const bool errors : {true, false}) {
+        json->Key(errors ? "errors" : "warnings").BeginArray();
+        for (const Finding& finding : disc.findings) {
+            if (finding.error != errors) continue;
+            json->BeginObject();
+            json->Key("code").String(finding.code);
+            json->Key("message").String(finding.message);
+            json->Key("line");
+            if (finding.line > 0) json->Number(std::int64_t{finding.line}); else json->Null();
+            json->EndObject();
+        }
+        json->EndArray();
+    }
+}
+
+}  // namespace disctool

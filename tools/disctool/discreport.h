@@ -1,0 +1,43 @@
+// What check, verify, script and master share about a disc: reading it by the options every
+// disc command takes (--launcher, --windows-drive, --codepage), the findings in the form
+// compilers use ("DEMO.inf:12: error: ... [code]") and in JSON, and the exit status they give.
+#pragma once
+
+#include <string>
+
+#include "commands.h"
+#include "disc.h"
+#include "json.h"
+
+namespace disctool {
+
+// The version of the JSON reports' layout ("schema"), raised when a member changes meaning or
+// goes away; new members may appear without it.
+inline constexpr int ReportSchema = 1;
+
+// The --windows-drive and --codepage values of invocation, checked; on a bad value one line on
+// standard error and false.
+bool ReadDiscOptions(const Invocation& invocation, std::string* windowsDrive, int* codepage);
+
+// Reads the disc folder of operand 0 with the options above. Returns ExitOk, or ExitUsage
+// after one line on standard error when an option is malformed or the folder cannot be read
+// as a disc (not a folder, no launcher to be chosen).
+int ReadDiscForCommand(const Invocation& invocation, Disc* disc);
+
+// Where a finding points: "disc/FOO.inf:12" for a script line, the script for the script as a
+// whole, the disc folder when there is no script.
+std::string FindingLocation(const Disc& disc, const Finding& finding);
+
+// Prints every finding as "LOCATION: error: MESSAGE [code]" (or "warning:") on out.
+void PrintFindings(const Disc& disc, std::FILE* out);
+
+// The number of errors, and of warnings.
+std::size_t CountFindings(const Disc& disc, bool errors);
+
+// Whether the findings fail the command: an error, or with strict any warning.
+bool FindingsFail(const Disc& disc, bool strict);
+
+// Writes the members "errors" and "warnings": arrays of {code, message, line}.
+void WriteFindingsJson(const Disc& disc, JsonWriter* json);
+
+}  // namespace disctool

@@ -51,9 +51,11 @@ NAME=DEMO
 DEST=$WINEPREFIX/drive_c/Tivoroo/$NAME
 # shellcheck disable=SC1003 # a Windows path that ends in a backslash
 DEST_WIN='C:\Tivoroo\DEMO\'
-# The required files of DEMO.inf and their shared-file keys.
-REQUIRED=(Level1:DATA/LEVELS/LEVEL1.DAT Level2:DATA/LEVELS/LEVEL2.DAT CorePak:DATA/CORE.PAK
-          ReadMe:README.TXT Theme:SOUND/MUSIC/THEME.MID Effects:SOUND/EFFECTS.SND)
+# The required files of DEMO.inf and their shared-file keys (disctool script makes a key of
+# the file's name unless demo/DEMO.groups gives one).
+REQUIRED=(DATA_LEVELS_LEVEL1_DAT:DATA/LEVELS/LEVEL1.DAT DATA_LEVELS_LEVEL2_DAT:DATA/LEVELS/LEVEL2.DAT
+          DATA_CORE_PAK:DATA/CORE.PAK ReadMe:README.TXT SOUND_MUSIC_THEME_MID:SOUND/MUSIC/THEME.MID
+          SOUND_EFFECTS_SND:SOUND/EFFECTS.SND)
 # How long the game is left running, and its own time-out in case the walk-through stops.
 GAME_SHOW_S=3
 export DEMO_GAME_SECONDS=60

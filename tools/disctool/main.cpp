@@ -2,6 +2,8 @@
 // launcher uses. Commands are grouped by what they work on; each group is one table below.
 #include "commands.h"
 #include "disccheck.h"
+#include "discmaster.h"
+#include "discscript.h"
 #include "discverify.h"
 #include "picconvert.h"
 #include "picencode.h"
@@ -96,6 +98,45 @@ const Command topCommands[] = {
      "command line is wrong or the shared file or the disc folder cannot be read.",
      1, 1, disctool::RunDiscVerify, {}, nullptr, disctool::DiscVerifyOptions,
      disctool::DiscVerifyRequiredOptions},
+    {"script", "[--disc DIR] [--codepage N] [--dry-run] DESCRIPTION SCRIPT.inf",
+     "write an install script's [Required] and [Optional] sections from a description",
+     "Writes the numbered [Required] and [Optional] sections of SCRIPT.inf from DESCRIPTION,\n"
+     "a text of one statement a line (lines starting with ';' or '#' are comments):\n"
+     "\n"
+     "  required NAME            starts a group of [Required] with its row text\n"
+     "  optional NAME            starts a group of [Optional]\n"
+     "  desc TEXT                the group's description\n"
+     "  file PATH                files of the group: a path under the disc folder, with * and\n"
+     "  file PATH = KEY          ? inside a name and ** for any number of folders; = KEY gives\n"
+     "                           the record key of a path that names one file\n"
+     "\n"
+     "A file without a key gets one made of its name (DATA\\LEVEL1.DAT: DATA_LEVEL1_DAT), the\n"
+     "same whatever else is listed. In each group the files of the deepest folders come\n"
+     "first, so that setup asks the fewest folder questions. Texts and names are written in\n"
+     "the code page (--codepage, default 1252). The other sections of an existing SCRIPT.inf\n"
+     "([General], [StartupOptions], comments) are kept as they stand.\n"
+     "\n"
+     "--disc DIR           the disc folder the paths are under (default: SCRIPT.inf's folder)\n"
+     "--dry-run            print the script instead of writing it\n"
+     "\n"
+     "Exit status 0 when written, 1 when the description does not fit the disc (each problem\n"
+     "as \"DESCRIPTION:LINE: error: ...\"), 2 when an input cannot be read.",
+     2, 2, disctool::RunDiscScript, {}, nullptr, disctool::DiscScriptOptions},
+    {"master", "[--launcher NAME.EXE] [--volume-id ID] [--strict] DISC_FOLDER IMAGE.iso",
+     "check a disc folder and master it as an ISO 9660 image with Joliet names",
+     "Runs check on DISC_FOLDER and, when it finds no error (with --strict: no warning),\n"
+     "writes IMAGE.iso through xorriso: ISO 9660 with Joliet names as Windows shows them,\n"
+     "every file with its last-write time, which makes installs from the disc current.\n"
+     "ISO 9660 keeps times to the second; a note tells when files have fractions.\n"
+     "\n"
+     "--volume-id ID       the volume name (default: the launcher's base name; at most 16\n"
+     "                     of A-Z, 0-9 and _)\n"
+     "--launcher, --windows-drive, --codepage   as for check\n"
+     "\n"
+     "Exit status 0 when the image is written, 1 when the check fails or xorriso fails or is\n"
+     "missing (nothing is written then), 2 when the command line is wrong or the folder\n"
+     "cannot be read as a disc.",
+     2, 2, disctool::RunDiscMaster, {}, nullptr, disctool::DiscMasterOptions},
 };
 
 const Command root = {

@@ -1,0 +1,193 @@
+// disctool script and master on a disc folder the tests lay out: the script written from a
+// group description passes check, and the image holds every file with its bytes and time.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tool_process.h"
+
+namespace {
+
+using namespace tooltest;
+
+class AuthorTest : public testing::Test {
+public:
+    void SetUp() override {
+        root_ = MakeTempFolder("disctool-author");
+        ASSERT_FALSE(root_.empty());
+        disc_ = root_ / "disc";
+        logs_ = root_ / "logs";
+        fs::create_directories(disc_ / "Data" / "Levels");
+        fs::create_directories(disc_ / "Sound" / "Music" / "Themes");
+        fs::create_directory(logs_);
+        WriteFile(disc_ / "FOO.EXE", std::string("MZ"));
+        WriteFile(disc_ / "FOO.a32", std::string("MZ"));
+        WriteFile(disc_ / "Data" / "Core.pak", std::string(70000, 'c'));
+        WriteFile(disc_ / "Data" / "Levels" / "Level1.dat", std::string("one"));
+        WriteFile(disc_ / "Data" / "Levels" / "Level2.dat", std::string("two"));
+        WriteFile(disc_ / "Data" / "Levels" / "notes.txt", std::string("not a level"));
+        WriteFile(disc_ / "Sound" / "Music" / "Themes" / "Title.mid", std::string("mid"));
+        WriteFile(disc_ / "Sound" / "Effects.snd", std::string("snd"));
+        WriteFile(disc_ / "Caf\xC3\xA9.txt", std::string("menu"));
+        WriteFile(disc_ / "FOO.inf", std::string("; Foo's install script\r\n[General]\r\nBasDlgTitle=Foo\r\n"
+                                                 "[Required]\r\nPC-GroupCount=7\r\n"
+                                                 "[StartupOptions]\r\nBitmap=\r\n"));
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    Result Tool(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), DISCTOOL_PATH);
+        return Spawn(arguments, logs_);
+    }
+
+    fs::path root_, disc_, logs_;
+};
+
+TEST_F(AuthorTest, ScriptWritesNumberedSectionsThatPassCheck) {
+    WriteFile(root_ / "groups.txt", std::string(
+        "; the groups\n"
+        "required Game files\n"
+        "  desc Levels and core data.\n"
+        "  file data\\levels\\LEVEL?.DAT\n"
+        "  file Data/Core.pak = CorePak\n"
+        "optional Sound and music\n"
+        "  file SOUND\\**\\*.*\n"
+        "optional Menu\n"
+        "  desc Caf\xC3\xA9 menu\n"
+        "  file caf*.txt\n"));
+    const Result result = Tool({"script", (root_ / "groups.txt").string(), (disc_ / "FOO.inf").string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    // The old component section goes, the others stay as they stood; deepest folders first;
+    // text in Windows-1252.
+    EXPECT_EQ(ReadFile(disc_ / "FOO.inf"),
+              "; Foo's install script\r\n[General]\r\nBasDlgTitle=Foo\r\n"
+              "[StartupOptions]\r\nBitmap=\r\n"
+              "\r\n"
+              "[Required]\r\n"
+              "PC-GroupCount=1\r\n"
+              "PC-Group1Name=Game files\r\n"
+              "PC-Group1Desc=Levels and core data.\r\n"
+              "PC-Group1FileCount=3\r\n"
+              "PC-Group1File1Name=Data\\Levels\\Level1.dat\r\n"
+              "PC-Group1File1Key=Data_Levels_Level1_dat\r\n"
+              "PC-Group1File2Name=Data\\Levels\\Level2.dat\r\n"
+              "PC-Group1File2Key=Data_Levels_Level2_dat\r\n"
+              "PC-Group1File3Name=Data\\Core.pak\r\n"
+              "PC-Group1File3Key=CorePak\r\n"
+              "\r\n"
+              "[Optional]\r\n"
+              "PC-GroupCount=2\r\n"
+              "PC-Group1Name=Sound and music\r\n"
+              "PC-Group1FileCount=2\r\n"
+              "PC-Group1File1Name=Sound\\Music\\Themes\\Title.mid\r\n"
+              "PC-Group1File1Key=Sound_Music_Themes_Title_mid\r\n"
+              "PC-Group1File2Name=Sound\\Effects.snd\r\n"
+              "PC-Group1File2Key=Sound_Effects_snd\r\n"
+              "PC-Group2Name=Menu\r\n"
+              "PC-Group2Desc=Caf\xE9 menu\r\n"
+              "PC-Group2FileCount=1\r\n"
+              "PC-Group2File1Name=Caf\xE9.txt\r\n"
+              "PC-Group2File1Key=Caf_txt\r\n");
+    const Result check = Tool({"check", "-q", "--strict", disc_.string()});
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_EQ(check.out, "");
+
+    // Run again, the script comes out the same.
+    const std::string first = ReadFile(disc_ / "FOO.inf");
+    ASSERT_EQ(Tool({"script", (root_ / "groups.txt").string(), (disc_ / "FOO.inf").string()}).status, 0);
+    EXPECT_EQ(ReadFile(disc_ / "FOO.inf"), first);
+}
+
+TEST_F(AuthorTest, ScriptRefusesADescriptionThatDoesNotFitTheDisc) {
+    const std::string before = ReadFile(disc_ / "FOO.inf");
+    const struct {
+        const char* description;
+        int line;
+        const char* words;
+    } cases[] = {
+        {"required Game\nfile MISSING.DAT\n", 2, "names no file"},
+        {"required Game\nfile DATA\\LEVELS\\*.DAT = Levels\n", 2, "a key can be given only for one"},
+        {"file Data\\Core.pak\n", 1, "before the first"},
+        {"required Game\nfiles Data\\Core.pak\n", 2, "unknown statement"},
+        {"required Game\nfile ..\\disc\\FOO.EXE\n", 2, "not a name inside the disc folder"},
+        {"required Game\nfile Data\\Core.pak = A\nfile Sound\\Effects.snd = a\n", 3, "gets the key"},
+        {"required Game\ndesc \xE2\x82\xAC \xE2\x88\x9E\nfile Data\\Core.pak\n", 1, "cannot hold"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        WriteFile(root_ / "groups.txt", std::string(c.description));
+        const Result result = Tool({"script", (root_ / "groups.txt").string(), (disc_ / "FOO.inf").string()});
+        EXPECT_EQ(result.status, 1);
+        const std::string location = (root_ / "groups.txt").string() + ":" + std::to_string(c.line) + ": error: ";
+        EXPECT_NE(result.err.find(location), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.words), std::string::npos) << result.err;
+        EXPECT_EQ(ReadFile(disc_ / "FOO.inf"), before) << "nothing written";
+    }
+    EXPECT_EQ(Tool({"script", (root_ / "none.txt").string(), (disc_ / "FOO.inf").string()}).status, 2);
+}
+
+// The last-write time of path in nanoseconds since 1970.
+std::int64_t WriteTime(const fs::path& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return -1;
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+}
+
+TEST_F(AuthorTest, MasterWritesAnImageWithEveryFileAndItsTime) {
+    WriteFile(root_ / "groups.txt", std::string("required Game\nfile **\\*.*\n"));
+    ASSERT_EQ(Tool({"script", (root_ / "groups.txt").string(), (disc_ / "FOO.inf").string()}).status, 0);
+    // Distinct whole-second times, one of them before the time of year changes the offset.
+    std::int64_t second = 1700000000;
+    for (const auto& entry : fs::recursive_directory_iterator(disc_)) {
+        if (!entry.is_regular_file()) continue;
+        const fs::file_time_type time = fs::file_time_type::clock::from_sys(
+            std::chrono::sys_seconds(std::chrono::seconds(second)));
+        fs::last_write_time(entry.path(), time);
+        second += 86400 * 37 + 1;
+    }
+    const fs::path image = root_ / "FOO.iso";
+    const Result made = Tool({"master", disc_.string(), image.string()});
+    ASSERT_EQ(made.status, 0) << made.out << made.err;
+    EXPECT_NE(made.out.find("volume FOO"), std::string::npos) << made.out;
+
+    const fs::path out = root_ / "extracted";
+    const Result extracted = Spawn({"xorriso", "-osirrox", "on", "-indev", image.string(), "-extract", "/", out.string()}, logs_);
+    ASSERT_EQ(extracted.status, 0) << extracted.err;
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(disc_)) {
+        if (!entry.is_regular_file()) continue;
+        ++files;
+        const fs::path copy = out / fs::relative(entry.path(), disc_);
+        SCOPED_TRACE(copy.string());
+        ASSERT_TRUE(fs::is_regular_file(copy)) << "Joliet keeps the name as it stands";
+        EXPECT_EQ(ReadFile(copy), ReadFile(entry.path()));
+        EXPECT_EQ(WriteTime(copy), WriteTime(entry.path()));
+    }
+    EXPECT_EQ(files, 10u);
+    std::size_t extractedFiles = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(out)) extractedFiles += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(extractedFiles, files);
+    for (const auto& entry : fs::recursive_directory_iterator(out)) {
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+    }
+}
+
+TEST_F(AuthorTest, MasterStopsOnACheckError) {
+    fs::remove(disc_ / "FOO.a32");
+    const fs::path image = root_ / "FOO.iso";
+    const Result result = Tool({"master", disc_.string(), image.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("error: the game FOO.a32 is not beside the launcher [missing-game]"), std::string::npos)
+        << result.out;
+    EXPECT_FALSE(fs::exists(image));
+    EXPECT_FALSE(fs::exists(root_ / "FOO.iso.new"));
+
+    WriteFile(disc_ / "FOO.a32", std::string("MZ"));
+    EXPECT_EQ(Tool({"master", disc_.string(), (disc_ / "FOO.iso").string()}).status, 2) << "not inside the disc";
+}
+
+}  // namespace

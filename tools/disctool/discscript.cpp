@@ -1,0 +1,380 @@
+#include "discscript.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <system_error>
+
+#include "discreport.h"
+
+namespace disctool {
+
+const Option DiscScriptOptions[3] = {{"--disc", "DIR"}, {"--codepage", "N"}, {"--dry-run", nullptr}};
+
+namespace {
+
+struct ScriptFile {
+    std::string name;  // relative, '\' between components, as on the disc
+    std::string key;
+};
+
+struct ScriptGroup {
+    bool required = false;
+    std::string name;
+    std::string description;
+    std::vector<ScriptFile> files;
+    int line = 0;
+};
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether name matches the pattern of one component ('*', '?'), without regard to ASCII case.
+bool MatchComponent(const std::string& pattern, const std::string& name) {
+    // Iterative matching with one saved star: linear in practice and never recursive.
+    std::size_t p = 0, n = 0, star = std::string::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::vector<std::string> SplitComponents(const std::string& path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char c : path + '\\') {
+        if (c == '\\' || c == '/') {
+            if (!part.empty() && part != ".") parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    return parts;
+}
+
+// Adds to *found the files under folder (named prefix relative to the disc) that match
+// parts[at...]. Depth is bounded by the folder tree itself; symbolic links to folders are not
+// followed, so a loop of links cannot make it run for ever.
+void MatchFrom(const fs::path& folder, const std::string& prefix, const std::vector<std::string>& parts,
+               std::size_t at, std::vector<std::string>* found) {
+    std::error_code error;
+    if (at == parts.size()) return;
+    const bool last = at + 1 == parts.size();
+    if (parts[at] == "**") {
+        MatchFrom(folder, prefix, parts, at + 1, found);  // no folder at all
+        for (const auto& entry : fs::directory_iterator(folder, error)) {
+            if (entry.is_directory(error) && !entry.is_symlink(error)) {
+                const std::string name = entry.path().filename().string();
+                MatchFrom(entry.path(), prefix + name + '\\', parts, at, found);
+            }
+        }
+        return;
+    }
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!MatchComponent(parts[at], name)) continue;
+        if (last) {
+            if (entry.is_regular_file(error)) found->push_back(prefix + name);
+        } else if (entry.is_directory(error) && !entry.is_symlink(error)) {
+            MatchFrom(entry.path(), prefix + name + '\\', parts, at + 1, found);
+        }
+    }
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = LowerAscii(c);
+    return text;
+}
+
+std::size_t Depth(const std::string& name) { return static_cast<std::size_t>(std::count(name.begin(), name.end(), '\\')); }
+
+std::string Trim(const std::string& text) {
+    const std::size_t begin = text.find_first_not_of(" \t\r");
+    if (begin == std::string::npos) return "";
+    return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
+}
+
+class Description {
+public:
+    Description(std::string path, fs::path disc, int codepage)
+        : path_(std::move(path)), disc_(std::move(disc)), codepage_(codepage) {}
+
+    // Reads the description text into groups; false after reporting its errors.
+    bool Read(const std::string& text, std::vector<ScriptGroup>* groups) {
+        int line = 0;
+        std::size_t at = 0;
+        while (at < text.size()) {
+            std::size_t end = text.find('\n', at);
+            if (end == std::string::npos) end = text.size();
+            ++line;
+            const std::string content = Trim(text.substr(at, end - at));
+            at = end + 1;
+            if (content.empty() || content[0] == ';' || content[0] == '#') continue;
+            const std::size_t space = content.find_first_of(" \t");
+            const std::string word = Lower(content.substr(0, space));
+            const std::string rest = space == std::string::npos ? "" : Trim(content.substr(space));
+            if (word == "required" || word == "optional") {
+                ScriptGroup group;
+                group.required = word == "required";
+                group.name = rest;
+                group.line = line;
+                if (rest.empty()) Error(line, "a group needs its name: \"" + word + " NAME\"");
+                groups->push_back(std::move(group));
+            } else if (groups->empty()) {
+                Error(line, "\"" + word + "\" before the first \"required\" or \"optional\" group");
+            } else if (word == "desc") {
+                groups->back().description = rest;
+            } else if (word == "file") {
+                AddFiles(line, rest, &groups->back());
+            } else {
+                Error(line, "unknown statement \"" + word + "\"; one of required, optional, desc, file");
+            }
+        }
+        CheckLimits(*groups);
+        return errors_ == 0;
+    }
+
+    void Error(int line, const std::string& message) {
+        std::fprintf(stderr, "%s:%d: error: %s\n", path_.c_str(), line, message.c_str());
+        ++errors_;
+    }
+
+private:
+    void AddFiles(int line, const std::string& statement, ScriptGroup* group) {
+        std::string pattern = statement;
+        std::string key;
+        const std::size_t equals = statement.rfind(" = ");
+        if (equals != std::string::npos) {
+            pattern = Trim(statement.substr(0, equals));
+            key = Trim(statement.substr(equals + 3));
+        }
+        if (pattern.empty()) return Error(line, "\"file\" needs a path or pattern");
+        if (!rules::IsSafeRelativeName(pattern)) {
+            return Error(line, "\"" + pattern + "\" is not a name inside the disc folder");
+        }
+        std::vector<std::string> found;
+        MatchFrom(disc_, "", SplitComponents(pattern), 0, &found);
+        std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+        if (found.empty()) return Error(line, "\"" + pattern + "\" names no file in " + disc_.string());
+        if (!key.empty() && found.size() != 1) {
+            return Error(line, "\"" + pattern + "\" names " + std::to_string(found.size()) +
+                                   " files; a key can be given only for one");
+        }
+        for (const std::string& name : found) {
+            const auto same = [&](const ScriptFile& file) { return Lower(file.name) == Lower(name); };
+            if (std::any_of(group->files.begin(), group->files.end(), same)) continue;
+            group->files.push_back({name, key.empty() ? DerivedKey(name) : key});
+            keyLines_.emplace(Lower(group->files.back().key), std::make_pair(name, line));
+            const auto& first = keyLines_.find(Lower(group->files.back().key))->second;
+            if (Lower(first.first) != Lower(name)) {
+                Error(line, "\"" + name + "\" gets the key " + group->files.back().key + " of \"" + first.first +
+                                "\" (line " + std::to_string(first.second) + "); give one of them its own key with \"= KEY\"");
+            }
+            if (Lower(group->files.back().key) == Lower(rules::kShowStartupAgainKey)) {
+                Error(line, "the key ShowStartupAgain is the start-up message's flag in the shared file");
+            }
+        }
+    }
+
+    // Limits the launcher reads within, and texts the code page must hold.
+    void CheckLimits(const std::vector<ScriptGroup>& groups) {
+        std::size_t counts[2] = {0, 0};
+        for (const ScriptGroup& group : groups) {
+            ++counts[group.required ? 0 : 1];
+            if (group.files.size() > static_cast<std::size_t>(rules::kMaxGroupFiles)) {
+                Error(group.line, "the group has " + std::to_string(group.files.size()) +
+                                      " files, over the launcher's limit of " + std::to_string(rules::kMaxGroupFiles));
+            }
+            std::string bytes;
+            for (const std::string* text : {&group.name, &group.description}) {
+                if (!EncodeAnsi(*text, codepage_, &bytes)) {
+                    Error(group.line, "\"" + *text + "\" has a character code page " + std::to_string(codepage_) + " cannot hold");
+                } else if (bytes.size() + 1 > static_cast<std::size_t>(rules::kScriptValueSize)) {
+                    Error(group.line, "a text longer than the launcher's 2047 characters");
+                }
+            }
+            for (const ScriptFile& file : group.files) {
+                if (!EncodeAnsi(file.name, codepage_, &bytes) || !EncodeAnsi(file.key, codepage_, &bytes)) {
+                    Error(group.line, "\"" + file.name + "\" has a character code page " + std::to_string(codepage_) +
+                                          " cannot hold; rename the file");
+                }
+            }
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (counts[i] > static_cast<std::size_t>(rules::kMaxScriptGroups)) {
+                Error(0, std::string(i == 0 ? "Required" : "Optional") + " has " + std::to_string(counts[i]) +
+                             " groups, over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups));
+            }
+        }
+    }
+
+    std::string path_;
+    fs::path disc_;
+    int codepage_;
+    int errors_ = 0;
+    std::map<std::string, std::pair<std::string, int>> keyLines_;  // key -> first file, line
+};
+
+// The sections [Required] and [Optional] as script text in the code page, CRLF line ends. In
+// each group the files of the deepest folders come first: setup asks once per missing folder
+// and creates the whole chain, so this order asks the fewest questions.
+std::string SectionsText(std::vector<ScriptGroup> groups, int codepage) {
+    std::string out;
+    const auto line = [&](const std::string& text) {
+        std::string bytes;
+        EncodeAnsi(text, codepage, &bytes);
+        out += bytes + "\r\n";
+    };
+    for (const bool required : {true, false}) {
+        std::vector<ScriptGroup*> section;
+        for (ScriptGroup& group : groups) {
+            if (group.required == required) section.push_back(&group);
+        }
+        if (!out.empty()) line("");
+        line(required ? "[Required]" : "[Optional]");
+        line("PC-GroupCount=" + std::to_string(section.size()));
+        for (std::size_t g = 0; g < section.size(); ++g) {
+            ScriptGroup& group = *section[g];
+            std::stable_sort(group.files.begin(), group.files.end(), [](const ScriptFile& a, const ScriptFile& b) {
+                return Depth(a.name) != Depth(b.name) ? Depth(a.name) > Depth(b.name) : Lower(a.name) < Lower(b.name);
+            });
+            const std::string prefix = "PC-Group" + std::to_string(g + 1);
+            line(prefix + "Name=" + group.name);
+            if (!group.description.empty()) line(prefix + "Desc=" + group.description);
+            line(prefix + "FileCount=" + std::to_string(group.files.size()));
+            for (std::size_t f = 0; f < group.files.size(); ++f) {
+                const std::string filePrefix = prefix + "File" + std::to_string(f + 1);
+                line(filePrefix + "Name=" + group.files[f].name);
+                line(filePrefix + "Key=" + group.files[f].key);
+            }
+        }
+    }
+    return out;
+}
+
+// The lines of an existing script outside its [Required] and [Optional] sections, as they
+// stand, with CRLF line ends and without trailing blank lines.
+std::string KeptText(const std::string& script) {
+    std::string out;
+    bool dropping = false;
+    std::size_t at = 0;
+    while (at < script.size()) {
+        std::size_t end = script.find('\n', at);
+        if (end == std::string::npos) end = script.size();
+        std::string line = script.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string content = Trim(line);
+        if (!content.empty() && content[0] == '[') {
+            const std::size_t close = content.find(']');
+            const std::string name = Trim(content.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            dropping = INI_SameName(name, "Required") || INI_SameName(name, "Optional");
+        }
+        if (!dropping) out += line + "\r\n";
+    }
+    while (out.size() >= 4 && out.compare(out.size() - 4, 4, "\r\n\r\n") == 0) out.resize(out.size() - 2);
+    return out;
+}
+
+bool ReadWhole(const std::string& path, std::string* text) {
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) return false;
+    text->assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    return !stream.bad() && text->size() <= IniMaxBytes;
+}
+
+}  // namespace
+
+std::string DerivedKey(const std::string& name) {
+    std::string key;
+    bool gap = false;
+    for (const char c : name) {
+        const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        if (keep) {
+            if (gap && !key.empty()) key += '_';
+            key += c;
+        }
+        gap = !keep;
+    }
+    return key.empty() ? "File" : key;
+}
+
+std::vector<std::string> MatchFiles(const fs::path& folder, const std::string& pattern) {
+    std::vector<std::string> found;
+    MatchFrom(folder, "", SplitComponents(pattern), 0, &found);
+    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+    return found;
+}
+
+int RunDiscScript(const Invocation& invocation) {
+    const std::string descriptionPath = invocation.operands[0];
+    const fs::path scriptPath = invocation.operands[1];
+    std::string drive;
+    int codepage = DefaultCodepage;
+    if (!ReadDiscOptions(invocation, &drive, &codepage)) return ExitUsage;
+    const fs::path disc = invocation.Has("--disc") ? fs::path(invocation.Value("--disc"))
+                                                   : scriptPath.parent_path().empty() ? fs::path(".") : scriptPath.parent_path();
+    std::error_code error;
+    if (!fs::is_directory(disc, error)) {
+        std::fprintf(stderr, "disctool: %s: not a folder\n", disc.string().c_str());
+        return ExitUsage;
+    }
+    std::string text;
+    if (!ReadWhole(descriptionPath, &text)) {
+        std::fprintf(stderr, "disctool: %s: cannot be read\n", descriptionPath.c_str());
+        return ExitUsage;
+    }
+    std::string existing;
+    if (fs::exists(scriptPath, error) && !ReadWhole(scriptPath.string(), &existing)) {
+        std::fprintf(stderr, "disctool: %s: cannot be read\n", scriptPath.string().c_str());
+        return ExitUsage;
+    }
+
+    Description description(descriptionPath, disc, codepage);
+    std::vector<ScriptGroup> groups;
+    if (!description.Read(text, &groups)) return ExitFailed;
+    std::string kept = KeptText(existing);
+    const std::string script = kept + (kept.empty() ? "" : "\r\n") + SectionsText(groups, codepage);
+    if (invocation.Has("--dry-run")) {
+        std::fputs(script.c_str(), stdout);
+        return ExitOk;
+    }
+
+    // Whole or not at all: a new file beside the script, renamed over it.
+    const fs::path temporary = scriptPath.string() + ".new";
+    {
+        std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
+        stream.write(script.data(), static_cast<std::streamsize>(script.size()));
+        if (!stream.flush()) {
+            fs::remove(temporary, error);
+            std::fprintf(stderr, "disctool: %s: cannot be written\n", temporary.string().c_str());
+            return ExitFailed;
+        }
+    }
+    fs::rename(temporary, scriptPath, error);
+    if (error) {
+        fs::remove(temporary, error);
+        std::fprintf(stderr, "disctool: %s: cannot be written\n", scriptPath.string().c_str());
+        return ExitFailed;
+    }
+    std::size_t files = 0;
+    for (const ScriptGroup& group : groups) files += group.files.size();
+    std::printf("%s: %zu groups, %zu files\n", scriptPath.string().c_str(), groups.size(), files);
+    return ExitOk;
+}
+
+}  // namespace disctool

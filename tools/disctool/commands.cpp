@@ -125,6 +125,16 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
 
 }  // namespace
 
+int InputStatus(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return ExitUsage;
+    // A folder opens on some systems; reading tells.
+    char byte = 0;
+    const bool readable = std::fread(&byte, 1, 1, file) == 1 || std::feof(file) != 0;
+    std::fclose(file);
+    return readable ? ExitFailed : ExitUsage;
+}
+
 bool Invocation::Has(const char* name) const { return Value(name) != nullptr; }
 
 const char* Invocation::Value(const char* name) const {

@@ -13,8 +13,15 @@ namespace disctool {
 
 // Process exit statuses of every command.
 inline constexpr int ExitOk = 0;       // done
-inline constexpr int ExitFailed = 1;   // a file could not be read, decoded or written
-inline constexpr int ExitUsage = 2;    // the command line fits no command
+inline constexpr int ExitFailed = 1;   // findings, or an operation that failed (a file that
+                                       // does not decode, an output that cannot be written)
+inline constexpr int ExitUsage = 2;    // a command line that fits no command, or an input
+                                       // that cannot be read at all
+
+// The status for an input file that could not be used: ExitUsage when it cannot be opened
+// for reading at all (missing, a folder, no permission), else ExitFailed (it was read but is
+// not what it should be).
+int InputStatus(const char* path);
 
 // The operands of a leaf command: the words after the command's name, options removed.
 using Operands = std::span<const char* const>;

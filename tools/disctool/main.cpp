@@ -18,14 +18,16 @@ const Command pictureCommands[] = {
      "Reads FILE as the launcher would, chosen by its extension (.WIZ, .PCX, .LBM), and\n"
      "prints its format, width, height and whether it carries its own palette. For a WIZ\n"
      "file it also lists the block tree (tags, offsets, sizes) and the images; for PCX the\n"
-     "header fields; for IFF the chunks. Exit status 1 when the picture cannot be loaded.",
+     "header fields; for IFF the chunks. Exit status 1 when the picture does not load, 2 when\n"
+     "FILE cannot be read at all.",
      1, 1, disctool::RunPictureInfo, {}},
     {"convert", "IN OUT", "decode a picture as the launcher does; write OUT as PNG or PPM",
      "Decodes IN exactly as the launcher would (by extension; WIZ with fill colour 255) and\n"
      "writes OUT by its extension: .png gives an indexed PNG with the picture's palette,\n"
      ".ppm a binary PPM (P6) of the colours. A picture without its own palette takes the\n"
-     "toolkit's default palette. OUT is written whole or not at all: when IN cannot be\n"
-     "loaded or the write fails, exit status is 1 and OUT is left as it was.",
+     "toolkit's default palette. OUT is written whole or not at all: when IN does not load\n"
+     "or the write fails, exit status is 1 (2 when IN cannot be read at all) and OUT is left\n"
+     "as it was.",
      2, 2, disctool::RunPictureConvert, {}, disctool::CheckPictureConvert},
     {"encode", "[--transparent INDEX] IN... OUT.wiz", "write WIZ pictures from PNG, PPM, PCX or IFF",
      "Writes OUT.wiz from the pictures IN: an indexed PNG keeps its palette and indexes; a\n"
@@ -40,9 +42,10 @@ const Command pictureCommands[] = {
      "\n"
      "Every line is coded as compactly as the WIZ runs allow, and the result is decoded\n"
      "with the launcher's loader before it is written. Exit status 1, with one line on\n"
-     "standard error and no OUT written, when an input cannot be read, has more than 256\n"
-     "colours or a pixel index outside its palette, INDEX is not 0-255, or a line needs more\n"
-     "than the 65535 code bytes a WIZ line holds.",
+     "standard error and no OUT written, when an input does not load, has more than 256\n"
+     "colours or a pixel index outside its palette, or a line needs more than the 65535\n"
+     "code bytes a WIZ line holds; 2 when an input cannot be read at all or INDEX is not\n"
+     "0-255.",
      2, static_cast<std::size_t>(-1), disctool::RunPictureEncode, {},
      disctool::CheckPictureEncode, disctool::PictureEncodeOptions},
 };

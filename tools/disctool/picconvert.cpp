@@ -28,7 +28,7 @@ int RunPictureConvert(const Invocation& invocation) {
     if (picture == nullptr) {
         std::fprintf(stderr, "disctool: %s: %s\n", input,
                      reason != nullptr ? reason : "cannot be loaded");
-        return ExitFailed;
+        return InputStatus(input);
     }
     const std::string failure = WritePicture(*picture, format, output);
     if (!failure.empty()) {

@@ -76,8 +76,8 @@ int RunPictureEncode(const Invocation& invocation) {
         const bool digits = length > 0 && length <= 3 && std::strspn(text, "0123456789") == length;
         const int value = digits ? std::atoi(text) : -1;
         if (value < 0 || value > 255) {
-            return Fail("--transparent", std::string("'") + text +
-                                             "' is not a palette index (0 to 255)");
+            Fail("--transparent", std::string("'") + text + "' is not a palette index (0 to 255)");
+            return ExitUsage;
         }
         transparent = static_cast<std::uint8_t>(value);
     }
@@ -87,7 +87,10 @@ int RunPictureEncode(const Invocation& invocation) {
     std::vector<IndexedPicture> pictures(operands.size() - 1);
     for (std::size_t i = 0; i + 1 < operands.size(); ++i) {
         const std::string reason = ReadIndexedPicture(operands[i], &pictures[i]);
-        if (!reason.empty()) return Fail(operands[i], reason);
+        if (!reason.empty()) {
+            Fail(operands[i], reason);
+            return InputStatus(operands[i]);
+        }
     }
 
     std::string reason;

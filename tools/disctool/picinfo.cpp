@@ -338,14 +338,14 @@ int RunPictureInfo(const Invocation& invocation) {
     if (format == Format::Unknown) {
         std::fprintf(stderr, "disctool: %s: %s\n", path,
                      reason != nullptr ? reason : "unknown picture extension");
-        return ExitFailed;
+        return InputStatus(path);
     }
     Bytes bytes;
     const std::string readFailure = ReadWholeFile(path, &bytes);
     if (!readFailure.empty()) {
         std::fprintf(stderr, "disctool: %s: %s\n", path,
                      reason != nullptr ? reason : readFailure.c_str());
-        return ExitFailed;
+        return ExitUsage;
     }
 
     std::printf("file: %s\n", path);

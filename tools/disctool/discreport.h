@@ -3,6 +3,8 @@
 // compilers use ("DEMO.inf:12: error: ... [code]") and in JSON, and the exit status they give.
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
 #include <string>
 
 #include "commands.h"

@@ -159,7 +159,15 @@ if [ "$first" == setup ]; then
   setup=$hwnd
   sleep 0.5
   log "setup dialog: $(drv text --hwnd "$setup")"
-  snap setup-dialog "$setup"
+  snap setup-basic "$setup"
+  # More >> shows the component groups; OK installs from either layout.
+  if [ "$(drv info --hwnd "$setup" --id IDC_MORE_LESS | sed -n 's/^visible=//p')" == 1 ]; then
+    drv click --hwnd "$setup" --id IDC_MORE_LESS || fail "could not click More >>"
+    drv wait-text --hwnd "$setup" --id IDC_MORE_LESS --text "Less <<" --timeout 5000 >/dev/null ||
+      fail "More >> did not show the component groups"
+    sleep 0.5
+    snap setup-advanced "$setup"
+  fi
   drv click --hwnd "$setup" --id IDOK || fail "could not click OK"
   # Questions come as message boxes owned by the setup dialog, the copy runs in a window
   # "Copy Progress" in between, and any other box with a caption reports a failure. Setup is

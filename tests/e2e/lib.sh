@@ -447,23 +447,3 @@ expect_copy() {
   cmp -s "$1" "$2" || fail "contents differ: $2"
 }
 
-# window_shot HWND FILE: a screenshot of the screen cropped to the window.
-window_shot() {
-  local r x1 y1 x2 y2
-  r=$(win_rect "$1") || return 1
-  IFS=, read -r x1 y1 x2 y2 <<<"$r"
-  mkdir -p "$(dirname "$2")"
-  xwd -root -silent 2>/dev/null |
-    convert xwd:- -crop "$((x2 - x1))x$((y2 - y1))+$x1+$y1" +repage "$2" 2>/dev/null ||
-    fail "could not take a screenshot of $1"
-}
-
-# doc_shot HWND NAME: keeps a picture of a dialog for the documentation in $E2E_OUT/docs;
-# with E2E_SAVE_SCREENSHOTS=FOLDER (relative: to the repository) it is copied there too.
-doc_shot() {
-  window_shot "$1" "$E2E_OUT/docs/$2.png"
-  local to=${E2E_SAVE_SCREENSHOTS:-}
-  [ -n "$to" ] || return 0
-  [[ $to == /* ]] || to=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/$to
-  mkdir -p "$to" && cp "$E2E_OUT/docs/$2.png" "$to/$2.png" && log "kept $to/$2.png"
-}

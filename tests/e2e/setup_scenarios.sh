@@ -57,7 +57,6 @@ scenario_setup_fresh_install() {
   expect_eq "$(row_state "$DLG" 0)" "checked=1 enabled=0" "required row"
   expect_eq "$(row_state "$DLG" 1)" "checked=0 enabled=1" "optional row not installed"
   expect_eq "$(drv rows --hwnd "$DLG" --id IDC_COMPONENTS | cut -f3 | paste -sd'|')" "Game files (required)|Movies" "rows"
-  doc_shot "$DLG" setup-basic
 
   drv click --hwnd "$DLG" --id IDOK || fail "click OK"
   local q="The specified destination directory does not exist.  Create?"
@@ -124,7 +123,6 @@ scenario_setup_advanced() {
 1|Intro and ending films.
 EOF2
   expect_eq "$(drv text --hwnd "$DLG" --id IDC_DESCRIPTION)" "Intro and ending films." "description"
-  doc_shot "$DLG" setup-advanced
 
   drv tick --hwnd "$DLG" --id IDC_COMPONENTS --row 1 || fail "untick Movies"
   for _ in $(seq 50); do [ "$(row_state "$DLG" 1)" == "checked=0 enabled=1" ] && break; sleep 0.05; done
@@ -275,7 +273,6 @@ scenario_setup_cancel_copy() {
   drv move --hwnd "$progress" --x "$l" --y $((b + 16)) || fail "move the progress dialog"
   sleep 0.3
   [ -z "${E2E_SHOTS:-}" ] || shot progress
-  doc_shot "$progress" copy-progress
   expect_eq "$(ini_get "$NAME" First)" "$(dest_path "$dest" FIRST.DAT)" "record of the first file"
 
   drv click --hwnd "$mb" --id IDYES || fail "answer Yes"

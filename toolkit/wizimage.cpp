@@ -189,7 +189,7 @@ RawPicture* WIZ_LoadFile(const char* path, int fill, const char** reason) {
     if (memfile->data == nullptr) {
         Fail(reason, "out of memory");
     } else if (readFailed) {
-        Fail(reason, "read error");
+        Fail(reason, "cannot read the file");
     } else {
         picture = WIZ_LoadImage(memfile, 0, fill, reason);
     }

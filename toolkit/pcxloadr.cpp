@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "picreason.h"
 #include "rawbitm.h"
 #include "rawpal.h"
 #include "toolfile.h"
@@ -20,17 +21,6 @@ constexpr std::uint32_t kReadBufferSize = 16384;
 // The longest run a count byte can give (0x3F), rounded up to a whole number of stores.
 constexpr std::int32_t kMaxRun = 64;
 
-const char* const kReasonNotFound = "file not found";
-const char* const kReasonShort = "file too short for a PCX header";
-const char* const kReasonFormat = "not a PCX picture of version 5 with 8 bits per pixel";
-const char* const kReasonPlanes = "PCX with more than one plane";
-const char* const kReasonNoPlane = "PCX without a plane";
-const char* const kReasonNegative = "PCX whose xmax or ymax lies below xmin or ymin";
-const char* const kReasonLineBytes = "PCX with fewer bytes per line than its width";
-const char* const kReasonTooLarge = "picture too large";
-const char* const kReasonMemory = "out of memory";
-const char* const kReasonRead = "cannot read the file";
-
 // The fields of the 128-byte header that the loader uses.
 struct PcxHeader {
     std::int32_t width;
@@ -45,21 +35,21 @@ std::uint32_t GetLE16(const std::uint8_t* bytes) {
 // Checks the header and derives the picture's size. Returns null when it is acceptable,
 // else the reason it is refused.
 const char* ParseHeader(const std::uint8_t* raw, PcxHeader* header) {
-    if (raw[0] != 10 || raw[1] != 5 || raw[3] != 8) return kReasonFormat;
-    if (raw[65] == 0) return kReasonNoPlane;
-    if (raw[65] != 1) return kReasonPlanes;
+    if (raw[0] != 10 || raw[1] != 5 || raw[3] != 8) return PICREASON_PcxFormat;
+    if (raw[65] == 0) return PICREASON_PcxNoPlane;
+    if (raw[65] != 1) return PICREASON_PcxPlanes;
     const std::int32_t xmin = static_cast<std::int32_t>(GetLE16(raw + 4));
     const std::int32_t ymin = static_cast<std::int32_t>(GetLE16(raw + 6));
     const std::int32_t xmax = static_cast<std::int32_t>(GetLE16(raw + 8));
     const std::int32_t ymax = static_cast<std::int32_t>(GetLE16(raw + 10));
-    if (xmax < xmin || ymax < ymin) return kReasonNegative;
+    if (xmax < xmin || ymax < ymin) return PICREASON_PcxNegative;
     header->width = xmax - xmin + 1;
     header->height = ymax - ymin + 1;
     header->bytesPerLine = static_cast<std::int32_t>(GetLE16(raw + 66));
-    if (header->bytesPerLine < header->width) return kReasonLineBytes;
+    if (header->bytesPerLine < header->width) return PICREASON_PcxLineBytes;
     // Both sides are at most 65536, so the product fits in 64 bits without a check.
     if (static_cast<std::int64_t>(header->width) * header->height > RAWBITM_MaxBytes)
-        return kReasonTooLarge;
+        return PICREASON_TooLarge;
     return nullptr;
 }
 
@@ -148,63 +138,67 @@ bool DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int
     return true;
 }
 
+// Closes the file and frees the read buffer and a partly built picture on every path out of
+// PCX_Load.
+struct LoadParts {
+    TOOLFILE* file = nullptr;
+    RawPicture* picture = nullptr;
+    std::uint8_t* buffer = nullptr;
+
+    LoadParts() = default;
+    LoadParts(const LoadParts&) = delete;
+    LoadParts& operator=(const LoadParts&) = delete;
+    ~LoadParts() {
+        TOOLMEM_Free(buffer);
+        if (file != nullptr) TOOLFILE_Close(file);
+        RAWPICT_Free(picture);
+    }
+    RawPicture* Release() {
+        RawPicture* result = picture;
+        picture = nullptr;
+        return result;
+    }
+};
+
 }  // namespace
 
 RawPicture* PCX_Load(const char* path, const char** reason) {
-    const char* why = nullptr;
-    RawPicture* picture = nullptr;
-    TOOLFILE* file = TOOLFILE_Open(path, "rb");
-    if (!file) {
-        why = kReasonNotFound;
-    } else {
-        const std::uint32_t length = TOOLFILE_GetLength(file);
-        std::uint8_t raw[kHeaderSize] = {};
-        PcxHeader header = {};
-        if (length < kHeaderSize) {
-            why = kReasonShort;
-        } else {
-            TOOLFILE_Read(raw, kHeaderSize, file);
-            if (TOOLFILE_GetFlags(file) != 0) why = kReasonRead;
-        }
-        if (!why) why = ParseHeader(raw, &header);
-        if (!why) {
-            picture = RAWPICT_Create(header.width, header.height);
-            if (!picture) why = kReasonMemory;
-        }
-        if (!why) {
-            // The palette is the last 768 bytes of the file. A file too short to hold it
-            // after the header keeps the black palette rather than colours taken from the
-            // header.
-            if (length - kHeaderSize >= kPaletteSize) {
-                TOOLFILE_Seek(file, -static_cast<std::int32_t>(kPaletteSize), 2);
-                TOOLFILE_Read(picture->palette->rgb, kPaletteSize, file);
-            }
-            TOOLFILE_Seek(file, static_cast<std::int32_t>(kHeaderSize), 0);
+    LoadParts parts;
+    parts.file = TOOLFILE_Open(path, "rb");
+    if (!parts.file) return PICREASON_Fail(reason, PICREASON_NotFound);
+    TOOLFILE* file = parts.file;
+    const std::uint32_t length = TOOLFILE_GetLength(file);
+    if (length < kHeaderSize) return PICREASON_Fail(reason, PICREASON_PcxShort);
+    std::uint8_t raw[kHeaderSize] = {};
+    TOOLFILE_Read(raw, kHeaderSize, file);
+    if (TOOLFILE_GetFlags(file) != 0) return PICREASON_Fail(reason, PICREASON_Read);
+    PcxHeader header = {};
+    if (const char* why = ParseHeader(raw, &header)) return PICREASON_Fail(reason, why);
+    parts.picture = RAWPICT_Create(header.width, header.height);
+    if (!parts.picture) return PICREASON_Fail(reason, PICREASON_Memory);
 
-            // Without memory for the buffer the data is taken one byte at a time.
-            std::uint8_t oneByte = 0;
-            auto* buffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kReadBufferSize));
-            // The data runs to the end of the file; after a failed palette read or seek
-            // there is none.
-            const std::uint32_t dataSize =
-                TOOLFILE_GetFlags(file) != 0 ? 0u : length - kHeaderSize;
-            TOOLREAD reader = TOOLREAD_Start(file, buffer ? buffer : &oneByte,
-                                             buffer ? kReadBufferSize : 1u, dataSize);
-            // Rows the data does not reach stay index 0.
-            std::uint8_t* row = picture->bitmap->pixels;
-            const std::int32_t skip = header.bytesPerLine - header.width;
-            for (std::int32_t y = 0; y < header.height; ++y) {
-                if (!DecodeRow(&reader, row, header.width, skip)) break;
-                row += header.width;
-            }
-            TOOLMEM_Free(buffer);
-        }
-        TOOLFILE_Close(file);
+    // The palette is the last 768 bytes of the file. A file too short to hold it after the
+    // header keeps the black palette rather than colours taken from the header.
+    if (length - kHeaderSize >= kPaletteSize) {
+        TOOLFILE_Seek(file, -static_cast<std::int32_t>(kPaletteSize), 2);
+        TOOLFILE_Read(parts.picture->palette->rgb, kPaletteSize, file);
     }
-    if (why) {
-        RAWPICT_Free(picture);
-        picture = nullptr;
+    TOOLFILE_Seek(file, static_cast<std::int32_t>(kHeaderSize), 0);
+
+    // Without memory for the buffer the data is taken one byte at a time.
+    std::uint8_t oneByte = 0;
+    parts.buffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kReadBufferSize));
+    // The data runs to the end of the file; after a failed palette read or seek there is none.
+    const std::uint32_t dataSize = TOOLFILE_GetFlags(file) != 0 ? 0u : length - kHeaderSize;
+    TOOLREAD reader = TOOLREAD_Start(file, parts.buffer ? parts.buffer : &oneByte,
+                                     parts.buffer ? kReadBufferSize : 1u, dataSize);
+    // Rows the data does not reach stay index 0.
+    std::uint8_t* row = parts.picture->bitmap->pixels;
+    const std::int32_t skip = header.bytesPerLine - header.width;
+    for (std::int32_t y = 0; y < header.height; ++y) {
+        if (!DecodeRow(&reader, row, header.width, skip)) break;
+        row += header.width;
     }
-    if (reason) *reason = why;
-    return picture;
+    if (reason) *reason = nullptr;
+    return parts.Release();
 }

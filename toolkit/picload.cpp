@@ -1,12 +1,11 @@
 #include "picload.h"
 
 #include "pcxloadr.h"
+#include "picreason.h"
 #include "tooliff.h"
 #include "wizimage.h"
 
 namespace {
-
-const char* const kReasonUnknownExtension = "unknown picture extension";
 
 // The fill colour of WIZ pictures: the bitmap shows it where the image draws nothing.
 constexpr int kWizFill = 255;
@@ -45,6 +44,5 @@ RawPicture* PICTURE_Load(const char* path, const char** reason) {
     if (EqualsIgnoringCase(extension, ".LBM")) return IFF_Load(path, reason);
     if (EqualsIgnoringCase(extension, ".PCX")) return PCX_Load(path, reason);
     if (EqualsIgnoringCase(extension, ".WIZ")) return WIZ_LoadFile(path, kWizFill, reason);
-    if (reason) *reason = kReasonUnknownExtension;
-    return nullptr;
+    return PICREASON_Fail(reason, PICREASON_UnknownExtension);
 }

@@ -5,23 +5,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "picreason.h"
 #include "rawpal.h"
 #include "toolmem.h"
 #include "toolread.h"
 
 namespace {
-
-const char* const kReasonNotFound = "file not found";
-const char* const kReasonNotForm = "not an IFF FORM";
-const char* const kReasonFormType = "IFF form other than ILBM and PBM";
-const char* const kReasonShortHeader = "IFF BMHD chunk shorter than 20 bytes";
-const char* const kReasonBodyFirst = "IFF BODY before BMHD and CMAP";
-const char* const kReasonNoBody = "IFF file without BODY";
-const char* const kReasonEmpty = "IFF picture of zero width or height";
-const char* const kReasonNoPlanes = "IFF ILBM without bit-planes";
-const char* const kReasonTooLarge = "picture too large";
-const char* const kReasonMemory = "out of memory";
-const char* const kReasonRead = "cannot read the file";
 
 constexpr std::uint32_t MakeId(const char (&tag)[5]) {
     return (static_cast<std::uint32_t>(static_cast<unsigned char>(tag[0])) << 24) |
@@ -248,7 +237,8 @@ Outcome ReadFromFile(TOOLFILE* file, std::uint8_t* buffer, std::uint32_t capacit
     return outcome;
 }
 
-// What IFF_Load has made so far; Release frees whatever is there.
+// What IFF_Load has made so far; the destructor closes the file and frees whatever is
+// still there on every path out of the load.
 struct LoadState {
     TOOLFILE* file = nullptr;
     BitmapHeader* header = nullptr;
@@ -256,23 +246,25 @@ struct LoadState {
     RawBitmap* bitmap = nullptr;
     std::uint8_t* bodyBuffer = nullptr;
 
-    void Release() {
+    LoadState() = default;
+    LoadState(const LoadState&) = delete;
+    LoadState& operator=(const LoadState&) = delete;
+    ~LoadState() {
         if (file) TOOLFILE_Close(file);
         TOOLMEM_Free(header);
         RAWPAL_Free(palette);
         RAWBITM_Free(bitmap);
         TOOLMEM_Free(bodyBuffer);
-        *this = LoadState{};
     }
 };
 
 // Reads the thirteen fields of a "BMHD" chunk into a header made on first use (a second
 // "BMHD" replaces the first). Returns null or the reason the load fails.
 const char* ReadBitmapHeader(LoadState* state, std::uint32_t size) {
-    if (size < kBmhdSize) return kReasonShortHeader;
+    if (size < kBmhdSize) return PICREASON_IffShortHeader;
     if (!state->header) {
         state->header = static_cast<BitmapHeader*>(TOOLMEM_Alloc(1, sizeof(BitmapHeader)));
-        if (!state->header) return kReasonMemory;
+        if (!state->header) return PICREASON_Memory;
     }
     TOOLFILE* file = state->file;
     BitmapHeader* header = state->header;
@@ -289,7 +281,7 @@ const char* ReadBitmapHeader(LoadState* state, std::uint32_t size) {
     header->yAspect = TOOLFILE_ReadByte(file);
     header->pageWidth = static_cast<std::int16_t>(TOOLFILE_ReadWord(file));
     header->pageHeight = static_cast<std::int16_t>(TOOLFILE_ReadWord(file));
-    return TOOLFILE_GetFlags(file) != 0 ? kReasonRead : nullptr;
+    return TOOLFILE_GetFlags(file) != 0 ? PICREASON_Read : nullptr;
 }
 
 // Reads a "CMAP" chunk of size bytes. Entries that a short chunk does not reach are black;
@@ -297,36 +289,36 @@ const char* ReadBitmapHeader(LoadState* state, std::uint32_t size) {
 const char* ReadColourMap(LoadState* state, std::uint32_t size) {
     if (!state->palette) {
         state->palette = RAWPAL_Create();
-        if (!state->palette) return kReasonMemory;
+        if (!state->palette) return PICREASON_Memory;
     }
     std::memset(state->palette->rgb, 0, kPaletteSize);
     TOOLFILE_Read(state->palette->rgb, size < kPaletteSize ? size : kPaletteSize, state->file);
-    return TOOLFILE_GetFlags(state->file) != 0 ? kReasonRead : nullptr;
+    return TOOLFILE_GetFlags(state->file) != 0 ? PICREASON_Read : nullptr;
 }
 
 // Checks the header before the bitmap is made. Returns null or the reason it is refused.
 const char* CheckHeader(const BitmapHeader* header, bool planar) {
-    if (header->w == 0 || header->h == 0) return kReasonEmpty;
-    if (planar && header->nPlanes == 0) return kReasonNoPlanes;
+    if (header->w == 0 || header->h == 0) return PICREASON_IffEmpty;
+    if (planar && header->nPlanes == 0) return PICREASON_IffNoPlanes;
     // Both sides are at most 65535, so the product fits in 64 bits.
-    if (static_cast<std::int64_t>(header->w) * header->h > RAWBITM_MaxBytes) return kReasonTooLarge;
+    if (static_cast<std::int64_t>(header->w) * header->h > RAWBITM_MaxBytes) return PICREASON_TooLarge;
     return nullptr;
 }
 
 // Reads a "BODY" chunk of size bytes into a new bitmap. A body whose data ends before the
 // last row keeps what it had; rows it does not reach stay index 0.
 const char* ReadBody(LoadState* state, bool planar, std::uint32_t size) {
-    if (!state->header || !state->palette) return kReasonBodyFirst;
+    if (!state->header || !state->palette) return PICREASON_IffBodyFirst;
     if (const char* why = CheckHeader(state->header, planar)) return why;
     state->bitmap = RAWBITM_Create(state->header->w, state->header->h);
     state->bodyBuffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kBodyBufferSize));
-    if (!state->bitmap || !state->bodyBuffer) return kReasonMemory;
+    if (!state->bitmap || !state->bodyBuffer) return PICREASON_Memory;
     TOOLREAD reader = TOOLREAD_Start(state->file, state->bodyBuffer, kBodyBufferSize, size);
     const Outcome outcome = planar ? ReadPlanar(state->bitmap, state->header, &reader)
                                    : ReadChunky(state->bitmap, state->header, &reader);
     TOOLMEM_Free(state->bodyBuffer);
     state->bodyBuffer = nullptr;
-    if (outcome == Outcome::Failed) return reader.failed ? kReasonRead : kReasonMemory;
+    if (outcome == Outcome::Failed) return reader.failed ? PICREASON_Read : PICREASON_Memory;
     return nullptr;
 }
 
@@ -336,9 +328,9 @@ const char* LoadForm(LoadState* state) {
     const std::uint32_t length = TOOLFILE_GetLength(file);
     const std::uint32_t id = TOOLFILE_ReadLong(file);
     const std::uint32_t formLength = TOOLFILE_ReadLong(file);
-    if (length < 12 || TOOLFILE_GetFlags(file) != 0 || id != kIdForm) return kReasonNotForm;
+    if (length < 12 || TOOLFILE_GetFlags(file) != 0 || id != kIdForm) return PICREASON_IffNotForm;
     const std::uint32_t type = TOOLFILE_ReadLong(file);
-    if (type != kIdIlbm && type != kIdPbm) return kReasonFormType;
+    if (type != kIdIlbm && type != kIdPbm) return PICREASON_IffFormType;
     const bool planar = type == kIdIlbm;
 
     // Chunks must lie inside both the FORM and the file. Offsets are 64-bit so that no
@@ -367,27 +359,21 @@ const char* LoadForm(LoadState* state) {
         if (why) return why;
         position = dataStart + size + (size & 1u);
     }
-    return state->bitmap ? nullptr : kReasonNoBody;
+    return state->bitmap ? nullptr : PICREASON_IffNoBody;
 }
 
 }  // namespace
 
 RawPicture* IFF_Load(const char* path, const char** reason) {
     LoadState state;
-    RawPicture* picture = nullptr;
     state.file = TOOLFILE_Open(path, "rb");
-    const char* why = state.file ? LoadForm(&state) : kReasonNotFound;
-    if (!why) {
-        picture = RAWPICT_Wrap(state.bitmap, state.palette);
-        if (picture) {
-            state.bitmap = nullptr;
-            state.palette = nullptr;
-        } else {
-            why = kReasonMemory;
-        }
-    }
-    state.Release();
-    if (reason) *reason = why;
+    if (!state.file) return PICREASON_Fail(reason, PICREASON_NotFound);
+    if (const char* why = LoadForm(&state)) return PICREASON_Fail(reason, why);
+    RawPicture* picture = RAWPICT_Wrap(state.bitmap, state.palette);
+    if (!picture) return PICREASON_Fail(reason, PICREASON_Memory);
+    state.bitmap = nullptr;
+    state.palette = nullptr;
+    if (reason) *reason = nullptr;
     return picture;
 }
 

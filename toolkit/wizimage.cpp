@@ -10,6 +10,7 @@
 
 #include "rawbitm.h"
 #include "rawpal.h"
+#include "picreason.h"
 #include "rawpict.h"
 #include "toolfile.h"
 #include "toolmem.h"
@@ -68,11 +69,20 @@ struct PictureParts {
     }
 };
 
-// Returns null and names the reason, for the load functions' failure paths.
-RawPicture* Fail(const char** reason, const char* text) {
-    if (reason != nullptr) *reason = text;
-    return nullptr;
-}
+// Closes the file and frees the file's bytes on every path out of WIZ_LoadFile.
+struct FileParts {
+    TOOLFILE* file = nullptr;
+    WIZ_MEMFILE* memfile = nullptr;
+
+    FileParts() = default;
+    FileParts(const FileParts&) = delete;
+    FileParts& operator=(const FileParts&) = delete;
+    ~FileParts() {
+        if (file != nullptr) TOOLFILE_Close(file);
+        if (memfile != nullptr) TOOLMEM_Free(memfile->data);
+        TOOLMEM_Free(memfile);
+    }
+};
 
 }  // namespace
 
@@ -126,12 +136,12 @@ const std::uint8_t* WIZ_FindBlock(const WIZ_MEMFILE* file, std::uint32_t index, 
 
 RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill,
                           const char** reason) {
-    if (file == nullptr || file->data == nullptr) return Fail(reason, "no data");
+    if (file == nullptr || file->data == nullptr) return PICREASON_Fail(reason, PICREASON_WizNoData);
     PictureParts parts;
     parts.picture = static_cast<RawPicture*>(TOOLMEM_Alloc(1, sizeof(RawPicture)));
-    if (parts.picture == nullptr) return Fail(reason, "out of memory");
+    if (parts.picture == nullptr) return PICREASON_Fail(reason, PICREASON_Memory);
     parts.palette = RAWPAL_Create();
-    if (parts.palette == nullptr) return Fail(reason, "out of memory");
+    if (parts.palette == nullptr) return PICREASON_Fail(reason, PICREASON_Memory);
 
     // A palette block too short for 256 entries is ignored like a missing one.
     const std::uint8_t* rgbs = WIZ_FindBlock(file, index, "RGBS");
@@ -142,20 +152,20 @@ RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill
     }
 
     const std::uint8_t* wizh = WIZ_FindBlock(file, index, "WIZH");
-    if (wizh == nullptr) return Fail(reason, "no WIZH block");
-    if (BlockSize(wizh) < kWizhSize) return Fail(reason, "WIZH block too short");
+    if (wizh == nullptr) return PICREASON_Fail(reason, PICREASON_WizNoHeader);
+    if (BlockSize(wizh) < kWizhSize) return PICREASON_Fail(reason, PICREASON_WizShortHeader);
     const std::uint32_t compression = WIZ_GetLE32(wizh + 8);
     const std::uint32_t width = WIZ_GetLE32(wizh + 12);
     const std::uint32_t height = WIZ_GetLE32(wizh + 16);
     // Bitmap dimensions are signed 32-bit; a field with the top bit set is a negative size.
-    if (width > INT32_MAX || height > INT32_MAX) return Fail(reason, "bad picture size");
+    if (width > INT32_MAX || height > INT32_MAX) return PICREASON_Fail(reason, PICREASON_WizBadSize);
     if (static_cast<std::uint64_t>(width) * height > static_cast<std::uint64_t>(RAWBITM_MaxBytes)) {
-        return Fail(reason, "picture too large");
+        return PICREASON_Fail(reason, PICREASON_TooLarge);
     }
     const auto w = static_cast<std::int32_t>(width);
     const auto h = static_cast<std::int32_t>(height);
     parts.bitmap = RAWBITM_Create(w, h);
-    if (parts.bitmap == nullptr) return Fail(reason, "out of memory");
+    if (parts.bitmap == nullptr) return PICREASON_Fail(reason, PICREASON_Memory);
 
     if (w > 0 && h > 0) {
         ToolRect whole;
@@ -171,29 +181,19 @@ RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill
 }
 
 RawPicture* WIZ_LoadFile(const char* path, int fill, const char** reason) {
-    TOOLFILE* file = TOOLFILE_Open(path, "rb");
-    if (file == nullptr) return Fail(reason, "file not found");
-    auto* memfile = static_cast<WIZ_MEMFILE*>(TOOLMEM_Alloc(1, sizeof(WIZ_MEMFILE)));
-    if (memfile == nullptr) {
-        TOOLFILE_Close(file);
-        return Fail(reason, "out of memory");
-    }
-    memfile->size = TOOLFILE_GetLength(file);
-    memfile->data = TOOLFILE_ReadAlloc(memfile->size, file);
+    FileParts parts;
+    parts.file = TOOLFILE_Open(path, "rb");
+    if (parts.file == nullptr) return PICREASON_Fail(reason, PICREASON_NotFound);
+    parts.memfile = static_cast<WIZ_MEMFILE*>(TOOLMEM_Alloc(1, sizeof(WIZ_MEMFILE)));
+    if (parts.memfile == nullptr) return PICREASON_Fail(reason, PICREASON_Memory);
+    parts.memfile->size = TOOLFILE_GetLength(parts.file);
+    parts.memfile->data = TOOLFILE_ReadAlloc(parts.memfile->size, parts.file);
+    if (parts.memfile->data == nullptr) return PICREASON_Fail(reason, PICREASON_Memory);
     // A stream error leaves part of the data zeroed: decoding it would show a damaged picture
     // as if it were whole, so the load fails instead.
-    const bool readFailed = (TOOLFILE_GetFlags(file) & TOOLFILE_ERR_READ) == TOOLFILE_ERR_READ;
-    TOOLFILE_Close(file);
-
-    RawPicture* picture = nullptr;
-    if (memfile->data == nullptr) {
-        Fail(reason, "out of memory");
-    } else if (readFailed) {
-        Fail(reason, "cannot read the file");
-    } else {
-        picture = WIZ_LoadImage(memfile, 0, fill, reason);
-    }
-    TOOLMEM_Free(memfile->data);
-    TOOLMEM_Free(memfile);
-    return picture;
+    if ((TOOLFILE_GetFlags(parts.file) & TOOLFILE_ERR_READ) == TOOLFILE_ERR_READ)
+        return PICREASON_Fail(reason, PICREASON_Read);
+    TOOLFILE_Close(parts.file);
+    parts.file = nullptr;
+    return WIZ_LoadImage(parts.memfile, 0, fill, reason);
 }

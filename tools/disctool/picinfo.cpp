@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "picload.h"
+#include "picreason.h"
 #include "rawpict.h"
 #include "wizimage.h"
 
@@ -337,7 +338,7 @@ int RunPictureInfo(const Invocation& invocation) {
                                                                  &RAWPICT_Free);
     if (format == Format::Unknown) {
         std::fprintf(stderr, "disctool: %s: %s\n", path,
-                     reason != nullptr ? reason : "unknown picture extension");
+                     reason != nullptr ? reason : PICREASON_UnknownExtension);
         return InputStatus(path);
     }
     Bytes bytes;

@@ -33,13 +33,13 @@ constexpr std::size_t OffsEntriesShown = 16;
 // Reads the whole file into bytes; returns an empty string or why it could not.
 std::string ReadWholeFile(const char* path, Bytes* bytes) {
     std::ifstream stream(path, std::ios::binary | std::ios::ate);
-    if (!stream) return "file not found or not readable";
+    if (!stream) return PICREASON_NotFound;
     const std::streamoff length = stream.tellg();
     if (length < 0) return "cannot measure the file";
     if (static_cast<std::uintmax_t>(length) > MaxInspectBytes) return "file too large to inspect";
     bytes->resize(static_cast<std::size_t>(length));
     stream.seekg(0);
-    if (!stream.read(reinterpret_cast<char*>(bytes->data()), length)) return "read error";
+    if (!stream.read(reinterpret_cast<char*>(bytes->data()), length)) return PICREASON_Read;
     return {};
 }
 

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "picload.h"
+#include "picreason.h"
 #include "rawbitm.h"
 #include "rawpal.h"
 #include "rawpict.h"
@@ -128,7 +129,7 @@ bool ReadPngFile(std::FILE* file, PngRead* read) {
 
 std::string ReadPng(const char* path, IndexedPicture* picture) {
     std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return "file not found or not readable";
+    if (file == nullptr) return PICREASON_NotFound;
     PngRead read;
     const bool ok = ReadPngFile(file, &read);
     std::fclose(file);
@@ -256,7 +257,7 @@ std::string ReadIndexedPicture(const char* path, IndexedPicture* picture) {
     char magic[8] = {};
     {
         std::ifstream probe(path, std::ios::binary);
-        if (!probe) return "file not found or not readable";
+        if (!probe) return PICREASON_NotFound;
         probe.read(magic, sizeof magic);
     }
     if (std::memcmp(magic, "\x89PNG", 4) == 0) return ReadPng(path, picture);

@@ -17,12 +17,6 @@
 
 namespace {
 
-constexpr std::uint32_t kHeaderSize = 8;           // tag and big-endian size
-constexpr std::uint32_t kSizeLimit = 0x80000000u;  // a size this large ends a container's walk
-constexpr std::uint32_t kWizhSize = kHeaderSize + 12;  // compression, width, height
-constexpr std::uint32_t kRgbsSize = kHeaderSize + 768;
-constexpr std::uint32_t kCompressionRle = 1;
-
 bool TagIs(const std::uint8_t* block, const char* tag) {
     return std::memcmp(block, tag, 4) == 0;
 }
@@ -98,17 +92,17 @@ std::uint32_t WIZ_GetBE32(const std::uint8_t* bytes) {
 
 const std::uint8_t* WIZ_FindChild(const char* tag, const std::uint8_t* container,
                                   std::uint32_t available) {
-    if (container == nullptr || available < kHeaderSize) return nullptr;
+    if (container == nullptr || available < WIZ_BlockHeaderSize) return nullptr;
     const std::uint32_t end = BlockSize(container);
-    if (end < kHeaderSize || end >= kSizeLimit || end > available) return nullptr;
-    std::uint32_t p = kHeaderSize;
+    if (end < WIZ_BlockHeaderSize || end >= WIZ_BlockSizeLimit || end > available) return nullptr;
+    std::uint32_t p = WIZ_BlockHeaderSize;
     while (p < end) {
         // Every child must hold its own header and lie inside the data; each step moves on
         // by at least 8 bytes, so the walk always ends.
-        if (available - p < kHeaderSize) return nullptr;
+        if (available - p < WIZ_BlockHeaderSize) return nullptr;
         const std::uint8_t* child = container + p;
         const std::uint32_t size = BlockSize(child);
-        if (size < kHeaderSize || size >= kSizeLimit || size > available - p) return nullptr;
+        if (size < WIZ_BlockHeaderSize || size >= WIZ_BlockSizeLimit || size > available - p) return nullptr;
         if (TagIs(child, tag)) return child;
         p += size;
     }
@@ -116,18 +110,18 @@ const std::uint8_t* WIZ_FindChild(const char* tag, const std::uint8_t* container
 }
 
 const std::uint8_t* WIZ_FindBlock(const WIZ_MEMFILE* file, std::uint32_t index, const char* tag) {
-    if (file == nullptr || file->data == nullptr || file->size < kHeaderSize) return nullptr;
+    if (file == nullptr || file->data == nullptr || file->size < WIZ_BlockHeaderSize) return nullptr;
     const std::uint8_t* root = file->data;
     if (!TagIs(root, "MULT")) return WIZ_FindChild(tag, root, file->size);
 
     const std::uint8_t* offs = FindIn(file, "OFFS", FindIn(file, "WRAP", root));
     if (offs == nullptr) return nullptr;
-    const std::uint32_t entries = (BlockSize(offs) - kHeaderSize) / 4;
+    const std::uint32_t entries = (BlockSize(offs) - WIZ_BlockHeaderSize) / 4;
     if (index >= entries) return nullptr;
-    const std::uint32_t entry = WIZ_GetLE32(offs + kHeaderSize + 4 * index);
+    const std::uint32_t entry = WIZ_GetLE32(offs + WIZ_BlockHeaderSize + 4 * index);
     // The entry counts from the OFFS block's tag; it must leave room for a block header.
     const std::uint32_t afterOffs = BytesAfter(file, offs);
-    if (entry > afterOffs || afterOffs - entry < kHeaderSize) return nullptr;
+    if (entry > afterOffs || afterOffs - entry < WIZ_BlockHeaderSize) return nullptr;
 
     const std::uint8_t* own = FindIn(file, tag, offs + entry);
     if (own != nullptr) return own;
@@ -145,15 +139,15 @@ RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill
 
     // A palette block too short for 256 entries is ignored like a missing one.
     const std::uint8_t* rgbs = WIZ_FindBlock(file, index, "RGBS");
-    if (rgbs != nullptr && BlockSize(rgbs) >= kRgbsSize) {
-        std::memcpy(parts.palette->rgb, rgbs + kHeaderSize, sizeof parts.palette->rgb);
+    if (rgbs != nullptr && BlockSize(rgbs) >= WIZ_PaletteBlockSize) {
+        std::memcpy(parts.palette->rgb, rgbs + WIZ_BlockHeaderSize, sizeof parts.palette->rgb);
     } else {
         RAWPAL_SetDefault(parts.palette);
     }
 
     const std::uint8_t* wizh = WIZ_FindBlock(file, index, "WIZH");
     if (wizh == nullptr) return PICREASON_Fail(reason, PICREASON_WizNoHeader);
-    if (BlockSize(wizh) < kWizhSize) return PICREASON_Fail(reason, PICREASON_WizShortHeader);
+    if (BlockSize(wizh) < WIZ_HeaderBlockSize) return PICREASON_Fail(reason, PICREASON_WizShortHeader);
     const std::uint32_t compression = WIZ_GetLE32(wizh + 8);
     const std::uint32_t width = WIZ_GetLE32(wizh + 12);
     const std::uint32_t height = WIZ_GetLE32(wizh + 16);
@@ -172,9 +166,9 @@ RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill
         RECT_SetSize(&whole, w, h);
         RAWBITM_FillRect(parts.bitmap, &whole, static_cast<std::uint8_t>(fill & 0xFF));
         const std::uint8_t* wizd = WIZ_FindBlock(file, index, "WIZD");
-        if (wizd != nullptr && compression == kCompressionRle) {
-            const std::uint32_t payload = BlockSize(wizd) - kHeaderSize;
-            RAWBITM_DrawPacked(parts.bitmap, wizd + kHeaderSize, payload, w, h, 0, 0, &whole, &whole);
+        if (wizd != nullptr && compression == WIZ_CompressionRle) {
+            const std::uint32_t payload = BlockSize(wizd) - WIZ_BlockHeaderSize;
+            RAWBITM_DrawPacked(parts.bitmap, wizd + WIZ_BlockHeaderSize, payload, w, h, 0, 0, &whole, &whole);
         }
     }
     return parts.Release();

@@ -8,6 +8,19 @@
 
 #include "rawpict.h"
 
+// The block layout, for the loader and for tools that read or write the format. Every block
+// starts with a 4-byte tag and a 4-byte big-endian size that counts this header too.
+inline constexpr std::uint32_t WIZ_BlockHeaderSize = 8;
+// A block size at or above this ends the search in its container.
+inline constexpr std::uint32_t WIZ_BlockSizeLimit = 0x80000000u;
+// "WIZH": the header, then compression, width and height, u32 little-endian each.
+inline constexpr std::uint32_t WIZ_HeaderBlockSize = WIZ_BlockHeaderSize + 12;
+// "RGBS": the header, then 256 colours of red, green and blue.
+inline constexpr std::uint32_t WIZ_PaletteBlockSize = WIZ_BlockHeaderSize + 768;
+// The "WIZH" compression of run-length lines (rledecode.h); with any other value no pixels
+// are drawn.
+inline constexpr std::uint32_t WIZ_CompressionRle = 1;
+
 // A whole file held in memory.
 struct WIZ_MEMFILE {
     std::uint32_t size;

@@ -23,11 +23,6 @@ using Bytes = std::vector<std::uint8_t>;
 // memory.
 constexpr std::uintmax_t MaxInspectBytes = 1024u * 1024u * 1024u;
 
-// A WIZ block size at or above this ends the search in its container, as in the loader.
-constexpr std::uint32_t WizSizeLimit = 0x80000000u;
-constexpr std::uint32_t WizHeaderBytes = 8;
-constexpr std::uint32_t WizhBytes = 20;             // header, compression, width, height
-constexpr std::uint32_t RgbsBytes = 8 + 768;        // header and 256 colours
 constexpr std::size_t OffsEntriesShown = 16;
 
 // Reads the whole file into bytes; returns an empty string or why it could not.
@@ -83,16 +78,16 @@ struct WizFile {
 void PrintWizLeafDetails(const WizFile& file, std::uint32_t offset, std::uint32_t size) {
     const std::uint8_t* block = file.bytes.data() + offset;
     if (TagIs(block, "WIZH")) {
-        if (size < WizhBytes) {
+        if (size < WIZ_HeaderBlockSize) {
             std::printf(": too short for compression, width and height");
         } else {
             std::printf(": compression %u, width %u, height %u", WIZ_GetLE32(block + 8),
                         WIZ_GetLE32(block + 12), WIZ_GetLE32(block + 16));
         }
     } else if (TagIs(block, "RGBS")) {
-        std::printf(size < RgbsBytes ? ": too short for 256 colours" : ": 256 colours");
+        std::printf(size < WIZ_PaletteBlockSize ? ": too short for 256 colours" : ": 256 colours");
     } else if (TagIs(block, "OFFS")) {
-        const std::uint32_t count = (size - WizHeaderBytes) / 4;
+        const std::uint32_t count = (size - WIZ_BlockHeaderSize) / 4;
         std::printf(": %u %s", count, count == 1 ? "entry" : "entries");
         for (std::uint32_t i = 0; i < count && i < OffsEntriesShown; ++i) {
             std::printf("%s%u", i == 0 ? " " : ", ", WIZ_GetLE32(block + 8 + 4 * i));
@@ -124,19 +119,19 @@ WizKind ChildKind(WizKind parent, const std::uint8_t* child) {
 void PrintWizChildren(const WizFile& file, std::uint32_t offset, std::uint32_t size,
                       WizKind kind, int depth) {
     const std::uint32_t end = offset + size;
-    std::uint32_t p = offset + WizHeaderBytes;
+    std::uint32_t p = offset + WIZ_BlockHeaderSize;
     while (p < end) {
         const std::uint8_t* child = file.bytes.data() + p;
         const int indent = 2 * depth;
-        if (end - p < WizHeaderBytes) {
+        if (end - p < WIZ_BlockHeaderSize) {
             std::printf("%*s%u: %u bytes, too few for a block header; the walk stops here\n",
                         indent, "", p, end - p);
             return;
         }
         const std::uint32_t childSize = WIZ_GetBE32(child + 4);
         std::printf("%*s%u: %s size %u", indent, "", p, Tag(child).c_str(), childSize);
-        if (childSize < WizHeaderBytes || childSize >= WizSizeLimit || childSize > end - p) {
-            std::printf(childSize < WizHeaderBytes
+        if (childSize < WIZ_BlockHeaderSize || childSize >= WIZ_BlockSizeLimit || childSize > end - p) {
+            std::printf(childSize < WIZ_BlockHeaderSize
                             ? " is smaller than a block header; the walk stops here\n"
                             : " reaches past its container; the walk stops here\n");
             return;
@@ -169,7 +164,7 @@ bool IsMulti(const WIZ_MEMFILE* memfile) {
 std::uint32_t WizImageCount(const WIZ_MEMFILE* memfile) {
     if (!IsMulti(memfile)) return 1;
     const std::uint8_t* table = WizOffsetTable(memfile);
-    return table == nullptr ? 0 : (WIZ_GetBE32(table + 4) - WizHeaderBytes) / 4;
+    return table == nullptr ? 0 : (WIZ_GetBE32(table + 4) - WIZ_BlockHeaderSize) / 4;
 }
 
 // The block of image index (< WizImageCount): the root of a single-image file, or the
@@ -181,7 +176,7 @@ const std::uint8_t* WizImageBlock(const WIZ_MEMFILE* memfile, std::uint32_t inde
     const std::uint32_t tableOffset = static_cast<std::uint32_t>(table - memfile->data);
     const std::uint32_t entry = WIZ_GetLE32(table + 8 + 4 * index);
     if (entry > memfile->size - tableOffset ||
-        memfile->size - tableOffset - entry < WizHeaderBytes) {
+        memfile->size - tableOffset - entry < WIZ_BlockHeaderSize) {
         return nullptr;
     }
     return table + entry;
@@ -190,7 +185,7 @@ const std::uint8_t* WizImageBlock(const WIZ_MEMFILE* memfile, std::uint32_t inde
 // "own", "shared (DEFA)" or "none (the toolkit default palette)" for image index.
 const char* WizPaletteSource(WIZ_MEMFILE* memfile, std::uint32_t index) {
     const std::uint8_t* rgbs = WIZ_FindBlock(memfile, index, "RGBS");
-    if (rgbs == nullptr || WIZ_GetBE32(rgbs + 4) < RgbsBytes) {
+    if (rgbs == nullptr || WIZ_GetBE32(rgbs + 4) < WIZ_PaletteBlockSize) {
         return "none (the toolkit default palette)";
     }
     const std::uint8_t* image = WizImageBlock(memfile, index);
@@ -207,7 +202,7 @@ void PrintWizImages(WIZ_MEMFILE* memfile) {
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint8_t* header = WIZ_FindBlock(memfile, i, "WIZH");
         std::printf("  image %u: ", i);
-        if (header == nullptr || WIZ_GetBE32(header + 4) < WizhBytes) {
+        if (header == nullptr || WIZ_GetBE32(header + 4) < WIZ_HeaderBlockSize) {
             std::printf("no WIZH block\n");
             continue;
         }
@@ -220,7 +215,7 @@ void PrintWizImages(WIZ_MEMFILE* memfile) {
 }
 
 void PrintWizStructure(const Bytes& bytes) {
-    if (bytes.size() < WizHeaderBytes) {
+    if (bytes.size() < WIZ_BlockHeaderSize) {
         std::printf("blocks: none (%zu bytes, too few for a block header)\n", bytes.size());
         return;
     }
@@ -231,7 +226,7 @@ void PrintWizStructure(const Bytes& bytes) {
     const bool multi = TagIs(root, "MULT");
     std::printf("layout: %s\n", multi ? "several images (MULT)" : "single image");
     std::printf("blocks:\n  0: %s size %u", Tag(root).c_str(), rootSize);
-    if (rootSize < WizHeaderBytes || rootSize >= WizSizeLimit || rootSize > file.size) {
+    if (rootSize < WIZ_BlockHeaderSize || rootSize >= WIZ_BlockSizeLimit || rootSize > file.size) {
         std::printf(" does not fit the file of %u bytes; nothing in it is found\n", file.size);
         return;
     }
@@ -358,7 +353,7 @@ int RunPictureInfo(const Invocation& invocation) {
         std::printf("width: %d\nheight: %d\n", picture->bitmap->width, picture->bitmap->height);
         if (format != Format::Wiz) {
             std::printf("palette: own\n");
-        } else if (bytes.size() >= WizHeaderBytes) {
+        } else if (bytes.size() >= WIZ_BlockHeaderSize) {
             WIZ_MEMFILE memfile{static_cast<std::uint32_t>(bytes.size()), bytes.data()};
             std::printf("palette: %s\n", WizPaletteSource(&memfile, 0));
         }

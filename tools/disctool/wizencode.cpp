@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "wizimage.h"
+
 namespace disctool {
 namespace {
 
-// A block size at or above this ends the loader's search in its container.
-constexpr std::uint64_t WizMaxBlockBytes = 0x7FFFFFFFu;
+// The largest block the loader finds: a larger size ends its search in the container.
+constexpr std::uint64_t WizMaxBlockBytes = WIZ_BlockSizeLimit - 1;
 
 void PutLE16(Bytes& out, std::size_t value) {
     out.push_back(static_cast<std::uint8_t>(value));
@@ -49,7 +51,7 @@ void AppendBlock(Bytes& out, const char* tag, const Bytes& payload) {
 
 Bytes WizhPayload(const IndexedPicture& picture) {
     Bytes payload;
-    PutLE32(payload, 1);  // compression: run-length lines
+    PutLE32(payload, WIZ_CompressionRle);
     PutLE32(payload, picture.width);
     PutLE32(payload, picture.height);
     return payload;
@@ -62,7 +64,7 @@ bool AppendImageBlocks(Bytes& out, const IndexedPicture& picture, bool ownPalett
     if (!pixels) return false;
     AppendBlock(out, "WIZH", WizhPayload(picture));
     if (ownPalette) AppendBlock(out, "RGBS", Bytes(picture.palette.begin(), picture.palette.end()));
-    if (pixels->size() > WizMaxBlockBytes - 8) {
+    if (pixels->size() > WizMaxBlockBytes - WIZ_BlockHeaderSize) {
         *reason = "the picture data exceeds the 2 GiB a WIZ block can hold";
         return false;
     }

@@ -12,7 +12,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/win32}
 rounds=${2:-5}
-exe=$build/bench_install_copy.exe
+exe=$build/bench/bench_install_copy.exe
 [ -f "$exe" ] || { echo "missing $exe (build the win32 preset first)" >&2; exit 1; }
 
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}

@@ -1,6 +1,7 @@
 // Small encoders for the picture formats the toolkit reads, and synthetic test pictures.
-// The benchmarks make their input files with them and the fuzz seed writer its seeds; the
-// product never encodes anything, so they live beside the benchmarks, not in the toolkit.
+// The benchmarks make their input files with them, the fuzz seed writer its seeds and the
+// tests their larger pictures; the product never encodes anything, so they live in the test
+// support library, not in the toolkit.
 #pragma once
 
 #include <cstdint>

@@ -164,6 +164,27 @@ LoadCase IlbmCase(std::string name, int w, int h, int planes, int masking, bool 
             Form("ILBM", {Bmhd(w, h, planes, masking, packed ? 1 : 0), Cmap(256), Body(body)}), w, h, pixels};
 }
 
+// A 200 x 2 PBM whose first row has a 0x80 between a literal of 128 bytes and a run of 72,
+// with a whole row of data still behind it: the unpacker meets it in the middle of a long
+// stretch, where it reads several packets at a time. 0x80 is a no-op there too.
+LoadCase NoOpAmidLongStretch() {
+    Bytes pixels;
+    Bytes body;
+    for (int row = 0; row < 2; ++row) {
+        Bytes literal;
+        for (int i = 0; i < 128; ++i) literal.push_back(static_cast<std::uint8_t>(row * 64 + i));
+        body.push_back(0x7F);
+        body.insert(body.end(), literal.begin(), literal.end());
+        pixels.insert(pixels.end(), literal.begin(), literal.end());
+        if (row == 0) body.push_back(0x80);
+        body.push_back(257 - 72);
+        body.push_back(static_cast<std::uint8_t>(0xE0 + row));
+        pixels.insert(pixels.end(), 72, static_cast<std::uint8_t>(0xE0 + row));
+    }
+    return {"PBM ByteRun1 0x80 amid a long stretch",
+            Form("PBM ", {Bmhd(200, 2, 8, 0, 1), Cmap(256), Body(body)}), 200, 2, pixels};
+}
+
 LoadCase PbmCase(std::string name, int w, int h, int masking) {
     Bytes pixels = TestPixels(w, h, 8);
     Bytes body;
@@ -238,6 +259,7 @@ std::vector<LoadCase> LoadCases() {
         IlbmCase("ILBM wide, 8 planes, packed, masking 1", 300, 5, 8, 1, true),
         PbmCase("PBM wide, packed", 300, 5, 0),
         PbmCase("PBM wide, packed, masking 1", 301, 5, 1),
+        NoOpAmidLongStretch(),
     };
     for (int planes = 1; planes <= 8; ++planes)
         for (int w : {1, 7, 13, 37, 64})

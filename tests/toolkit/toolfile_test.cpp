@@ -414,7 +414,11 @@ TEST_F(ToolfileTest, LongestNameAndEmptyFile) {
     EXPECT_EQ(TOOLFILE_GetFlags(file), 0u);
     TOOLFILE_Close(file);
 
-    EXPECT_EQ(TOOLFILE_Open((path + "x").c_str(), "rb"), nullptr);
+    // One character more than a handle keeps is refused even when the file is there.
+    const std::string tooLong = PathOfLength(260);
+    ASSERT_EQ(tooLong.size(), 260u);
+    { std::FILE* create = std::fopen(tooLong.c_str(), "wb"); ASSERT_NE(create, nullptr); std::fclose(create); }
+    EXPECT_EQ(TOOLFILE_Open(tooLong.c_str(), "rb"), nullptr);
     EXPECT_EQ(TOOLFILE_Open(std::string(300, 'a').c_str(), "rb"), nullptr);
 }
 

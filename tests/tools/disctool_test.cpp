@@ -147,7 +147,7 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
 
 // The 40-byte single-image file: 2 x 1, one line filling both pixels with colour 5.
 Bytes TwoPixelWiz() {
-    return WizBlock("AWIZ", Cat({Wizh(1, 2, 1), WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})}));
+    return WizBlock("IMAG", Cat({Wizh(1, 2, 1), WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})}));
 }
 
 // A "MULT" file of three images: 0 takes the shared palette of "DEFA", 1 has its own, 2 has
@@ -155,9 +155,9 @@ Bytes TwoPixelWiz() {
 Bytes ThreeImageWiz() {
     const Bytes line = {0x02, 0x00, 0x06, 0x05};
     const std::vector<Bytes> images = {
-        WizBlock("AWIZ", Cat({Wizh(1, 2, 1), WizBlock("WIZD", line)})),
-        WizBlock("AWIZ", Cat({Wizh(1, 2, 1), TestRgbs(), WizBlock("WIZD", line)})),
-        WizBlock("AWIZ", Cat({Wizh(0, 4, 3), WizBlock("WIZD", line)})),
+        WizBlock("IMAG", Cat({Wizh(1, 2, 1), WizBlock("WIZD", line)})),
+        WizBlock("IMAG", Cat({Wizh(1, 2, 1), TestRgbs(), WizBlock("WIZD", line)})),
+        WizBlock("IMAG", Cat({Wizh(0, 4, 3), WizBlock("WIZD", line)})),
     };
     Bytes table;
     std::uint32_t entry = 8 + 4 * static_cast<std::uint32_t>(images.size());
@@ -436,11 +436,11 @@ TEST_F(Disctool, ConvertDrawsWizPicturesOverFillColour255) {
         {"worked example", TwoPixelWiz(), 2, 1, {5, 5}, defaults},
         // transparent 1, fill 2 with 7; the transparent pixel keeps the fill colour 255.
         {"own palette and a transparent run",
-         WizBlock("AWIZ", Cat({Wizh(1, 3, 1), TestRgbs(),
+         WizBlock("IMAG", Cat({Wizh(1, 3, 1), TestRgbs(),
                                WizBlock("WIZD", {0x03, 0x00, 0x03, 0x06, 0x07})})),
          3, 1, {255, 7, 7}, rgbs.data()},
         {"compression 0 leaves the fill colour",
-         WizBlock("AWIZ", Cat({Wizh(0, 2, 2), WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})})), 2, 2,
+         WizBlock("IMAG", Cat({Wizh(0, 2, 2), WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})})), 2, 2,
          {255, 255, 255, 255}, defaults},
         {"first image of a MULT file with the shared palette", ThreeImageWiz(), 2, 1, {5, 5},
          rgbs.data()},
@@ -521,7 +521,7 @@ TEST_F(Disctool, ConvertThatCannotWriteNamesTheOutputAndLeavesNothing) {
     } cases[] = {
         {TwoPixelWiz(), work_ / "no such folder" / "out.png"},
         {TwoPixelWiz(), work_ / "subfolder.ppm"},                 // a folder in the way
-        {WizBlock("AWIZ", Wizh(1, 0, 4)), work_ / "out.png"},     // a picture of 0 x 4
+        {WizBlock("IMAG", Wizh(1, 0, 4)), work_ / "out.png"},     // a picture of 0 x 4
     };
     fs::create_directory(work_ / "subfolder.ppm");
     for (const auto& c : cases) {
@@ -564,7 +564,7 @@ TEST_F(Disctool, InfoShowsFormatSizePaletteAndStructure) {
         {"two.wiz", nullptr, TwoPixelWiz(), 0,
          {"format: WIZ", "length: 40 bytes", "width: 2", "height: 1",
           "palette: none (the toolkit default palette)", "layout: single image",
-          "  0: \"AWIZ\" size 40", "    8: \"WIZH\" size 20: compression 1, width 2, height 1",
+          "  0: \"IMAG\" size 40", "    8: \"WIZH\" size 20: compression 1, width 2, height 1",
           "    28: \"WIZD\" size 12", "images: 1",
           "  image 0: 2 x 1, compression 1, palette none (the toolkit default palette), "
           "WIZD pixels"}},
@@ -576,12 +576,12 @@ TEST_F(Disctool, InfoShowsFormatSizePaletteAndStructure) {
           "  image 1: 2 x 1, compression 1, palette own, WIZD pixels",
           "  image 2: 4 x 3, compression 0, palette shared (RGBS in DEFA), WIZD pixels"}},
         {"oddblock.wiz", nullptr,
-         WizBlock("AWIZ", Cat({WizBlock("XTRA", {1, 2, 3}), Wizh(1, 2, 1),
+         WizBlock("IMAG", Cat({WizBlock("XTRA", {1, 2, 3}), Wizh(1, 2, 1),
                                WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})})),
          0, {"    8: \"XTRA\" size 11", "    19: \"WIZH\" size 20: compression 1, width 2, height 1"}},
         // A child that claims more than its container hides what follows, WIZH included.
         {"broken.wiz", nullptr,
-         WizBlock("AWIZ", Cat({{'X', 'T', 'R', 'A', 0, 0, 0, 64, 0, 0, 0, 0}, Wizh(1, 2, 1)})), 1,
+         WizBlock("IMAG", Cat({{'X', 'T', 'R', 'A', 0, 0, 0, 64, 0, 0, 0, 0}, Wizh(1, 2, 1)})), 1,
          {"    8: \"XTRA\" size 64 reaches past its container; the walk stops here"}},
         {"pic.pcx", "ppmtopcx -quiet {ppm} > {out}", {}, 0,
          {"format: PCX", "width: 21", "height: 7", "palette: own",
@@ -699,7 +699,7 @@ TEST_F(Disctool, EncodeRoundTripsPicturesFromOtherPrograms) {
         const Result encoded = Tool({"picture", "encode", input, wiz});
         ASSERT_EQ(encoded.status, 0) << encoded.err;
         EXPECT_EQ(encoded.out + encoded.err, "");
-        EXPECT_EQ(ReadFile(wiz).substr(0, 4), "AWIZ");
+        EXPECT_EQ(ReadFile(wiz).substr(0, 4), "IMAG");
         EXPECT_EQ(ConvertBothWays(wiz), expected);
     }
 }
@@ -751,8 +751,18 @@ TEST_F(Disctool, EncodeOfSeveralPicturesWritesAMultFileSharingOnePaletteWhenItCa
         const WIZ_MEMFILE memfile{static_cast<std::uint32_t>(file.size()), file.data()};
         EXPECT_EQ(bytes.substr(0, 4), "MULT");
         EXPECT_EQ(WIZ_FindChild("DEFA", file.data(), memfile.size) != nullptr, k.shared);
+        const std::uint8_t* wrap = WIZ_FindChild("WRAP", file.data(), memfile.size);
+        ASSERT_NE(wrap, nullptr);
+        const std::uint8_t* offs =
+            WIZ_FindChild("OFFS", wrap, memfile.size - static_cast<std::uint32_t>(wrap - file.data()));
+        ASSERT_NE(offs, nullptr);
         for (std::uint32_t i = 0; i < k.inputs.size(); ++i) {
             SCOPED_TRACE(i);
+            // Each image container is tagged "IMAG".
+            const std::size_t image =
+                static_cast<std::size_t>(offs - file.data()) + WIZ_GetLE32(offs + 8 + 4 * i);
+            ASSERT_LE(image + 4, bytes.size());
+            EXPECT_EQ(bytes.substr(image, 4), "IMAG");
             const Loaded decoded(WIZ_LoadImage(&memfile, i, 255), &RAWPICT_Free);
             ASSERT_NE(decoded, nullptr);
             const RawBitmap& got = *decoded->bitmap;

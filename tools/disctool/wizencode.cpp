@@ -167,7 +167,7 @@ std::optional<Bytes> WIZ_EncodeFile(const std::vector<IndexedPicture>& pictures,
                                     std::string* reason) {
     Bytes out;
     if (pictures.size() == 1) {
-        const std::size_t root = BeginBlock(out, "AWIZ");
+        const std::size_t root = BeginBlock(out, "IMAG");
         if (!AppendImageBlocks(out, pictures[0], true, transparent, reason)) return std::nullopt;
         if (!EndBlock(out, root, reason)) return std::nullopt;
         return out;
@@ -196,7 +196,7 @@ std::optional<Bytes> WIZ_EncodeFile(const std::vector<IndexedPicture>& pictures,
         for (std::size_t b = 0; b < 4; ++b) {
             out[offs + 8 + 4 * i + b] = static_cast<std::uint8_t>(offset >> (8 * b));
         }
-        const std::size_t image = BeginBlock(out, "AWIZ");
+        const std::size_t image = BeginBlock(out, "IMAG");
         if (!AppendImageBlocks(out, pictures[i], !shared, transparent, reason) ||
             !EndBlock(out, image, reason)) {
             return std::nullopt;

@@ -42,7 +42,7 @@ std::optional<Bytes> WIZ_EncodePixels(const IndexedPicture& picture,
                                       std::string* reason);
 
 // Returns a whole WIZ file of the pictures: one picture gives a single-image file under an
-// "AWIZ" root; several give a "MULT" file whose images share one "RGBS" in "DEFA" when all
+// "IMAG" root; several give a "MULT" file whose images share one "RGBS" in "DEFA" when all
 // palettes are equal. Empty optional, *reason set, when a line or the file does not fit.
 std::optional<Bytes> WIZ_EncodeFile(const std::vector<IndexedPicture>& pictures,
                                     std::optional<std::uint8_t> transparent,

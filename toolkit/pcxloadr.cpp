@@ -53,6 +53,13 @@ const char* ParseHeader(const std::uint8_t* raw, PcxHeader* header) {
     return nullptr;
 }
 
+// Sets the n pixels of a row that the data did not reach to 0; returns false, for the row
+// decoder's exits at the end of the data.
+bool ClearRest(std::uint8_t* rest, std::int32_t n) {
+    std::memset(rest, 0, static_cast<std::size_t>(n));
+    return false;
+}
+
 // The run bytes (two top bits set) among the eight bytes of word: bit 7 of each such byte.
 inline std::uint64_t RunBytes(std::uint64_t word) {
     return word & (word << 1) & 0x8080808080808080ull;
@@ -77,8 +84,7 @@ bool DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int
         // buffer holds nine bytes: eight bytes are stored as literals at once, and when one
         // of them is a run byte, only the literals before it count and the run follows.
         // Runs are stored as kMaxRun bytes; the bytes beyond the run's count lie in this
-        // row and are written again by what follows (data that ends first leaves them
-        // holding what was stored).
+        // row and are written again by what follows, or cleared when the data ends first.
         const std::uint8_t* source = reader->buffer + reader->position;
         const std::uint8_t* const sourceEnd = reader->buffer + reader->end;
         while (left >= kMaxRun + 8 && sourceEnd - source >= 9) {
@@ -104,9 +110,10 @@ bool DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int
         reader->position = static_cast<std::uint32_t>(source - reader->buffer);
         if (left == 0) break;
 
-        // Near the end of the row or of the buffer: one literal or run at a time.
+        // Near the end of the row or of the buffer: one literal or run at a time. When the
+        // data ends here, the rest of the row, which may hold bytes stored ahead, is cleared.
         std::uint8_t b;
-        if (!TOOLREAD_GetByte(reader, &b)) return false;
+        if (!TOOLREAD_GetByte(reader, &b)) return ClearRest(row, left);
         if (b < 0xC0) {
             *row++ = b;
             --left;
@@ -115,7 +122,7 @@ bool DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int
         // A run: count copies of the byte that follows. A count of 0 writes nothing.
         std::int32_t count = b & 0x3F;
         std::uint8_t value;
-        if (!TOOLREAD_GetByte(reader, &value)) return false;
+        if (!TOOLREAD_GetByte(reader, &value)) return ClearRest(row, left);
         if (count > left) {
             skip -= count - left;
             count = left;

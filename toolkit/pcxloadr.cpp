@@ -53,8 +53,25 @@ const char* ParseHeader(const std::uint8_t* raw, PcxHeader* header) {
     return nullptr;
 }
 
+// Steps over the skip bytes that complete a row's bytes per line, counting a run as its
+// count. Returns false when the data ended first.
+bool SkipRest(TOOLREAD* reader, std::int32_t skip) {
+    while (skip > 0) {
+        std::uint8_t b;
+        if (!TOOLREAD_GetByte(reader, &b)) return false;
+        if (b >= 0xC0) {
+            std::uint8_t ignored;
+            if (!TOOLREAD_GetByte(reader, &ignored)) return false;
+            skip -= b & 0x3F;
+        } else {
+            skip -= 1;
+        }
+    }
+    return true;
+}
+
 // Sets the n pixels of a row that the data did not reach to 0; returns false, for the row
-// decoder's exits at the end of the data.
+// decoders' exits at the end of the data.
 bool ClearRest(std::uint8_t* rest, std::int32_t n) {
     std::memset(rest, 0, static_cast<std::size_t>(n));
     return false;
@@ -73,11 +90,9 @@ inline std::int32_t FirstRunByte(std::uint64_t runs) {
         return std::countl_zero(runs) / 8;
 }
 
-// Decodes one row: width pixels into row, then steps over the bytes that complete the
-// bytes per line. A run that reaches past the row is cut to what the row still needs, and
-// what it would have written beyond is taken off the bytes to step over. Returns false
-// when the data ended before the row was done.
-bool DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip) {
+}  // namespace
+
+bool PCX_DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip) {
     std::int32_t left = width;
     while (left > 0) {
         // Fast path, while the row has room for eight literals and a longest run and the
@@ -131,19 +146,33 @@ bool DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int
         row += count;
         left -= count;
     }
-    while (skip > 0) {
-        std::uint8_t b;
-        if (!TOOLREAD_GetByte(reader, &b)) return false;
-        if (b >= 0xC0) {
-            std::uint8_t ignored;
-            if (!TOOLREAD_GetByte(reader, &ignored)) return false;
-            skip -= b & 0x3F;
-        } else {
-            skip -= 1;
-        }
-    }
-    return true;
+    return SkipRest(reader, skip);
 }
+
+bool PCX_DecodeRowPlain(TOOLREAD* reader, std::uint8_t* row, std::int32_t width,
+                        std::int32_t skip) {
+    std::int32_t x = 0;
+    while (x < width) {
+        std::uint8_t b;
+        if (!TOOLREAD_GetByte(reader, &b)) return ClearRest(row + x, width - x);
+        if (b < 0xC0) {
+            row[x++] = b;
+            continue;
+        }
+        std::int32_t count = b & 0x3F;  // a count of 0 writes nothing
+        std::uint8_t value;
+        if (!TOOLREAD_GetByte(reader, &value)) return ClearRest(row + x, width - x);
+        if (count > width - x) {
+            skip -= count - (width - x);
+            count = width - x;
+        }
+        std::memset(row + x, value, static_cast<std::size_t>(count));
+        x += count;
+    }
+    return SkipRest(reader, skip);
+}
+
+namespace {
 
 // Closes the file and frees the read buffer and a partly built picture on every path out of
 // PCX_Load.
@@ -203,7 +232,7 @@ RawPicture* PCX_Load(const char* path, const char** reason) {
     std::uint8_t* row = parts.picture->bitmap->pixels;
     const std::int32_t skip = header.bytesPerLine - header.width;
     for (std::int32_t y = 0; y < header.height; ++y) {
-        if (!DecodeRow(&reader, row, header.width, skip)) break;
+        if (!PCX_DecodeRow(&reader, row, header.width, skip)) break;
         row += header.width;
     }
     if (reason) *reason = nullptr;

@@ -1,4 +1,7 @@
-// Decoder of run-length coded pixel lines. It works run by run: a fill is one block store, a
+// Decoders of run-length coded pixel lines: RLE_DecodePlain, one run at a time as the coding
+// reads, and RLE_Decode, the same with the skipping of lines and runs outside the area made
+// fast enough for drawing small windows of large pictures; the tests hold it to the plain
+// one. Both work run by run: a fill is one block store, a
 // literal one block copy and a transparent run a pointer advance. Lines above the area are
 // skipped by their byte counts alone, and a line stops as soon as the area's width is
 // covered. Every read is checked against the line's end, which never lies past the data.
@@ -286,12 +289,21 @@ void DecodeLine(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* ou
     }
 }
 
-}  // namespace
+// The part of the destination a decode draws: source columns from left and lines from top
+// (both at least 0), width x lines pixels, the first at row.
+struct Area {
+    std::int64_t left;
+    std::int64_t top;
+    std::int64_t width;
+    std::int64_t lines;
+    std::uint8_t* row;
+};
 
-void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* position,
-                const std::uint8_t* data, std::size_t dataSize, const ToolRect* sourceRect) {
+// Works out the area from the arguments of RLE_Decode; false when nothing is drawn.
+bool FindArea(std::uint8_t* destination, std::int32_t stride, const ToolRect* position,
+              const std::uint8_t* data, const ToolRect* sourceRect, Area* area) {
     if (destination == nullptr || data == nullptr) {
-        return;
+        return false;
     }
     std::int64_t left = sourceRect->left;
     std::int64_t top = sourceRect->top;
@@ -300,7 +312,7 @@ void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* 
     std::int64_t x = position->left;
     std::int64_t y = position->top;
     if (bottom < top || right < left || right < 0 || bottom < 0) {
-        return;
+        return false;
     }
     // Columns and rows before the image's first do not exist; their destination pixels are
     // left as they are, like transparent ones.
@@ -313,17 +325,63 @@ void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* 
         top = 0;
     }
     if (x < 0 || y < 0 || stride < 0) {
+        return false;
+    }
+    *area = {left, top, right - left + 1, bottom - top + 1, destination + (y * stride + x)};
+    return true;
+}
+
+// The 16-bit little-endian count at p.
+std::size_t Count(const std::uint8_t* p) {
+    return std::size_t{p[0]} | (std::size_t{p[1]} << 8);
+}
+
+// Decodes the line [p, end) one run at a time: its first `skip` pixels are passed over, the
+// next `width` (> 0) are drawn at out. x is the position of the next run relative to the
+// first pixel drawn; each run is clipped to [0, width), and the loop ends once the area is
+// covered, when the codes run out, or when a run's bytes are cut off by the line's end.
+void DecodeLinePlain(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* out,
+                     std::int64_t skip, std::int64_t width) {
+    std::int64_t x = -skip;
+    while (x < width && p != end) {
+        const unsigned code = *p++;
+        if ((code & 1u) != 0) {  // transparent: the destination keeps its pixels
+            x += code >> 1;
+            continue;
+        }
+        const std::int64_t length = (code >> 2) + 1;
+        const std::int64_t from = std::max<std::int64_t>(x, 0);
+        const std::int64_t to = std::min(x + length, width);
+        if ((code & 2u) != 0) {  // fill: one colour byte
+            if (p == end) return;
+            const std::uint8_t colour = *p++;
+            if (to > from) std::memset(out + from, colour, static_cast<std::size_t>(to - from));
+        } else {  // literal: length bytes
+            if (end - p < length) return;
+            if (to > from) std::memcpy(out + from, p + (from - x), static_cast<std::size_t>(to - from));
+            p += length;
+        }
+        x += length;
+    }
+}
+
+}  // namespace
+
+void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* position,
+                const std::uint8_t* data, std::size_t dataSize, const ToolRect* sourceRect) {
+    Area area;
+    if (!FindArea(destination, stride, position, data, sourceRect, &area)) {
         return;
     }
-
+    const std::int64_t left = area.left;
+    const std::int64_t width = area.width;
+    const std::int64_t lines = area.lines;
+    std::uint8_t* row = area.row;
     const std::uint8_t* const end = data + dataSize;
-    const std::uint8_t* p = SkipLines(data, end, top);
+    const std::uint8_t* p = SkipLines(data, end, area.top);
     if (p == nullptr) {
         return;
     }
-    const std::int64_t width = right - left + 1;
-    const std::int64_t lines = bottom - top + 1;
-    std::uint8_t* row = destination + (y * stride + x);
     // The count of each line is read before the line before it is decoded, so that its
     // load overlaps that line's work instead of waiting behind it.
     std::size_t available = static_cast<std::size_t>(end - p);
@@ -347,5 +405,32 @@ void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* 
             return;
         }
         row += stride;
+    }
+}
+
+void RLE_DecodePlain(std::uint8_t* destination, std::int32_t stride, const ToolRect* position,
+                     const std::uint8_t* data, std::size_t dataSize, const ToolRect* sourceRect) {
+    Area area;
+    if (!FindArea(destination, stride, position, data, sourceRect, &area)) {
+        return;
+    }
+    const std::uint8_t* const end = data + dataSize;
+    const std::uint8_t* p = data;
+    // Lines above the area, by their counts alone.
+    for (std::int64_t line = 0; line < area.top; ++line) {
+        const auto available = static_cast<std::size_t>(end - p);
+        if (available < 2 || Count(p) > available - 2) return;
+        p += 2 + Count(p);
+    }
+    for (std::int64_t line = 0; line < area.lines; ++line) {
+        const auto available = static_cast<std::size_t>(end - p);
+        if (available < 2) return;
+        const std::size_t count = Count(p);
+        // A count past the data's end leaves the line cut there, and it is the last one.
+        const bool whole = count <= available - 2;
+        const std::uint8_t* lineEnd = whole ? p + 2 + count : end;
+        DecodeLinePlain(p + 2, lineEnd, area.row + line * stride, area.left, area.width);
+        if (!whole) return;
+        p = lineEnd;
     }
 }

@@ -41,12 +41,7 @@ constexpr int kMaxUsedPlanes = 8;
 // 3 (lasso) store none.
 constexpr std::uint8_t kMaskHasMask = 1;
 
-// How reading a stretch of packed or plain data ended.
-enum class Outcome {
-    Done,    // every byte asked for was produced
-    Ended,   // the data ended first; what was produced stays
-    Failed,  // the file layer reported a read error
-};
+using Outcome = IFF_Outcome;
 
 Outcome EndOutcome(const TOOLREAD* reader) {
     return reader->failed ? Outcome::Failed : Outcome::Ended;
@@ -96,11 +91,9 @@ inline void FillShort(std::uint8_t* out, std::uint8_t value, std::size_t n) {
     }
 }
 
-// Produces count bytes of ByteRun1 data into destination (or steps over them when it is
-// null). Literals are copied as blocks and runs written with memset; a literal or run that
-// reaches past count is cut, and a literal's surplus bytes are stepped over so the next
-// stretch starts in the right place. The control byte 0x80 is a no-op.
-Outcome UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count) {
+}  // namespace
+
+IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count) {
     while (count > 0) {
         // Fast path while the buffer holds a whole packet of any kind (up to 129 bytes):
         // no end-of-buffer checks, and packets of up to 16 bytes written with two
@@ -165,12 +158,43 @@ Outcome UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t cou
     return reader->failed ? Outcome::Failed : Outcome::Done;
 }
 
+IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination,
+                                std::int32_t count) {
+    while (count > 0) {
+        std::uint8_t control;
+        if (!TOOLREAD_GetByte(reader, &control)) return EndOutcome(reader);
+        if (control < 0x80) {
+            const std::int32_t n = control + 1;
+            const std::int32_t take = std::min(n, count);
+            if (!TOOLREAD_Take(reader, destination, static_cast<std::uint32_t>(take)))
+                return EndOutcome(reader);
+            // Running out while stepping over the surplus is noticed by the next read.
+            if (n > take) TOOLREAD_Take(reader, nullptr, static_cast<std::uint32_t>(n - take));
+            if (destination) destination += take;
+            count -= take;
+        } else if (control > 0x80) {
+            const std::int32_t n = 257 - control;
+            std::uint8_t value;
+            if (!TOOLREAD_GetByte(reader, &value)) return EndOutcome(reader);
+            const std::int32_t take = std::min(n, count);
+            if (destination) {
+                std::memset(destination, value, static_cast<std::size_t>(take));
+                destination += take;
+            }
+            count -= take;
+        }
+    }
+    return reader->failed ? Outcome::Failed : Outcome::Done;
+}
+
+namespace {
+
 // Reads one stretch of count bytes of a row: plainly, or ByteRun1-packed.
 Outcome ReadStretch(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count,
                     bool packed) {
-    if (packed) return UnpackRun1(reader, destination, count);
+    if (packed) return IFF_UnpackRun1(reader, destination, count);
     if (!TOOLREAD_Take(reader, destination, static_cast<std::uint32_t>(count)))
-        return EndOutcome(reader);
+        return reader->failed ? Outcome::Failed : Outcome::Ended;
     return Outcome::Done;
 }
 
@@ -240,6 +264,26 @@ constexpr PlaneConverter kConverters[kMaxUsedPlanes] = {
     PlanesToPixels<1>, PlanesToPixels<2>, PlanesToPixels<3>, PlanesToPixels<4>,
     PlanesToPixels<5>, PlanesToPixels<6>, PlanesToPixels<7>, PlanesToPixels<8>};
 
+}  // namespace
+
+void IFF_PlanesToPixels(const std::uint8_t* planes, std::int32_t rowBytes, int used,
+                        std::uint8_t* row, std::int32_t width) {
+    kConverters[used - 1](planes, rowBytes, row, width);
+}
+
+void IFF_PlanesToPixelsPlain(const std::uint8_t* planes, std::int32_t rowBytes, int used,
+                             std::uint8_t* row, std::int32_t width) {
+    for (std::int32_t x = 0; x < width; ++x) {
+        const int shift = 7 - x % 8;
+        unsigned pixel = 0;
+        for (int p = 0; p < used; ++p)
+            pixel |= ((planes[p * rowBytes + x / 8] >> shift) & 1u) << p;
+        row[x] = static_cast<std::uint8_t>(pixel);
+    }
+}
+
+namespace {
+
 // The planar body: per row nPlanes plane rows of whole 16-bit words, then the mask row
 // when there is one. A row that the data does not complete stays index 0.
 Outcome ReadPlanar(RawBitmap* bitmap, const BitmapHeader* header, TOOLREAD* reader) {
@@ -251,7 +295,6 @@ Outcome ReadPlanar(RawBitmap* bitmap, const BitmapHeader* header, TOOLREAD* read
     auto* planeRows = static_cast<std::uint8_t*>(
         TOOLMEM_AllocRaw(static_cast<std::size_t>(used) * static_cast<std::size_t>(rowBytes)));
     if (!planeRows) return Outcome::Failed;
-    const PlaneConverter convert = kConverters[used - 1];
     Outcome outcome = Outcome::Done;
     std::uint8_t* row = bitmap->pixels;
     for (std::int32_t y = 0; y < header->h && outcome == Outcome::Done; ++y, row += w) {
@@ -259,7 +302,7 @@ Outcome ReadPlanar(RawBitmap* bitmap, const BitmapHeader* header, TOOLREAD* read
             std::uint8_t* slot = p < used ? planeRows + p * rowBytes : nullptr;
             outcome = ReadStretch(reader, slot, rowBytes, packed);
         }
-        if (outcome == Outcome::Done) convert(planeRows, rowBytes, row, w);
+        if (outcome == Outcome::Done) IFF_PlanesToPixels(planeRows, rowBytes, used, row, w);
         if (outcome == Outcome::Done && header->masking == kMaskHasMask)
             outcome = ReadStretch(reader, nullptr, rowBytes, packed);
     }
@@ -424,7 +467,7 @@ int IFF_UnpackByteRun1(std::uint8_t* destination, std::int32_t count, TOOLFILE* 
     // The reader looks ahead at most this far and gives back what it did not use.
     std::uint8_t buffer[512];
     const Outcome outcome = ReadFromFile(file, buffer, sizeof buffer, [&](TOOLREAD* reader) {
-        return UnpackRun1(reader, destination, count);
+        return IFF_UnpackRun1(reader, destination, count);
     });
     return outcome == Outcome::Done && TOOLFILE_GetFlags(file) == 0 ? 1 : 0;
 }

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "fixtures.h"
 #include "rawpict.h"
+#include "toolfile.h"
+#include "toolread.h"
 
 namespace {
 
@@ -289,6 +292,73 @@ TEST(PcxLoad, MissingFile) {
     const char* reason = nullptr;
     EXPECT_EQ(PCX_Load("no-such-folder/none.pcx", &reason), nullptr);
     EXPECT_STREQ(reason, "file not found");
+}
+
+}  // namespace
+
+namespace {
+
+// A reader over the whole file at path through a buffer of capacity bytes.
+struct FileReader {
+    TOOLFILE* file;
+    std::vector<std::uint8_t> buffer;
+    TOOLREAD reader;
+
+    FileReader(const std::string& path, std::uint32_t capacity)
+        : file(TOOLFILE_Open(path.c_str(), "rb")), buffer(capacity) {
+        reader = TOOLREAD_Start(file, buffer.data(), capacity, file ? TOOLFILE_GetLength(file) : 0);
+    }
+    ~FileReader() {
+        if (file) TOOLFILE_Close(file);
+    }
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+};
+
+// The fast row decoder against the plain one, row after row of random data (literals, runs
+// of every count including 0, long stretches of each, data that ends anywhere), at every
+// kind of buffer edge: the rows, the results and the places the readers stop must agree.
+TEST(PcxDecodeRowReference, FastMatchesPlainOnRandomAndEdgeRows) {
+    std::mt19937 random(20261210u);
+    auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int round = 0; round < 300; ++round) {
+        Bytes data;
+        const int stretches = pick(1, 30);
+        for (int s = 0; s < stretches; ++s) {
+            const int kind = pick(0, 2);  // literals, runs, or both mixed
+            for (int n = pick(1, 200); n > 0; --n) {
+                if (kind == 0 || (kind == 2 && pick(0, 1) == 0)) {
+                    data.push_back(static_cast<std::uint8_t>(pick(0, 0xBF)));
+                } else {
+                    data.push_back(static_cast<std::uint8_t>(0xC0 | pick(0, 63)));
+                    data.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+                }
+            }
+        }
+        data.resize(static_cast<std::size_t>(pick(0, static_cast<int>(data.size()))));
+        const std::string path = fixtures::WriteTempFile("rows.bin", data);
+        const std::uint32_t capacity = static_cast<std::uint32_t>(pick(0, 2) == 0 ? pick(1, 40) : 16384);
+        FileReader fast(path, capacity);
+        FileReader plain(path, capacity);
+        ASSERT_NE(fast.file, nullptr);
+        ASSERT_NE(plain.file, nullptr);
+        const int width = pick(1, 400);
+        const int skip = pick(0, 3);
+        for (int row = 0;; ++row) {
+            Bytes fastRow(static_cast<std::size_t>(width), 0x5A);
+            Bytes plainRow = fastRow;
+            const bool fastDone = PCX_DecodeRow(&fast.reader, fastRow.data(), width, skip);
+            const bool plainDone = PCX_DecodeRowPlain(&plain.reader, plainRow.data(), width, skip);
+            ASSERT_EQ(fastDone, plainDone) << "round " << round << " row " << row;
+            ASSERT_EQ(fastRow, plainRow) << "round " << round << " row " << row;
+            ASSERT_EQ(fast.reader.remaining + fast.reader.end - fast.reader.position,
+                      plain.reader.remaining + plain.reader.end - plain.reader.position)
+                << "round " << round << " row " << row;
+            if (!fastDone) break;
+        }
+    }
 }
 
 }  // namespace

@@ -415,3 +415,66 @@ TEST(RleDecode, AreaStartsAtAnyLineAndDataEndsInAnyLine) {
 }
 
 }  // namespace
+
+// The fast decoder against the plain one, on random lines of every kind of run (long
+// stretches of one kind, every length, lines cut anywhere, counts past the data's end) and
+// random areas and positions: the destinations must come out byte for byte the same.
+TEST(RleDecodeReference, FastMatchesPlainOnRandomAndEdgeLines) {
+    std::mt19937 random(20261210u);
+    auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const int imageWidth = pick(1, 300);
+        const int imageHeight = pick(1, 12);
+        Bytes data;
+        for (int y = 0; y < imageHeight; ++y) {
+            // Each line favours one kind of run, so long stretches of it occur.
+            const int kind = pick(0, 3);
+            Bytes codes;
+            const int runs = pick(0, 40);
+            for (int r = 0; r < runs; ++r) {
+                const int k = kind == 3 ? pick(0, 2) : (pick(0, 3) == 0 ? pick(0, 2) : kind);
+                if (k == 0) {
+                    codes.push_back(static_cast<std::uint8_t>(2 * pick(0, 127) + 1));
+                } else if (k == 1) {
+                    codes.push_back(static_cast<std::uint8_t>(4 * pick(0, 63) + 2));
+                    codes.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+                } else {
+                    const int length = pick(0, 3) == 0 ? 64 : pick(1, 64);
+                    codes.push_back(static_cast<std::uint8_t>(4 * (length - 1)));
+                    for (int i = 0; i < length; ++i) codes.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+                }
+            }
+            // Now and then a line cut short, or a count that claims more than there is.
+            if (!codes.empty() && pick(0, 9) == 0) codes.resize(static_cast<std::size_t>(pick(0, static_cast<int>(codes.size()))));
+            Bytes line = Line(codes);
+            if (pick(0, 19) == 0) {
+                line[0] = static_cast<std::uint8_t>(pick(0, 255));
+                line[1] = static_cast<std::uint8_t>(pick(0, 255));
+            }
+            data.insert(data.end(), line.begin(), line.end());
+        }
+        if (pick(0, 9) == 0) data.resize(static_cast<std::size_t>(pick(0, static_cast<int>(data.size()))));
+
+        const int stride = imageWidth + 3 + pick(0, 8);
+        const int rows = imageHeight + 2 + pick(0, 3);
+        ToolRect source;
+        const int left = pick(-3, imageWidth - 1);
+        const int top = pick(-2, imageHeight - 1);
+        RECT_Set(&source, left, top, pick(left, imageWidth - 1), pick(top, imageHeight - 1));
+        // The destination area, columns and rows before the image's first included.
+        const int width = source.right - source.left + 1;
+        const int height = source.bottom - source.top + 1;
+        ToolRect position;
+        RECT_Set(&position, pick(0, stride - width), pick(0, rows - height), 0, 0);
+        Bytes before(static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows));
+        for (std::uint8_t& b : before) b = static_cast<std::uint8_t>(pick(0, 255));
+        Bytes fast = before;
+        Bytes plain = before;
+        const std::uint8_t* bytes = data.empty() ? nullptr : data.data();
+        RLE_Decode(fast.data(), stride, &position, bytes, data.size(), &source);
+        RLE_DecodePlain(plain.data(), stride, &position, bytes, data.size(), &source);
+        ASSERT_EQ(fast, plain) << "round " << round;
+    }
+}

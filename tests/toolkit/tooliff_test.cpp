@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "rawbitm.h"
 #include "rawpict.h"
 #include "toolfile.h"
+#include "toolread.h"
 
 namespace {
 
@@ -444,6 +446,99 @@ TEST(IffChunkyBody, ReadsRowsAndLeavesTheFileAfterThem) {
     RAWBITM_Free(wrongSize);
     RAWBITM_Free(bitmap);
     TOOLFILE_Close(handle);
+}
+
+}  // namespace
+
+namespace {
+
+// A reader over the whole file at path through a buffer of capacity bytes.
+struct FileReader {
+    TOOLFILE* file;
+    std::vector<std::uint8_t> buffer;
+    TOOLREAD reader;
+
+    FileReader(const std::string& path, std::uint32_t capacity)
+        : file(TOOLFILE_Open(path.c_str(), "rb")), buffer(capacity) {
+        reader = TOOLREAD_Start(file, buffer.data(), capacity, file ? TOOLFILE_GetLength(file) : 0);
+    }
+    ~FileReader() {
+        if (file) TOOLFILE_Close(file);
+    }
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+};
+
+// The fast ByteRun1 unpacker against the plain one, stretch after stretch of random packets
+// (literals and runs of every length, 0x80 anywhere, long stretches of one kind, data that
+// ends anywhere), with and without a destination, at every kind of buffer edge: the bytes
+// written, the outcomes and the places the readers stop must agree.
+TEST(IffUnpackReference, FastMatchesPlainOnRandomAndEdgeStretches) {
+    std::mt19937 random(20261210u);
+    auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int round = 0; round < 1000; ++round) {
+        Bytes data;
+        const int stretches = pick(1, 6);
+        for (int s = 0; s < stretches; ++s) {
+            const int kind = pick(0, 3);  // short literals, runs, 0x80s, or any packet
+            for (int n = kind == 2 ? pick(100, 300) : pick(1, 60); n > 0; --n) {
+                const int k = kind == 3 ? pick(0, 2) : kind;
+                if (k == 0) {
+                    const int length = pick(0, 3) == 0 ? pick(1, 128) : pick(1, 17);
+                    data.push_back(static_cast<std::uint8_t>(length - 1));
+                    for (int i = 0; i < length; ++i) data.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+                } else if (k == 1) {
+                    data.push_back(static_cast<std::uint8_t>(pick(0x81, 0xFF)));
+                    data.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+                } else {
+                    data.push_back(0x80);
+                }
+            }
+        }
+        data.resize(static_cast<std::size_t>(pick(0, static_cast<int>(data.size()))));
+        const std::string path = fixtures::WriteTempFile("stretches.bin", data);
+        const std::uint32_t capacity = static_cast<std::uint32_t>(pick(0, 2) == 0 ? pick(1, 300) : 65536);
+        FileReader fast(path, capacity);
+        FileReader plain(path, capacity);
+        ASSERT_NE(fast.file, nullptr);
+        ASSERT_NE(plain.file, nullptr);
+        for (int stretch = 0;; ++stretch) {
+            const int count = pick(0, 400);
+            const bool withDestination = pick(0, 4) != 0;
+            Bytes fastOut(static_cast<std::size_t>(count) + 16, 0x5A);
+            Bytes plainOut = fastOut;
+            const IFF_Outcome fastOutcome =
+                IFF_UnpackRun1(&fast.reader, withDestination ? fastOut.data() : nullptr, count);
+            const IFF_Outcome plainOutcome =
+                IFF_UnpackRun1Plain(&plain.reader, withDestination ? plainOut.data() : nullptr, count);
+            ASSERT_EQ(fastOutcome, plainOutcome) << "round " << round << " stretch " << stretch;
+            ASSERT_EQ(fastOut, plainOut) << "round " << round << " stretch " << stretch;
+            ASSERT_EQ(fast.reader.remaining + fast.reader.end - fast.reader.position,
+                      plain.reader.remaining + plain.reader.end - plain.reader.position)
+                << "round " << round << " stretch " << stretch;
+            if (fastOutcome != IFF_Outcome::Done) break;
+        }
+    }
+}
+
+// The table-driven plane conversion against the plain one, pixel by pixel, for every number
+// of planes and widths around whole bytes and words.
+TEST(IffPlanesReference, FastMatchesPlainForEveryPlaneCount) {
+    std::mt19937 random(20261210u);
+    for (int used = 1; used <= 8; ++used) {
+        for (int width = 1; width <= 70; ++width) {
+            const std::int32_t rowBytes = (width + 15) / 16 * 2;
+            Bytes planes(static_cast<std::size_t>(used * rowBytes));
+            for (std::uint8_t& b : planes) b = static_cast<std::uint8_t>(random());
+            Bytes fast(static_cast<std::size_t>(width) + 8, 0x5A);
+            Bytes plain = fast;
+            IFF_PlanesToPixels(planes.data(), rowBytes, used, fast.data(), width);
+            IFF_PlanesToPixelsPlain(planes.data(), rowBytes, used, plain.data(), width);
+            ASSERT_EQ(fast, plain) << used << " planes, width " << width;
+        }
+    }
 }
 
 }  // namespace

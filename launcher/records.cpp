@@ -6,8 +6,8 @@ int ReadRecord(const ProductPaths& paths, const char* key, char* dest) {
     return ReadProfilePath(dest, paths.baseName, key, paths.sharedIniPath);
 }
 
-void WriteRecord(const ProductPaths& paths, const char* key, const char* path) {
-    WritePrivateProfileStringA(paths.baseName, key, path, paths.sharedIniPath);
+int WriteRecord(const ProductPaths& paths, const char* key, const char* path) {
+    return WritePrivateProfileStringA(paths.baseName, key, path, paths.sharedIniPath) ? 1 : 0;
 }
 
 void EraseRecord(const ProductPaths& paths, const char* key) {

@@ -10,8 +10,9 @@
 // The recorded path of key into dest (kPathSize bytes), empty when nothing is recorded.
 // Returns 0 with dest empty when the record is too long for a path: it names no copy of ours.
 int ReadRecord(const ProductPaths& paths, const char* key, char* dest);
-// Records path as the installed copy of key.
-void WriteRecord(const ProductPaths& paths, const char* key, const char* path);
+// Records path as the installed copy of key. Returns 1, or 0 when the shared file could not be
+// written.
+int WriteRecord(const ProductPaths& paths, const char* key, const char* path);
 // Removes the record of key.
 void EraseRecord(const ProductPaths& paths, const char* key);
 

@@ -16,9 +16,12 @@ public:
     FileHandle& operator=(const FileHandle&) = delete;
     bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return m_handle; }
-    void Close() {
-        if (IsOpen()) CloseHandle(m_handle);
+    // false when the handle was open and closing it failed (for a written file, the data
+    // may not have reached the disk).
+    bool Close() {
+        const bool closed = !IsOpen() || CloseHandle(m_handle);
         m_handle = INVALID_HANDLE_VALUE;
+        return closed;
     }
 
 private:
@@ -172,7 +175,8 @@ int CopyProgressDialog::CopyFileWithProgress(const char* source, const char* tar
     }
 
     in.Close();
-    out.Close();
+    // A target whose close fails may not hold what was written: the copy fails.
+    if (!out.Close() && result == kCopied) result = kFailed;
     // No partial or time-less copy remains after a failure or a cancel.
     if (result != kCopied) DeleteFileA(target);
     return result;

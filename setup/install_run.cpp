@@ -1,5 +1,6 @@
 #include "install_run.h"
 
+#include <cstring>
 #include <string>
 #include <unordered_set>
 
@@ -54,6 +55,64 @@ std::string ComparisonKey(const char* path) {
     return key;
 }
 
+// The last component of path (after its last backslash or slash), in upper case; the second
+// byte of a double-byte character is never taken for a separator.
+std::string LastComponentKey(const char* path) {
+    const char* last = path;
+    for (const char* p = path; *p != '\0'; p = CharNextA(p)) {
+        if (*p == '\\' || *p == '/') last = p + 1;
+    }
+    std::string key(last);
+    CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+// Which file or folder a path names, whatever its spelling: the volume's serial number and
+// the file's index on it.
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the existing file or folder at path into identity. false when it cannot be
+// read (no such file, a system that cannot open folders, a file system without file indexes);
+// callers then rely on comparing the resolved paths alone.
+bool ReadFileIdentity(const char* path, FileIdentity* identity) {
+    // Opened for no access, sharing everything a first 32-bit Windows knows, so that neither
+    // an open file nor a folder is refused.
+    const HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL read = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (!read || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) return false;
+    *identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
+// Identities of files and folders: a list, since a run knows few of them.
+class IdentitySet {
+public:
+    void Add(const char* path) {
+        FileIdentity identity;
+        if (ReadFileIdentity(path, &identity)) m_identities.push_back(identity);
+    }
+    bool Contains(const char* path) const {
+        FileIdentity identity;
+        if (m_identities.empty() || !ReadFileIdentity(path, &identity)) return false;
+        for (const FileIdentity& known : m_identities) {
+            if (known == identity) return true;
+        }
+        return false;
+    }
+
+private:
+    std::vector<FileIdentity> m_identities;
+};
+
 // Knows the product's source files: every file directly in the source folder (the launcher,
 // its script, the game) and the source of every component file. No step of a run deletes or
 // replaces one of them, whatever the shared file records or the user typed.
@@ -64,6 +123,7 @@ public:
         m_folder = ComparisonKey(sourceFolder);
         if (m_folder.empty()) return false;
         if (m_folder.back() != '\\') m_folder += '\\';
+        m_folderIdentity.Add(sourceFolder);
         char source[kPathSize];
         for (const InstallRow& row : rows) {
             if (row.group == nullptr) continue;
@@ -72,35 +132,39 @@ public:
                     FormatPath(source, "%s%s", sourceFolder, file.name.c_str())) {
                     std::string key = ComparisonKey(source);
                     if (!key.empty()) m_files.insert(std::move(key));
+                    m_fileIdentities.Add(source);
                 }
             }
         }
         return true;
     }
 
-    // Whether folder (with a trailing backslash) is the source folder.
-    bool IsSourceFolder(const char* folder) const { return ComparisonKey(folder) == m_folder; }
+    // Whether folder (with a trailing backslash) is the source folder, by its resolved path or
+    // by its identity (another spelling: a "\\?\" prefix, a mapped or substituted drive, a
+    // short name, a junction).
+    bool IsSourceFolder(const char* folder) const {
+        return ComparisonKey(folder) == m_folder || m_folderIdentity.Contains(folder);
+    }
 
-    // Whether path names a source file. A path that cannot be resolved counts as one, so it
-    // is left alone.
+    // Whether path names a source file, by its resolved path or by identity. A path that
+    // cannot be resolved counts as one, so it is left alone.
     bool Contains(const char* path) const {
         const std::string key = ComparisonKey(path);
         if (key.empty()) return true;
         const std::size_t slash = key.rfind('\\');
         if (slash != std::string::npos && key.compare(0, slash + 1, m_folder) == 0) return true;
-        return m_files.count(key) != 0;
+        if (m_files.count(key) != 0 || m_fileIdentities.Contains(path)) return true;
+        char folder[kPathSize];
+        return GetPathFolder(folder, key.c_str()) && folder[0] != '\0' &&
+               m_folderIdentity.Contains(folder);
     }
 
 private:
     std::string m_folder;
     std::unordered_set<std::string> m_files;
+    IdentitySet m_folderIdentity;
+    IdentitySet m_fileIdentities;
 };
-
-// Deletes the file at path unless it is a source file. Failures are ignored: a file that is
-// not there, or is read-only, is simply left.
-void DeleteOldCopy(const char* path, const SourceFiles& sources) {
-    if (path[0] != '\0' && !sources.Contains(path)) DeleteFileA(path);
-}
 
 // One install run: the state it carries from step to step.
 class InstallRun {
@@ -133,6 +197,13 @@ private:
     bool Prepare(const std::vector<InstallRow>& rows) {
         const char* typed = m_request.destination;
         if (typed[0] == '\0') return Fail();
+        // A typed text too long for a path is refused as typed: resolved, it could shrink to
+        // another folder (a root). The message shows at most one character more than a path
+        // holds, as much as the dialog reads.
+        if (std::strlen(typed) >= static_cast<std::size_t>(kPathSize)) {
+            const std::string shown(typed, static_cast<std::size_t>(kPathSize));
+            return Fail(Format(kCreateFailed, shown.c_str()));
+        }
         if (!ResolvePath(m_destination, typed) || !AddTrailingBackslash(m_destination)) {
             return Fail(Format(kCreateFailed, typed));
         }
@@ -179,16 +250,38 @@ private:
         // A name that leaves its folder names nothing of this product: nothing is touched.
         if (!safe) return true;
 
-        DeleteRecordedCopy(key);
+        // A record too long for a path names no copy of ours: it reads as empty and is left,
+        // never cut to a path that could name another file. A copy this run has made (the
+        // same file listed in two groups, or two names under one key) is never deleted, and a
+        // record naming one is never erased.
+        char recorded[kPathSize] = "";
+        ReadRecord(m_paths, key, recorded);
+        const bool recordsThisRun = IsCopiedThisRun(recorded);
+        // Another program, or another product of the same base name, can write the record: a
+        // recorded path is taken for a copy of this file only when it ends in the file's own
+        // name. For a file whose source does not fit, nothing recorded is deleted.
+        if (sourceFits && LastComponentKey(recorded) == LastComponentKey(name)) {
+            DeleteOldCopy(recorded);
+        }
         char proposed[kPathSize];
         if (m_paths.destFolder[0] != '\0' &&
             FormatPath(proposed, "%s%s", m_paths.destFolder, name)) {
-            DeleteOldCopy(proposed, m_sources);
+            DeleteOldCopy(proposed);
+        }
+        if (checked && IsCopiedThisRun(target)) {
+            // Copied already by an earlier row: recorded under this key too, not copied again.
+            if (WriteRecord(m_paths, key, target)) return true;
+            return Fail(Format(kCopyFailed, source, target));
         }
 
         if (!checked) {
-            if (targetFits) DeleteOldCopy(target, m_sources);
-            EraseRecord(m_paths, key);
+            // In the chosen folder (perhaps one of the user's own) only a copy of ours goes:
+            // the recorded copy (deleted above when it is the target) or a file with exactly
+            // the source's last-write time.
+            if (targetFits && sourceFits && CompareFileWriteTimes(target, source) == 0) {
+                DeleteOldCopy(target);
+            }
+            if (!recordsThisRun) EraseRecord(m_paths, key);
             return true;
         }
 
@@ -207,16 +300,28 @@ private:
             default:
                 return Fail(Format(kCopyFailed, source, target));
         }
-        WriteRecord(m_paths, key, target);
+        if (!WriteRecord(m_paths, key, target)) {
+            // A copy the shared file does not know is no install: it goes, and the file fails.
+            DeleteFileA(target);
+            return Fail(Format(kCopyFailed, source, target));
+        }
+        m_copied.insert(ComparisonKey(target));
+        m_copiedIdentities.Add(target);
         return true;
     }
 
-    // Deletes the copy recorded under key. A record too long for a path names no copy of
-    // ours; it is left, never cut to a path that could name another file.
-    void DeleteRecordedCopy(const char* key) {
-        char recorded[kPathSize];
-        if (ReadRecord(m_paths, key, recorded)) {
-            DeleteOldCopy(recorded, m_sources);
+    // Whether path is a target this run has copied to.
+    bool IsCopiedThisRun(const char* path) const {
+        if (path[0] == '\0') return false;
+        const std::string key = ComparisonKey(path);
+        return (!key.empty() && m_copied.count(key) != 0) || m_copiedIdentities.Contains(path);
+    }
+
+    // Deletes the file at path unless it is a source file or a copy made by this run.
+    // Failures are ignored: a file that is not there, or is read-only, is simply left.
+    void DeleteOldCopy(const char* path) const {
+        if (path[0] != '\0' && !m_sources.Contains(path) && !IsCopiedThisRun(path)) {
+            DeleteFileA(path);
         }
     }
 
@@ -232,6 +337,8 @@ private:
     CWnd* m_owner;
     InstallPrompts& m_prompts;
     SourceFiles m_sources;
+    std::unordered_set<std::string> m_copied;  // targets copied to so far, as ComparisonKey
+    IdentitySet m_copiedIdentities;            // and by identity
     char m_destination[kPathSize] = "";
     bool m_success = true;
     std::string m_message;

@@ -46,7 +46,7 @@ KERNEL32 = {
     "CreateFileA": NT31, "CreateProcessA": NT31, "DeleteFileA": NT31, "FindClose": NT31,
     "FindFirstFileA": NT31, "FreeLibrary": NT31, "GetDiskFreeSpaceA": NT31,
     "GetDriveTypeA": NT31, "GetFileAttributesA": NT31, "GetFileSize": NT31,
-    "GetFileTime": NT31, "GetFullPathNameA": NT31, "GetLastError": NT31,
+    "GetFileInformationByHandle": NT31, "GetFileTime": NT31, "GetFullPathNameA": NT31, "GetLastError": NT31,
     "GetModuleFileNameA": NT31, "GetModuleHandleA": NT31, "GetPrivateProfileIntA": NT31,
     "GetPrivateProfileStringA": NT31, "GetProcAddress": NT31, "GetStdHandle": NT31,
     "GetVersionExA": NT35, "GetVolumeInformationA": NT31, "GetWindowsDirectoryA": NT31,
@@ -82,7 +82,7 @@ KERNEL32 = {
 }
 
 USER32 = {name: NT31 for name in """
-    BeginPaint CallNextHookEx CallWindowProcA CharUpperBuffA ClientToScreen CreateDialogParamA
+    BeginPaint CallNextHookEx CallWindowProcA CharNextA CharUpperBuffA ClientToScreen CreateDialogParamA
     DefWindowProcA DestroyWindow DialogBoxParamA DispatchMessageA DrawFocusRect DrawIcon
     DrawTextA EnableWindow EndDialog EndPaint FillRect GetClassNameA GetClientRect GetDC
     GetDlgCtrlID GetDlgItem GetDlgItemTextA GetMessageA GetParent GetQueueStatus GetSysColor

@@ -121,9 +121,11 @@ TEST_F(InstallRunTest, OldCopiesAreRemovedAndUncheckedGroupsUninstalled) {
     ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "new game"));
     ASSERT_TRUE(WriteFileAt(Path("src\\OPT.DAT"), 100, "optional"));
     for (const char* old : {"old\\GAME.DAT", "proposed\\GAME.DAT", "old\\OPT.DAT",
-                            "proposed\\OPT.DAT", "chosen\\OPT.DAT"}) {
+                            "proposed\\OPT.DAT"}) {
         ASSERT_TRUE(WriteFileAt(Path(old), 50, "old"));
     }
+    // A copy of ours in the chosen folder: it has the source's last-write time.
+    ASSERT_TRUE(WriteFileAt(Path("chosen\\OPT.DAT"), 100, "optional"));
     SetRecord("GameDat", Path("old\\GAME.DAT"));
     SetRecord("OptDat", Path("old\\OPT.DAT"));
     const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
@@ -144,6 +146,70 @@ TEST_F(InstallRunTest, OldCopiesAreRemovedAndUncheckedGroupsUninstalled) {
     EXPECT_TRUE(m_prompts.asked.empty());
 }
 
+TEST_F(InstallRunTest, CopiesOfThisRunSurviveLaterRowsListingThemAgain) {
+    struct File {
+        const char* name;
+        const char* key;
+    };
+    struct Row {
+        std::vector<File> files;
+        int checked;
+    };
+    struct Case {
+        const char* what;
+        const char* folder;  // destination, relative to the temp folder
+        std::vector<Row> rows;
+        std::vector<const char*> installed;                      // under folder
+        std::vector<std::pair<const char*, const char*>> records;  // key, file under folder or ""
+    };
+    const Case cases[] = {
+        {"one file required and optional, unticked", "chosen\\",
+         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "A"}}, 0}}, {"A.DAT"}, {{"A", "A.DAT"}}},
+        {"into the proposed folder", "proposed\\",
+         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "A"}}, 0}}, {"A.DAT"}, {{"A", "A.DAT"}}},
+        {"listed twice under two keys", "chosen\\",
+         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "B"}}, 0}}, {"A.DAT"}, {{"A", "A.DAT"}, {"B", ""}}},
+        {"listed in two ticked groups", "chosen\\",
+         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "B"}}, 1}}, {"A.DAT"},
+         {{"A", "A.DAT"}, {"B", "A.DAT"}}},
+        {"two names under one key, both ticked", "chosen\\",
+         {{{{"A.DAT", "K"}, {"B.DAT", "K"}}, 1}}, {"A.DAT", "B.DAT"}, {{"K", "B.DAT"}}},
+        {"two names under one key, the second unticked", "chosen\\",
+         {{{{"A.DAT", "K"}}, 1}, {{{"B.DAT", "K"}}, 0}}, {"A.DAT"}, {{"K", "A.DAT"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(WriteFileAt(Path("src\\A.DAT"), 100, "a"));
+        ASSERT_TRUE(WriteFileAt(Path("src\\B.DAT"), 100, "b"));
+        std::vector<ComponentGroup> groups;
+        for (const Row& row : c.rows) {
+            std::vector<ComponentFile> files;
+            for (const File& file : row.files) files.push_back({file.name, file.key});
+            groups.push_back(Group(files));
+        }
+        std::vector<InstallRow> rows;
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            rows.push_back({&groups[i], c.rows[i].checked});
+        }
+        m_prompts = ScriptedPrompts();
+
+        EXPECT_EQ(Run(rows, Path(c.folder)), 1);
+
+        EXPECT_TRUE(m_prompts.reported.empty());
+        for (const char* name : c.installed) {
+            EXPECT_EQ(ReadWholeFile(Path(c.folder) + name), ReadWholeFile(Path("src\\") + name))
+                << name;
+        }
+        for (const auto& [key, name] : c.records) {
+            EXPECT_EQ(Record(key), name[0] == '\0' ? "" : Path(c.folder) + name) << key;
+        }
+        for (const char* name : {"A.DAT", "B.DAT"}) {
+            DeleteFileA((Path(c.folder) + name).c_str());
+        }
+        for (const char* key : {"A", "B", "K"}) SetRecord(key, "");
+    }
+}
+
 TEST_F(InstallRunTest, RefusedDestinationsChangeNothing) {
     struct Case {
         const char* what;
@@ -153,6 +219,13 @@ TEST_F(InstallRunTest, RefusedDestinationsChangeNothing) {
         std::vector<Prompt> reported;
     };
     const std::string longName(300, 'a');
+    // 260 characters or more that resolve to a short folder: refused as typed.
+    std::string shrinking = Path("chosen\\");
+    while (shrinking.size() < static_cast<std::size_t>(kPathSize)) shrinking += "x\\..\\";
+    const auto shown = [](std::string text) {
+        text.resize(static_cast<std::size_t>(kPathSize));
+        return text;
+    };
     const Prompt same("The destination folder is the same as the source folder.", "PUZZLE");
     const std::string drive = m_temp.Path().substr(0, 2);
     const Prompt space("There does not appear to be enough space on drive " + drive +
@@ -166,7 +239,9 @@ TEST_F(InstallRunTest, RefusedDestinationsChangeNothing) {
         {"the source folder in other case", upper, {}, {}, {same}},
         {"the source folder through ..", Path("chosen\\..\\src\\."), {}, {}, {same}},
         {"too long for a path", Path(longName), {},  {},
-         {{"Unable to create directory structure " + Path(longName), "PUZZLE"}}},
+         {{"Unable to create directory structure " + shown(Path(longName)), "PUZZLE"}}},
+        {"260 characters or more resolving to a short folder", shrinking, {}, {},
+         {{"Unable to create directory structure " + shown(shrinking), "PUZZLE"}}},
         {"too little space, No", Path("chosen\\"), {0}, {space}, {}},
     };
     ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
@@ -325,6 +400,146 @@ TEST_F(InstallRunTest, FailedCopyEndsTheRunAfterEarlierFilesAreRecorded) {
     EXPECT_EQ(ReadWholeFile(Path("chosen\\B.DAT")), "read-only");
     EXPECT_FALSE(Exists("chosen\\C.DAT"));
     SetFileAttributesA(Path("chosen\\B.DAT").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(InstallRunTest, RecordThatCannotBeWrittenFailsTheFile) {
+    // The shared file in a folder that does not exist: the profile functions cannot write it.
+    // (A read-only shared file would do on Windows; under Wine as root it is written anyway.)
+    std::strcpy(m_paths.sharedIniPath, Path("missing\\tivoroo.ini").c_str());
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
+    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
+
+    EXPECT_EQ(Run({{&game, 1}}, Path("chosen\\")), 0);
+
+    EXPECT_EQ(m_prompts.reported,
+              std::vector<Prompt>({{"Unable to copy " + Path("src\\GAME.DAT") + " to \n" +
+                                        Path("chosen\\GAME.DAT"),
+                                    "PUZZLE"}}));
+    EXPECT_FALSE(Exists("chosen\\GAME.DAT"));
+    EXPECT_EQ(ReadProfile(m_paths.sharedIniPath, "PUZZLE", "GameDat"), "");
+}
+
+TEST_F(InstallRunTest, RecordedPathIsDeletedOnlyWhenItEndsInTheFilesName) {
+    struct Case {
+        const char* what;
+        std::string name;      // the file's name in the script
+        const char* recorded;  // under the temp folder
+        bool deleted;
+    };
+    // A name whose source path does not fit, with a last component that fits anywhere.
+    const std::size_t room = static_cast<std::size_t>(kPathSize) - std::strlen(m_paths.sourceFolder);
+    const std::string tooLong = std::string(room, 'd') + "\\OLD.DAT";
+    const Case cases[] = {
+        {"its own name", "OLD.DAT", "old\\OLD.DAT", true},
+        {"its own name in other case", "DATA\\OLD.DAT", "old\\old.dat", true},
+        {"another name", "GAME.DAT", "old\\OLD.DAT", false},
+        {"a name that only ends the same", "D.DAT", "old\\OLD.DAT", false},
+        {"source path does not fit", tooLong, "old\\OLD.DAT", false},
+    };
+    for (const Case& c : cases) {
+        for (const int checked : {1, 0}) {
+            SCOPED_TRACE(std::string(c.what) + (checked ? " checked" : " unchecked"));
+            if (checked && c.name == tooLong) continue;  // a checked row fails before any step
+            if (c.name != tooLong) {
+                ASSERT_TRUE(WriteFileAt(Path("src\\") + c.name, 100, "new"));
+            }
+            ASSERT_TRUE(WriteFileAt(Path(c.recorded), 50, "recorded"));
+            SetRecord("Key", Path(c.recorded));
+            const ComponentGroup group = Group({{c.name, "Key"}});
+            m_prompts = ScriptedPrompts();
+
+            EXPECT_EQ(Run({{&group, checked}}, Path("chosen\\")), 1);
+
+            EXPECT_EQ(Exists(c.recorded), !c.deleted);
+            EXPECT_EQ(Record("Key"), checked ? Path("chosen\\") + c.name : "");
+            DeleteFileA(Path(c.recorded).c_str());
+            if (checked) DeleteFileA((Path("chosen\\") + c.name).c_str());
+        }
+    }
+}
+
+TEST_F(InstallRunTest, UncheckedRowDeletesOnlyOurCopyInTheChosenFolder) {
+    struct Case {
+        const char* what;
+        long long time;      // of chosen\OPT.DAT; the source has 100
+        bool recorded;       // chosen\OPT.DAT is the recorded copy
+        bool sourcePresent;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"the source's last-write time", 100, false, true, true},
+        {"a user's file of the same name", 50, false, true, false},
+        {"a second later", 101, false, true, false},
+        {"the recorded copy, another time", 50, true, true, true},
+        {"no source to compare with", 100, false, false, false},
+    };
+    const ComponentGroup optional = Group({{"OPT.DAT", "OptDat"}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(Path("src\\OPT.DAT").c_str());
+        if (c.sourcePresent) {
+            ASSERT_TRUE(WriteFileAt(Path("src\\OPT.DAT"), 100, "optional"));
+        }
+        ASSERT_TRUE(WriteFileAt(Path("chosen\\OPT.DAT"), c.time, "mine"));
+        SetRecord("OptDat", c.recorded ? Path("chosen\\OPT.DAT") : "");
+
+        EXPECT_EQ(Run({{&optional, 0}}, Path("chosen\\")), 1);
+
+        EXPECT_EQ(Exists("chosen\\OPT.DAT"), !c.deleted);
+        EXPECT_EQ(Record("OptDat"), "");
+    }
+}
+
+// Other spellings of path that name the same file: with the "\\?\" prefix, and under Wine the
+// Z: drive's spelling of its host path.
+std::vector<std::string> OtherSpellings(const std::string& path) {
+    std::vector<std::string> spellings{"\\\\?\\" + path};
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName != nullptr) {
+        WCHAR wide[MAX_PATH];
+        if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) > 0) {
+            if (char* name = unixName(wide)) {
+                std::string z = std::string("Z:") + name;
+                HeapFree(GetProcessHeap(), 0, name);
+                for (char& c : z) {
+                    if (c == '/') c = '\\';
+                }
+                if (z.size() < static_cast<std::size_t>(kPathSize)) spellings.push_back(z);
+            }
+        }
+    }
+    return spellings;
+}
+
+TEST_F(InstallRunTest, SourceFilesAreKnownByIdentityWhateverTheSpelling) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
+    ASSERT_TRUE(WriteFileAt(Path("src\\OPT.DAT"), 100, "optional"));
+    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
+    const ComponentGroup optional = Group({{"OPT.DAT", "OptDat"}});
+    const std::vector<std::string> sources = OtherSpellings(Path("src\\OPT.DAT"));
+    const std::vector<std::string> folders = OtherSpellings(Path("src\\"));
+    ASSERT_EQ(sources.size(), folders.size());
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        SCOPED_TRACE(sources[i]);
+        // A record naming a source file, and the proposed folder being the disc.
+        SetRecord("OptDat", sources[i]);
+        std::strcpy(m_paths.destFolder, folders[i].c_str());
+        m_prompts = ScriptedPrompts();
+        EXPECT_EQ(Run({{&game, 1}, {&optional, 0}}, Path("chosen\\")), 1);
+        EXPECT_EQ(ReadWholeFile(Path("src\\OPT.DAT")), "optional");
+        EXPECT_EQ(ReadWholeFile(Path("src\\GAME.DAT")), "game");
+        EXPECT_EQ(Record("OptDat"), "");
+
+        // The disc as the destination, unticked: refused as the source folder.
+        m_prompts = ScriptedPrompts();
+        EXPECT_EQ(Run({{&optional, 0}}, folders[i]), 0);
+        EXPECT_EQ(m_prompts.reported,
+                  std::vector<Prompt>(
+                      {{"The destination folder is the same as the source folder.", "PUZZLE"}}));
+        EXPECT_EQ(ReadWholeFile(Path("src\\OPT.DAT")), "optional");
+    }
 }
 
 TEST_F(InstallRunTest, RowWithoutItsGroupEndsTheRunSilently) {

@@ -98,12 +98,19 @@ int SetupDialog::OnCreate(LPCREATESTRUCT) {
 }
 
 void SetupDialog::OnOK() {
+    // The copy and the game's wait dispatch messages; an OK that arrives through them while a
+    // run is under way is ignored, never a second run nested in the first.
+    if (m_running) return;
+    m_running = 1;
     // A failed or declined install keeps the dialog open so the user can correct it or cancel.
-    if (!RunInstall()) return;
-    ShowStartupMessage();
-    LaunchGame();
+    const int installed = RunInstall();
+    if (installed) {
+        ShowStartupMessage();
+        LaunchGame();
+    }
+    m_running = 0;
     // The dialog exchanges no data of its own: OK only ends the modal run.
-    EndDialog(IDOK);
+    if (installed) EndDialog(IDOK);
 }
 
 void SetupDialog::OnDestroy() {

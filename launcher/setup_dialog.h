@@ -68,6 +68,7 @@ public:
     CCheckListBox m_components;        // one row per component group
     int m_shown = 0;                   // 1 when the create-time decision let the window come up
     int m_forceSetup = 0;              // 1: show the dialog even when everything is current
+    int m_running = 0;                 // 1 while OK's install, start-up message or game runs
     int m_advanced = 1;                // layout: 1 advanced, 0 basic
     int m_optionalCount = 0;           // optional groups offered (0 when the count is below 1)
     int m_layoutDistance = 0;          // height between the basic and the advanced layout

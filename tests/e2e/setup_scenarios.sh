@@ -79,6 +79,29 @@ scenario_setup_fresh_install() {
   expect_game_from "$DISC" "$NAME"
 }
 
+# A file listed by the required group and by an optional group left unticked: the unticked
+# row leaves the copy the required row has just made, and its record, so the next start goes
+# straight to the game.
+scenario_setup_file_in_two_groups() {
+  setup_disc E2ETWICE GAME.DAT
+  local dest=$T/twice
+  mkdir -p "$dest"
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" \
+    "R|Game files|The game.|GAME.DAT=GameDat" \
+    "O|Extras|The game again.|GAME.DAT=GameDat"
+  setup_start "$DISC" "$NAME"
+  expect_eq "$(row_state "$DLG" 1)" "checked=0 enabled=1" "optional row left unticked"
+  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  game_wait_start 15000
+  launcher_wait 15000
+  expect_game_from "$DISC" "$NAME"
+  expect_copy "$DISC/GAME.DAT" "$dest/GAME.DAT"
+  expect_eq "$(ini_get "$NAME" GameDat)" "$(dest_path "$dest" GAME.DAT)" "record of GAME.DAT"
+
+  launch_without_window "$T"
+  expect_game_from "$DISC" "$NAME"
+}
+
 # ---- advanced mode ---------------------------------------------------------------------
 
 # More >> switches to the advanced layout; the description follows the selected row, checked

@@ -2,30 +2,9 @@
 
 #include <cstdio>
 
+#include "codepage.h"
+
 namespace disctool {
-namespace {
-
-// Length of the valid UTF-8 sequence at text[at], or 0.
-std::size_t Utf8Length(const std::string& text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    std::size_t length = 0;
-    std::uint32_t minimum = 0;
-    std::uint32_t code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; minimum = 0x80; code = lead & 0x1Fu; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; minimum = 0x800; code = lead & 0x0Fu; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; minimum = 0x10000; code = lead & 0x07u; }
-    else return 0;
-    if (text.size() - at < length) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return 0;
-        code = code << 6 | (byte(at + i) & 0x3Fu);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    return length;
-}
-
-}  // namespace
 
 std::string JsonQuote(const std::string& text) {
     std::string out = "\"";
@@ -45,7 +24,7 @@ std::string JsonQuote(const std::string& text) {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
             out += escaped;
         } else if (c >= 0x80) {
-            const std::size_t length = Utf8Length(text, i);
+            const std::size_t length = Utf8SequenceLength(text, i);
             if (length == 0) {
                 std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
                 out += escaped;

@@ -48,15 +48,15 @@ struct LoadCase {
     std::string fileName;  // e.g. "mixed-640x480-byterun1.lbm"
     Loader loader;
     int size;              // index into Fixtures::mixed
-    Bytes bytes;
+    picenc::Bytes bytes;
 };
 
 struct Fixtures {
-    EncPicture flat;   // fill-heavy, 4096 x 4096
-    EncPicture noise;  // literal-heavy, 4096 x 4096
-    Bytes flatLines;
-    Bytes noiseLines;
-    std::vector<EncPicture> mixed;  // 640 x 480 and 4096 x 4096
+    picenc::Picture flat;   // fill-heavy, 4096 x 4096
+    picenc::Picture noise;  // literal-heavy, 4096 x 4096
+    picenc::Bytes flatLines;
+    picenc::Bytes noiseLines;
+    std::vector<picenc::Picture> mixed;  // 640 x 480 and 4096 x 4096
     std::vector<LoadCase> loads;
 };
 
@@ -64,32 +64,32 @@ Fixtures& GetFixtures()
 {
     static Fixtures f = [] {
         Fixtures x;
-        x.flat = ENC_MakePicture(kBig, kBig, EncContent::Flat);
-        x.noise = ENC_MakePicture(kBig, kBig, EncContent::Noise);
-        x.flatLines = ENC_RleLines(x.flat);
-        x.noiseLines = ENC_RleLines(x.noise);
-        x.mixed.push_back(ENC_MakePicture(640, 480, EncContent::Mixed));
-        x.mixed.push_back(ENC_MakePicture(kBig, kBig, EncContent::Mixed));
+        x.flat = picenc::MakePicture(kBig, kBig, picenc::Content::Flat);
+        x.noise = picenc::MakePicture(kBig, kBig, picenc::Content::Noise);
+        x.flatLines = picenc::RleLines(x.flat);
+        x.noiseLines = picenc::RleLines(x.noise);
+        x.mixed.push_back(picenc::MakePicture(640, 480, picenc::Content::Mixed));
+        x.mixed.push_back(picenc::MakePicture(kBig, kBig, picenc::Content::Mixed));
         for (int i = 0; i < 2; ++i) {
-            const EncPicture& p = x.mixed[static_cast<std::size_t>(i)];
+            const picenc::Picture& p = x.mixed[static_cast<std::size_t>(i)];
             const std::string size = std::to_string(p.width) + "x" + std::to_string(p.height);
             const std::string stem = "mixed-" + size;
-            x.loads.push_back({"pcx/" + size, stem + ".pcx", &PCX_Load, i, ENC_Pcx(p)});
+            x.loads.push_back({"pcx/" + size, stem + ".pcx", &PCX_Load, i, picenc::Pcx(p)});
             x.loads.push_back({"ilbm8-byterun1/" + size, stem + "-ilbm8-byterun1.lbm", &IFF_Load, i,
-                               ENC_Ilbm(p, 8, true)});
+                               picenc::Ilbm(p, 8, true)});
             x.loads.push_back({"ilbm8-plain/" + size, stem + "-ilbm8-plain.lbm", &IFF_Load, i,
-                               ENC_Ilbm(p, 8, false)});
+                               picenc::Ilbm(p, 8, false)});
             x.loads.push_back({"pbm-byterun1/" + size, stem + "-pbm-byterun1.lbm", &IFF_Load, i,
-                               ENC_Pbm(p, true)});
+                               picenc::Pbm(p, true)});
             x.loads.push_back({"pbm-plain/" + size, stem + "-pbm-plain.lbm", &IFF_Load, i,
-                               ENC_Pbm(p, false)});
+                               picenc::Pbm(p, false)});
         }
         return x;
     }();
     return f;
 }
 
-void WriteFile(const fs::path& path, const Bytes& bytes)
+void WriteFile(const fs::path& path, const picenc::Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -150,7 +150,7 @@ void BM_Memcpy(benchmark::State& state, int w, int h)
 
 // --- Run-length decoding ---------------------------------------------------------------
 
-bool SameArea(const RawBitmap* bitmap, const EncPicture& picture, int left, int top)
+bool SameArea(const RawBitmap* bitmap, const picenc::Picture& picture, int left, int top)
 {
     for (int y = 0; y < bitmap->height; ++y)
         if (std::memcmp(bitmap->pixels + static_cast<std::ptrdiff_t>(y) * bitmap->width,
@@ -161,7 +161,7 @@ bool SameArea(const RawBitmap* bitmap, const EncPicture& picture, int left, int 
     return true;
 }
 
-void BM_RleWhole(benchmark::State& state, const EncPicture* picture, const Bytes* lines)
+void BM_RleWhole(benchmark::State& state, const picenc::Picture* picture, const picenc::Bytes* lines)
 {
     BitmapPtr bitmap(RAWBITM_Create(picture->width, picture->height));
     auto draw = [&] {
@@ -182,7 +182,7 @@ void BM_RleWhole(benchmark::State& state, const EncPicture* picture, const Bytes
 
 // A 64 x 64 window in the middle of the picture, or at the bottom right (corner): the most
 // lines to skip and the most codes to pass on each line before the window starts.
-void BM_RleWindow(benchmark::State& state, const EncPicture* picture, const Bytes* lines,
+void BM_RleWindow(benchmark::State& state, const picenc::Picture* picture, const picenc::Bytes* lines,
                   bool corner)
 {
     BitmapPtr bitmap(RAWBITM_Create(kWindow, kWindow));
@@ -210,7 +210,7 @@ void BM_RleWindow(benchmark::State& state, const EncPicture* picture, const Byte
 
 void BM_Load(benchmark::State& state, const LoadCase* c)
 {
-    const EncPicture& expected = GetFixtures().mixed[static_cast<std::size_t>(c->size)];
+    const picenc::Picture& expected = GetFixtures().mixed[static_cast<std::size_t>(c->size)];
     const fs::path path = WorkDir() / c->fileName;
     WriteFile(path, c->bytes);
     const char* reason = nullptr;
@@ -313,7 +313,7 @@ void PrintRatios(const RecordingReporter& r)
     for (const LoadCase& c : GetFixtures().loads) {
         const double s = r.Seconds(c.name);
         if (s <= 0) continue;
-        const EncPicture& p = GetFixtures().mixed[static_cast<std::size_t>(c.size)];
+        const picenc::Picture& p = GetFixtures().mixed[static_cast<std::size_t>(c.size)];
         const double mpix = static_cast<double>(p.width) * p.height / s / 1e6;
         const double ref = speedRatio(c.name, "memcpy/" + SizeName(p.width, p.height));
         std::printf("  %-30s %9.1f Mpixel/s  %6.3f x memcpy", c.name.c_str(), mpix, ref);

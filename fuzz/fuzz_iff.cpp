@@ -16,10 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i + 12 <= size; ++i)
         if (std::memcmp(data + i, "BMHD", 4) == 0) {
             auto be16 = [data](std::size_t at) { return (data[at] << 8) | data[at + 1]; };
-            if (!FUZZ_SizeAllowed(be16(i + 8), be16(i + 10))) return 0;
+            if (!fuzz::SizeAllowed(be16(i + 8), be16(i + 10))) return 0;
         }
     const char* reason = nullptr;
-    RawPicture* picture = IFF_Load(FUZZ_InputPath(data, size), &reason);
-    FUZZ_CheckLoad(picture, reason);
+    RawPicture* picture = IFF_Load(fuzz::InputPath(data, size), &reason);
+    fuzz::CheckLoad(picture, reason);
     return 0;
 }

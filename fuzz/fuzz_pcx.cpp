@@ -14,10 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size >= 12) {
         auto le16 = [data](std::size_t at) { return data[at] | (data[at + 1] << 8); };
-        if (!FUZZ_SizeAllowed(le16(8) - le16(4) + 1, le16(10) - le16(6) + 1)) return 0;
+        if (!fuzz::SizeAllowed(le16(8) - le16(4) + 1, le16(10) - le16(6) + 1)) return 0;
     }
     const char* reason = nullptr;
-    RawPicture* picture = PCX_Load(FUZZ_InputPath(data, size), &reason);
-    FUZZ_CheckLoad(picture, reason);
+    RawPicture* picture = PCX_Load(fuzz::InputPath(data, size), &reason);
+    fuzz::CheckLoad(picture, reason);
     return 0;
 }

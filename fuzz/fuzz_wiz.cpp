@@ -23,10 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WIZ_MEMFILE file{static_cast<std::uint32_t>(fileSize), bytes.get()};
     const std::uint8_t* header = WIZ_FindBlock(&file, index, "WIZH");
     if (header != nullptr && WIZ_GetBE32(header + 4) >= WIZ_HeaderBlockSize &&
-        !FUZZ_SizeAllowed(WIZ_GetLE32(header + 12), WIZ_GetLE32(header + 16)))
+        !fuzz::SizeAllowed(WIZ_GetLE32(header + 12), WIZ_GetLE32(header + 16)))
         return 0;
     const char* reason = nullptr;
     RawPicture* picture = WIZ_LoadImage(&file, index, fill, &reason);
-    FUZZ_CheckLoad(picture, reason);
+    fuzz::CheckLoad(picture, reason);
     return 0;
 }

@@ -62,7 +62,7 @@ private:
 
 }  // namespace
 
-const char* FUZZ_InputPath(const std::uint8_t* data, std::size_t size)
+const char* fuzz::InputPath(const std::uint8_t* data, std::size_t size)
 {
     static InputFile file;
     return file.Write(data, size);

@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace fuzz {
+
 // Returns the path of a file that holds exactly data[0 .. size), valid until the next call.
 // Aborts when no such file can be made, since the harness can do nothing useful then.
-const char* FUZZ_InputPath(const std::uint8_t* data, std::size_t size);
+const char* InputPath(const std::uint8_t* data, std::size_t size);
+
+}  // namespace fuzz

@@ -6,9 +6,11 @@
 
 #include "rawpict.h"
 
+namespace fuzz {
+
 // Aborts unless the outcome is sound: a picture has a palette and a bitmap of exactly width
 // times height bytes; a failed load (null) names its reason. Frees the picture.
-inline void FUZZ_CheckLoad(RawPicture* picture, const char* reason)
+inline void CheckLoad(RawPicture* picture, const char* reason)
 {
     if (picture == nullptr) {
         if (reason == nullptr) std::abort();
@@ -20,3 +22,5 @@ inline void FUZZ_CheckLoad(RawPicture* picture, const char* reason)
         std::abort();
     RAWPICT_Free(picture);
 }
+
+}  // namespace fuzz

@@ -8,13 +8,17 @@
 
 #include <cstdint>
 
-inline constexpr std::int64_t FUZZ_MaxPixels = std::int64_t{1} << 22;  // 4 Mpixel
-inline constexpr std::int64_t FUZZ_MaxRows = 65536;
+namespace fuzz {
+
+inline constexpr std::int64_t kMaxPixels = std::int64_t{1} << 22;  // 4 Mpixel
+inline constexpr std::int64_t kMaxRows = 65536;
 
 // True when a width x height picture is small enough to load (negative sizes pass: the
 // loader refuses them itself).
-inline bool FUZZ_SizeAllowed(std::int64_t width, std::int64_t height)
+inline bool SizeAllowed(std::int64_t width, std::int64_t height)
 {
     if (width <= 0 || height <= 0) return true;
-    return height <= FUZZ_MaxRows && width * height <= FUZZ_MaxPixels;
+    return height <= kMaxRows && width * height <= kMaxPixels;
 }
+
+}  // namespace fuzz

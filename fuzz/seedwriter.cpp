@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Write(const fs::path& dir, const std::string& name, const Bytes& bytes)
+void Write(const fs::path& dir, const std::string& name, const picenc::Bytes& bytes)
 {
     fs::create_directories(dir);
     std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
@@ -22,7 +22,7 @@ void Write(const fs::path& dir, const std::string& name, const Bytes& bytes)
     if (!out) throw std::runtime_error("cannot write " + (dir / name).string());
 }
 
-Bytes Concat(Bytes a, const Bytes& b)
+picenc::Bytes Concat(picenc::Bytes a, const picenc::Bytes& b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -30,15 +30,15 @@ Bytes Concat(Bytes a, const Bytes& b)
 
 void WriteRleSeeds(const fs::path& dir)
 {
-    EncPicture mixed = ENC_MakePicture(24, 16, EncContent::Mixed, 7);
+    picenc::Picture mixed = picenc::MakePicture(24, 16, picenc::Content::Mixed, 7);
     // Index 0 as the transparent colour: mixed pictures have some of it.
-    const Bytes lines = ENC_RleLines(mixed, 0);
-    const Bytes noise = ENC_RleLines(ENC_MakePicture(20, 6, EncContent::Noise, 3));
-    const Bytes flat = ENC_RleLines(ENC_MakePicture(128, 4, EncContent::Flat));
+    const picenc::Bytes lines = picenc::RleLines(mixed, 0);
+    const picenc::Bytes noise = picenc::RleLines(picenc::MakePicture(20, 6, picenc::Content::Noise, 3));
+    const picenc::Bytes flat = picenc::RleLines(picenc::MakePicture(128, 4, picenc::Content::Flat));
     struct Seed {
         const char* name;
         RleInput input;
-        const Bytes* lines;
+        const picenc::Bytes* lines;
     };
     const Seed seeds[] = {
         {"whole", {32, 32, 24, 16, 0, 0, false, false, {}, {}}, &lines},
@@ -56,21 +56,21 @@ void WriteRleSeeds(const fs::path& dir)
 
 void WriteWizSeeds(const fs::path& dir)
 {
-    const EncPicture a = ENC_MakePicture(13, 7, EncContent::Mixed, 11);
-    const EncPicture b = ENC_MakePicture(9, 4, EncContent::Noise, 5);
-    const EncPicture c = ENC_MakePicture(70, 3, EncContent::Flat, 2);
-    const Bytes index0 = {0, 255};
-    Write(dir, "single", Concat(index0, ENC_Wiz(a)));
-    Write(dir, "single-transparent", Concat({0, 255}, ENC_Wiz(a, 1, true, 0)));
-    Write(dir, "no-palette", Concat(index0, ENC_Wiz(b, 1, false)));
-    Write(dir, "uncompressed", Concat(index0, ENC_Wiz(c, 0)));
-    const Bytes multi = ENC_WizMulti({a, b, c}, false);
+    const picenc::Picture a = picenc::MakePicture(13, 7, picenc::Content::Mixed, 11);
+    const picenc::Picture b = picenc::MakePicture(9, 4, picenc::Content::Noise, 5);
+    const picenc::Picture c = picenc::MakePicture(70, 3, picenc::Content::Flat, 2);
+    const picenc::Bytes index0 = {0, 255};
+    Write(dir, "single", Concat(index0, picenc::Wiz(a)));
+    Write(dir, "single-transparent", Concat({0, 255}, picenc::Wiz(a, 1, true, 0)));
+    Write(dir, "no-palette", Concat(index0, picenc::Wiz(b, 1, false)));
+    Write(dir, "uncompressed", Concat(index0, picenc::Wiz(c, 0)));
+    const picenc::Bytes multi = picenc::WizMulti({a, b, c}, false);
     Write(dir, "multi-0", Concat({0, 3}, multi));
     Write(dir, "multi-2", Concat({2, 3}, multi));
     Write(dir, "multi-3-missing", Concat({3, 3}, multi));
-    Write(dir, "multi-own-palettes", Concat({1, 9}, ENC_WizMulti({a, b}, true)));
+    Write(dir, "multi-own-palettes", Concat({1, 9}, picenc::WizMulti({a, b}, true)));
     // The smallest complete picture: 2 x 1, one fill of colour 5.
-    const Bytes tiny = {'I',  'M',  'G',  ' ',  0,    0,    0,    0x28, 'W', 'I',
+    const picenc::Bytes tiny = {'I',  'M',  'G',  ' ',  0,    0,    0,    0x28, 'W', 'I',
                         'Z',  'H',  0,    0,    0,    0x14, 1,    0,    0,   0,
                         2,    0,    0,    0,    1,    0,    0,    0,    'W', 'I',
                         'Z',  'D',  0,    0,    0,    0x0C, 2,    0,    6,   5};
@@ -79,27 +79,27 @@ void WriteWizSeeds(const fs::path& dir)
 
 void WritePcxSeeds(const fs::path& dir)
 {
-    Write(dir, "mixed", ENC_Pcx(ENC_MakePicture(16, 8, EncContent::Mixed, 4)));
-    Write(dir, "odd-width", ENC_Pcx(ENC_MakePicture(5, 3, EncContent::Noise, 8)));
-    Write(dir, "flat", ENC_Pcx(ENC_MakePicture(130, 2, EncContent::Flat)));
-    Write(dir, "one-pixel", ENC_Pcx(ENC_MakePicture(1, 1, EncContent::Noise)));
+    Write(dir, "mixed", picenc::Pcx(picenc::MakePicture(16, 8, picenc::Content::Mixed, 4)));
+    Write(dir, "odd-width", picenc::Pcx(picenc::MakePicture(5, 3, picenc::Content::Noise, 8)));
+    Write(dir, "flat", picenc::Pcx(picenc::MakePicture(130, 2, picenc::Content::Flat)));
+    Write(dir, "one-pixel", picenc::Pcx(picenc::MakePicture(1, 1, picenc::Content::Noise)));
 }
 
 void WriteIffSeeds(const fs::path& dir)
 {
-    const EncPicture p = ENC_MakePicture(20, 6, EncContent::Mixed, 9);
-    const EncPicture q = ENC_MakePicture(33, 5, EncContent::Noise, 12);
-    Write(dir, "ilbm8-packed", ENC_Ilbm(p, 8, true));
-    Write(dir, "ilbm8-plain", ENC_Ilbm(p, 8, false));
-    Write(dir, "ilbm8-packed-mask", ENC_Ilbm(q, 8, true, true));
-    Write(dir, "ilbm8-plain-mask", ENC_Ilbm(q, 8, false, true));
-    Write(dir, "ilbm4-packed", ENC_Ilbm(q, 4, true));
-    Write(dir, "ilbm1-plain", ENC_Ilbm(p, 1, false));
-    Write(dir, "pbm-packed", ENC_Pbm(p, true));
-    Write(dir, "pbm-plain", ENC_Pbm(q, false));
+    const picenc::Picture p = picenc::MakePicture(20, 6, picenc::Content::Mixed, 9);
+    const picenc::Picture q = picenc::MakePicture(33, 5, picenc::Content::Noise, 12);
+    Write(dir, "ilbm8-packed", picenc::Ilbm(p, 8, true));
+    Write(dir, "ilbm8-plain", picenc::Ilbm(p, 8, false));
+    Write(dir, "ilbm8-packed-mask", picenc::Ilbm(q, 8, true, true));
+    Write(dir, "ilbm8-plain-mask", picenc::Ilbm(q, 8, false, true));
+    Write(dir, "ilbm4-packed", picenc::Ilbm(q, 4, true));
+    Write(dir, "ilbm1-plain", picenc::Ilbm(p, 1, false));
+    Write(dir, "pbm-packed", picenc::Pbm(p, true));
+    Write(dir, "pbm-plain", picenc::Pbm(q, false));
     // An odd-sized chunk (with its pad byte) before the others.
-    Bytes withExtra = ENC_Pbm(p, true);
-    const Bytes extra = {'A', 'N', 'N', 'O', 0, 0, 0, 3, 'a', 'b', 'c', 0};
+    picenc::Bytes withExtra = picenc::Pbm(p, true);
+    const picenc::Bytes extra = {'A', 'N', 'N', 'O', 0, 0, 0, 3, 'a', 'b', 'c', 0};
     withExtra.insert(withExtra.begin() + 12, extra.begin(), extra.end());
     const std::uint32_t formSize = static_cast<std::uint32_t>(withExtra.size() - 8);
     for (int i = 0; i < 4; ++i)

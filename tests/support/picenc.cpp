@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <stdexcept>
 
+namespace picenc {
+
 namespace {
 
 std::uint32_t NextRandom(std::uint32_t& state)
@@ -75,7 +77,7 @@ void PutChunk(Bytes& out, const char* id, const Bytes& data)
     if (data.size() % 2 != 0) out.push_back(0);
 }
 
-Bytes IffBitmapHeader(const EncPicture& picture, int nPlanes, bool packed, bool masking)
+Bytes IffBitmapHeader(const Picture& picture, int nPlanes, bool packed, bool masking)
 {
     Bytes h;
     PutBE16(h, static_cast<std::uint32_t>(picture.width));
@@ -108,7 +110,7 @@ Bytes IffForm(const char* type, const Bytes& bmhd, const Bytes& cmap, const Byte
     return out;
 }
 
-void CheckPicture(const EncPicture& picture)
+void CheckPicture(const Picture& picture)
 {
     if (picture.width < 1 || picture.height < 1 || picture.width > 65535 ||
         picture.height > 65535 ||
@@ -120,9 +122,9 @@ void CheckPicture(const EncPicture& picture)
 
 }  // namespace
 
-EncPicture ENC_MakePicture(int width, int height, EncContent content, std::uint32_t seed)
+Picture MakePicture(int width, int height, Content content, std::uint32_t seed)
 {
-    EncPicture p;
+    Picture p;
     p.width = width;
     p.height = height;
     p.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
@@ -138,13 +140,13 @@ EncPicture ENC_MakePicture(int width, int height, EncContent content, std::uint3
         for (int x = 0; x < width; ++x) {
             int v = 0;
             switch (content) {
-            case EncContent::Flat:
+            case Content::Flat:
                 v = (x / 200) * 37 + (y / 64) * 11;
                 break;
-            case EncContent::Noise:
+            case Content::Noise:
                 v = static_cast<int>(NextRandom(state) >> 24);
                 break;
-            case EncContent::Mixed:
+            case Content::Mixed:
                 switch (y * 4 / height) {
                 case 0: v = x * 256 / width; break;                          // gradient
                 case 1: v = (x + y) / 8; break;                              // diagonal
@@ -161,7 +163,7 @@ EncPicture ENC_MakePicture(int width, int height, EncContent content, std::uint3
     return p;
 }
 
-Bytes ENC_RleLines(const EncPicture& picture, int transparent)
+Bytes RleLines(const Picture& picture, int transparent)
 {
     CheckPicture(picture);
     Bytes out;
@@ -205,7 +207,7 @@ Bytes ENC_RleLines(const EncPicture& picture, int transparent)
 
 namespace {
 
-Bytes WizImageChildren(const EncPicture& picture, std::uint32_t compression, bool withPalette,
+Bytes WizImageChildren(const Picture& picture, std::uint32_t compression, bool withPalette,
                        int transparent)
 {
     Bytes header;
@@ -214,23 +216,23 @@ Bytes WizImageChildren(const EncPicture& picture, std::uint32_t compression, boo
     PutLE32(header, static_cast<std::uint32_t>(picture.height));
     Bytes children = WizBlock("WIZH", header);
     if (withPalette) Append(children, WizBlock("RGBS", picture.palette));
-    Append(children, WizBlock("WIZD", ENC_RleLines(picture, transparent)));
+    Append(children, WizBlock("WIZD", RleLines(picture, transparent)));
     return children;
 }
 
 }  // namespace
 
-Bytes ENC_Wiz(const EncPicture& picture, std::uint32_t compression, bool withPalette,
+Bytes Wiz(const Picture& picture, std::uint32_t compression, bool withPalette,
               int transparent)
 {
     return WizBlock("PICT", WizImageChildren(picture, compression, withPalette, transparent));
 }
 
-Bytes ENC_WizMulti(const std::vector<EncPicture>& pictures, bool ownPalettes)
+Bytes WizMulti(const std::vector<Picture>& pictures, bool ownPalettes)
 {
     if (pictures.empty()) throw std::invalid_argument("no pictures");
     std::vector<Bytes> images;
-    for (const EncPicture& p : pictures)
+    for (const Picture& p : pictures)
         images.push_back(WizBlock("IMAG", WizImageChildren(p, 1, ownPalettes, -1)));
     // Entries count from the first byte of the "OFFS" block; the images follow it.
     Bytes table;
@@ -246,7 +248,7 @@ Bytes ENC_WizMulti(const std::vector<EncPicture>& pictures, bool ownPalettes)
     return WizBlock("MULT", root);
 }
 
-Bytes ENC_Pcx(const EncPicture& picture)
+Bytes Pcx(const Picture& picture)
 {
     CheckPicture(picture);
     const int bytesPerLine = picture.width + (picture.width & 1);
@@ -284,7 +286,7 @@ Bytes ENC_Pcx(const EncPicture& picture)
     return out;
 }
 
-void ENC_ByteRun1(const std::uint8_t* row, int count, Bytes& out)
+void ByteRun1(const std::uint8_t* row, int count, Bytes& out)
 {
     int i = 0;
     while (i < count) {
@@ -304,7 +306,7 @@ void ENC_ByteRun1(const std::uint8_t* row, int count, Bytes& out)
     }
 }
 
-Bytes ENC_Ilbm(const EncPicture& picture, int nPlanes, bool packed, bool masking)
+Bytes Ilbm(const Picture& picture, int nPlanes, bool packed, bool masking)
 {
     CheckPicture(picture);
     if (nPlanes < 1 || nPlanes > 8) throw std::invalid_argument("planes must be 1-8");
@@ -320,13 +322,13 @@ Bytes ENC_Ilbm(const EncPicture& picture, int nPlanes, bool packed, bool masking
             for (int x = 0; x < w; ++x)
                 if ((row[x] >> p) & 1) plane[static_cast<std::size_t>(x / 8)] |= Byte(0x80 >> (x % 8));
             if (packed)
-                ENC_ByteRun1(plane.data(), rowBytes, body);
+                ByteRun1(plane.data(), rowBytes, body);
             else
                 Append(body, plane);
         }
         if (masking) {
             if (packed)
-                ENC_ByteRun1(mask.data(), rowBytes, body);
+                ByteRun1(mask.data(), rowBytes, body);
             else
                 Append(body, mask);
         }
@@ -335,7 +337,7 @@ Bytes ENC_Ilbm(const EncPicture& picture, int nPlanes, bool packed, bool masking
                    body);
 }
 
-Bytes ENC_Pbm(const EncPicture& picture, bool packed)
+Bytes Pbm(const Picture& picture, bool packed)
 {
     CheckPicture(picture);
     Bytes body;
@@ -343,9 +345,11 @@ Bytes ENC_Pbm(const EncPicture& picture, bool packed)
         const std::uint8_t* row =
             picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
         if (packed)
-            ENC_ByteRun1(row, picture.width, body);
+            ByteRun1(row, picture.width, body);
         else
             body.insert(body.end(), row, row + picture.width);
     }
     return IffForm("PBM ", IffBitmapHeader(picture, 8, packed, false), picture.palette, body);
 }
+
+}  // namespace picenc

@@ -60,17 +60,17 @@ std::string PictureLine(const std::string& name, RawPicture* picture, const char
     return line.str();
 }
 
-Bytes ReadAll(const fs::path& path) {
+picenc::Bytes ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return picenc::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::uint32_t BE32(const Bytes& b, std::size_t at) {
+std::uint32_t BE32(const picenc::Bytes& b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) << 24 | static_cast<std::uint32_t>(b[at + 1]) << 16 |
            static_cast<std::uint32_t>(b[at + 2]) << 8 | b[at + 3];
 }
 
-std::uint32_t LE16(const Bytes& b, std::size_t at) {
+std::uint32_t LE16(const picenc::Bytes& b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8;
 }
 
@@ -80,7 +80,7 @@ bool Allowed(std::int64_t width, std::int64_t height) {
 
 // The picture size a PCX or IFF file declares, or true when none is found: such files are
 // refused early and cost nothing.
-bool FileAllowed(const Bytes& bytes, bool pcx) {
+bool FileAllowed(const picenc::Bytes& bytes, bool pcx) {
     if (pcx) {
         if (bytes.size() < 128) return true;
         return Allowed(std::int64_t{LE16(bytes, 8)} - LE16(bytes, 4) + 1,
@@ -99,13 +99,13 @@ bool FileAllowed(const Bytes& bytes, bool pcx) {
 }
 
 // The file loaded as the fuzz target of its format does.
-std::string LoadCorpusFile(const std::string& format, const std::string& name, const Bytes& bytes) {
+std::string LoadCorpusFile(const std::string& format, const std::string& name, const picenc::Bytes& bytes) {
     if (format == "rle") {
         RleInput in;
         if (!RLEINPUT_Parse(bytes.data(), bytes.size(), &in)) return name + " - - - - too short";
         RawBitmap* bitmap = RAWBITM_Create(in.bitmapWidth, in.bitmapHeight);
         if (bitmap->size > 0) std::memset(bitmap->pixels, 0xA5, static_cast<std::size_t>(bitmap->size));
-        const Bytes lines(bytes.begin() + RLEINPUT_HeadSize, bytes.end());
+        const picenc::Bytes lines(bytes.begin() + RLEINPUT_HeadSize, bytes.end());
         RAWBITM_DrawPacked(bitmap, lines.data(), lines.size(), in.imageWidth, in.imageHeight, in.x, in.y,
                            in.hasSource ? &in.source : nullptr, in.hasClip ? &in.clip : nullptr);
         std::ostringstream line;
@@ -120,7 +120,7 @@ std::string LoadCorpusFile(const std::string& format, const std::string& name, c
         if (bytes.size() < 2) return name + " - - - - too short";
         const std::uint32_t index =
             bytes[0] < 0xF0 ? bytes[0] % 8u : 0xFFFFFFFFu - (bytes[0] & 0x0Fu);
-        const Bytes data(bytes.begin() + 2, bytes.end());
+        const picenc::Bytes data(bytes.begin() + 2, bytes.end());
         WIZ_MEMFILE file{static_cast<std::uint32_t>(data.size()), const_cast<std::uint8_t*>(data.data())};
         const std::uint8_t* header = WIZ_FindBlock(&file, index, "WIZH");
         if (header != nullptr && WIZ_GetBE32(header + 4) >= WIZ_HeaderBlockSize &&
@@ -142,28 +142,28 @@ std::vector<std::string> EncodedLines() {
     std::vector<std::string> lines;
     const struct {
         const char* name;
-        EncContent content;
-    } contents[] = {{"flat", EncContent::Flat}, {"noise", EncContent::Noise}, {"mixed", EncContent::Mixed}};
+        picenc::Content content;
+    } contents[] = {{"flat", picenc::Content::Flat}, {"noise", picenc::Content::Noise}, {"mixed", picenc::Content::Mixed}};
     for (const auto& c : contents) {
-        const EncPicture picture = ENC_MakePicture(333, 97, c.content);
+        const picenc::Picture picture = picenc::MakePicture(333, 97, c.content);
         const std::string stem = std::string("encoded/") + c.name + "-333x97";
-        auto load = [&](const std::string& variant, const Bytes& bytes, bool pcx) {
+        auto load = [&](const std::string& variant, const picenc::Bytes& bytes, bool pcx) {
             const char* reason = nullptr;
             const std::string path = fixtures::WriteTempFile(pcx ? "encoded.pcx" : "encoded.lbm", bytes);
             RawPicture* loaded = pcx ? PCX_Load(path.c_str(), &reason) : IFF_Load(path.c_str(), &reason);
             lines.push_back(PictureLine(stem + "-" + variant, loaded, reason));
         };
-        load("pcx", ENC_Pcx(picture), true);
+        load("pcx", picenc::Pcx(picture), true);
         for (int planes : {1, 4, 8})
             for (bool packed : {false, true})
                 for (bool masking : {false, true})
                     load("ilbm" + std::to_string(planes) + (packed ? "-byterun1" : "-plain") +
                              (masking ? "-mask" : ""),
-                         ENC_Ilbm(picture, planes, packed, masking), false);
-        load("pbm-plain", ENC_Pbm(picture, false), false);
-        load("pbm-byterun1", ENC_Pbm(picture, true), false);
+                         picenc::Ilbm(picture, planes, packed, masking), false);
+        load("pbm-plain", picenc::Pbm(picture, false), false);
+        load("pbm-byterun1", picenc::Pbm(picture, true), false);
         for (int transparent : {-1, 0}) {
-            const Bytes wiz = ENC_Wiz(picture, 1, true, transparent);
+            const picenc::Bytes wiz = picenc::Wiz(picture, 1, true, transparent);
             WIZ_MEMFILE file{static_cast<std::uint32_t>(wiz.size()), const_cast<std::uint8_t*>(wiz.data())};
             const char* reason = nullptr;
             RawPicture* loaded = WIZ_LoadImage(&file, 0, 255, &reason);

@@ -31,7 +31,11 @@ int JoinPath(char* dest, const char* drive, const char* folder, const char* name
              const char* extension);
 // Formats into dest (kPathSize bytes) as snprintf does. Returns 1, or 0 with dest empty when
 // the result does not fit: a cut path could name another file.
-int FormatPath(char* dest, const char* format, ...) __attribute__((format(printf, 2, 3)));
+int FormatPath(char* dest, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
 
 // Reads the profile value of key in section of file into dest (kPathSize bytes). Returns 1 (dest
 // empty when there is no value), or 0 with dest empty when the value is kPathSize characters or

@@ -164,23 +164,109 @@ constexpr ScriptKey ParseScriptKey(std::string_view key) {
 // its second byte is then never taken for a separator. Null: a single-byte code page.
 using LeadByteTest = bool (*)(unsigned char byte);
 
-// Whether name is a relative path that stays below its folder: no drive ("X:"), no leading
-// backslash or slash (which also covers network names) and no ".." component. The launcher
-// copies, deletes, records and measures only files with such names.
+// Longest file name the launcher accepts, in bytes: a longer one could never fit a path buffer
+// under any real destination folder.
+inline constexpr std::size_t kMaxFileNameLength = 200;
+
+namespace detail {
+
+// Whether a component names one of the devices Windows opens in place
+// of a file: CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-COM9 and LPT1-LPT9 (also with the
+// superscript digits 1, 2, 3 of the Latin code page), in any case, alone or before an
+// extension. Spaces before the extension do not change the name Windows sees.
+constexpr bool IsDeviceName(std::string_view component) {
+    std::size_t end = component.find('.');
+    if (end == std::string_view::npos) end = component.size();
+    while (end > 0 && component[end - 1] == ' ') --end;
+    const std::string_view base = component.substr(0, end);
+    for (const std::string_view device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+        if (SameWord(base, device)) return true;
+    }
+    if (base.size() != 4) return false;
+    if (!SameWord(base.substr(0, 3), "com") && !SameWord(base.substr(0, 3), "lpt")) return false;
+    const auto digit = static_cast<unsigned char>(base[3]);
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+}
+
+// Whether a component (as bytes, lastIsSingle telling whether its last character is a
+// single-byte one) is one Windows holds as given: not made only of dots and spaces (".", ".."
+// and "..." all leave or alias the folder), no trailing dot or space (Windows strips them, so
+// another file would be named), and no device name. Empty components are left to the file
+// system: they name the folder itself, which no copy replaces.
+constexpr bool IsSafeComponent(std::string_view component, bool lastIsSingle) {
+    if (component.empty()) return true;
+    if (component.find_first_not_of(". ") == std::string_view::npos) return false;
+    if (lastIsSingle && (component.back() == '.' || component.back() == ' ')) return false;
+    return !IsDeviceName(component);
+}
+
+// Characters no file name may hold: control characters, ":" (a drive or an alternate stream)
+// and the wildcard and redirection characters.
+constexpr bool IsForbiddenNameByte(unsigned char byte) {
+    return byte < 0x20 || byte == ':' || byte == '*' || byte == '?' || byte == '"' ||
+           byte == '<' || byte == '>' || byte == '|';
+}
+
+}  // namespace detail
+
+// Whether name is a relative path that stays below its folder and that Windows holds as given:
+// no leading backslash or slash (which also covers network names), at most kMaxFileNameLength
+// bytes, none of the characters of detail::IsForbiddenNameByte (":" also covers drives), and
+// every component safe by detail::IsSafeComponent. Backslash and slash both separate
+// components. The launcher copies, deletes, records and measures only files with such names.
 constexpr bool IsSafeRelativeName(std::string_view name, LeadByteTest isLeadByte = nullptr) {
+    if (name.size() > kMaxFileNameLength) return false;
     if (!name.empty() && (name[0] == '\\' || name[0] == '/')) return false;
-    if (name.size() >= 2 && name[1] == ':') return false;
     std::size_t start = 0;
+    bool lastIsSingle = true;
     for (std::size_t i = 0;; ++i) {
         if (i == name.size() || name[i] == '\\' || name[i] == '/') {
-            if (name.substr(start, i - start) == "..") return false;
+            if (!detail::IsSafeComponent(name.substr(start, i - start), lastIsSingle)) return false;
             if (i == name.size()) return true;
             start = i + 1;
+            lastIsSingle = true;
         } else if (isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(name[i])) &&
                    i + 1 < name.size()) {
-            ++i;
+            ++i;  // the second byte of a double-byte character is never a separator
+            lastIsSingle = false;
+        } else if (detail::IsForbiddenNameByte(static_cast<unsigned char>(name[i]))) {
+            return false;
+        } else {
+            lastIsSingle = true;
         }
     }
+}
+
+// Replaces every slash of name that is not the second byte of a double-byte character by a
+// backslash: a script's file names are used with backslashes only, so every path helper, the
+// folder chain and the record see one separator.
+inline void NormalizeSeparators(char* name, LeadByteTest isLeadByte = nullptr) {
+    for (char* p = name; *p != '\0'; ++p) {
+        if (isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') {
+            ++p;
+        } else if (*p == '/') {
+            *p = '\\';
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Record keys
+
+// Whether key can name a record in the shared file and be read back as the same key: not
+// empty, no blank (space or tab) at either end (the profile functions strip them), no "="
+// (the reader ends the key there), not starting with "[" (a section header) or ";" (a
+// comment), and no control character (a line break would split the line). The launcher never
+// writes, reads or erases a record under any other key.
+constexpr bool IsSafeRecordKey(std::string_view key) {
+    if (key.empty()) return false;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (blank(key.front()) || blank(key.back())) return false;
+    if (key.front() == '[' || key.front() == ';') return false;
+    for (const char c : key) {
+        if (c == '=' || static_cast<unsigned char>(c) < 0x20) return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -193,21 +279,31 @@ struct FileTimes {
 };
 
 // Two seconds in file-time units: the write-time resolution of FAT volumes.
-inline constexpr std::uint64_t kCoarseTimeTolerance = 20000000;
+inline constexpr std::uint64_t kFatTimeTolerance = 20000000;
+// Ten milliseconds in file-time units: the write-time resolution of exFAT volumes.
+inline constexpr std::uint64_t kExFatTimeTolerance = 100000;
 
-// Whether a volume of the named file system keeps write times to two seconds only.
-constexpr bool IsCoarseTimeFileSystem(std::string_view name) {
-    return detail::SameWord(name, "fat") || detail::SameWord(name, "fat32");
+// How far apart a copy's write time may lie from its source's on a volume of the named file
+// system, which keeps write times only to that resolution: less than two seconds on FAT, less
+// than ten milliseconds on exFAT, and 0 (exactly equal) elsewhere.
+constexpr std::uint64_t CoarseTimeTolerance(std::string_view fileSystem) {
+    if (detail::SameWord(fileSystem, "fat") || detail::SameWord(fileSystem, "fat32")) {
+        return kFatTimeTolerance;
+    }
+    if (detail::SameWord(fileSystem, "exfat")) return kExFatTimeTolerance;
+    return 0;
 }
 
-// Whether an installed copy is current: it carries its source's last-write time, exactly, or
-// to within kCoarseTimeTolerance when the copy lies on a coarse volume. Creation times never
-// count: a copy made by another tool keeps the write time but gets a new creation time.
-constexpr bool IsCopyCurrent(const FileTimes& source, const FileTimes& copy, bool coarseVolume) {
+// Whether an installed copy is current: its last-write time lies less than tolerance (from
+// CoarseTimeTolerance of the copy's volume) from its source's, or equals it when tolerance is
+// 0. Creation times never count: a copy made by another tool keeps the write time but gets a
+// new creation time.
+constexpr bool IsCopyCurrent(const FileTimes& source, const FileTimes& copy,
+                             std::uint64_t tolerance) {
     const std::uint64_t a = source.lastWrite;
     const std::uint64_t b = copy.lastWrite;
-    if (!coarseVolume) return a == b;
-    return (a > b ? a - b : b - a) < kCoarseTimeTolerance;
+    if (tolerance == 0) return a == b;
+    return (a > b ? a - b : b - a) < tolerance;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -217,12 +313,27 @@ constexpr bool IsCopyCurrent(const FileTimes& source, const FileTimes& copy, boo
 // destination is <Windows drive>\Tivoroo\<base name>\ .
 inline constexpr const char kDefaultInstallRoot[] = "Tivoroo";
 
+// Whether value names a folder by itself: a drive and its root ("X:\" or "X:/") or a network
+// name ("\\" or "//"). Anything else is relative to the current drive or folder, which is
+// wherever the launcher happened to be started from.
+constexpr bool IsAbsoluteFolder(std::string_view value) {
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    if (value.size() >= 3 && value[1] == ':' && separator(value[2])) {
+        const char drive = detail::LowerAscii(value[0]);
+        return drive >= 'a' && drive <= 'z';
+    }
+    return value.size() >= 2 && separator(value[0]) && separator(value[1]);
+}
+
 // Whether General/DefaultDir's value (as read into a path buffer; longer values count as
-// kPathSize characters) is the proposed destination: it is not empty and, with a backslash
-// added when it lacks one, fits a path buffer. Otherwise the default folder is proposed: a
-// value cut to fit could name another folder.
+// kPathSize characters) is the proposed destination: it is absolute (IsAbsoluteFolder) and,
+// with a backslash added when it lacks one, fits a path buffer. Otherwise the default folder
+// is proposed: a value cut to fit could name another folder, and a relative one names a
+// folder that depends on where the launcher was started.
 constexpr bool UsesDefaultDir(std::string_view value) {
-    if (value.empty() || value.size() >= static_cast<std::size_t>(kPathSize)) return false;
+    if (!IsAbsoluteFolder(value) || value.size() >= static_cast<std::size_t>(kPathSize)) {
+        return false;
+    }
     return value.back() == '\\' || value.size() + 2 <= static_cast<std::size_t>(kPathSize);
 }
 

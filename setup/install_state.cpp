@@ -7,11 +7,12 @@
 
 namespace {
 
-// Whether the volume that holds path keeps write times to two seconds only.
-bool IsCoarseTimeVolume(const char* path, VolumeFileSystemQuery queryFileSystem) {
+// How far apart write times may lie on the volume that holds path (rules::CoarseTimeTolerance
+// of its file system; 0 when it cannot be told).
+std::uint64_t VolumeTimeTolerance(const char* path, VolumeFileSystemQuery queryFileSystem) {
     char name[MAX_PATH + 1] = "";
-    if (!queryFileSystem(path, name, sizeof name)) return false;
-    return rules::IsCoarseTimeFileSystem(name);
+    if (!queryFileSystem(path, name, sizeof name)) return 0;
+    return rules::CoarseTimeTolerance(name);
 }
 
 std::uint64_t ToTicks(const FILETIME& time) {
@@ -32,7 +33,7 @@ bool HasSourceWriteTime(const char* source, const char* copy,
     }
     const rules::FileTimes sourceTimes{ToTicks(sourceCreation), ToTicks(sourceWrite)};
     const rules::FileTimes copyTimes{ToTicks(copyCreation), ToTicks(copyWrite)};
-    return rules::IsCopyCurrent(sourceTimes, copyTimes, IsCoarseTimeVolume(copy, queryFileSystem));
+    return rules::IsCopyCurrent(sourceTimes, copyTimes, VolumeTimeTolerance(copy, queryFileSystem));
 }
 
 // Tests every file of one component section as the walk hands it over.
@@ -130,7 +131,8 @@ int QueryVolumeFileSystem(const char* path, char* name, DWORD size) {
 int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
                   VolumeFileSystemQuery queryFileSystem) {
     char source[kPathSize];
-    if (!IsSafeRelativeName(name) || !FormatPath(source, "%s%s", paths.sourceFolder, name)) {
+    if (!IsSafeRelativeName(name) || !rules::IsSafeRecordKey(key) ||
+        !FormatPath(source, "%s%s", paths.sourceFolder, name)) {
         return 0;
     }
 

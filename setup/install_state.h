@@ -2,7 +2,8 @@
 // copies are recorded per product in the shared file (one section named by the launcher's base
 // name, one key per file key holding the copy's full path). A copy is current when it has the
 // last-write time of its source in the launcher's folder; on a FAT or FAT32 volume, which keeps
-// write times to two seconds, a difference of less than two seconds counts as equal.
+// write times to two seconds, a difference of less than two seconds counts as equal, and on an
+// exFAT volume one of less than ten milliseconds (rules::CoarseTimeTolerance).
 #pragma once
 
 #include <windows.h>
@@ -23,8 +24,8 @@ int GetPathDriveRoot(const char* path, char* root, DWORD size);
 // 1 when the file name (relative to the source folder) is installed and current, else 0.
 // A recorded copy that is missing or stale (also when the source is missing) loses its record;
 // with no record, a current copy in the proposed destination folder is recorded and counts.
-// An unsafe name, or a source, recorded or candidate path that does not fit, is not current
-// and nothing is written for it.
+// An unsafe name (rules::IsSafeRelativeName) or key (rules::IsSafeRecordKey), or a source,
+// recorded or candidate path that does not fit, is not current and nothing is written for it.
 int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
                   VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);
 

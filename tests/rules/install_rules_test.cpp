@@ -15,13 +15,23 @@ TEST(InstallRules, SafeRelativeNames) {
         const char* name;
         bool safe;
     };
+    const std::string longest(rules::kMaxFileNameLength, 'a');
+    const std::string tooLong = longest + "a";
     const Case cases[] = {
         {"GAME.DAT", true},
         {"MUSIC\\THEME.MID", true},
         {"MUSIC/THEME.MID", true},
         {"", true},
-        {"DATA\\..LEVEL\\x..y\\...\\A.DAT", true},
-        {".\\GAME.DAT", true},
+        {"DATA\\..LEVEL\\x..y\\.A\\A.DAT", true},
+        {" LEADING\\A B.DAT", true},
+        {"CONSOLE.DAT", true},
+        {"COM10", true},
+        {"LPT0.DAT", true},
+        {"MY.CON", true},
+        {"NULL\\AUXILIARY", true},
+        {longest.c_str(), true},
+        {"\xE9T\xE9.DAT", true},
+        // Leaving the folder, by its root, a drive or dots.
         {"..", false},
         {"..\\X", false},
         {"../X", false},
@@ -33,14 +43,109 @@ TEST(InstallRules, SafeRelativeNames) {
         {"\\\\server\\share\\X", false},
         {"C:X", false},
         {"C:\\GAMES\\X", false},
+        // Components made of dots and spaces, or ending in a dot or a space.
+        {".", false},
+        {".\\GAME.DAT", false},
+        {"...\\X", false},
+        {"DATA\\....", false},
+        {". .\\X", false},
+        {" ", false},
+        {"GAME.", false},
+        {"GAME ", false},
+        {"DATA.\\X", false},
+        {"DATA \\X", false},
+        {"A/B./C", false},
+        // Devices, in any case, with or without an extension.
+        {"CON", false},
+        {"con.txt", false},
+        {"DATA\\Nul", false},
+        {"prn.dat.bak", false},
+        {"AUX .DAT", false},
+        {"COM1.BIN", false},
+        {"com9", false},
+        {"LPT1", false},
+        {"Lpt9.X", false},
+        {"CONIN$", false},
+        {"conout$.log", false},
+        {"COM\xB9", false},
+        // Characters no file name holds.
+        {"GAME.DAT:stream", false},
+        {"A*.DAT", false},
+        {"A?.DAT", false},
+        {"A\"B", false},
+        {"A<B", false},
+        {"A>B", false},
+        {"A|B", false},
+        {"A\tB", false},
+        {"A\nB", false},
+        {"A\x1F", false},
+        // Too long for any destination.
+        {tooLong.c_str(), false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(rules::IsSafeRelativeName(c.name), c.safe) << c.name;
     }
 }
 
-// With a double-byte code page the second byte of a character is never a separator: "\x81\\"
-// is one character, so "\x81\\.." has no ".." component there, and has one byte by byte.
+// The record-key rule: keys the shared file can hold and give back as the same key.
+TEST(InstallRules, SafeRecordKeys) {
+    struct Case {
+        const char* key;
+        bool safe;
+    };
+    const Case cases[] = {
+        {"GAME", true},
+        {"Music Theme", true},
+        {"A[1]", true},
+        {"A;B", true},
+        {"\xE9t\xE9", true},
+        {"", false},
+        {"A=B", false},
+        {"=", false},
+        {"[Section", false},
+        {"[Other]", false},
+        {";comment", false},
+        {" GAME", false},
+        {"GAME ", false},
+        {"\tGAME", false},
+        {"GAME\t", false},
+        {" ", false},
+        {"A\nB", false},
+        {"A\rB", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rules::IsSafeRecordKey(c.key), c.safe) << c.key;
+    }
+}
+
+// Slashes become backslashes, except as the second byte of a double-byte character.
+TEST(InstallRules, NormalizedSeparators) {
+    const auto leadByte = [](unsigned char byte) { return byte == 0x81; };
+    struct Case {
+        const char* name;
+        const char* byteByByte;
+        const char* doubleByte;
+    };
+    const Case cases[] = {
+        {"A/B\\C/D.DAT", "A\\B\\C\\D.DAT", "A\\B\\C\\D.DAT"},
+        {"//", "\\\\", "\\\\"},
+        {"\x81/A/B", "\x81\\A\\B", "\x81/A\\B"},
+        {"A\x81", "A\x81", "A\x81"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        std::string plain = c.name;
+        rules::NormalizeSeparators(plain.data());
+        EXPECT_EQ(plain, c.byteByByte) << c.name;
+        std::string wide = c.name;
+        rules::NormalizeSeparators(wide.data(), leadByte);
+        EXPECT_EQ(wide, c.doubleByte) << c.name;
+    }
+}
+
+// With a double-byte code page the second byte of a character is never a separator nor a
+// forbidden or trailing character: "\x81\\" is one character, so "\x81\\CON" has no device
+// component there, and has one byte by byte.
 TEST(InstallRules, SafeRelativeNamesWithDoubleByteCharacters) {
     const auto leadByte = [](unsigned char byte) { return byte == 0x81; };
     struct Case {
@@ -49,10 +154,13 @@ TEST(InstallRules, SafeRelativeNamesWithDoubleByteCharacters) {
         bool safeDoubleByte;
     };
     const Case cases[] = {
-        {"\x81\\..", false, true},
+        {"\x81\\CON", false, true},
         {"\x81\\..\\..", false, false},
         {"A\\\x81", true, true},  // a lead byte at the end stands alone
         {"\x81", true, true},
+        {"\x81|", false, true},    // "|" as the second byte of a character
+        {"A\x81.", false, true},   // the dot is the second byte: no trailing dot
+        {"A\x81 \\B", false, true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(rules::IsSafeRelativeName(c.name), c.safeByteByByte) << c.name;
@@ -136,50 +244,60 @@ TEST(InstallRules, CountsAgainstTheirLimits) {
 }
 
 // The currency rule with the times handed in: only last-write times count, exactly, or to
-// within two seconds on a coarse volume. A copy made by another tool keeps the write time and
+// within the coarse volume's tolerance. A copy made by another tool keeps the write time and
 // gets a new creation time; platforms that report creation == last write (some emulation
 // layers do) cannot show the difference through real files.
 TEST(InstallRules, CopyCurrency) {
     constexpr std::uint64_t kSecond = 10000000;
+    constexpr std::uint64_t kTenMs = kSecond / 100;
+    const std::uint64_t kFat = rules::kFatTimeTolerance;
+    const std::uint64_t kExFat = rules::kExFatTimeTolerance;
     const std::uint64_t t = 130000000000000000;  // some day in 2012
     struct Case {
         FileTimes source;
         FileTimes copy;
-        bool coarse;
+        std::uint64_t tolerance;
         bool current;
     };
     const Case cases[] = {
-        {{t, t}, {t, t}, false, true},
-        {{t, t}, {t + 9 * kSecond, t}, false, true},   // new creation time, same write time
-        {{t, t}, {t, t + 1}, false, false},            // same creation time, later write time
-        {{t, t + 1}, {t, t}, false, false},            // earlier write time
-        {{t, t}, {t + 9 * kSecond, t}, true, true},
-        {{t, t}, {t, t + 2 * kSecond - 1}, true, true},
-        {{t, t + 2 * kSecond - 1}, {t, t}, true, true},
-        {{t, t}, {t, t + 2 * kSecond}, true, false},
-        {{t, t + 2 * kSecond}, {t, t}, true, false},
-        {{t, t}, {t + kSecond, t + 3 * kSecond}, true, false},
+        {{t, t}, {t, t}, 0, true},
+        {{t, t}, {t + 9 * kSecond, t}, 0, true},   // new creation time, same write time
+        {{t, t}, {t, t + 1}, 0, false},            // same creation time, later write time
+        {{t, t + 1}, {t, t}, 0, false},            // earlier write time
+        {{t, t}, {t + 9 * kSecond, t}, kFat, true},
+        {{t, t}, {t, t + 2 * kSecond - 1}, kFat, true},
+        {{t, t + 2 * kSecond - 1}, {t, t}, kFat, true},
+        {{t, t}, {t, t + 2 * kSecond}, kFat, false},
+        {{t, t + 2 * kSecond}, {t, t}, kFat, false},
+        {{t, t}, {t + kSecond, t + 3 * kSecond}, kFat, false},
+        {{t, t}, {t, t + kTenMs - 1}, kExFat, true},
+        {{t, t + kTenMs - 1}, {t, t}, kExFat, true},
+        {{t, t}, {t, t + kTenMs}, kExFat, false},
+        {{t, t + kTenMs}, {t, t}, kExFat, false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(rules::IsCopyCurrent(c.source, c.copy, c.coarse), c.current)
+        EXPECT_EQ(rules::IsCopyCurrent(c.source, c.copy, c.tolerance), c.current)
             << c.source.creation << "/" << c.source.lastWrite << " vs " << c.copy.creation << "/"
-            << c.copy.lastWrite << (c.coarse ? " coarse" : "");
+            << c.copy.lastWrite << " within " << c.tolerance;
     }
 }
 
 TEST(InstallRules, CoarseTimeFileSystems) {
     struct Case {
         const char* name;
-        bool coarse;
+        std::uint64_t tolerance;
     };
-    const Case cases[] = {{"FAT", true},   {"FAT32", true}, {"fat32", true}, {"NTFS", false},
-                          {"exFAT", false}, {"FAT16", false}, {"", false}};
+    const Case cases[] = {{"FAT", rules::kFatTimeTolerance},   {"FAT32", rules::kFatTimeTolerance},
+                          {"fat32", rules::kFatTimeTolerance}, {"exFAT", rules::kExFatTimeTolerance},
+                          {"EXFAT", rules::kExFatTimeTolerance}, {"NTFS", 0},
+                          {"FAT16", 0},                        {"", 0}};
     for (const Case& c : cases) {
-        EXPECT_EQ(rules::IsCoarseTimeFileSystem(c.name), c.coarse) << c.name;
+        EXPECT_EQ(rules::CoarseTimeTolerance(c.name), c.tolerance) << c.name;
     }
 }
 
-// DefaultDir names the proposed destination when it fits a path with its trailing backslash.
+// DefaultDir names the proposed destination when it is absolute and fits a path with its
+// trailing backslash.
 TEST(InstallRules, DefaultDirOrDefaultFolder) {
     struct Case {
         std::string value;
@@ -189,10 +307,22 @@ TEST(InstallRules, DefaultDirOrDefaultFolder) {
         {"", false},
         {"D:\\GAMES\\FOO", true},
         {"D:\\GAMES\\FOO\\", true},
-        {std::string(258, 'a'), true},                 // with the backslash: 259 characters
-        {std::string(259, 'a'), false},                // no room for the backslash
-        {std::string(258, 'a') + "\\", true},          // 259 characters, backslash present
-        {std::string(259, 'a') + "\\", false},         // cut by the path buffer
+        {"d:/games", true},
+        {"D:\\", true},
+        {"\\\\server\\share\\GAMES", true},
+        {"//server/share", true},
+        {"D:\\" + std::string(255, 'a'), true},           // with the backslash: 259 characters
+        {"D:\\" + std::string(256, 'a'), false},          // no room for the backslash
+        {"D:\\" + std::string(255, 'a') + "\\", true},    // 259 characters, backslash present
+        {"D:\\" + std::string(256, 'a') + "\\", false},   // cut by the path buffer
+        // Relative to the current drive or folder.
+        {"GAMES\\FOO", false},
+        {".\\FOO", false},
+        {"..\\FOO", false},
+        {"\\GAMES\\FOO", false},
+        {"D:GAMES", false},
+        {"D:", false},
+        {"1:\\GAMES", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(rules::UsesDefaultDir(c.value), c.usesDefaultDir) << c.value.size();

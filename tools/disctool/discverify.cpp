@@ -27,6 +27,7 @@ namespace {
 constexpr std::size_t PathChars = rules::kPathSize - 1;
 // FAT volumes as the host reports them: their write times are kept to two seconds.
 constexpr long MsdosMagic = 0x4d44;
+constexpr long ExFatMagic = 0x2011BAB0;
 // File-time units (100 ns) from the platform's epoch, 1 January 1601, to 1 January 1970.
 constexpr std::uint64_t UnixEpochTicks = 116444736000000000;
 
@@ -78,9 +79,13 @@ std::optional<rules::FileTimes> WriteTimes(const fs::path& path) {
     return times;
 }
 
-bool OnFatVolume(const fs::path& path) {
+// The write-time tolerance of the volume that holds path, by the launcher's rule for the file
+// system's name.
+std::uint64_t VolumeTimeTolerance(const fs::path& path) {
     struct statfs volume {};
-    return statfs(path.c_str(), &volume) == 0 && static_cast<long>(volume.f_type) == MsdosMagic;
+    if (statfs(path.c_str(), &volume) != 0) return 0;
+    const long type = static_cast<long>(volume.f_type);
+    return rules::CoarseTimeTolerance(type == MsdosMagic ? "FAT" : type == ExFatMagic ? "exFAT" : "");
 }
 
 // Whether copy carries the source's last-write time by the launcher's rule.
@@ -89,7 +94,7 @@ bool SameWriteTime(const std::optional<fs::path>& source, const fs::path& copy) 
     const auto a = WriteTimes(*source);
     const auto b = WriteTimes(copy);
     if (!a || !b) return false;
-    return rules::IsCopyCurrent(*a, *b, OnFatVolume(copy));
+    return rules::IsCopyCurrent(*a, *b, VolumeTimeTolerance(copy));
 }
 
 struct Verdict {

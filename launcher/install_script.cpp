@@ -60,6 +60,7 @@ bool WalkComponentSection(const char* scriptPath, const char* section, bool read
         for (int file = 1; file <= files; ++file) {
             rules::FormatFileKey(key, group, file, "Name");
             ReadScriptString(buffer, section, key, scriptPath);
+            NormalizeSeparators(buffer);
             visitor.OnFileName(buffer);
             rules::FormatFileKey(key, group, file, "Key");
             ReadScriptString(buffer, section, key, scriptPath);

@@ -44,7 +44,9 @@ public:
 
 // Walks section of the script: reads PC-GroupCount; then for each group 1..count its name and
 // description (only with readGroupTexts), its file count, and for each file 1..count its name
-// and key, in this order, one profile call each, every string into buffer. Counts go through
+// and key, in this order, one profile call each, every string into buffer. File names are
+// handed over with backslashes only (NormalizeSeparators), so every later use, and the
+// record, sees one separator. Counts go through
 // rules::CheckScriptCount. Returns false when the visitor ended the walk, else true.
 bool WalkComponentSection(const char* scriptPath, const char* section, bool readGroupTexts,
                           char (&buffer)[rules::kScriptValueSize],

@@ -173,6 +173,10 @@ int IsSafeRelativeName(const char* name) {
     return rules::IsSafeRelativeName(name, &IsCodePageLeadByte) ? 1 : 0;
 }
 
+void NormalizeSeparators(char* name) {
+    rules::NormalizeSeparators(name, &IsCodePageLeadByte);
+}
+
 int PathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? 1 : 0;
 }

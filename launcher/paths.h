@@ -61,9 +61,13 @@ int CompareFileWriteTimes(const char* first, const char* second);
 int ReadFileWriteTimes(const char* first, const char* second, FILETIME* firstTime,
                        FILETIME* secondTime, FILETIME* firstCreation = nullptr,
                        FILETIME* secondCreation = nullptr);
-// 1 when name is a relative path that stays below its folder (rules::IsSafeRelativeName, with
+// 1 when name is a relative path that stays below its folder and that Windows holds as given
+// (rules::IsSafeRelativeName, with
 // the double-byte characters of the system's code page), else 0.
 int IsSafeRelativeName(const char* name);
+// Replaces every slash of a script's file name by a backslash (rules::NormalizeSeparators, with
+// the double-byte characters of the system's code page).
+void NormalizeSeparators(char* name);
 // Appends a backslash to path (a kPathSize buffer) unless it ends in one. Returns 0 and leaves
 // path unchanged when it is empty or has no room for the backslash, else 1.
 int AddTrailingBackslash(char* path);

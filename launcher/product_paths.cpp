@@ -11,11 +11,13 @@ void Clear(ProductPaths* paths) {
     paths->scriptPath[0] = paths->baseName[0] = '\0';
 }
 
-// The proposed destination: DefaultDir with a trailing backslash, or the default folder for the
-// base name when the value is empty or does not fit (a cut value could name another folder).
+// The proposed destination: DefaultDir with a trailing backslash when rules::UsesDefaultDir
+// takes it, or the default folder for the base name when the value is empty, relative (it
+// would name a folder below wherever the launcher was started) or does not fit (a cut value
+// could name another folder).
 void DeriveDestFolder(ProductPaths* paths) {
     if (ReadDefaultDir(paths->destFolder, paths->scriptPath) &&
-        AddTrailingBackslash(paths->destFolder)) {
+        rules::UsesDefaultDir(paths->destFolder) && AddTrailingBackslash(paths->destFolder)) {
         return;
     }
     GetDefaultInstallDir(paths->destFolder, paths->baseName);

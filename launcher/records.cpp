@@ -3,14 +3,20 @@
 #include <cstdio>
 
 int ReadRecord(const ProductPaths& paths, const char* key, char* dest) {
+    if (!rules::IsSafeRecordKey(key)) {
+        dest[0] = '\0';
+        return 0;
+    }
     return ReadProfilePath(dest, paths.baseName, key, paths.sharedIniPath);
 }
 
 int WriteRecord(const ProductPaths& paths, const char* key, const char* path) {
+    if (!rules::IsSafeRecordKey(key)) return 0;
     return WritePrivateProfileStringA(paths.baseName, key, path, paths.sharedIniPath) ? 1 : 0;
 }
 
 void EraseRecord(const ProductPaths& paths, const char* key) {
+    if (!rules::IsSafeRecordKey(key)) return;
     WritePrivateProfileStringA(paths.baseName, key, nullptr, paths.sharedIniPath);
 }
 

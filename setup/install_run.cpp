@@ -238,7 +238,9 @@ private:
         const char* key = file.key.c_str();
         char source[kPathSize];
         char target[kPathSize];
-        const bool safe = IsSafeRelativeName(name) != 0;
+        // A key the shared file cannot hold (rules::IsSafeRecordKey) makes the file as unsafe
+        // as a name that leaves its folder: it could never be recorded as installed.
+        const bool safe = IsSafeRelativeName(name) != 0 && rules::IsSafeRecordKey(key);
         const bool sourceFits = FormatPath(source, "%s%s", m_paths.sourceFolder, name);
         const bool targetFits = FormatPath(target, "%s%s", m_destination, name);
         if (checked && (!safe || !sourceFits || !targetFits || m_sources.Contains(target))) {
@@ -247,7 +249,8 @@ private:
             const std::string to = std::string(m_destination) + name;
             return Fail(Format(kCopyFailed, from.c_str(), to.c_str()));
         }
-        // A name that leaves its folder names nothing of this product: nothing is touched.
+        // A name that leaves its folder names nothing of this product, and an unsafe key
+        // names no record of it: nothing is touched.
         if (!safe) return true;
 
         // A record too long for a path names no copy of ours: it reads as empty and is left,

@@ -61,11 +61,12 @@ struct InstallRequest {
 // length or more as typed, when it does not fit a path or when it is the source folder itself
 // (by path or by file identity). The progress window is created on progress, owned by owner,
 // at the first file actually copied, and closed at the end. Nothing that names one of the
-// product's source files (by path or by identity) is ever deleted or replaced, and an absolute
-// or ".." file name is never copied, deleted or recorded. A copy made by the run is never
-// deleted or unrecorded by a later row. A recorded path is deleted only when it ends in the
-// file's own name; an unchecked row's target in the chosen folder only when it has exactly its
-// source's last-write time. A copy whose record cannot be written fails. Returns 1 when every
-// step succeeded, else 0 after at most one message through prompts.Report.
+// product's source files (by path or by identity) is ever deleted or replaced, and a file whose
+// name or key is unsafe (rules::IsSafeRelativeName, rules::IsSafeRecordKey) is never copied,
+// deleted or recorded: in a checked row it ends the run with "Unable to copy". A copy made by
+// the run is never deleted or unrecorded by a later row. A recorded path is deleted only when it
+// ends in the file's own name; an unchecked row's target in the chosen folder only when it has
+// exactly its source's last-write time. A copy whose record cannot be written fails. Returns 1
+// when every step succeeded, else 0 after at most one message through prompts.Report.
 int InstallComponents(const InstallRequest& request, const std::vector<InstallRow>& rows,
                       CopyProgressDialog& progress, CWnd* owner, InstallPrompts& prompts);

@@ -48,6 +48,12 @@ TEST(DeriveProductPaths, DefaultDirFromTheScript) {
         {"", DefaultDest("PUZZLE")},
         {tooLong, DefaultDest("PUZZLE")},
         {tooLong + "qq", DefaultDest("PUZZLE")},
+        {"\\\\server\\share\\Play", "\\\\server\\share\\Play\\"},
+        // Relative to wherever the launcher was started: the default folder instead.
+        {"Play", DefaultDest("PUZZLE")},
+        {"..\\Play", DefaultDest("PUZZLE")},
+        {"\\Play", DefaultDest("PUZZLE")},
+        {"D:Play", DefaultDest("PUZZLE")},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(WritePrivateProfileStringA("General", "DefaultDir", c.defaultDir.c_str(),

@@ -111,6 +111,10 @@ TEST_F(Components, LoadsGroupsFromTheScript) {
         {"a required group with no files is still checked and fixed",
          "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=R\r\n", 1,
          {{"R (required)", 1, false, "", {}, 1}}, 0},
+        {"slashes in file names become backslashes",
+         "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=R\r\nPC-Group1FileCount=1\r\n"
+         "PC-Group1File1Name=DATA/NEW\\LEVEL/ONE.DAT\r\nPC-Group1File1Key=One\r\n",
+         1, {{"R (required)", 1, false, "", {"DATA\\NEW\\LEVEL\\ONE.DAT=One"}, 1}}, 0},
         {"a damaged group count reads no group",
          "[Optional]\r\nPC-GroupCount=2000000000\r\nPC-Group1Name=B\r\n", 1, {}, 0},
     };

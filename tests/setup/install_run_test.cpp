@@ -325,6 +325,71 @@ TEST_F(InstallRunTest, NamesOutsideTheFolderAreNeverTouched) {
     }
 }
 
+// Names Windows would read as another file or a device: a checked row fails naming the file,
+// an unchecked one touches nothing (the user's GAME.DAT in the chosen folder survives).
+TEST_F(InstallRunTest, NamesWindowsCannotHoldAreNeverTouched) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "source"));
+    const std::string names[] = {"GAME.DAT.", "GAME.DAT ", ".\\GAME.DAT", "...\\GAME.DAT",
+                                 "GAME.DAT:hidden", "COM1.BIN", "nul", "GA*E.DAT",
+                                 std::string(201, 'g')};
+    for (const std::string& name : names) {
+        for (const int checked : {1, 0}) {
+            SCOPED_TRACE(name + (checked ? " checked" : " unchecked"));
+            ASSERT_TRUE(WriteFileAt(Path("chosen\\GAME.DAT"), 50, "the user's"));
+            m_prompts = ScriptedPrompts();
+            const ComponentGroup group = Group({{name, "Game"}});
+
+            const int result = Run({{&group, checked}}, Path("chosen\\"));
+
+            if (checked) {
+                EXPECT_EQ(result, 0);
+                EXPECT_EQ(m_prompts.reported,
+                          std::vector<Prompt>({{"Unable to copy " + Path("src\\") + name +
+                                                    " to \n" + Path("chosen\\") + name,
+                                                "PUZZLE"}}));
+            } else {
+                EXPECT_EQ(result, 1);
+                EXPECT_TRUE(m_prompts.reported.empty());
+            }
+            EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "the user's");
+            EXPECT_EQ(ReadWholeFile(Path("tivoroo.ini")), "<missing>");
+        }
+    }
+}
+
+// Keys the shared file cannot hold: nothing is written, read or erased under them. A checked
+// row fails naming the file before anything is copied; an unchecked one touches nothing.
+TEST_F(InstallRunTest, UnsafeKeysAreNeverWritten) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "source"));
+    for (const char* key : {"", "A=B", "[Other]", ";Note", " A", "A ", "\tA"}) {
+        for (const int checked : {1, 0}) {
+            SCOPED_TRACE(std::string("'") + key + (checked ? "' checked" : "' unchecked"));
+            ASSERT_TRUE(WriteFileAt(Path("old\\GAME.DAT"), 100, "recorded"));
+            ASSERT_TRUE(WriteFileAt(Path("chosen\\GAME.DAT"), 50, "the user's"));
+            SetRecord("A", Path("old\\GAME.DAT"));
+            const std::string shared = ReadWholeFile(Path("tivoroo.ini"));
+            m_prompts = ScriptedPrompts();
+            const ComponentGroup group = Group({{"GAME.DAT", key}});
+
+            const int result = Run({{&group, checked}}, Path("chosen\\"));
+
+            if (checked) {
+                EXPECT_EQ(result, 0);
+                EXPECT_EQ(m_prompts.reported,
+                          std::vector<Prompt>({{"Unable to copy " + Path("src\\GAME.DAT") +
+                                                    " to \n" + Path("chosen\\GAME.DAT"),
+                                                "PUZZLE"}}));
+            } else {
+                EXPECT_EQ(result, 1);
+                EXPECT_TRUE(m_prompts.reported.empty());
+            }
+            EXPECT_EQ(ReadWholeFile(Path("tivoroo.ini")), shared);
+            EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "the user's");
+            EXPECT_EQ(ReadWholeFile(Path("old\\GAME.DAT")), "recorded");
+        }
+    }
+}
+
 TEST_F(InstallRunTest, SourceFilesSurviveRecordsAndProposedFolderPointingAtThem) {
     const char* sources[] = {"src\\GAME.DAT", "src\\OPT.DAT", "src\\DATA\\LEVEL.DAT",
                              "src\\PUZZLE.a32"};

@@ -122,28 +122,44 @@ TEST_F(InstallState, NothingFoundWritesNothing) {
     EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
 }
 
-TEST_F(InstallState, FatVolumesKeepTimesToTwoSeconds) {
+// The copy's write time lies offset (in 100 ns units) from the source's.
+TEST_F(InstallState, CoarseVolumesKeepTimesApproximately) {
+    constexpr long long kSecond = 10000000;
+    constexpr long long kTenMs = kSecond / 100;
     struct Case {
         const char* fileSystem;
-        long long copyTime;
+        long long offset;
         int current;
     };
     const Case cases[] = {
-        {"FAT32", 101, 1}, {"FAT", 99, 1},  {"fat32", 101, 1},
-        {"FAT32", 102, 0}, {"NTFS", 101, 0}, {"exFAT", 101, 0},
+        {"FAT32", kSecond, 1},        {"FAT", -kSecond, 1},       {"fat32", kSecond, 1},
+        {"FAT32", 2 * kSecond, 0},    {"NTFS", kSecond, 0},       {"exFAT", kSecond, 0},
+        {"exFAT", kTenMs - 1, 1},     {"EXFAT", -(kTenMs - 1), 1}, {"exFAT", kTenMs, 0},
+        {"NTFS", 1, 0},
     };
     ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    const FILETIME base = TimeAt(100);
+    const long long baseTicks =
+        static_cast<long long>((static_cast<unsigned long long>(base.dwHighDateTime) << 32) |
+                               base.dwLowDateTime);
     for (const Case& c : cases) {
         g_fileSystem = c.fileSystem;
-        ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", c.copyTime));
-        EXPECT_EQ(Check("GAME.DAT", "GameDat"), c.current) << c.fileSystem << " " << c.copyTime;
-        EXPECT_EQ(Record("GameDat"), c.current ? m_temp / "dest\\GAME.DAT" : "")
-            << c.fileSystem << " " << c.copyTime;
+        const std::string copy = m_temp / "dest\\GAME.DAT";
+        ASSERT_TRUE(WriteFileAt(copy, 100));
+        const auto ticks = static_cast<unsigned long long>(baseTicks + c.offset);
+        const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+        HANDLE file = CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                  0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+        CloseHandle(file);
+        EXPECT_EQ(Check("GAME.DAT", "GameDat"), c.current) << c.fileSystem << " " << c.offset;
+        EXPECT_EQ(Record("GameDat"), c.current ? copy : "") << c.fileSystem << " " << c.offset;
     }
     // The comparison itself stays exact.
-    EXPECT_EQ(CompareFileWriteTimes((m_temp / "src\\GAME.DAT").c_str(),
+    EXPECT_NE(CompareFileWriteTimes((m_temp / "src\\GAME.DAT").c_str(),
                                     (m_temp / "dest\\GAME.DAT").c_str()),
-              -1);
+              0);
 }
 
 TEST(QueryVolumeFileSystem, NamesTheTempVolume) {
@@ -201,13 +217,18 @@ TEST_F(InstallState, UnsafeNamesAreNeverAdopted) {
     ASSERT_TRUE(WriteFileAt(m_temp / "dest\\X", 100));
     const std::string absolute = m_temp / "dest\\X";
     const std::string rooted = absolute.substr(2);
+    // Names Windows reads as another file: dest\inner\X by its trailing dot or space, or by
+    // the dot component.
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\inner\\X", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\inner\\X", 100));
     const char* names[] = {"..\\X", "inner\\..\\..\\X", "../X", "..", absolute.c_str(),
-                           rooted.c_str(), "\\\\server\\share\\X", "C:X"};
+                           rooted.c_str(), "\\\\server\\share\\X", "C:X", "X.", "X ",
+                           ".\\X", "X:stream", "COM1.X", "nul"};
     for (const char* name : names) {
         EXPECT_EQ(Check(name, "Escape"), 0) << name;
     }
     EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
-    EXPECT_EQ(IsSafeRelativeName("DATA\\..LEVEL\\x..y\\...\\A.DAT"), 1);
+    EXPECT_EQ(IsSafeRelativeName("DATA\\..LEVEL\\x..y\\.A\\A.DAT"), 1);
 }
 
 TEST_F(InstallState, PathsThatDoNotFitWriteNothing) {
@@ -256,6 +277,30 @@ TEST_F(InstallState, RequiredDecidesOptionalOnlyKeepsRecords) {
     EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 0);
     EXPECT_EQ(Record("GameDat"), "");
     EXPECT_EQ(Record("Intro"), m_temp / "dest\\MOVIES\\INTRO.AVI");
+}
+
+// A script's slashes are read as backslashes: the copy is found and recorded with backslashes.
+TEST_F(InstallState, SlashesInTheScriptAreRecordedAsBackslashes) {
+    WriteScript("[Required]\r\nPC-GroupCount=1\r\nPC-Group1FileCount=1\r\n"
+                "PC-Group1File1Name=MUSIC/THEME.MID\r\nPC-Group1File1Key=Theme\r\n");
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\MUSIC\\THEME.MID", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\MUSIC\\THEME.MID", 100));
+    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 1);
+    EXPECT_EQ(Record("Theme"), m_temp / "dest\\MUSIC\\THEME.MID");
+}
+
+// A key the shared file cannot give back is never written: the file is not current, and the
+// shared file stays as it was, whatever copies are present.
+TEST_F(InstallState, UnsafeKeysWriteNothing) {
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 100));
+    SetRecord("A", m_temp / "dest\\GAME.DAT");
+    const std::string before = ReadWholeFile(Shared());
+    for (const char* key : {"", "A=B", "[Other]", ";Note", " A", "A ", "\tA", "A\nB"}) {
+        EXPECT_EQ(Check("GAME.DAT", key), 0) << key;
+        EXPECT_EQ(ReadWholeFile(Shared()), before) << key;
+    }
+    EXPECT_EQ(Check("GAME.DAT", "A"), 1);
 }
 
 TEST_F(InstallState, NoScriptOrNoRequiredGroupsIsCurrent) {

@@ -125,15 +125,16 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
     disc->destination = ProposedDestination(disc->defaultDir, windowsDrive, disc->baseName,
                                             &disc->defaultDestination);
     const int dirLine = LineOf(script, "General", "DefaultDir");
-    if (!disc->defaultDir.empty() && disc->defaultDestination) {
+    const std::string& dir = disc->defaultDir;
+    if (!dir.empty() && !rules::IsAbsoluteFolder(dir)) {
+        Add(disc, true, "default-dir-relative",
+            "DefaultDir " + Quote(dir) +
+                " is not a drive with its root nor a network name; it would depend on the folder the launcher is started from, so the launcher proposes " +
+                disc->destination + " instead", dirLine);
+    } else if (!dir.empty() && disc->defaultDestination) {
         Add(disc, false, "default-dir-too-long",
             "DefaultDir does not fit a path with its backslash; the launcher proposes " +
                 disc->destination + " instead", dirLine);
-    }
-    const std::string& dir = disc->defaultDir;
-    if (!dir.empty() && !(dir.size() >= 2 && dir[1] == ':' && std::isalpha(static_cast<unsigned char>(dir[0])))) {
-        Add(disc, false, "default-dir-no-drive",
-            "DefaultDir " + Quote(dir) + " has no drive letter; it depends on the current drive", dirLine);
     }
     for (int i = 0; i < 4; ++i) {
         disc->titles[i] = INI_GetString(script, rules::kGeneralSection, ScriptTitleKeys[i], ScriptTitleChars, &cut);
@@ -179,7 +180,9 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (!rules::IsSafeRelativeName(file->name)) {
         file->refused = true;
         Add(disc, true, "refused-name",
-            where + " " + Quote(file->name) + " is not a relative name inside the disc folder; the launcher refuses it",
+            where + " " + Quote(file->name) +
+                " is not a relative name inside the disc folder that Windows holds as given (no dot-only component, trailing dot or space, device name, forbidden character, or more than " +
+                std::to_string(rules::kMaxFileNameLength) + " characters); the launcher refuses it",
             file->line);
         return;
     }
@@ -255,6 +258,11 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
                 if (unnamed++ == 0) firstUnnamed = f;
             } else if (file.key.empty()) {
                 Add(disc, true, "empty-key", fileWhere + " " + Quote(file.name) + " has no key to record it under",
+                    keyLine != 0 ? keyLine : fileNameLine);
+            } else if (!rules::IsSafeRecordKey(file.key)) {
+                Add(disc, true, "unsafe-key",
+                    fileWhere + " " + Quote(file.name) + " has the key " + Quote(file.key) +
+                        ", which the shared file cannot hold (\"=\", a leading \"[\" or \";\", blanks at either end, or a control character); the launcher never records it and a checked group with it fails",
                     keyLine != 0 ? keyLine : fileNameLine);
             }
             ReadFile(disc, fileWhere, &file);

@@ -102,6 +102,28 @@ scenario_setup_file_in_two_groups() {
   expect_game_from "$DISC" "$NAME"
 }
 
+# A script that writes its file names with "/": the file goes below two new folder levels,
+# is recorded with backslashes, and the next start goes straight to the game.
+scenario_setup_forward_slashes() {
+  setup_disc E2ESLASH GAME.DAT DATA/NEW/LEVEL1.DAT
+  local dest=$T/dest
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|GAME.DAT=GameDat DATA/NEW/LEVEL1.DAT=Level1"
+  sed -i 's|^\(PC-Group1File2Name=\).*|\1DATA/NEW/LEVEL1.DAT\r|' "$DISC/$NAME.inf"
+  grep -q '^PC-Group1File2Name=DATA/NEW/LEVEL1.DAT' "$DISC/$NAME.inf" || fail "the script has no slash"
+  setup_start "$DISC" "$NAME"
+  drv click --hwnd "$DLG" --id 1 || fail "click OK"
+  local q="The specified destination directory does not exist.  Create?"
+  answer_box "$EXE" "Create Directory" "$q" question 6   # the destination itself
+  answer_box "$EXE" "Create Directory" "$q" question 6   # its DATA and NEW folders
+  game_wait_start 15000
+  launcher_wait 15000
+  expect_game_from "$DISC" "$NAME"
+  expect_copy "$DISC/DATA/NEW/LEVEL1.DAT" "$dest/DATA/NEW/LEVEL1.DAT"
+  expect_eq "$(ini_get "$NAME" Level1)" "$(dest_path "$dest" DATA/NEW/LEVEL1.DAT)" "record with backslashes"
+  launch_without_window "$T"
+  expect_game_from "$DISC" "$NAME"
+}
+
 # ---- advanced mode ---------------------------------------------------------------------
 
 # More >> switches to the advanced layout; the description follows the selected row, checked

@@ -129,7 +129,7 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
     if (!dir.empty() && !rules::IsAbsoluteFolder(dir)) {
         Add(disc, true, "default-dir-relative",
             "DefaultDir " + Quote(dir) +
-                " is not a drive with its root nor a network name; it would depend on the folder the launcher is started from, so the launcher proposes " +
+                " is not a drive with its root nor a network name; it would depend on the drive and folder the launcher is started from, so the launcher proposes " +
                 disc->destination + " instead", dirLine);
     } else if (!dir.empty() && disc->defaultDestination) {
         Add(disc, false, "default-dir-too-long",

@@ -163,11 +163,21 @@ private:
             key = Trim(statement.substr(equals + 3));
         }
         if (pattern.empty()) return Error(line, "\"file\" needs a path or pattern");
-        if (!rules::IsSafeRelativeName(pattern)) {
+        // The wildcards are the only characters a pattern may have that a name may not; each
+        // name it matches is checked again below.
+        std::string shape = pattern;
+        std::replace_if(shape.begin(), shape.end(), [](char c) { return c == '*' || c == '?'; }, 'x');
+        if (!rules::IsSafeRelativeName(shape)) {
             return Error(line, "\"" + pattern + "\" is not a name inside the disc folder");
         }
         std::vector<std::string> found;
         MatchFrom(disc_, "", SplitComponents(pattern), 0, &found);
+        for (const std::string& name : found) {
+            if (!rules::IsSafeRelativeName(name)) {
+                return Error(line, "\"" + pattern + "\" matches \"" + name +
+                                       "\", a name that the launcher refuses to copy");
+            }
+        }
         std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
         if (found.empty()) return Error(line, "\"" + pattern + "\" names no file in " + disc_.string());
         if (!key.empty() && found.size() != 1) {

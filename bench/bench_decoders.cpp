@@ -248,7 +248,7 @@ public:
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
                 const double s = run.real_accumulated_time / static_cast<double>(run.iterations);
-                auto [it, added] = seconds_.emplace(run.benchmark_name(), s);
+                auto [it, added] = m_seconds.emplace(run.benchmark_name(), s);
                 if (!added && s < it->second) it->second = s;
             }
         ConsoleReporter::ReportRuns(runs);
@@ -256,12 +256,12 @@ public:
     // Seconds per iteration of name, or 0 when it did not run.
     double Seconds(const std::string& name) const
     {
-        auto it = seconds_.find(name);
-        return it == seconds_.end() ? 0.0 : it->second;
+        auto it = m_seconds.find(name);
+        return it == m_seconds.end() ? 0.0 : it->second;
     }
 
 private:
-    std::map<std::string, double> seconds_;
+    std::map<std::string, double> m_seconds;
 };
 
 void PrintRatios(const RecordingReporter& r)
@@ -287,7 +287,7 @@ void PrintRatios(const RecordingReporter& r)
     if (v >= 0) line("RLE literal-heavy / memcpy bandwidth", v, ">= 0.40", v >= 0.40);
     for (const char* kind : {"fill", "literal"})
         for (const char* where : {"window64", "window64-corner"}) {
-            const std::string base = std::string("rle_") + kind + "/";
+            const std::string base = std::string("m_rle") + kind + "/";
             v = timeRatio(base + where, base + big);
             const std::string what =
                 std::string("RLE ") + where + " / whole picture, " + kind + "-heavy (time)";

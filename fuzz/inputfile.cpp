@@ -14,9 +14,9 @@ public:
     InputFile()
     {
 #if defined(__linux__)
-        fd_ = memfd_create("fuzz-input", 0);
-        if (fd_ >= 0) {
-            path_ = "/proc/self/fd/" + std::to_string(fd_);
+        m_fd = memfd_create("fuzz-input", 0);
+        if (m_fd >= 0) {
+            m_path = "/proc/self/fd/" + std::to_string(m_fd);
             return;
         }
 #endif
@@ -24,10 +24,10 @@ public:
         for (const char* dir : dirs) {
             if (dir == nullptr) continue;
             std::string name = std::string(dir) + "/fuzz-input-XXXXXX";
-            fd_ = mkstemp(name.data());
-            if (fd_ >= 0) {
-                path_ = name;
-                named_ = true;
+            m_fd = mkstemp(name.data());
+            if (m_fd >= 0) {
+                m_path = name;
+                m_named = true;
                 return;
             }
         }
@@ -36,28 +36,28 @@ public:
     }
     ~InputFile()
     {
-        if (named_) unlink(path_.c_str());
-        close(fd_);
+        if (m_named) unlink(m_path.c_str());
+        close(m_fd);
     }
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
     const char* Write(const std::uint8_t* data, std::size_t size)
     {
-        if (ftruncate(fd_, 0) != 0) std::abort();
+        if (ftruncate(m_fd, 0) != 0) std::abort();
         std::size_t done = 0;
         while (done < size) {
-            ssize_t n = pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
+            ssize_t n = pwrite(m_fd, data + done, size - done, static_cast<off_t>(done));
             if (n <= 0) std::abort();
             done += static_cast<std::size_t>(n);
         }
-        return path_.c_str();
+        return m_path.c_str();
     }
 
 private:
-    int fd_ = -1;
-    bool named_ = false;
-    std::string path_;
+    int m_fd = -1;
+    bool m_named = false;
+    std::string m_path;
 };
 
 }  // namespace

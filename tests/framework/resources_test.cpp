@@ -38,8 +38,8 @@ struct Template {
 // Reads an extended dialog template. Every read is checked against the resource's size.
 class Reader {
 public:
-  Reader(const BYTE* data, std::size_t size) : data_(data), size_(size) {}
-  bool ok() const { return ok_; }
+  Reader(const BYTE* data, std::size_t size) : m_data(data), m_size(size) {}
+  bool ok() const { return m_ok; }
   std::uint16_t Word() {
     std::uint16_t v = 0;
     Read(&v, 2);
@@ -50,33 +50,33 @@ public:
     Read(&v, 4);
     return v;
   }
-  void Align(std::size_t to) { pos_ = (pos_ + to - 1) / to * to; }
+  void Align(std::size_t to) { m_pos = (m_pos + to - 1) / to * to; }
   void Skip(std::size_t n) {
-    if (n > size_ - pos_) ok_ = false;
-    else pos_ += n;
+    if (n > m_size - m_pos) m_ok = false;
+    else m_pos += n;
   }
   // A string, or "#n" for an ordinal.
   std::string SzOrOrd() {
     const std::uint16_t first = Word();
     if (first == 0xFFFF) return "#" + std::to_string(Word());
     std::string text;
-    for (std::uint16_t c = first; ok_ && c != 0; c = Word()) text += c < 0x80 ? static_cast<char>(c) : '?';
+    for (std::uint16_t c = first; m_ok && c != 0; c = Word()) text += c < 0x80 ? static_cast<char>(c) : '?';
     return text;
   }
 
 private:
   void Read(void* out, std::size_t n) {
-    if (pos_ > size_ || n > size_ - pos_) {
-      ok_ = false;
+    if (m_pos > m_size || n > m_size - m_pos) {
+      m_ok = false;
       return;
     }
-    std::memcpy(out, data_ + pos_, n);
-    pos_ += n;
+    std::memcpy(out, m_data + m_pos, n);
+    m_pos += n;
   }
-  const BYTE* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
-  bool ok_ = true;
+  const BYTE* m_data;
+  std::size_t m_size;
+  std::size_t m_pos = 0;
+  bool m_ok = true;
 };
 
 std::optional<std::vector<BYTE>> LoadResourceBytes(LPCSTR name, LPCSTR type) {

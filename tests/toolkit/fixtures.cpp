@@ -19,25 +19,25 @@ public:
         for (int i = 0; i < 1000; ++i) {
             auto candidate = base / ("toolkit-tests-" + std::to_string(Unique()) + "-" + std::to_string(i));
             if (std::filesystem::create_directory(candidate, ec)) {
-                path_ = candidate;
+                m_path = candidate;
                 break;
             }
         }
     }
     ~TempFolder() {
         std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const { return m_path; }
 
 private:
     static unsigned long long Unique() {
         return static_cast<unsigned long long>(
             std::filesystem::file_time_type::clock::now().time_since_epoch().count());
     }
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 TempFolder& Folder() {

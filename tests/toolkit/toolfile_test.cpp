@@ -163,17 +163,17 @@ TEST_F(ToolfileTest, UncachedEndOfFileIsTheStreamIndicator) {
 }
 
 TEST_F(ToolfileTest, CachedSeeksClampToTheLastByte) {
-    constexpr std::uint32_t L = 2000;
-    const Bytes data = Pattern(L);
+    constexpr std::uint32_t kLength = 2000;
+    const Bytes data = Pattern(kLength);
     const std::string path = fixtures::WriteTempFile("seek.bin", data);
     const struct {
         std::int32_t offset;
         int whence;
         std::uint32_t expected;
     } cases[] = {
-        {100, 0, 100},        {0, 2, L - 1},           {-768, 2, L - 768}, {-5, 0, L - 1},
-        {L, 0, L - 1},        {L + 100, 0, L - 1},     {50, 1, 150},       {-100, 1, 0},
-        {-101, 1, L - 1},     {7, 9, L - 1},           {-1, 2, L - 1},     {-2000, 2, 0},
+        {100, 0, 100},        {0, 2, kLength - 1},           {-768, 2, kLength - 768}, {-5, 0, kLength - 1},
+        {kLength, 0, kLength - 1},        {kLength + 100, 0, kLength - 1},     {50, 1, 150},       {-100, 1, 0},
+        {-101, 1, kLength - 1},     {7, 9, kLength - 1},           {-1, 2, kLength - 1},     {-2000, 2, 0},
     };
     for (const auto& c : cases) {
         TOOLFILE* file = TOOLFILE_Open(path.c_str(), "rb");

@@ -17,38 +17,38 @@ using namespace tooltest;
 class AuthorTest : public testing::Test {
 public:
     void SetUp() override {
-        root_ = MakeTempFolder("disctool-author");
-        ASSERT_FALSE(root_.empty());
-        disc_ = root_ / "disc";
-        logs_ = root_ / "logs";
-        fs::create_directories(disc_ / "Data" / "Levels");
-        fs::create_directories(disc_ / "Sound" / "Music" / "Themes");
-        fs::create_directory(logs_);
-        WriteFile(disc_ / "FOO.EXE", std::string("MZ"));
-        WriteFile(disc_ / "FOO.a32", std::string("MZ"));
-        WriteFile(disc_ / "Data" / "Core.pak", std::string(70000, 'c'));
-        WriteFile(disc_ / "Data" / "Levels" / "Level1.dat", std::string("one"));
-        WriteFile(disc_ / "Data" / "Levels" / "Level2.dat", std::string("two"));
-        WriteFile(disc_ / "Data" / "Levels" / "notes.txt", std::string("not a level"));
-        WriteFile(disc_ / "Sound" / "Music" / "Themes" / "Title.mid", std::string("mid"));
-        WriteFile(disc_ / "Sound" / "Effects.snd", std::string("snd"));
-        WriteFile(disc_ / "Caf\xC3\xA9.txt", std::string("menu"));
-        WriteFile(disc_ / "FOO.inf", std::string("; Foo's install script\r\n[General]\r\nBasDlgTitle=Foo\r\n"
+        m_root = MakeTempFolder("disctool-author");
+        ASSERT_FALSE(m_root.empty());
+        m_disc = m_root / "disc";
+        m_logs = m_root / "logs";
+        fs::create_directories(m_disc / "Data" / "Levels");
+        fs::create_directories(m_disc / "Sound" / "Music" / "Themes");
+        fs::create_directory(m_logs);
+        WriteFile(m_disc / "FOO.EXE", std::string("MZ"));
+        WriteFile(m_disc / "FOO.a32", std::string("MZ"));
+        WriteFile(m_disc / "Data" / "Core.pak", std::string(70000, 'c'));
+        WriteFile(m_disc / "Data" / "Levels" / "Level1.dat", std::string("one"));
+        WriteFile(m_disc / "Data" / "Levels" / "Level2.dat", std::string("two"));
+        WriteFile(m_disc / "Data" / "Levels" / "notes.txt", std::string("not a level"));
+        WriteFile(m_disc / "Sound" / "Music" / "Themes" / "Title.mid", std::string("mid"));
+        WriteFile(m_disc / "Sound" / "Effects.snd", std::string("snd"));
+        WriteFile(m_disc / "Caf\xC3\xA9.txt", std::string("menu"));
+        WriteFile(m_disc / "FOO.inf", std::string("; Foo's install script\r\n[General]\r\nBasDlgTitle=Foo\r\n"
                                                  "[Required]\r\nPC-GroupCount=7\r\n"
                                                  "[StartupOptions]\r\nBitmap=\r\n"));
     }
-    void TearDown() override { fs::remove_all(root_); }
+    void TearDown() override { fs::remove_all(m_root); }
 
     Result Tool(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), DISCTOOL_PATH);
-        return Spawn(arguments, logs_);
+        return Spawn(arguments, m_logs);
     }
 
-    fs::path root_, disc_, logs_;
+    fs::path m_root, m_disc, m_logs;
 };
 
 TEST_F(AuthorTest, ScriptWritesNumberedSectionsThatPassCheck) {
-    WriteFile(root_ / "groups.txt", std::string(
+    WriteFile(m_root / "groups.txt", std::string(
         "; the groups\n"
         "required Game files\n"
         "  desc Levels and core data.\n"
@@ -59,11 +59,11 @@ TEST_F(AuthorTest, ScriptWritesNumberedSectionsThatPassCheck) {
         "optional Menu\n"
         "  desc Caf\xC3\xA9 menu\n"
         "  file caf*.txt\n"));
-    const Result result = Tool({"script", (root_ / "groups.txt").string(), (disc_ / "FOO.inf").string()});
+    const Result result = Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()});
     ASSERT_EQ(result.status, 0) << result.err;
     // The old component section goes, the others stay as they stood; deepest folders first;
     // text in Windows-1252.
-    EXPECT_EQ(ReadFile(disc_ / "FOO.inf"),
+    EXPECT_EQ(ReadFile(m_disc / "FOO.inf"),
               "; Foo's install script\r\n[General]\r\nBasDlgTitle=Foo\r\n"
               "[StartupOptions]\r\nBitmap=\r\n"
               "\r\n"
@@ -92,18 +92,18 @@ TEST_F(AuthorTest, ScriptWritesNumberedSectionsThatPassCheck) {
               "PC-Group2FileCount=1\r\n"
               "PC-Group2File1Name=Caf\xE9.txt\r\n"
               "PC-Group2File1Key=Caf_txt\r\n");
-    const Result check = Tool({"check", "-q", "--strict", disc_.string()});
+    const Result check = Tool({"check", "-q", "--strict", m_disc.string()});
     EXPECT_EQ(check.status, 0) << check.out;
     EXPECT_EQ(check.out, "");
 
     // Run again, the script comes out the same.
-    const std::string first = ReadFile(disc_ / "FOO.inf");
-    ASSERT_EQ(Tool({"script", (root_ / "groups.txt").string(), (disc_ / "FOO.inf").string()}).status, 0);
-    EXPECT_EQ(ReadFile(disc_ / "FOO.inf"), first);
+    const std::string first = ReadFile(m_disc / "FOO.inf");
+    ASSERT_EQ(Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()}).status, 0);
+    EXPECT_EQ(ReadFile(m_disc / "FOO.inf"), first);
 }
 
 TEST_F(AuthorTest, ScriptRefusesADescriptionThatDoesNotFitTheDisc) {
-    const std::string before = ReadFile(disc_ / "FOO.inf");
+    const std::string before = ReadFile(m_disc / "FOO.inf");
     const struct {
         const char* description;
         int line;
@@ -119,15 +119,15 @@ TEST_F(AuthorTest, ScriptRefusesADescriptionThatDoesNotFitTheDisc) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.description);
-        WriteFile(root_ / "groups.txt", std::string(c.description));
-        const Result result = Tool({"script", (root_ / "groups.txt").string(), (disc_ / "FOO.inf").string()});
+        WriteFile(m_root / "groups.txt", std::string(c.description));
+        const Result result = Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()});
         EXPECT_EQ(result.status, 1);
-        const std::string location = (root_ / "groups.txt").string() + ":" + std::to_string(c.line) + ": error: ";
+        const std::string location = (m_root / "groups.txt").string() + ":" + std::to_string(c.line) + ": error: ";
         EXPECT_NE(result.err.find(location), std::string::npos) << result.err;
         EXPECT_NE(result.err.find(c.words), std::string::npos) << result.err;
-        EXPECT_EQ(ReadFile(disc_ / "FOO.inf"), before) << "nothing written";
+        EXPECT_EQ(ReadFile(m_disc / "FOO.inf"), before) << "nothing written";
     }
-    EXPECT_EQ(Tool({"script", (root_ / "none.txt").string(), (disc_ / "FOO.inf").string()}).status, 2);
+    EXPECT_EQ(Tool({"script", (m_root / "none.txt").string(), (m_disc / "FOO.inf").string()}).status, 2);
 }
 
 // The last-write time of path in nanoseconds since 1970.
@@ -138,30 +138,30 @@ std::int64_t WriteTime(const fs::path& path) {
 }
 
 TEST_F(AuthorTest, MasterWritesAnImageWithEveryFileAndItsTime) {
-    WriteFile(root_ / "groups.txt", std::string("required Game\nfile **\\*.*\n"));
-    ASSERT_EQ(Tool({"script", (root_ / "groups.txt").string(), (disc_ / "FOO.inf").string()}).status, 0);
+    WriteFile(m_root / "groups.txt", std::string("required Game\nfile **\\*.*\n"));
+    ASSERT_EQ(Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()}).status, 0);
     // Distinct whole-second times, one of them before the time of year changes the offset.
     std::int64_t second = 1700000000;
-    for (const auto& entry : fs::recursive_directory_iterator(disc_)) {
+    for (const auto& entry : fs::recursive_directory_iterator(m_disc)) {
         if (!entry.is_regular_file()) continue;
         const fs::file_time_type time = fs::file_time_type::clock::from_sys(
             std::chrono::sys_seconds(std::chrono::seconds(second)));
         fs::last_write_time(entry.path(), time);
         second += 86400 * 37 + 1;
     }
-    const fs::path image = root_ / "FOO.iso";
-    const Result made = Tool({"master", disc_.string(), image.string()});
+    const fs::path image = m_root / "FOO.iso";
+    const Result made = Tool({"master", m_disc.string(), image.string()});
     ASSERT_EQ(made.status, 0) << made.out << made.err;
     EXPECT_NE(made.out.find("volume FOO"), std::string::npos) << made.out;
 
-    const fs::path out = root_ / "extracted";
-    const Result extracted = Spawn({"xorriso", "-osirrox", "on", "-indev", image.string(), "-extract", "/", out.string()}, logs_);
+    const fs::path out = m_root / "extracted";
+    const Result extracted = Spawn({"xorriso", "-osirrox", "on", "-indev", image.string(), "-extract", "/", out.string()}, m_logs);
     ASSERT_EQ(extracted.status, 0) << extracted.err;
     std::size_t files = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(disc_)) {
+    for (const auto& entry : fs::recursive_directory_iterator(m_disc)) {
         if (!entry.is_regular_file()) continue;
         ++files;
-        const fs::path copy = out / fs::relative(entry.path(), disc_);
+        const fs::path copy = out / fs::relative(entry.path(), m_disc);
         SCOPED_TRACE(copy.string());
         ASSERT_TRUE(fs::is_regular_file(copy)) << "Joliet keeps the name as it stands";
         EXPECT_EQ(ReadFile(copy), ReadFile(entry.path()));
@@ -177,17 +177,17 @@ TEST_F(AuthorTest, MasterWritesAnImageWithEveryFileAndItsTime) {
 }
 
 TEST_F(AuthorTest, MasterStopsOnACheckError) {
-    fs::remove(disc_ / "FOO.a32");
-    const fs::path image = root_ / "FOO.iso";
-    const Result result = Tool({"master", disc_.string(), image.string()});
+    fs::remove(m_disc / "FOO.a32");
+    const fs::path image = m_root / "FOO.iso";
+    const Result result = Tool({"master", m_disc.string(), image.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("error: the game FOO.a32 is not beside the launcher [missing-game]"), std::string::npos)
         << result.out;
     EXPECT_FALSE(fs::exists(image));
-    EXPECT_FALSE(fs::exists(root_ / "FOO.iso.new"));
+    EXPECT_FALSE(fs::exists(m_root / "FOO.iso.new"));
 
-    WriteFile(disc_ / "FOO.a32", std::string("MZ"));
-    EXPECT_EQ(Tool({"master", disc_.string(), (disc_ / "FOO.iso").string()}).status, 2) << "not inside the disc";
+    WriteFile(m_disc / "FOO.a32", std::string("MZ"));
+    EXPECT_EQ(Tool({"master", m_disc.string(), (m_disc / "FOO.iso").string()}).status, 2) << "not inside the disc";
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ namespace {
 using namespace tooltest;
 
 // The install script of the good disc; cases change it by replacing one line.
-const char* const GoodScript =
+const char* const kGoodScript =
     "[General]\r\n"
     "DefaultDir=D:\\GAMES\\FOO\r\n"
     "BasDlgTitle=\"Foo Setup\"\r\n"
@@ -45,7 +45,7 @@ const char* const GoodScript =
     "PC-Group1File1Key=Intro\r\n";
 
 // Python reads the JSON report back and prints one fact per line.
-const char* const JsonFacts =
+const char* const kJsonFacts =
     "import json, sys\n"
     "d = json.load(open(sys.argv[1]))\n"
     "print('ok', d['ok'])\n"
@@ -65,34 +65,34 @@ const char* const JsonFacts =
 class DiscTest : public testing::Test {
 public:
     void SetUp() override {
-        root_ = MakeTempFolder("disctool-disc");
-        ASSERT_FALSE(root_.empty());
-        disc_ = root_ / "disc";
-        logs_ = root_ / "logs";
-        fs::create_directories(disc_ / "Music");
-        fs::create_directories(disc_ / "movies");
-        fs::create_directory(logs_);
-        WriteFile(disc_ / "FOO.EXE", std::string("MZ"));
-        WriteFile(disc_ / "foo.a32", std::string("MZ"));
-        WriteFile(disc_ / "GAME.DAT", std::string(1048576 + 524288, 'g'));  // 1.5 MiB
-        WriteFile(disc_ / "Music" / "theme.mid", std::string(104858, 'm'));  // 0.1 MiB
-        WriteFile(disc_ / "movies" / "Intro.avi", std::string(3 * 1048576, 'v'));
-        WriteFile(disc_ / "foo.inf", std::string(GoodScript));
-        WriteFile(root_ / "pic.ppm", std::string("P6\n5 3\n255\n") + std::string(45, '\x40'));
-        const Result made = Tool({"picture", "encode", (root_ / "pic.ppm").string(), (disc_ / "pic.wiz").string()});
+        m_root = MakeTempFolder("disctool-disc");
+        ASSERT_FALSE(m_root.empty());
+        m_disc = m_root / "disc";
+        m_logs = m_root / "logs";
+        fs::create_directories(m_disc / "Music");
+        fs::create_directories(m_disc / "movies");
+        fs::create_directory(m_logs);
+        WriteFile(m_disc / "FOO.EXE", std::string("MZ"));
+        WriteFile(m_disc / "foo.a32", std::string("MZ"));
+        WriteFile(m_disc / "GAME.DAT", std::string(1048576 + 524288, 'g'));  // 1.5 MiB
+        WriteFile(m_disc / "Music" / "theme.mid", std::string(104858, 'm'));  // 0.1 MiB
+        WriteFile(m_disc / "movies" / "Intro.avi", std::string(3 * 1048576, 'v'));
+        WriteFile(m_disc / "foo.inf", std::string(kGoodScript));
+        WriteFile(m_root / "pic.ppm", std::string("P6\n5 3\n255\n") + std::string(45, '\x40'));
+        const Result made = Tool({"picture", "encode", (m_root / "pic.ppm").string(), (m_disc / "pic.wiz").string()});
         ASSERT_EQ(made.status, 0) << made.err;
     }
-    void TearDown() override { fs::remove_all(root_); }
+    void TearDown() override { fs::remove_all(m_root); }
 
     Result Tool(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), DISCTOOL_PATH);
-        return Spawn(arguments, logs_);
+        return Spawn(arguments, m_logs);
     }
 
     // Replaces the script line that starts with "key=" by line (or appends line to the end of
     // the script when key is empty).
     void EditScript(const std::string& key, const std::string& line) {
-        std::string script = ReadFile(disc_ / "foo.inf");
+        std::string script = ReadFile(m_disc / "foo.inf");
         if (key.empty()) {
             script += line + "\r\n";
         } else {
@@ -101,25 +101,25 @@ public:
             const std::size_t end = script.find("\r\n", at + 1);
             script.replace(at + 1, end - at - 1, line);
         }
-        WriteFile(disc_ / "foo.inf", script);
+        WriteFile(m_disc / "foo.inf", script);
     }
 
     // Runs check --json and returns its status and the facts Python read from the JSON.
     Result CheckJson(std::vector<std::string> extra = {}) {
-        std::vector<std::string> arguments = {"check", "--json", disc_.string()};
+        std::vector<std::string> arguments = {"check", "--json", m_disc.string()};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         const Result report = Tool(arguments);
-        WriteFile(root_ / "report.json", report.out);
-        WriteFile(root_ / "facts.py", std::string(JsonFacts));
-        Result facts = Spawn({"python3", (root_ / "facts.py").string(), (root_ / "report.json").string()}, logs_);
+        WriteFile(m_root / "report.json", report.out);
+        WriteFile(m_root / "facts.py", std::string(kJsonFacts));
+        Result facts = Spawn({"python3", (m_root / "facts.py").string(), (m_root / "report.json").string()}, m_logs);
         EXPECT_EQ(facts.status, 0) << "not valid JSON: " << facts.err << report.out;
         facts.status = report.status;
         return facts;
     }
 
-    fs::path root_;
-    fs::path disc_;
-    fs::path logs_;
+    fs::path m_root;
+    fs::path m_disc;
+    fs::path m_logs;
 };
 
 bool HasLine(const std::string& text, const std::string& line) {
@@ -127,7 +127,7 @@ bool HasLine(const std::string& text, const std::string& line) {
 }
 
 TEST_F(DiscTest, CheckOfAGoodDiscReportsWhatTheLauncherSees) {
-    const Result text = Tool({"check", disc_.string()});
+    const Result text = Tool({"check", m_disc.string()});
     EXPECT_EQ(text.status, 0) << text.out << text.err;
     for (const char* line : {
              "launcher: FOO.EXE (the only .exe in the folder)",
@@ -175,9 +175,9 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         int line;
         std::function<void(DiscTest&)> breakIt;
     } cases[] = {
-        {"missing-script", true, -1, [](DiscTest& t) { fs::remove(t.disc_ / "foo.inf"); }},
-        {"missing-game", true, 0, [](DiscTest& t) { fs::remove(t.disc_ / "foo.a32"); }},
-        {"missing-file", true, 12, [](DiscTest& t) { fs::remove(t.disc_ / "Music" / "theme.mid"); }},
+        {"missing-script", true, -1, [](DiscTest& t) { fs::remove(t.m_disc / "foo.inf"); }},
+        {"missing-game", true, 0, [](DiscTest& t) { fs::remove(t.m_disc / "foo.a32"); }},
+        {"missing-file", true, 12, [](DiscTest& t) { fs::remove(t.m_disc / "Music" / "theme.mid"); }},
         {"missing-file", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=MUSIC"); }},
         {"empty-name", true, 9, [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=5"); }},
         {"empty-key", true, 13, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\"\""); }},
@@ -207,14 +207,14 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         {"value-cut", false, 3, [&](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=" + longTitle); }},
         {"utf8-script", false, 3, [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup"); }},
     };
-    WriteFile(root_ / "good.inf", ReadFile(disc_ / "foo.inf"));
-    WriteFile(root_ / "good.a32", std::string("MZ"));
-    WriteFile(root_ / "theme.mid", ReadFile(disc_ / "Music" / "theme.mid"));
+    WriteFile(m_root / "good.inf", ReadFile(m_disc / "foo.inf"));
+    WriteFile(m_root / "good.a32", std::string("MZ"));
+    WriteFile(m_root / "theme.mid", ReadFile(m_disc / "Music" / "theme.mid"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
-        fs::copy_file(root_ / "good.inf", disc_ / "foo.inf", fs::copy_options::overwrite_existing);
-        fs::copy_file(root_ / "good.a32", disc_ / "foo.a32", fs::copy_options::overwrite_existing);
-        fs::copy_file(root_ / "theme.mid", disc_ / "Music" / "theme.mid", fs::copy_options::overwrite_existing);
+        fs::copy_file(m_root / "good.inf", m_disc / "foo.inf", fs::copy_options::overwrite_existing);
+        fs::copy_file(m_root / "good.a32", m_disc / "foo.a32", fs::copy_options::overwrite_existing);
+        fs::copy_file(m_root / "theme.mid", m_disc / "Music" / "theme.mid", fs::copy_options::overwrite_existing);
         c.breakIt(*this);
         const Result facts = CheckJson();
         EXPECT_EQ(facts.status, c.error ? 1 : 0) << facts.out;
@@ -225,11 +225,11 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         EXPECT_TRUE(HasLine(facts.out, c.error ? "ok False" : "ok True")) << facts.out;
 
         // The text form points an editor at the line: "disc/foo.inf:12: error: ... [code]".
-        std::string location = c.line < 0 ? disc_.string() : (disc_ / "foo.inf").string();
+        std::string location = c.line < 0 ? m_disc.string() : (m_disc / "foo.inf").string();
         if (c.line > 0) location += ":" + std::to_string(c.line);
         const std::string start = "\n" + location + (c.error ? ": error: " : ": warning: ");
         const std::string end = " [" + std::string(c.code) + "]\n";
-        const Result text = Tool({"check", disc_.string()});
+        const Result text = Tool({"check", m_disc.string()});
         EXPECT_EQ(text.status, facts.status);
         const std::size_t at = text.out.find(start);
         ASSERT_NE(at, std::string::npos) << start << "\n" << text.out;
@@ -239,55 +239,55 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
 
 // -q prints the findings alone; --strict makes a warning fail the check.
 TEST_F(DiscTest, CheckQuietAndStrict) {
-    Result result = Tool({"check", "-q", "--strict", disc_.string()});
+    Result result = Tool({"check", "-q", "--strict", m_disc.string()});
     EXPECT_EQ(result.status, 0) << result.out;
     EXPECT_EQ(result.out, "");
 
     EditScript("", "PC-Group01Name=Leading zero");
-    fs::remove(disc_ / "Music" / "theme.mid");
-    const std::string script = (disc_ / "foo.inf").string();
+    fs::remove(m_disc / "Music" / "theme.mid");
+    const std::string script = (m_disc / "foo.inf").string();
     const std::string warning =
         script + ":21: warning: Optional PC-Group01Name is not a key the launcher reads [unread-key]\n";
     const std::string findings =
         script + ":12: error: Required group 1 file 2 \"MUSIC\\THEME.MID\" is not on the disc [missing-file]\n" +
         warning;
-    result = Tool({"check", "-q", disc_.string()});
+    result = Tool({"check", "-q", m_disc.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, findings);
 
-    WriteFile(disc_ / "Music" / "theme.mid", std::string("m"));
-    result = Tool({"check", "-q", disc_.string()});
+    WriteFile(m_disc / "Music" / "theme.mid", std::string("m"));
+    result = Tool({"check", "-q", m_disc.string()});
     EXPECT_EQ(result.status, 0) << "a warning alone passes";
-    result = Tool({"check", "-q", "--strict", disc_.string()});
+    result = Tool({"check", "-q", "--strict", m_disc.string()});
     EXPECT_EQ(result.status, 1) << "unless --strict";
     EXPECT_EQ(result.out, warning);
 }
 
 TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {
     // Two programs: the one install script tells which is the launcher.
-    WriteFile(disc_ / "SETUP.EXE", std::string("MZ"));
-    Result result = Tool({"check", disc_.string()});
+    WriteFile(m_disc / "SETUP.EXE", std::string("MZ"));
+    Result result = Tool({"check", m_disc.string()});
     EXPECT_EQ(result.status, 0) << result.out;
     EXPECT_TRUE(HasLine(result.out, "launcher: foo.EXE (named after the only .inf in the folder)")) << result.out;
 
-    WriteFile(disc_ / "setup.inf", std::string("[General]\r\n"));
-    result = Tool({"check", disc_.string()});
+    WriteFile(m_disc / "setup.inf", std::string("[General]\r\n"));
+    result = Tool({"check", m_disc.string()});
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("--launcher"), std::string::npos) << result.err;
-    fs::remove(disc_ / "setup.inf");
+    fs::remove(m_disc / "setup.inf");
 
-    result = Tool({"check", "--launcher", "foo.exe", disc_.string()});
+    result = Tool({"check", "--launcher", "foo.exe", m_disc.string()});
     EXPECT_EQ(result.status, 0) << result.out;
     EXPECT_TRUE(HasLine(result.out, "launcher: foo.exe (given with --launcher)")) << result.out;
 
-    result = Tool({"check", "--launcher", "SETUP.EXE", disc_.string()});
+    result = Tool({"check", "--launcher", "SETUP.EXE", m_disc.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("error: no install script SETUP.inf"), std::string::npos) << result.out;
 
-    fs::remove(disc_ / "SETUP.EXE");
-    fs::remove(disc_ / "FOO.EXE");
-    result = Tool({"check", disc_.string()});
+    fs::remove(m_disc / "SETUP.EXE");
+    fs::remove(m_disc / "FOO.EXE");
+    result = Tool({"check", m_disc.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(HasLine(result.out, "launcher: foo.EXE (named after the only .inf in the folder)")) << result.out;
     EXPECT_NE(result.out.find("error: no launcher foo.EXE beside foo.inf"), std::string::npos) << result.out;
@@ -299,31 +299,31 @@ TEST_F(DiscTest, CheckDecodesTextInTheCodePage) {
     Result facts = CheckJson();
     EXPECT_TRUE(HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xC3\xA9 \xE2\x82\xAC \xC3\x83\xC2\xA9")) << facts.out;
     EXPECT_EQ(facts.out.find("utf8-script"), std::string::npos) << "not UTF-8 as a whole: " << facts.out;
-    Result text = Tool({"check", disc_.string()});
+    Result text = Tool({"check", m_disc.string()});
     EXPECT_TRUE(HasLine(text.out, "BasDlgTitle: Say \"hi\"\\t\x01 caf\xC3\xA9 \xE2\x82\xAC \xC3\x83\xC2\xA9")) << text.out;
 
     // Windows-1251: the same byte is a Cyrillic letter.
     facts = CheckJson({"--codepage", "1251"});
     EXPECT_TRUE(HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xD0\xB9 \xD0\x82 \xD0\x93\xC2\xA9")) << facts.out;
-    text = Tool({"check", "--codepage", "65001", disc_.string()});
+    text = Tool({"check", "--codepage", "65001", m_disc.string()});
     EXPECT_EQ(text.status, 2);
     EXPECT_NE(text.err.find("--codepage"), std::string::npos) << text.err;
 
     // A script saved as UTF-8 shows what the launcher would make of it.
     EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup");
-    text = Tool({"check", "-q", disc_.string()});
+    text = Tool({"check", "-q", m_disc.string()});
     EXPECT_EQ(text.status, 0);
     EXPECT_NE(text.out.find("\"Caf\xC3\xA9 Setup\" as \"Caf\xC3\x83\xC2\xA9 Setup\""), std::string::npos) << text.out;
 }
 
 TEST_F(DiscTest, CommandLineMistakesGiveStatusTwo) {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"check", "--windows-drive", "CC", disc_.string()},
-             {"check", (root_ / "nothing-here").string()},
-             {"check", "--bogus", disc_.string()},
-             {"verify", "--shared-file", (root_ / "none.ini").string(), disc_.string()},
-             {"verify", "--shared-file", root_.string(), disc_.string()},
-             {"verify", "--shared-file", (disc_ / "foo.inf").string(), "--windows-drive", "1:", disc_.string()},
+             {"check", "--windows-drive", "CC", m_disc.string()},
+             {"check", (m_root / "nothing-here").string()},
+             {"check", "--bogus", m_disc.string()},
+             {"verify", "--shared-file", (m_root / "none.ini").string(), m_disc.string()},
+             {"verify", "--shared-file", m_root.string(), m_disc.string()},
+             {"verify", "--shared-file", (m_disc / "foo.inf").string(), "--windows-drive", "1:", m_disc.string()},
          }) {
         const Result result = Tool(arguments);
         EXPECT_EQ(result.status, 2) << arguments[1] << " " << arguments[2] << "\n" << result.out;
@@ -340,29 +340,29 @@ class VerifyTest : public DiscTest {
 protected:
     void SetUp() override {
         DiscTest::SetUp();
-        c_ = root_ / "c";
-        d_ = root_ / "d";
-        fs::create_directories(c_ / "Games" / "foo" / "music");
-        fs::create_directories(d_ / "GAMES" / "FOO" / "MOVIES");
-        sourceTime_ = fs::last_write_time(disc_ / "GAME.DAT") - std::chrono::hours(24);
-        for (const fs::path& source : {disc_ / "GAME.DAT", disc_ / "Music" / "theme.mid", disc_ / "movies" / "Intro.avi"}) {
-            fs::last_write_time(source, sourceTime_);
+        m_c = m_root / "c";
+        m_d = m_root / "d";
+        fs::create_directories(m_c / "Games" / "foo" / "music");
+        fs::create_directories(m_d / "GAMES" / "FOO" / "MOVIES");
+        m_sourceTime = fs::last_write_time(m_disc / "GAME.DAT") - std::chrono::hours(24);
+        for (const fs::path& source : {m_disc / "GAME.DAT", m_disc / "Music" / "theme.mid", m_disc / "movies" / "Intro.avi"}) {
+            fs::last_write_time(source, m_sourceTime);
         }
     }
 
     // Places a copy of the disc file at copy with the source's time moved by offset.
     void PlaceCopy(const fs::path& source, const fs::path& copy, std::chrono::seconds offset) {
         fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
-        fs::last_write_time(copy, sourceTime_ + offset);
+        fs::last_write_time(copy, m_sourceTime + offset);
     }
 
     Result Verify() {
-        return Tool({"verify", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string(),
-                     "--drive", "C:=" + c_.string(), "--drive=d:=" + d_.string()});
+        return Tool({"verify", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),
+                     "--drive", "C:=" + m_c.string(), "--drive=d:=" + m_d.string()});
     }
 
-    fs::path c_, d_;
-    fs::file_time_type sourceTime_;
+    fs::path m_c, m_d;
+    fs::file_time_type m_sourceTime;
 };
 
 TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
@@ -371,10 +371,10 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
         "[foo]\r\n"
         "gamedat=C:\\GAMES\\FOO\\GAME.DAT\r\n"
         "Theme=\"c:\\games\\foo\\MUSIC\\THEME.MID\"\r\n";
-    WriteFile(root_ / "tivoroo.ini", shared);
-    PlaceCopy(disc_ / "GAME.DAT", c_ / "Games" / "foo" / "GAME.DAT", std::chrono::seconds(0));
-    PlaceCopy(disc_ / "Music" / "theme.mid", c_ / "Games" / "foo" / "music" / "Theme.mid", std::chrono::seconds(-2));
-    PlaceCopy(disc_ / "movies" / "Intro.avi", d_ / "GAMES" / "FOO" / "MOVIES" / "INTRO.AVI", std::chrono::seconds(0));
+    WriteFile(m_root / "tivoroo.ini", shared);
+    PlaceCopy(m_disc / "GAME.DAT", m_c / "Games" / "foo" / "GAME.DAT", std::chrono::seconds(0));
+    PlaceCopy(m_disc / "Music" / "theme.mid", m_c / "Games" / "foo" / "music" / "Theme.mid", std::chrono::seconds(-2));
+    PlaceCopy(m_disc / "movies" / "Intro.avi", m_d / "GAMES" / "FOO" / "MOVIES" / "INTRO.AVI", std::chrono::seconds(0));
 
     Result result = Verify();
     EXPECT_EQ(result.status, 1) << result.out << result.err;
@@ -395,35 +395,35 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
             << result.out.substr(start, line - start);
     }
     EXPECT_NE(result.out.find("result: 1 required file is not current"), std::string::npos) << result.out;
-    EXPECT_EQ(ReadFile(root_ / "tivoroo.ini"), shared) << "verify must not write the shared file";
-    EXPECT_TRUE(HasLine(result.out, "shared file: " + (root_ / "tivoroo.ini").string() + ", section [FOO]"))
+    EXPECT_EQ(ReadFile(m_root / "tivoroo.ini"), shared) << "verify must not write the shared file";
+    EXPECT_TRUE(HasLine(result.out, "shared file: " + (m_root / "tivoroo.ini").string() + ", section [FOO]"))
         << result.out;
 
     // The same as JSON, and -q with only the files that are not current.
-    result = Tool({"verify", "--json", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string(),
-                   "--drive", "C:=" + c_.string(), "--drive=d:=" + d_.string()});
+    result = Tool({"verify", "--json", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),
+                   "--drive", "C:=" + m_c.string(), "--drive=d:=" + m_d.string()});
     EXPECT_EQ(result.status, 1);
-    WriteFile(root_ / "verify.json", result.out);
-    WriteFile(root_ / "verify.py", std::string(
+    WriteFile(m_root / "verify.json", result.out);
+    WriteFile(m_root / "verify.py", std::string(
         "import json, sys\n"
         "d = json.load(open(sys.argv[1]))\n"
         "print(d['schema'], d['ok'], d['requiredNotCurrent'], d['sharedFile'])\n"
         "for f in d['files']: print(f['section'], f['group'], f['number'], f['name'], f['key'], f['outcome'], f['current'])\n"));
-    const Result facts = Spawn({"python3", (root_ / "verify.py").string(), (root_ / "verify.json").string()}, logs_);
-    EXPECT_EQ(facts.out, "1 False 1 " + (root_ / "tivoroo.ini").string() + "\n"
+    const Result facts = Spawn({"python3", (m_root / "verify.py").string(), (m_root / "verify.json").string()}, m_logs);
+    EXPECT_EQ(facts.out, "1 False 1 " + (m_root / "tivoroo.ini").string() + "\n"
               "Required 1 1 GAME.DAT GameDat current True\n"
               "Required 1 2 MUSIC\\THEME.MID Theme stale False\n"
               "Optional 1 1 MOVIES\\INTRO.AVI Intro adopted True\n") << facts.err << result.out;
-    result = Tool({"verify", "-q", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string(),
-                   "--drive", "C:=" + c_.string(), "--drive=d:=" + d_.string()});
+    result = Tool({"verify", "-q", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),
+                   "--drive", "C:=" + m_c.string(), "--drive=d:=" + m_d.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out.find("GAME.DAT"), std::string::npos) << result.out;
     EXPECT_EQ(result.out.compare(0, 7, "  stale"), 0) << result.out;
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1) << result.out;
 
     // The same time again makes everything required current; a missing copy is missing.
-    PlaceCopy(disc_ / "Music" / "theme.mid", c_ / "Games" / "foo" / "music" / "Theme.mid", std::chrono::seconds(0));
-    fs::remove(d_ / "GAMES" / "FOO" / "MOVIES" / "INTRO.AVI");
+    PlaceCopy(m_disc / "Music" / "theme.mid", m_c / "Games" / "foo" / "music" / "Theme.mid", std::chrono::seconds(0));
+    fs::remove(m_d / "GAMES" / "FOO" / "MOVIES" / "INTRO.AVI");
     result = Verify();
     EXPECT_EQ(result.status, 0) << result.out;
     EXPECT_NE(result.out.find("  missing                    MOVIES\\INTRO.AVI"), std::string::npos) << result.out;
@@ -431,8 +431,8 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
 
     // A recorded copy that is gone is stale even though a current copy lies in the
     // destination: only the record is looked at.
-    fs::remove(c_ / "Games" / "foo" / "GAME.DAT");
-    PlaceCopy(disc_ / "GAME.DAT", d_ / "GAMES" / "FOO" / "GAME.DAT", std::chrono::seconds(0));
+    fs::remove(m_c / "Games" / "foo" / "GAME.DAT");
+    PlaceCopy(m_disc / "GAME.DAT", m_d / "GAMES" / "FOO" / "GAME.DAT", std::chrono::seconds(0));
     result = Verify();
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("  stale                      GAME.DAT"), std::string::npos) << result.out;
@@ -440,23 +440,23 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
 
 TEST_F(VerifyTest, WithoutRecordsOnlyTheProposedDestinationCounts) {
     // An empty shared file; DefaultDir empty: the default folder on the Windows drive.
-    WriteFile(root_ / "tivoroo.ini", std::string());
+    WriteFile(m_root / "tivoroo.ini", std::string());
     EditScript("DefaultDir", "DefaultDir=");
-    fs::create_directories(c_ / "tivoroo" / "FOO" / "MUSIC");
-    PlaceCopy(disc_ / "GAME.DAT", c_ / "tivoroo" / "FOO" / "game.dat", std::chrono::seconds(0));
-    PlaceCopy(disc_ / "Music" / "theme.mid", c_ / "tivoroo" / "FOO" / "MUSIC" / "THEME.MID", std::chrono::seconds(0));
+    fs::create_directories(m_c / "tivoroo" / "FOO" / "MUSIC");
+    PlaceCopy(m_disc / "GAME.DAT", m_c / "tivoroo" / "FOO" / "game.dat", std::chrono::seconds(0));
+    PlaceCopy(m_disc / "Music" / "theme.mid", m_c / "tivoroo" / "FOO" / "MUSIC" / "THEME.MID", std::chrono::seconds(0));
     Result result = Verify();
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_NE(result.out.find("destination: C:\\Tivoroo\\FOO\\"), std::string::npos) << result.out;
 
     // Another Windows drive moves the default folder to a drive with no copies.
-    result = Tool({"verify", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string(),
-                   "--drive", "C:=" + c_.string(), "--drive", "D:=" + d_.string(), "--windows-drive", "D:"});
+    result = Tool({"verify", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),
+                   "--drive", "C:=" + m_c.string(), "--drive", "D:=" + m_d.string(), "--windows-drive", "D:"});
     EXPECT_EQ(result.status, 1) << result.out;
     EXPECT_NE(result.out.find("  missing                    GAME.DAT"), std::string::npos) << result.out;
 
     // A drive that is not mapped cannot be judged, and does not count as current.
-    result = Tool({"verify", disc_.string(), "--shared-file", (root_ / "tivoroo.ini").string()});
+    result = Tool({"verify", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("  unknown"), std::string::npos) << result.out;
 }

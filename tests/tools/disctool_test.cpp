@@ -239,18 +239,18 @@ Bytes TestPbm(int width, int height, int colours, bool packed) {
 class Disctool : public testing::Test {
 protected:
     void SetUp() override {
-        root_ = MakeTempFolder("disctool-test");
-        ASSERT_FALSE(root_.empty());
-        work_ = root_ / "work";
-        logs_ = root_ / "logs";
-        fs::create_directory(work_);
-        fs::create_directory(logs_);
+        m_root = MakeTempFolder("disctool-test");
+        ASSERT_FALSE(m_root.empty());
+        m_work = m_root / "work";
+        m_logs = m_root / "logs";
+        fs::create_directory(m_work);
+        fs::create_directory(m_logs);
     }
-    void TearDown() override { fs::remove_all(root_); }
+    void TearDown() override { fs::remove_all(m_root); }
 
     Result Tool(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), DISCTOOL_PATH);
-        return Spawn(arguments, logs_);
+        return Spawn(arguments, m_logs);
     }
 
     // Runs a shell command line in which {ppm} and {out} stand for the two paths.
@@ -261,15 +261,15 @@ protected:
                 command.replace(at, key.size(), "'" + value + "'");
             }
         }
-        return Spawn({"/bin/sh", "-c", command}, logs_);
+        return Spawn({"/bin/sh", "-c", command}, m_logs);
     }
 
     // Writes the test picture as work/original.ppm and has command turn it into work/name.
     // Returns the new file's path, or an empty path (with a failure recorded) when the
     // command failed.
     fs::path MakeWithProgram(const char* command, const char* name, const Image& image) {
-        const fs::path ppm = work_ / "original.ppm";
-        const fs::path out = work_ / name;
+        const fs::path ppm = m_work / "original.ppm";
+        const fs::path out = m_work / name;
         WriteFile(ppm, PpmBytes(image));
         const Result made = Shell(command, ppm, out);
         if (made.status != 0 || !fs::exists(out)) {
@@ -280,21 +280,21 @@ protected:
     }
 
     fs::path Write(const char* name, const Bytes& bytes) {
-        WriteFile(work_ / name, bytes);
-        return work_ / name;
+        WriteFile(m_work / name, bytes);
+        return m_work / name;
     }
 
     std::set<std::string> WorkFiles() const {
         std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(work_)) names.insert(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(m_work)) names.insert(entry.path().filename());
         return names;
     }
 
     // Converts input to a PPM and a PNG; returns the PPM's picture and checks that the PNG is
     // an 8-bit indexed file showing the same colours.
     Image ConvertBothWays(const fs::path& input) {
-        const fs::path ppm = work_ / "converted.ppm";
-        const fs::path png = work_ / "converted.png";
+        const fs::path ppm = m_work / "converted.ppm";
+        const fs::path png = m_work / "converted.png";
         Result result = Tool({"picture", "convert", input, ppm});
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out + result.err, "");
@@ -307,15 +307,15 @@ protected:
             EXPECT_EQ(pngBytes[24], 8) << "bit depth";
             EXPECT_EQ(pngBytes[25], 3) << "colour type: indexed";
         }
-        const Result decoded = Spawn({"pngtopam", png.string()}, logs_);
+        const Result decoded = Spawn({"pngtopam", png.string()}, m_logs);
         EXPECT_EQ(decoded.status, 0) << decoded.err;
         EXPECT_EQ(ParsePpm(decoded.out), fromPpm) << "the PNG and the PPM differ";
         return fromPpm;
     }
 
-    fs::path root_;
-    fs::path work_;
-    fs::path logs_;
+    fs::path m_root;
+    fs::path m_work;
+    fs::path m_logs;
 };
 
 // ---- command line ------------------------------------------------------------------------
@@ -416,7 +416,7 @@ TEST_F(Disctool, ConvertReadsChunkyIffPlainAndPacked) {
         SCOPED_TRACE(packed ? "ByteRun1" : "plain");
         const Image original = MakeImage(23, 6, 40);
         const fs::path input = Write("chunky.lbm", TestPbm(23, 6, 40, packed));
-        const Result reference = Spawn({"ilbmtoppm", input.string()}, logs_);
+        const Result reference = Spawn({"ilbmtoppm", input.string()}, m_logs);
         ASSERT_EQ(ParsePpm(reference.out), original) << "fixture not read by ilbmtoppm: " << reference.err;
         EXPECT_EQ(ConvertBothWays(input), original);
     }
@@ -490,7 +490,7 @@ TEST_F(Disctool, ConvertRefusesWhatTheLoadersDoNotRead) {
         if (input.empty()) continue;
         const std::set<std::string> before = WorkFiles();
         for (const char* output : {"out.png", "out.ppm"}) {
-            const Result result = Tool({"picture", "convert", input, work_ / output});
+            const Result result = Tool({"picture", "convert", input, m_work / output});
             EXPECT_EQ(result.status, 1);
             EXPECT_EQ(result.out, "");
             const std::string prefix = "disctool: " + input.string() + ": ";
@@ -505,11 +505,11 @@ TEST_F(Disctool, ConvertRefusesWhatTheLoadersDoNotRead) {
 }
 
 TEST_F(Disctool, ConvertOfAMissingFileSaysSoAndKeepsAnExistingOutput) {
-    const fs::path output = work_ / "keep.ppm";
+    const fs::path output = m_work / "keep.ppm";
     WriteFile(output, std::string("earlier result"));
-    const Result result = Tool({"picture", "convert", work_ / "absent.pcx", output});
+    const Result result = Tool({"picture", "convert", m_work / "absent.pcx", output});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "disctool: " + (work_ / "absent.pcx").string() + ": file not found\n");
+    EXPECT_EQ(result.err, "disctool: " + (m_work / "absent.pcx").string() + ": file not found\n");
     EXPECT_EQ(ReadFile(output), "earlier result");
 }
 
@@ -519,11 +519,11 @@ TEST_F(Disctool, ConvertThatCannotWriteNamesTheOutputAndLeavesNothing) {
         Bytes file;
         fs::path output;
     } cases[] = {
-        {TwoPixelWiz(), work_ / "no such folder" / "out.png"},
-        {TwoPixelWiz(), work_ / "subfolder.ppm"},                 // a folder in the way
-        {WizBlock("IMAG", Wizh(1, 0, 4)), work_ / "out.png"},     // a picture of 0 x 4
+        {TwoPixelWiz(), m_work / "no such folder" / "out.png"},
+        {TwoPixelWiz(), m_work / "subfolder.ppm"},                 // a folder in the way
+        {WizBlock("IMAG", Wizh(1, 0, 4)), m_work / "out.png"},     // a picture of 0 x 4
     };
-    fs::create_directory(work_ / "subfolder.ppm");
+    fs::create_directory(m_work / "subfolder.ppm");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.output.string());
         WriteFile(input, c.file);
@@ -533,13 +533,13 @@ TEST_F(Disctool, ConvertThatCannotWriteNamesTheOutputAndLeavesNothing) {
         EXPECT_EQ(result.err.rfind("disctool: " + c.output.string() + ": ", 0), 0u) << result.err;
         EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line";
         EXPECT_EQ(WorkFiles(), before);
-        EXPECT_TRUE(fs::is_empty(work_ / "subfolder.ppm"));
+        EXPECT_TRUE(fs::is_empty(m_work / "subfolder.ppm"));
     }
 }
 
 TEST_F(Disctool, ConvertReplacesAnExistingOutputWithReadablePermissions) {
     const fs::path input = Write("pic.wiz", TwoPixelWiz());
-    const fs::path output = work_ / "out.ppm";
+    const fs::path output = m_work / "out.ppm";
     WriteFile(output, std::string("earlier result"));
     const mode_t mask = umask(022);
     const Result result = Tool({"picture", "convert", input, output});
@@ -621,7 +621,7 @@ TEST_F(Disctool, InfoShowsFormatSizePaletteAndStructure) {
 TEST_F(Disctool, InfoOnFilesThatCannotBeReadGivesOneLineAndNoReport) {
     for (const char* name : {"absent.wiz", "absent.pcx", "picture.gif"}) {
         SCOPED_TRACE(name);
-        const fs::path input = work_ / name;
+        const fs::path input = m_work / name;
         if (std::string(name) == "picture.gif") WriteFile(input, std::string("GIF89a"));
         const Result result = Tool({"picture", "info", input});
         EXPECT_EQ(result.status, std::string(name) == "picture.gif" ? 1 : 2) << "2: nothing could be read";
@@ -692,10 +692,10 @@ TEST_F(Disctool, EncodeRoundTripsPicturesFromOtherPrograms) {
         SCOPED_TRACE(c.command);
         const fs::path input = MakeWithProgram(c.command, c.name, MakeImage(29, 11, 150));
         if (input.empty()) continue;
-        const Result reference = Shell(c.reference, work_ / "original.ppm", input);
+        const Result reference = Shell(c.reference, m_work / "original.ppm", input);
         const Image expected = ParsePpm(reference.out);
         ASSERT_GT(expected.width, 0) << reference.err;
-        const fs::path wiz = work_ / "out.wiz";
+        const fs::path wiz = m_work / "out.wiz";
         const Result encoded = Tool({"picture", "encode", input, wiz});
         ASSERT_EQ(encoded.status, 0) << encoded.err;
         EXPECT_EQ(encoded.out + encoded.err, "");
@@ -709,7 +709,7 @@ TEST_F(Disctool, EncodeCodesTheTransparentIndexAsTheLaunchersFillColour) {
     const Image image = MakeImage(23, 4, 3);
     const std::string ppm = PpmBytes(image);
     const fs::path input = Write("three.ppm", Bytes(ppm.begin(), ppm.end()));
-    const fs::path wiz = work_ / "out.WIZ";
+    const fs::path wiz = m_work / "out.WIZ";
     const Result encoded = Tool({"picture", "encode", "--transparent", "0", input, wiz});
     ASSERT_EQ(encoded.status, 0) << encoded.err;
     const Loaded loaded(WIZ_LoadFile(wiz.c_str(), 255), &RAWPICT_Free);
@@ -743,10 +743,10 @@ TEST_F(Disctool, EncodeOfSeveralPicturesWritesAMultFileSharingOnePaletteWhenItCa
         SCOPED_TRACE(k.shared ? "shared" : "own palettes");
         std::vector<std::string> arguments = {"picture", "encode"};
         for (const fs::path& input : k.inputs) arguments.push_back(input);
-        arguments.push_back(work_ / "multi.wiz");
+        arguments.push_back(m_work / "multi.wiz");
         const Result encoded = Tool(arguments);
         ASSERT_EQ(encoded.status, 0) << encoded.err;
-        std::string bytes = ReadFile(work_ / "multi.wiz");
+        std::string bytes = ReadFile(m_work / "multi.wiz");
         Bytes file(bytes.begin(), bytes.end());
         const WIZ_MEMFILE memfile{static_cast<std::uint32_t>(file.size()), file.data()};
         EXPECT_EQ(bytes.substr(0, 4), "MULT");
@@ -811,7 +811,7 @@ TEST_F(Disctool, EncodeRefusalsGiveOneLineStatusOneAndNoOutput) {
         {{"--transparent", "256", good}, "--transparent", "0 to 255", 2},
         {{"--transparent=-1", good}, "--transparent", "0 to 255", 2},
         {{"--transparent", "two", good}, "--transparent", "0 to 255", 2},
-        {{good, work_ / "absent.pcx"}, "absent.pcx", "not found", 2},
+        {{good, m_work / "absent.pcx"}, "absent.pcx", "not found", 2},
         {{gif}, "pic.gif", "extension", 1},
     };
     for (const auto& c : cases) {
@@ -819,7 +819,7 @@ TEST_F(Disctool, EncodeRefusalsGiveOneLineStatusOneAndNoOutput) {
         const std::set<std::string> before = WorkFiles();
         std::vector<std::string> arguments = {"picture", "encode"};
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-        arguments.push_back(work_ / "out.wiz");
+        arguments.push_back(m_work / "out.wiz");
         const Result result = Tool(arguments);
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.out, "");
@@ -828,7 +828,7 @@ TEST_F(Disctool, EncodeRefusalsGiveOneLineStatusOneAndNoOutput) {
         EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line";
         EXPECT_EQ(WorkFiles(), before) << "a file was left behind";
     }
-    const Result fine = Tool({"picture", "encode", good, work_ / "out.wiz"});
+    const Result fine = Tool({"picture", "encode", good, m_work / "out.wiz"});
     EXPECT_EQ(fine.status, 0) << fine.err;
 }
 

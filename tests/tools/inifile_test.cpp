@@ -10,7 +10,7 @@ namespace {
 using namespace disctool;
 
 TEST(IniFile, NamesWithoutCaseFirstKeyWinsQuotesRemoved) {
-    const IniFile file = INI_Parse(
+    const IniFile file = ini::Parse(
         "; a comment\r\n"
         "Orphan=before any section\n"
         "[ General ]\n"
@@ -40,11 +40,11 @@ TEST(IniFile, NamesWithoutCaseFirstKeyWinsQuotesRemoved) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.section) + "/" + c.key);
-        EXPECT_EQ(INI_GetString(file, c.section, c.key, 2047), c.value);
+        EXPECT_EQ(ini::GetString(file, c.section, c.key, 2047), c.value);
     }
     EXPECT_FALSE(file.hadByteOrderMark);
-    EXPECT_TRUE(INI_Parse("\xEF\xBB\xBF[A]\nk=v\n").hadByteOrderMark);
-    EXPECT_EQ(INI_GetString(INI_Parse("\xEF\xBB\xBF[A]\nk=v\n"), "a", "K", 10), "v");
+    EXPECT_TRUE(ini::Parse("\xEF\xBB\xBF[A]\nk=v\n").hadByteOrderMark);
+    EXPECT_EQ(ini::GetString(ini::Parse("\xEF\xBB\xBF[A]\nk=v\n"), "a", "K", 10), "v");
 }
 
 TEST(IniFile, IntegersReadAsTheProfileIntegerRule) {
@@ -58,19 +58,19 @@ TEST(IniFile, IntegersReadAsTheProfileIntegerRule) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
-        EXPECT_EQ(INI_GetInt(INI_Parse(std::string("[S]\nN=") + c.value + "\n"), "s", "n", 99), c.expected);
+        EXPECT_EQ(ini::GetInt(ini::Parse(std::string("[S]\nN=") + c.value + "\n"), "s", "n", 99), c.expected);
     }
-    EXPECT_EQ(INI_GetInt(INI_Parse("[S]\nN=\n"), "S", "N", 1), 1) << "an empty value reads as missing";
-    EXPECT_EQ(INI_GetInt(INI_Parse("[S]\n"), "S", "N", 1), 1);
+    EXPECT_EQ(ini::GetInt(ini::Parse("[S]\nN=\n"), "S", "N", 1), 1) << "an empty value reads as missing";
+    EXPECT_EQ(ini::GetInt(ini::Parse("[S]\n"), "S", "N", 1), 1);
 }
 
 TEST(IniFile, ValuesAreCutToTheirBuffers) {
     const std::string longValue(3000, 'x');
-    const IniFile file = INI_Parse("[S]\nK=\"" + longValue + "\"\n");
+    const IniFile file = ini::Parse("[S]\nK=\"" + longValue + "\"\n");
     bool cut = false;
-    EXPECT_EQ(INI_GetString(file, "S", "K", 2047, &cut).size(), 2047u);
+    EXPECT_EQ(ini::GetString(file, "S", "K", 2047, &cut).size(), 2047u);
     EXPECT_TRUE(cut);
-    EXPECT_EQ(INI_GetString(file, "S", "K", 3000, &cut), longValue);
+    EXPECT_EQ(ini::GetString(file, "S", "K", 3000, &cut), longValue);
     EXPECT_FALSE(cut);
 }
 

@@ -119,12 +119,12 @@ TEST(WizEncode, PicturesDecodeExactlyAndNoLineIsLongerThanGreedy) {
             SCOPED_TRACE(std::string(c.name) + ", transparent " +
                          (transparent ? std::to_string(*transparent) : "none"));
             std::string reason;
-            std::optional<Bytes> file = disctool::WIZ_EncodeFile({picture}, transparent, &reason);
+            std::optional<Bytes> file = disctool::wiz::EncodeFile({picture}, transparent, &reason);
             ASSERT_TRUE(file) << reason;
             ExpectDecodes(*file, 0, picture, transparent);
             for (std::uint32_t y = 0; y < picture.height; ++y) {
                 const std::uint8_t* line = picture.pixels.data() + y * picture.width;
-                EXPECT_LE(disctool::WIZ_EncodeLine(line, picture.width, transparent).size(),
+                EXPECT_LE(disctool::wiz::EncodeLine(line, picture.width, transparent).size(),
                           GreedyLine(line, picture.width, transparent).size())
                     << "line " << y;
             }
@@ -141,13 +141,13 @@ TEST(WizEncode, NeverLongerThanGreedyOnRandomLinesAndShorterWhereGreedyCutsBadly
         for (std::uint8_t& p : line) p = static_cast<std::uint8_t>(random() % colours);
         const std::optional<std::uint8_t> transparent =
             round % 2 == 0 ? std::optional<std::uint8_t>(0) : std::nullopt;
-        ASSERT_LE(disctool::WIZ_EncodeLine(line.data(), width, transparent).size(),
+        ASSERT_LE(disctool::wiz::EncodeLine(line.data(), width, transparent).size(),
                   GreedyLine(line.data(), width, transparent).size())
             << "round " << round;
     }
     // A B B A: greedy codes literal, fill, literal (6 bytes); one literal of 4 takes 5.
     const Bytes abba = {1, 2, 2, 1};
-    EXPECT_EQ(disctool::WIZ_EncodeLine(abba.data(), 4, std::nullopt), (Bytes{0x0C, 1, 2, 2, 1}));
+    EXPECT_EQ(disctool::wiz::EncodeLine(abba.data(), 4, std::nullopt), (Bytes{0x0C, 1, 2, 2, 1}));
     EXPECT_EQ(GreedyLine(abba.data(), 4, std::nullopt).size(), 6u);
 }
 
@@ -166,13 +166,13 @@ TEST(WizEncode, LineCodesUseEachRunKindAtItsLimits) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(disctool::WIZ_EncodeLine(c.line.data(), c.line.size(), c.transparent), c.codes);
+        EXPECT_EQ(disctool::wiz::EncodeLine(c.line.data(), c.line.size(), c.transparent), c.codes);
     }
     // Past a run's limit a second run follows; which of equal-cost orders is taken is free.
-    EXPECT_EQ(disctool::WIZ_EncodeLine(Bytes(65, 9).data(), 65, std::nullopt).size(), 4u);
+    EXPECT_EQ(disctool::wiz::EncodeLine(Bytes(65, 9).data(), 65, std::nullopt).size(), 4u);
     Bytes mixed(128, 4);
     mixed.push_back(5);
-    EXPECT_EQ(disctool::WIZ_EncodeLine(mixed.data(), mixed.size(), 4).size(), 4u);
+    EXPECT_EQ(disctool::wiz::EncodeLine(mixed.data(), mixed.size(), 4).size(), 4u);
 }
 
 TEST(WizEncode, SeveralPicturesShareOnePaletteInDefaultsOnlyWhenAllAgree) {
@@ -188,7 +188,7 @@ TEST(WizEncode, SeveralPicturesShareOnePaletteInDefaultsOnlyWhenAllAgree) {
         SCOPED_TRACE(shared ? "shared palette" : "own palettes");
         const std::vector<IndexedPicture> pictures = {a, shared ? b : c, a};
         std::string reason;
-        std::optional<Bytes> file = disctool::WIZ_EncodeFile(pictures, std::uint8_t{2}, &reason);
+        std::optional<Bytes> file = disctool::wiz::EncodeFile(pictures, std::uint8_t{2}, &reason);
         ASSERT_TRUE(file) << reason;
         const WIZ_MEMFILE memfile{static_cast<std::uint32_t>(file->size()), file->data()};
         ASSERT_EQ(std::string(file->begin(), file->begin() + 4), "MULT");
@@ -206,12 +206,12 @@ TEST(WizEncode, RefusesALineWhoseCodesExceedSixteenBits) {
         return static_cast<std::uint8_t>(y == 0 ? 1 : x * 7);
     });
     std::string reason;
-    EXPECT_FALSE(disctool::WIZ_EncodeFile({picture}, std::nullopt, &reason));
+    EXPECT_FALSE(disctool::wiz::EncodeFile({picture}, std::nullopt, &reason));
     EXPECT_NE(reason.find("line 1"), std::string::npos) << reason;
     EXPECT_NE(reason.find("65535"), std::string::npos) << reason;
     // The same width fits when its lines are flat.
     std::fill(picture.pixels.begin(), picture.pixels.end(), 1);
-    std::optional<Bytes> file = disctool::WIZ_EncodeFile({picture}, std::nullopt, &reason);
+    std::optional<Bytes> file = disctool::wiz::EncodeFile({picture}, std::nullopt, &reason);
     ASSERT_TRUE(file) << reason;
     ExpectDecodes(*file, 0, picture, std::nullopt);
 }

@@ -14,7 +14,7 @@ struct Codepage {
     std::array<std::uint16_t, 128> upper;
 };
 
-const Codepage Codepages[] = {
+const Codepage kCodepages[] = {
     {1250,
      {
         0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -132,7 +132,7 @@ const Codepage Codepages[] = {
 };
 
 const Codepage* Find(int number) {
-    for (const Codepage& codepage : Codepages) {
+    for (const Codepage& codepage : kCodepages) {
         if (codepage.number == number) return &codepage;
     }
     return nullptr;

@@ -9,7 +9,7 @@
 namespace disctool {
 
 // The code page of a Western European Windows, which disctool assumes unless told otherwise.
-inline constexpr int DefaultCodepage = 1252;
+inline constexpr int kDefaultCodepage = 1252;
 
 // Whether disctool knows the single-byte code page (1250, 1251, 1252, 1253, 1254, 1257).
 bool IsKnownCodepage(int codepage);

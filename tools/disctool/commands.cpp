@@ -62,7 +62,7 @@ const Option* FindOption(const Command& command, const std::string& name) {
 int UsageError(const std::vector<const Command*>& chain, const std::string& message) {
     std::fprintf(stderr, "%s: %s\n\n", chain.front()->name, message.c_str());
     PrintUsage(stderr, chain, false);
-    return ExitUsage;
+    return kExitUsage;
 }
 
 int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
@@ -80,7 +80,7 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
             }
             if (IsHelp(word)) {
                 PrintUsage(stdout, chain, true);
-                return ExitOk;
+                return kExitOk;
             }
             const char* equals = std::strchr(word, '=');
             const std::string name = equals != nullptr ? std::string(word, equals) : word;
@@ -127,12 +127,12 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
 
 int InputStatus(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return ExitUsage;
+    if (file == nullptr) return kExitUsage;
     // A folder opens on some systems; reading tells.
     char byte = 0;
     const bool readable = std::fread(&byte, 1, 1, file) == 1 || std::feof(file) != 0;
     std::fclose(file);
-    return readable ? ExitFailed : ExitUsage;
+    return readable ? kExitFailed : kExitUsage;
 }
 
 bool Invocation::Has(const char* name) const { return Value(name) != nullptr; }
@@ -162,11 +162,11 @@ int Dispatch(const Command& root, int argc, const char* const* argv) {
         const char* word = argv[i];
         if (IsHelp(word)) {
             PrintUsage(stdout, chain, true);
-            return ExitOk;
+            return kExitOk;
         }
         if (chain.size() == 1 && std::strcmp(word, "--version") == 0) {
             std::printf("%s %s\n", root.name, PROJECT_VERSION_TEXT);
-            return ExitOk;
+            return kExitOk;
         }
         const Command* next = nullptr;
         for (const Command& child : group.children) {

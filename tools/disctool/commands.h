@@ -12,14 +12,14 @@
 namespace disctool {
 
 // Process exit statuses of every command.
-inline constexpr int ExitOk = 0;       // done
-inline constexpr int ExitFailed = 1;   // findings, or an operation that failed (a file that
+inline constexpr int kExitOk = 0;       // done
+inline constexpr int kExitFailed = 1;   // findings, or an operation that failed (a file that
                                        // does not decode, an output that cannot be written)
-inline constexpr int ExitUsage = 2;    // a command line that fits no command, or an input
+inline constexpr int kExitUsage = 2;    // a command line that fits no command, or an input
                                        // that cannot be read at all
 
-// The status for an input file that could not be used: ExitUsage when it cannot be opened
-// for reading at all (missing, a folder, no permission), else ExitFailed (it was read but is
+// The status for an input file that could not be used: kExitUsage when it cannot be opened
+// for reading at all (missing, a folder, no permission), else kExitFailed (it was read but is
 // not what it should be).
 int InputStatus(const char* path);
 
@@ -66,8 +66,8 @@ struct Command {
 };
 
 // Runs the command line argv[1 .. argc) against the tree under root (whose name is the
-// program's) and returns the exit status: the leaf's own, ExitOk after --help, or
-// ExitUsage for a command line that fits no command.
+// program's) and returns the exit status: the leaf's own, kExitOk after --help, or
+// kExitUsage for a command line that fits no command.
 int Dispatch(const Command& root, int argc, const char* const* argv);
 
 }  // namespace disctool

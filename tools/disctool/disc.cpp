@@ -9,32 +9,21 @@
 
 #include "picload.h"
 #include "rawpict.h"
+#include "text.h"
 
 namespace disctool {
 
-const char* const ScriptTitleKeys[4] = {rules::kBasicTitleKey, rules::kAdvancedTitleKey,
+const char* const kScriptTitleKeys[4] = {rules::kBasicTitleKey, rules::kAdvancedTitleKey,
                                         rules::kBasicInstructionKey, rules::kAdvancedInstructionKey};
 
 namespace {
 
-const char* const Sections[2] = {rules::kRequiredSection, rules::kOptionalSection};
+const char* const kSections[2] = {rules::kRequiredSection, rules::kOptionalSection};
 
 // Characters that the launcher's buffers for install-script values hold, less the terminator.
-constexpr std::size_t ScriptPathChars = rules::kPathSize - 1;       // DefaultDir, Bitmap
-constexpr std::size_t ScriptTitleChars = rules::kScriptTextSize - 1;  // titles, instructions
-constexpr std::size_t ScriptValueChars = rules::kScriptValueSize - 1; // component values
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           INI_SameName(text.substr(text.size() - suffix.size()), suffix);
-}
+constexpr std::size_t kScriptPathChars = rules::kPathSize - 1;       // DefaultDir, Bitmap
+constexpr std::size_t kScriptTitleChars = rules::kScriptTextSize - 1;  // titles, instructions
+constexpr std::size_t kScriptValueChars = rules::kScriptValueSize - 1; // component values
 
 // The components of a Windows relative name; empty and "." components name nothing.
 std::vector<std::string> Components(const std::string& name) {
@@ -81,7 +70,7 @@ void Add(Disc* disc, bool error, const char* code, const std::string& message, i
 
 // The script line of the first entry of key in section, or 0 when there is none.
 int LineOf(const IniFile& script, const std::string& section, const std::string& key) {
-    const IniEntry* entry = INI_Find(script, section, key);
+    const IniEntry* entry = ini::Find(script, section, key);
     return entry != nullptr ? entry->line : 0;
 }
 
@@ -121,7 +110,7 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
 
 void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* disc) {
     bool cut = false;
-    disc->defaultDir = INI_GetString(script, rules::kGeneralSection, rules::kDefaultDirKey, ScriptPathChars + 1, &cut);
+    disc->defaultDir = ini::GetString(script, rules::kGeneralSection, rules::kDefaultDirKey, kScriptPathChars + 1, &cut);
     disc->destination = ProposedDestination(disc->defaultDir, windowsDrive, disc->baseName,
                                             &disc->defaultDestination);
     const int dirLine = LineOf(script, "General", "DefaultDir");
@@ -137,17 +126,17 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
                 disc->destination + " instead", dirLine);
     }
     for (int i = 0; i < 4; ++i) {
-        disc->titles[i] = INI_GetString(script, rules::kGeneralSection, ScriptTitleKeys[i], ScriptTitleChars, &cut);
+        disc->titles[i] = ini::GetString(script, rules::kGeneralSection, kScriptTitleKeys[i], kScriptTitleChars, &cut);
         if (cut) {
             Add(disc, false, "value-cut",
-                std::string(ScriptTitleKeys[i]) + " is longer than 255 characters and is cut",
-                LineOf(script, "General", ScriptTitleKeys[i]));
+                std::string(kScriptTitleKeys[i]) + " is longer than 255 characters and is cut",
+                LineOf(script, "General", kScriptTitleKeys[i]));
         }
     }
 }
 
 void ReadBitmap(const IniFile& script, Disc* disc) {
-    disc->bitmap = INI_GetString(script, rules::kStartupSection, rules::kBitmapKey, ScriptPathChars);
+    disc->bitmap = ini::GetString(script, rules::kStartupSection, rules::kBitmapKey, kScriptPathChars);
     if (disc->bitmap.empty()) return;
     const int line = LineOf(script, rules::kStartupSection, rules::kBitmapKey);
     if (!rules::IsSafeRelativeName(disc->bitmap)) {
@@ -201,9 +190,9 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
 
 // Reads the groups of one section and warns about its entries the launcher never reads.
 void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
-    const char* section = Sections[sectionIndex];
+    const char* section = kSections[sectionIndex];
     const bool required = sectionIndex == 0;
-    const std::int32_t count = INI_GetInt(script, section, "PC-GroupCount", 0);
+    const std::int32_t count = ini::GetInt(script, section, "PC-GroupCount", 0);
     disc->groupCount[sectionIndex] = count;
     const int countLine = LineOf(script, section, "PC-GroupCount");
     if (count > rules::kMaxScriptGroups) {
@@ -224,15 +213,15 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         const int nameLine = LineOf(script, section, prefix + "Name");
         const int fileCountLine = LineOf(script, section, prefix + "FileCount");
         group.line = nameLine != 0 ? nameLine : fileCountLine;
-        group.name = INI_GetString(script, section, prefix + "Name", ScriptValueChars, &cut);
+        group.name = ini::GetString(script, section, prefix + "Name", kScriptValueChars, &cut);
         if (cut) Add(disc, false, "value-cut", where + " name is longer than 2047 characters and is cut", nameLine);
         if (required) group.name += " (required)";
-        group.description = INI_GetString(script, section, prefix + "Desc", ScriptValueChars, &cut);
+        group.description = ini::GetString(script, section, prefix + "Desc", kScriptValueChars, &cut);
         if (cut) {
             Add(disc, false, "value-cut", where + " description is longer than 2047 characters and is cut",
                 LineOf(script, section, prefix + "Desc"));
         }
-        group.fileCount = INI_GetInt(script, section, prefix + "FileCount", 0);
+        group.fileCount = ini::GetInt(script, section, prefix + "FileCount", 0);
         if (group.fileCount > rules::kMaxGroupFiles) {
             Add(disc, true, "count-over-limit",
                 where + " FileCount is " + std::to_string(group.fileCount) + ", over the launcher's limit of " +
@@ -250,9 +239,9 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             const int fileNameLine = LineOf(script, section, filePrefix + "Name");
             const int keyLine = LineOf(script, section, filePrefix + "Key");
             file.line = fileNameLine != 0 ? fileNameLine : keyLine;
-            file.name = INI_GetString(script, section, filePrefix + "Name", ScriptValueChars, &cut);
+            file.name = ini::GetString(script, section, filePrefix + "Name", kScriptValueChars, &cut);
             if (cut) Add(disc, false, "value-cut", fileWhere + " name is longer than 2047 characters and is cut", fileNameLine);
-            file.key = INI_GetString(script, section, filePrefix + "Key", ScriptValueChars, &cut);
+            file.key = ini::GetString(script, section, filePrefix + "Key", kScriptValueChars, &cut);
             if (cut) Add(disc, false, "value-cut", fileWhere + " key is longer than 2047 characters and is cut", keyLine);
             if (file.name.empty()) {
                 if (unnamed++ == 0) firstUnnamed = f;
@@ -284,7 +273,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
     bool groupEntries = false;
     std::map<std::int64_t, bool> fileEntries;
     for (const IniSection& candidate : script.sections) {
-        if (!INI_SameName(candidate.name, section)) continue;
+        if (!SameNoCase(candidate.name, section)) continue;
         for (const IniEntry& entry : candidate.entries) {
             const std::string at = std::string(section) + " " + entry.key;
             const auto [first, isNew] = seen.emplace(LowerAscii(entry.key), entry.line);
@@ -354,7 +343,7 @@ void CheckKeys(Disc* disc) {
     for (const DiscGroup& group : disc->groups) {
         for (const DiscFile& file : group.files) {
             if (file.key.empty() || file.name.empty()) continue;
-            if (INI_SameName(file.key, rules::kShowStartupAgainKey)) {
+            if (SameNoCase(file.key, rules::kShowStartupAgainKey)) {
                 Add(disc, false, "show-startup-again-key",
                     "the key " + Quote(file.key) + " of " + Quote(file.name) +
                         " is the start-up message's flag in the shared file; the two overwrite each other",
@@ -395,7 +384,7 @@ std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::strin
         std::vector<std::string> matches;
         for (const auto& entry : fs::directory_iterator(at, error)) {
             const std::string candidate = entry.path().filename().string();
-            if (INI_SameName(candidate, part)) matches.push_back(candidate);
+            if (SameNoCase(candidate, part)) matches.push_back(candidate);
         }
         if (matches.empty()) return std::nullopt;
         std::sort(matches.begin(), matches.end());
@@ -432,7 +421,7 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
             "no install script " + disc->baseName + ".inf beside the launcher; it would install nothing and start the game at once");
     } else {
         std::string why;
-        std::optional<IniFile> loaded = INI_Load(disc->script->string(), &why);
+        std::optional<IniFile> loaded = ini::Load(disc->script->string(), &why);
         if (!loaded) {
             Add(disc, true, "missing-script", "the install script " + disc->script->filename().string() + " " + why);
         } else {

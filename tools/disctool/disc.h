@@ -46,7 +46,7 @@ struct DiscGroup {
 };
 
 struct Disc {
-    int codepage = DefaultCodepage;  // the ANSI code page script text is read in; set before ReadDisc
+    int codepage = kDefaultCodepage;  // the ANSI code page script text is read in; set before ReadDisc
     fs::path folder;
     std::string launcher;        // file name of the launcher ("FOO.EXE", or "FOO" from the script)
     std::string chosenBy;        // how the launcher was chosen
@@ -69,7 +69,7 @@ struct Disc {
 };
 
 // The names of the four title and instruction keys of section "General", in Disc::titles order.
-extern const char* const ScriptTitleKeys[4];
+extern const char* const kScriptTitleKeys[4];
 
 // The file or folder at the Windows relative name below folder, each component matched
 // without regard to case (an exact match preferred), backslash or slash between them.

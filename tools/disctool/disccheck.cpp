@@ -9,7 +9,7 @@
 
 namespace disctool {
 
-const Option DiscCheckOptions[6] = {{"--launcher", "NAME.EXE"}, {"--json", nullptr},
+const Option kDiscCheckOptions[6] = {{"--launcher", "NAME.EXE"}, {"--json", nullptr},
                                    {"--windows-drive", "X:"},  {"--codepage", "N"},
                                    {"--strict", nullptr},      {"-q", nullptr}};
 
@@ -30,7 +30,7 @@ void PrintText(const Disc& disc) {
     std::printf("shared file section: [%s]\n", disc.baseName.c_str());
     std::printf("destination: %s\n", DestinationText(disc).c_str());
     for (int i = 0; i < 4; ++i) {
-        if (!disc.titles[i].empty()) std::printf("%s: %s\n", ScriptTitleKeys[i], disc.titles[i].c_str());
+        if (!disc.titles[i].empty()) std::printf("%s: %s\n", kScriptTitleKeys[i], disc.titles[i].c_str());
     }
     if (disc.bitmap.empty()) {
         std::printf("start-up picture: none\n");
@@ -65,7 +65,7 @@ void PrintText(const Disc& disc) {
 void PrintJson(const Disc& disc, bool strict) {
     JsonWriter json;
     json.BeginObject();
-    json.Key("schema").Number(std::int64_t{ReportSchema});
+    json.Key("schema").Number(std::int64_t{kReportSchema});
     json.Key("disc").String(disc.folder.string());
     json.Key("codepage").Number(std::int64_t{disc.codepage});
     json.Key("launcher").String(disc.launcher);
@@ -80,7 +80,7 @@ void PrintJson(const Disc& disc, bool strict) {
     json.Key("defaultDestination").Bool(disc.defaultDestination);
     json.Key("titles").BeginObject();
     for (int i = 0; i < 4; ++i) {
-        json.Key(ScriptTitleKeys[i]).String(disc.titles[i]);
+        json.Key(kScriptTitleKeys[i]).String(disc.titles[i]);
     }
     json.EndObject();
     json.Key("startupPicture");
@@ -131,7 +131,7 @@ void PrintJson(const Disc& disc, bool strict) {
 
 int RunDiscCheck(const Invocation& invocation) {
     Disc disc;
-    if (const int status = ReadDiscForCommand(invocation, &disc); status != ExitOk) return status;
+    if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
     const bool strict = invocation.Has("--strict");
     if (invocation.Has("--json")) {
         PrintJson(disc, strict);
@@ -140,7 +140,7 @@ int RunDiscCheck(const Invocation& invocation) {
     } else {
         PrintText(disc);
     }
-    return FindingsFail(disc, strict) ? ExitFailed : ExitOk;
+    return FindingsFail(disc, strict) ? kExitFailed : kExitOk;
 }
 
 }  // namespace disctool

@@ -5,12 +5,12 @@
 
 namespace disctool {
 
-extern const Option DiscCheckOptions[6];
+extern const Option kDiscCheckOptions[6];
 
 // Prints the report (text, JSON with --json, only the findings with -q) on standard output.
-// Returns ExitOk when the disc has no error (with --strict: no warning either), else
-// ExitFailed; a malformed option or a folder or launcher that cannot be chosen gives one line
-// on standard error and ExitUsage.
+// Returns kExitOk when the disc has no error (with --strict: no warning either), else
+// kExitFailed; a malformed option or a folder or launcher that cannot be chosen gives one line
+// on standard error and kExitUsage.
 int RunDiscCheck(const Invocation& invocation);
 
 }  // namespace disctool

@@ -20,7 +20,7 @@ extern char** environ;
 
 namespace disctool {
 
-const Option DiscMasterOptions[5] = {{"--launcher", "NAME.EXE"}, {"--windows-drive", "X:"},
+const Option kDiscMasterOptions[5] = {{"--launcher", "NAME.EXE"}, {"--windows-drive", "X:"},
                                      {"--codepage", "N"},        {"--volume-id", "ID"},
                                      {"--strict", nullptr}};
 
@@ -76,12 +76,12 @@ int Run(const std::vector<std::string>& argv, const fs::path& log) {
 int RunDiscMaster(const Invocation& invocation) {
     const fs::path image = invocation.operands[1];
     Disc disc;
-    if (const int status = ReadDiscForCommand(invocation, &disc); status != ExitOk) return status;
+    if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
     PrintFindings(disc, stdout);
     if (FindingsFail(disc, invocation.Has("--strict"))) {
         std::fprintf(stderr, "disctool: %s: the disc has %s; no image written\n", disc.folder.string().c_str(),
                      CountFindings(disc, true) > 0 ? "errors" : "warnings");
-        return ExitFailed;
+        return kExitFailed;
     }
     if (const std::size_t fractions = FilesWithFractions(disc.folder); fractions > 0) {
         std::printf("note: %zu file%s last-write times with fractions of a second; the image keeps whole seconds, "
@@ -94,7 +94,7 @@ int RunDiscMaster(const Invocation& invocation) {
     const fs::path where = fs::weakly_canonical(fs::absolute(image, error).parent_path(), error);
     if (where == folder || where.string().rfind(folder.string() + "/", 0) == 0) {
         std::fprintf(stderr, "disctool: %s: the image cannot lie inside the disc folder\n", image.string().c_str());
-        return ExitUsage;
+        return kExitUsage;
     }
 
     // xorriso writes a new file beside the image, renamed over it when complete.
@@ -118,16 +118,16 @@ int RunDiscMaster(const Invocation& invocation) {
         } else {
             std::fprintf(stderr, "%sdisctool: xorriso failed with exit status %d; no image written\n", output.c_str(), status);
         }
-        return ExitFailed;
+        return kExitFailed;
     }
     fs::rename(temporary, image, error);
     if (error) {
         fs::remove(temporary, error);
         std::fprintf(stderr, "disctool: %s: cannot be written\n", image.string().c_str());
-        return ExitFailed;
+        return kExitFailed;
     }
     std::printf("%s: volume %s, Joliet names\n", image.string().c_str(), volume.c_str());
-    return ExitOk;
+    return kExitOk;
 }
 
 }  // namespace disctool

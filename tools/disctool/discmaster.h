@@ -8,11 +8,11 @@
 
 namespace disctool {
 
-extern const Option DiscMasterOptions[5];
+extern const Option kDiscMasterOptions[5];
 
-// Prints the check's findings, then writes IMAGE.iso whole or not at all. Returns ExitOk,
-// ExitFailed when the check finds an error (with --strict: a warning) or xorriso fails or is
-// missing, ExitUsage for a malformed option or a folder that is no disc.
+// Prints the check's findings, then writes IMAGE.iso whole or not at all. Returns kExitOk,
+// kExitFailed when the check finds an error (with --strict: a warning) or xorriso fails or is
+// missing, kExitUsage for a malformed option or a folder that is no disc.
 int RunDiscMaster(const Invocation& invocation);
 
 }  // namespace disctool

@@ -9,7 +9,7 @@ bool ReadDiscOptions(const Invocation& invocation, std::string* windowsDrive, in
         std::fprintf(stderr, "disctool: --windows-drive: give a drive letter and colon, like C:\n");
         return false;
     }
-    *codepage = DefaultCodepage;
+    *codepage = kDefaultCodepage;
     if (const char* given = invocation.Value("--codepage")) {
         *codepage = ParseCodepage(given);
         if (*codepage == 0) {
@@ -26,13 +26,13 @@ bool ReadDiscOptions(const Invocation& invocation, std::string* windowsDrive, in
 int ReadDiscForCommand(const Invocation& invocation, Disc* disc) {
     const char* folder = invocation.operands[0];
     std::string drive;
-    if (!ReadDiscOptions(invocation, &drive, &disc->codepage)) return ExitUsage;
+    if (!ReadDiscOptions(invocation, &drive, &disc->codepage)) return kExitUsage;
     std::string reason;
     if (!ReadDisc(folder, invocation.Value("--launcher"), drive, disc, &reason)) {
         std::fprintf(stderr, "disctool: %s: %s\n", folder, reason.c_str());
-        return ExitUsage;
+        return kExitUsage;
     }
-    return ExitOk;
+    return kExitOk;
 }
 
 std::string FindingLocation(const Disc& disc, const Finding& finding) {

@@ -15,13 +15,13 @@ namespace disctool {
 
 // The version of the JSON reports' layout ("schema"), raised when a member changes meaning or
 // goes away; new members may appear without it.
-inline constexpr int ReportSchema = 1;
+inline constexpr int kReportSchema = 1;
 
 // The --windows-drive and --codepage values of invocation, checked; on a bad value one line on
 // standard error and false.
 bool ReadDiscOptions(const Invocation& invocation, std::string* windowsDrive, int* codepage);
 
-// Reads the disc folder of operand 0 with the options above. Returns ExitOk, or ExitUsage
+// Reads the disc folder of operand 0 with the options above. Returns kExitOk, or kExitUsage
 // after one line on standard error when an option is malformed or the folder cannot be read
 // as a disc (not a folder, no launcher to be chosen).
 int ReadDiscForCommand(const Invocation& invocation, Disc* disc);

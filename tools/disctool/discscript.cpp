@@ -8,10 +8,11 @@
 #include <system_error>
 
 #include "discreport.h"
+#include "text.h"
 
 namespace disctool {
 
-const Option DiscScriptOptions[3] = {{"--disc", "DIR"}, {"--codepage", "N"}, {"--dry-run", nullptr}};
+const Option kDiscScriptOptions[3] = {{"--disc", "DIR"}, {"--codepage", "N"}, {"--dry-run", nullptr}};
 
 namespace {
 
@@ -27,8 +28,6 @@ struct ScriptGroup {
     std::vector<ScriptFile> files;
     int line = 0;
 };
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Whether name matches the pattern of one component ('*', '?'), without regard to ASCII case.
 bool MatchComponent(const std::string& pattern, const std::string& name) {
@@ -95,11 +94,6 @@ void MatchFrom(const fs::path& folder, const std::string& prefix, const std::vec
     }
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = LowerAscii(c);
-    return text;
-}
-
 std::size_t Depth(const std::string& name) { return static_cast<std::size_t>(std::count(name.begin(), name.end(), '\\')); }
 
 std::string Trim(const std::string& text) {
@@ -111,7 +105,7 @@ std::string Trim(const std::string& text) {
 class Description {
 public:
     Description(std::string path, fs::path disc, int codepage)
-        : path_(std::move(path)), disc_(std::move(disc)), codepage_(codepage) {}
+        : m_path(std::move(path)), m_disc(std::move(disc)), m_codepage(codepage) {}
 
     // Reads the description text into groups; false after reporting its errors.
     bool Read(const std::string& text, std::vector<ScriptGroup>* groups) {
@@ -125,7 +119,7 @@ public:
             at = end + 1;
             if (content.empty() || content[0] == ';' || content[0] == '#') continue;
             const std::size_t space = content.find_first_of(" \t");
-            const std::string word = Lower(content.substr(0, space));
+            const std::string word = LowerAscii(content.substr(0, space));
             const std::string rest = space == std::string::npos ? "" : Trim(content.substr(space));
             if (word == "required" || word == "optional") {
                 ScriptGroup group;
@@ -145,12 +139,12 @@ public:
             }
         }
         CheckLimits(*groups);
-        return errors_ == 0;
+        return m_errors == 0;
     }
 
     void Error(int line, const std::string& message) {
-        std::fprintf(stderr, "%s:%d: error: %s\n", path_.c_str(), line, message.c_str());
-        ++errors_;
+        std::fprintf(stderr, "%s:%d: error: %s\n", m_path.c_str(), line, message.c_str());
+        ++m_errors;
     }
 
 private:
@@ -171,30 +165,30 @@ private:
             return Error(line, "\"" + pattern + "\" is not a name inside the disc folder");
         }
         std::vector<std::string> found;
-        MatchFrom(disc_, "", SplitComponents(pattern), 0, &found);
+        MatchFrom(m_disc, "", SplitComponents(pattern), 0, &found);
         for (const std::string& name : found) {
             if (!rules::IsSafeRelativeName(name)) {
                 return Error(line, "\"" + pattern + "\" matches \"" + name +
                                        "\", a name that the launcher refuses to copy");
             }
         }
-        std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
-        if (found.empty()) return Error(line, "\"" + pattern + "\" names no file in " + disc_.string());
+        std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); });
+        if (found.empty()) return Error(line, "\"" + pattern + "\" names no file in " + m_disc.string());
         if (!key.empty() && found.size() != 1) {
             return Error(line, "\"" + pattern + "\" names " + std::to_string(found.size()) +
                                    " files; a key can be given only for one");
         }
         for (const std::string& name : found) {
-            const auto same = [&](const ScriptFile& file) { return Lower(file.name) == Lower(name); };
+            const auto same = [&](const ScriptFile& file) { return LowerAscii(file.name) == LowerAscii(name); };
             if (std::any_of(group->files.begin(), group->files.end(), same)) continue;
             group->files.push_back({name, key.empty() ? DerivedKey(name) : key});
-            keyLines_.emplace(Lower(group->files.back().key), std::make_pair(name, line));
-            const auto& first = keyLines_.find(Lower(group->files.back().key))->second;
-            if (Lower(first.first) != Lower(name)) {
+            m_keyLines.emplace(LowerAscii(group->files.back().key), std::make_pair(name, line));
+            const auto& first = m_keyLines.find(LowerAscii(group->files.back().key))->second;
+            if (LowerAscii(first.first) != LowerAscii(name)) {
                 Error(line, "\"" + name + "\" gets the key " + group->files.back().key + " of \"" + first.first +
                                 "\" (line " + std::to_string(first.second) + "); give one of them its own key with \"= KEY\"");
             }
-            if (Lower(group->files.back().key) == Lower(rules::kShowStartupAgainKey)) {
+            if (LowerAscii(group->files.back().key) == LowerAscii(rules::kShowStartupAgainKey)) {
                 Error(line, "the key ShowStartupAgain is the start-up message's flag in the shared file");
             }
         }
@@ -211,15 +205,15 @@ private:
             }
             std::string bytes;
             for (const std::string* text : {&group.name, &group.description}) {
-                if (!EncodeAnsi(*text, codepage_, &bytes)) {
-                    Error(group.line, "\"" + *text + "\" has a character code page " + std::to_string(codepage_) + " cannot hold");
+                if (!EncodeAnsi(*text, m_codepage, &bytes)) {
+                    Error(group.line, "\"" + *text + "\" has a character code page " + std::to_string(m_codepage) + " cannot hold");
                 } else if (bytes.size() + 1 > static_cast<std::size_t>(rules::kScriptValueSize)) {
                     Error(group.line, "a text longer than the launcher's 2047 characters");
                 }
             }
             for (const ScriptFile& file : group.files) {
-                if (!EncodeAnsi(file.name, codepage_, &bytes) || !EncodeAnsi(file.key, codepage_, &bytes)) {
-                    Error(group.line, "\"" + file.name + "\" has a character code page " + std::to_string(codepage_) +
+                if (!EncodeAnsi(file.name, m_codepage, &bytes) || !EncodeAnsi(file.key, m_codepage, &bytes)) {
+                    Error(group.line, "\"" + file.name + "\" has a character code page " + std::to_string(m_codepage) +
                                           " cannot hold; rename the file");
                 }
             }
@@ -232,11 +226,11 @@ private:
         }
     }
 
-    std::string path_;
-    fs::path disc_;
-    int codepage_;
-    int errors_ = 0;
-    std::map<std::string, std::pair<std::string, int>> keyLines_;  // key -> first file, line
+    std::string m_path;
+    fs::path m_disc;
+    int m_codepage;
+    int m_errors = 0;
+    std::map<std::string, std::pair<std::string, int>> m_keyLines;  // key -> first file, line
 };
 
 // The sections [Required] and [Optional] as script text in the code page, CRLF line ends. In
@@ -260,7 +254,7 @@ std::string SectionsText(std::vector<ScriptGroup> groups, int codepage) {
         for (std::size_t g = 0; g < section.size(); ++g) {
             ScriptGroup& group = *section[g];
             std::stable_sort(group.files.begin(), group.files.end(), [](const ScriptFile& a, const ScriptFile& b) {
-                return Depth(a.name) != Depth(b.name) ? Depth(a.name) > Depth(b.name) : Lower(a.name) < Lower(b.name);
+                return Depth(a.name) != Depth(b.name) ? Depth(a.name) > Depth(b.name) : LowerAscii(a.name) < LowerAscii(b.name);
             });
             const std::string prefix = "PC-Group" + std::to_string(g + 1);
             line(prefix + "Name=" + group.name);
@@ -292,7 +286,7 @@ std::string KeptText(const std::string& script) {
         if (!content.empty() && content[0] == '[') {
             const std::size_t close = content.find(']');
             const std::string name = Trim(content.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            dropping = INI_SameName(name, "Required") || INI_SameName(name, "Optional");
+            dropping = SameNoCase(name, "Required") || SameNoCase(name, "Optional");
         }
         if (!dropping) out += line + "\r\n";
     }
@@ -304,7 +298,7 @@ bool ReadWhole(const std::string& path, std::string* text) {
     std::ifstream stream(path, std::ios::binary);
     if (!stream) return false;
     text->assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-    return !stream.bad() && text->size() <= IniMaxBytes;
+    return !stream.bad() && text->size() <= ini::kMaxBytes;
 }
 
 }  // namespace
@@ -326,7 +320,7 @@ std::string DerivedKey(const std::string& name) {
 std::vector<std::string> MatchFiles(const fs::path& folder, const std::string& pattern) {
     std::vector<std::string> found;
     MatchFrom(folder, "", SplitComponents(pattern), 0, &found);
-    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); });
     return found;
 }
 
@@ -334,34 +328,34 @@ int RunDiscScript(const Invocation& invocation) {
     const std::string descriptionPath = invocation.operands[0];
     const fs::path scriptPath = invocation.operands[1];
     std::string drive;
-    int codepage = DefaultCodepage;
-    if (!ReadDiscOptions(invocation, &drive, &codepage)) return ExitUsage;
+    int codepage = kDefaultCodepage;
+    if (!ReadDiscOptions(invocation, &drive, &codepage)) return kExitUsage;
     const fs::path disc = invocation.Has("--disc") ? fs::path(invocation.Value("--disc"))
                                                    : scriptPath.parent_path().empty() ? fs::path(".") : scriptPath.parent_path();
     std::error_code error;
     if (!fs::is_directory(disc, error)) {
         std::fprintf(stderr, "disctool: %s: not a folder\n", disc.string().c_str());
-        return ExitUsage;
+        return kExitUsage;
     }
     std::string text;
     if (!ReadWhole(descriptionPath, &text)) {
         std::fprintf(stderr, "disctool: %s: cannot be read\n", descriptionPath.c_str());
-        return ExitUsage;
+        return kExitUsage;
     }
     std::string existing;
     if (fs::exists(scriptPath, error) && !ReadWhole(scriptPath.string(), &existing)) {
         std::fprintf(stderr, "disctool: %s: cannot be read\n", scriptPath.string().c_str());
-        return ExitUsage;
+        return kExitUsage;
     }
 
     Description description(descriptionPath, disc, codepage);
     std::vector<ScriptGroup> groups;
-    if (!description.Read(text, &groups)) return ExitFailed;
+    if (!description.Read(text, &groups)) return kExitFailed;
     std::string kept = KeptText(existing);
     const std::string script = kept + (kept.empty() ? "" : "\r\n") + SectionsText(groups, codepage);
     if (invocation.Has("--dry-run")) {
         std::fputs(script.c_str(), stdout);
-        return ExitOk;
+        return kExitOk;
     }
 
     // Whole or not at all: a new file beside the script, renamed over it.
@@ -372,19 +366,19 @@ int RunDiscScript(const Invocation& invocation) {
         if (!stream.flush()) {
             fs::remove(temporary, error);
             std::fprintf(stderr, "disctool: %s: cannot be written\n", temporary.string().c_str());
-            return ExitFailed;
+            return kExitFailed;
         }
     }
     fs::rename(temporary, scriptPath, error);
     if (error) {
         fs::remove(temporary, error);
         std::fprintf(stderr, "disctool: %s: cannot be written\n", scriptPath.string().c_str());
-        return ExitFailed;
+        return kExitFailed;
     }
     std::size_t files = 0;
     for (const ScriptGroup& group : groups) files += group.files.size();
     std::printf("%s: %zu groups, %zu files\n", scriptPath.string().c_str(), groups.size(), files);
-    return ExitOk;
+    return kExitOk;
 }
 
 }  // namespace disctool

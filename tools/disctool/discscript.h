@@ -22,7 +22,7 @@
 
 namespace disctool {
 
-extern const Option DiscScriptOptions[3];
+extern const Option kDiscScriptOptions[3];
 
 // The key disctool gives a file when the description gives none: its relative name with
 // every run of characters other than ASCII letters and digits made one '_'
@@ -36,9 +36,9 @@ std::string DerivedKey(const std::string& name);
 std::vector<std::string> MatchFiles(const fs::path& folder, const std::string& pattern);
 
 // Writes the sections; the script's other sections and lines ([General], [StartupOptions],
-// comments) are kept as they stand. Returns ExitOk, ExitFailed after "DESCRIPTION:LINE:
+// comments) are kept as they stand. Returns kExitOk, kExitFailed after "DESCRIPTION:LINE:
 // error: ..." lines on standard error when the description does not fit the disc (a pattern
-// that matches nothing, a name the code page cannot hold, a limit passed), or ExitUsage when
+// that matches nothing, a name the code page cannot hold, a limit passed), or kExitUsage when
 // an input cannot be read.
 int RunDiscScript(const Invocation& invocation);
 

@@ -11,25 +11,26 @@
 #include "disc.h"
 #include "discreport.h"
 #include "json.h"
+#include "text.h"
 
 namespace disctool {
 
-const Option DiscVerifyOptions[8] = {{"--shared-file", "PATH"}, {"--launcher", "NAME.EXE"},
+const Option kDiscVerifyOptions[8] = {{"--shared-file", "PATH"}, {"--launcher", "NAME.EXE"},
                                      {"--drive", "X:=DIR"},      {"--windows-drive", "X:"},
                                      {"--codepage", "N"},        {"--json", nullptr},
                                      {"--strict", nullptr},      {"-q", nullptr}};
 
-const char* const DiscVerifyRequiredOptions[1] = {"--shared-file"};
+const char* const kDiscVerifyRequiredOptions[1] = {"--shared-file"};
 
 namespace {
 
 // A path the launcher builds must fit its path buffers.
-constexpr std::size_t PathChars = rules::kPathSize - 1;
+constexpr std::size_t kPathChars = rules::kPathSize - 1;
 // FAT volumes as the host reports them: their write times are kept to two seconds.
-constexpr long MsdosMagic = 0x4d44;
-constexpr long ExFatMagic = 0x2011BAB0;
+constexpr long kMsdosMagic = 0x4d44;
+constexpr long kExFatMagic = 0x2011BAB0;
 // File-time units (100 ns) from the platform's epoch, 1 January 1601, to 1 January 1970.
-constexpr std::uint64_t UnixEpochTicks = 116444736000000000;
+constexpr std::uint64_t kUnixEpochTicks = 116444736000000000;
 
 enum class Outcome { Current, Adopted, Stale, Missing, Unknown };
 
@@ -74,7 +75,7 @@ std::optional<rules::FileTimes> WriteTimes(const fs::path& path) {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
     rules::FileTimes times;
-    times.lastWrite = UnixEpochTicks + static_cast<std::uint64_t>(status.st_mtim.tv_sec) * 10000000 +
+    times.lastWrite = kUnixEpochTicks + static_cast<std::uint64_t>(status.st_mtim.tv_sec) * 10000000 +
                       static_cast<std::uint64_t>(status.st_mtim.tv_nsec / 100);
     return times;
 }
@@ -85,7 +86,7 @@ std::uint64_t VolumeTimeTolerance(const fs::path& path) {
     struct statfs volume {};
     if (statfs(path.c_str(), &volume) != 0) return 0;
     const long type = static_cast<long>(volume.f_type);
-    return rules::CoarseTimeTolerance(type == MsdosMagic ? "FAT" : type == ExFatMagic ? "exFAT" : "");
+    return rules::CoarseTimeTolerance(type == kMsdosMagic ? "FAT" : type == kExFatMagic ? "exFAT" : "");
 }
 
 // Whether copy carries the source's last-write time by the launcher's rule.
@@ -106,10 +107,10 @@ Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives, c
     if (file.name.empty()) return {Outcome::Missing, "the file has no name"};
     if (file.refused) return {Outcome::Missing, "the launcher refuses the name"};
     std::string recorded;
-    if (!file.key.empty()) recorded = INI_GetString(shared, disc.baseName, file.key, PathChars + 1);
+    if (!file.key.empty()) recorded = ini::GetString(shared, disc.baseName, file.key, kPathChars + 1);
     const char* source = file.found ? "" : "; the file is not on the disc";
     bool mapped = false;
-    if (recorded.size() > PathChars) {
+    if (recorded.size() > kPathChars) {
         return {Outcome::Stale, "the record is longer than a path; the launcher ignores it"};
     }
     if (!recorded.empty()) {
@@ -121,7 +122,7 @@ Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives, c
                                     "; the launcher would forget the record"};
     }
     const std::string candidate = disc.destination + file.name;
-    if (candidate.size() > PathChars) return {Outcome::Missing, "nothing recorded; " + candidate + " is longer than a path"};
+    if (candidate.size() > kPathChars) return {Outcome::Missing, "nothing recorded; " + candidate + " is longer than a path"};
     const std::optional<fs::path> copy = MapWindowsPath(drives, candidate, &mapped);
     if (!mapped) return {Outcome::Unknown, "nothing recorded; the drive of " + candidate + " is not mapped (--drive)"};
     if (copy && SameWriteTime(file.found, *copy)) return {Outcome::Adopted, candidate};
@@ -130,13 +131,13 @@ Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives, c
 
 int Usage(const std::string& message) {
     std::fprintf(stderr, "disctool: %s\n", message.c_str());
-    return ExitUsage;
+    return kExitUsage;
 }
 
 // Whether path lies directly in a folder named "Windows": the file a launcher run by an
 // administrator, or on a system without user account control, reads and writes.
 bool InWindowsFolder(const fs::path& path) {
-    return INI_SameName(path.parent_path().filename().string(), "windows");
+    return SameNoCase(path.parent_path().filename().string(), "windows");
 }
 
 struct Judged {
@@ -150,7 +151,7 @@ void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<J
                std::size_t notCurrent, bool strict, bool failed) {
     JsonWriter json;
     json.BeginObject();
-    json.Key("schema").Number(std::int64_t{ReportSchema});
+    json.Key("schema").Number(std::int64_t{kReportSchema});
     json.Key("disc").String(disc.folder.string());
     json.Key("launcher").String(disc.launcher);
     json.Key("section").String(disc.baseName);
@@ -190,7 +191,7 @@ int RunDiscVerify(const Invocation& invocation) {
         drives[static_cast<char>(std::toupper(static_cast<unsigned char>(mapping[0])))] = mapping.substr(3);
     }
     Disc disc;
-    if (const int status = ReadDiscForCommand(invocation, &disc); status != ExitOk) return status;
+    if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
 
     // The records: a shared file that cannot be read is a mistake in the command line (a
     // wrong path, or the file of a machine where nothing was installed yet), never "no records".
@@ -201,7 +202,7 @@ int RunDiscVerify(const Invocation& invocation) {
         return Usage(std::string("--shared-file ") + sharedPath + ": " +
                      (fs::exists(sharedPath, error) ? "not a file" : "no such file"));
     }
-    std::optional<IniFile> shared = INI_Load(sharedPath, &reason);
+    std::optional<IniFile> shared = ini::Load(sharedPath, &reason);
     if (!shared) return Usage(std::string("--shared-file ") + sharedPath + ": " + reason);
     shared->codepage = disc.codepage;
 
@@ -222,7 +223,7 @@ int RunDiscVerify(const Invocation& invocation) {
     const bool failed = notCurrent > 0 || (strict && optionalNotCurrent > 0);
     if (json) {
         PrintJson(disc, sharedFile, judged, notCurrent, strict, failed);
-        return failed ? ExitFailed : ExitOk;
+        return failed ? kExitFailed : kExitOk;
     }
 
     if (!quiet) {
@@ -247,14 +248,14 @@ int RunDiscVerify(const Invocation& invocation) {
         std::printf("  %-26s %s [%s]: %s\n", OutcomeText(entry.verdict.outcome), entry.file->name.c_str(),
                     entry.file->key.c_str(), entry.verdict.detail.c_str());
     }
-    if (quiet) return failed ? ExitFailed : ExitOk;
+    if (quiet) return failed ? kExitFailed : kExitOk;
     if (notCurrent == 0) {
         std::printf("result: every required file is current; the launcher starts the game at once\n");
     } else {
         std::printf("result: %zu required file%s not current; the launcher shows the setup dialog\n", notCurrent,
                     notCurrent == 1 ? " is" : "s are");
     }
-    return failed ? ExitFailed : ExitOk;
+    return failed ? kExitFailed : kExitOk;
 }
 
 }  // namespace disctool

@@ -6,12 +6,12 @@
 
 namespace disctool {
 
-extern const Option DiscVerifyOptions[8];
-extern const char* const DiscVerifyRequiredOptions[1];
+extern const Option kDiscVerifyOptions[8];
+extern const char* const kDiscVerifyRequiredOptions[1];
 
 // Prints one line per listed file (with -q only those not current; with --json a JSON
-// report). Returns ExitOk when every required file is current (with --strict: every listed
-// file), else ExitFailed; ExitUsage with a malformed option, a shared file that cannot be
+// report). Returns kExitOk when every required file is current (with --strict: every listed
+// file), else kExitFailed; kExitUsage with a malformed option, a shared file that cannot be
 // read, or a disc folder or launcher that cannot be read.
 int RunDiscVerify(const Invocation& invocation);
 

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "codepage.h"
+#include "text.h"
 
 namespace disctool {
 namespace {
@@ -16,8 +17,6 @@ std::string Trim(const std::string& text, std::size_t begin, std::size_t end) {
     return text.substr(begin, end - begin);
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string Unquote(const std::string& value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
@@ -28,15 +27,7 @@ std::string Unquote(const std::string& value) {
 
 }  // namespace
 
-bool INI_SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
-
-IniFile INI_Parse(const std::string& text) {
+IniFile ini::Parse(const std::string& text) {
     IniFile file;
     std::size_t at = 0;
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
@@ -71,42 +62,42 @@ IniFile INI_Parse(const std::string& text) {
     return file;
 }
 
-std::optional<IniFile> INI_Load(const std::string& path, std::string* reason) {
+std::optional<IniFile> ini::Load(const std::string& path, std::string* reason) {
     std::ifstream stream(path, std::ios::binary | std::ios::ate);
     if (!stream) {
         *reason = "cannot be read";
         return std::nullopt;
     }
     const std::streamoff length = stream.tellg();
-    if (length < 0 || static_cast<std::uintmax_t>(length) > IniMaxBytes) {
+    if (length < 0 || static_cast<std::uintmax_t>(length) > ini::kMaxBytes) {
         *reason = "larger than an INI file can reasonably be (16 MiB)";
         return std::nullopt;
     }
     stream.seekg(0);
     const std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    return INI_Parse(text);
+    return ini::Parse(text);
 }
 
-const IniEntry* INI_Find(const IniFile& file, const std::string& section, const std::string& key) {
+const IniEntry* ini::Find(const IniFile& file, const std::string& section, const std::string& key) {
     for (const IniSection& candidate : file.sections) {
-        if (!INI_SameName(candidate.name, section)) continue;
+        if (!SameNoCase(candidate.name, section)) continue;
         for (const IniEntry& entry : candidate.entries) {
-            if (INI_SameName(entry.key, key)) return &entry;
+            if (SameNoCase(entry.key, key)) return &entry;
         }
     }
     return nullptr;
 }
 
-std::string INI_GetString(const IniFile& file, const std::string& section, const std::string& key,
+std::string ini::GetString(const IniFile& file, const std::string& section, const std::string& key,
                           std::size_t maxChars, bool* cut) {
-    const IniEntry* entry = INI_Find(file, section, key);
+    const IniEntry* entry = ini::Find(file, section, key);
     std::string value = entry != nullptr ? Unquote(entry->value) : std::string();
     if (cut != nullptr) *cut = value.size() > maxChars;
     if (value.size() > maxChars) value.resize(maxChars);
     return file.codepage != 0 ? DecodeAnsi(value, file.codepage) : value;
 }
 
-std::int32_t INI_ParseInt(const std::string& value) {
+std::int32_t ini::ParseInt(const std::string& value) {
     std::size_t at = 0;
     bool negative = false;
     if (at < value.size() && (value[at] == '-' || value[at] == '+')) negative = value[at++] == '-';
@@ -118,12 +109,12 @@ std::int32_t INI_ParseInt(const std::string& value) {
     return static_cast<std::int32_t>(number);
 }
 
-std::int32_t INI_GetInt(const IniFile& file, const std::string& section, const std::string& key,
+std::int32_t ini::GetInt(const IniFile& file, const std::string& section, const std::string& key,
                         std::int32_t fallback) {
     // An empty value reads like a missing one, as the profile functions find no text.
-    const IniEntry* entry = INI_Find(file, section, key);
+    const IniEntry* entry = ini::Find(file, section, key);
     const std::string value = entry != nullptr ? Unquote(entry->value) : std::string();
-    return value.empty() ? fallback : INI_ParseInt(value);
+    return value.empty() ? fallback : ini::ParseInt(value);
 }
 
 }  // namespace disctool

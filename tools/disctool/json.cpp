@@ -43,40 +43,40 @@ std::string JsonQuote(const std::string& text) {
 }
 
 void JsonWriter::Newline() {
-    out_ += '\n';
-    out_.append(2 * empty_.size(), ' ');
+    m_out += '\n';
+    m_out.append(2 * m_empty.size(), ' ');
 }
 
 void JsonWriter::BeforeValue() {
-    if (afterKey_) {
-        afterKey_ = false;
+    if (m_afterKey) {
+        m_afterKey = false;
         return;
     }
-    if (!empty_.empty()) {
-        if (!empty_.back()) out_ += ',';
-        empty_.back() = false;
+    if (!m_empty.empty()) {
+        if (!m_empty.back()) m_out += ',';
+        m_empty.back() = false;
         Newline();
     }
 }
 
 void JsonWriter::Open(char bracket) {
     BeforeValue();
-    out_ += bracket;
-    empty_.push_back(true);
+    m_out += bracket;
+    m_empty.push_back(true);
 }
 
 void JsonWriter::Close(char bracket) {
-    const bool wasEmpty = empty_.back();
-    empty_.pop_back();
+    const bool wasEmpty = m_empty.back();
+    m_empty.pop_back();
     if (!wasEmpty) Newline();
-    out_ += bracket;
+    m_out += bracket;
 }
 
 void JsonWriter::BeginObject() { Open('{'); }
 
 void JsonWriter::EndObject() {
     Close('}');
-    if (empty_.empty()) out_ += '\n';  // the report ends with its line
+    if (m_empty.empty()) m_out += '\n';  // the report ends with its line
 }
 
 void JsonWriter::BeginArray() { Open('['); }
@@ -85,39 +85,39 @@ void JsonWriter::EndArray() { Close(']'); }
 
 JsonWriter& JsonWriter::Key(const std::string& name) {
     BeforeValue();
-    out_ += JsonQuote(name) + ": ";
-    afterKey_ = true;
+    m_out += JsonQuote(name) + ": ";
+    m_afterKey = true;
     return *this;
 }
 
 void JsonWriter::String(const std::string& text) {
     BeforeValue();
-    out_ += JsonQuote(text);
+    m_out += JsonQuote(text);
 }
 
 void JsonWriter::Number(std::int64_t value) {
     BeforeValue();
-    out_ += std::to_string(value);
+    m_out += std::to_string(value);
 }
 
 void JsonWriter::Number(std::uint64_t value) {
     BeforeValue();
-    out_ += std::to_string(value);
+    m_out += std::to_string(value);
 }
 
 void JsonWriter::Raw(const std::string& number) {
     BeforeValue();
-    out_ += number;
+    m_out += number;
 }
 
 void JsonWriter::Bool(bool value) {
     BeforeValue();
-    out_ += value ? "true" : "false";
+    m_out += value ? "true" : "false";
 }
 
 void JsonWriter::Null() {
     BeforeValue();
-    out_ += "null";
+    m_out += "null";
 }
 
 }  // namespace disctool

@@ -24,7 +24,7 @@ public:
     void Null();
 
     // The text written so far, indented by two spaces per level.
-    const std::string& Text() const { return out_; }
+    const std::string& Text() const { return m_out; }
 
 private:
     void BeforeValue();
@@ -32,9 +32,9 @@ private:
     void Open(char bracket);
     void Close(char bracket);
 
-    std::string out_;
-    std::vector<bool> empty_;  // per open container: nothing in it yet
-    bool afterKey_ = false;
+    std::string m_out;
+    std::vector<bool> m_empty;  // per open container: nothing in it yet
+    bool m_afterKey = false;
 };
 
 // text as a JSON string literal with its quotes. Valid UTF-8 passes as it stands; other bytes

@@ -47,7 +47,7 @@ const Command pictureCommands[] = {
      "code bytes a WIZ line holds; 2 when an input cannot be read at all or INDEX is not\n"
      "0-255.",
      2, static_cast<std::size_t>(-1), disctool::RunPictureEncode, {},
-     disctool::CheckPictureEncode, disctool::PictureEncodeOptions},
+     disctool::CheckPictureEncode, disctool::kPictureEncodeOptions},
 };
 
 const Command topCommands[] = {
@@ -76,7 +76,7 @@ const Command topCommands[] = {
      "\n"
      "Exit status 0 when the disc has no error (with --strict: no warning), 1 when it has,\n"
      "2 when the command line is wrong or the folder cannot be read as a disc.",
-     1, 1, disctool::RunDiscCheck, {}, nullptr, disctool::DiscCheckOptions},
+     1, 1, disctool::RunDiscCheck, {}, nullptr, disctool::kDiscCheckOptions},
     {"verify",
      "--shared-file PATH [--launcher NAME.EXE] [--drive X:=DIR]... [--json | -q] [--strict] "
      "DISC_FOLDER",
@@ -99,8 +99,8 @@ const Command topCommands[] = {
      "\n"
      "Exit status 0 when every required file is current, 1 when one is not, 2 when the\n"
      "command line is wrong or the shared file or the disc folder cannot be read.",
-     1, 1, disctool::RunDiscVerify, {}, nullptr, disctool::DiscVerifyOptions,
-     disctool::DiscVerifyRequiredOptions},
+     1, 1, disctool::RunDiscVerify, {}, nullptr, disctool::kDiscVerifyOptions,
+     disctool::kDiscVerifyRequiredOptions},
     {"script", "[--disc DIR] [--codepage N] [--dry-run] DESCRIPTION SCRIPT.inf",
      "write an install script's [Required] and [Optional] sections from a description",
      "Writes the numbered [Required] and [Optional] sections of SCRIPT.inf from DESCRIPTION,\n"
@@ -124,7 +124,7 @@ const Command topCommands[] = {
      "\n"
      "Exit status 0 when written, 1 when the description does not fit the disc (each problem\n"
      "as \"DESCRIPTION:LINE: error: ...\"), 2 when an input cannot be read.",
-     2, 2, disctool::RunDiscScript, {}, nullptr, disctool::DiscScriptOptions},
+     2, 2, disctool::RunDiscScript, {}, nullptr, disctool::kDiscScriptOptions},
     {"master", "[--launcher NAME.EXE] [--volume-id ID] [--strict] DISC_FOLDER IMAGE.iso",
      "check a disc folder and master it as an ISO 9660 image with Joliet names",
      "Runs check on DISC_FOLDER and, when it finds no error (with --strict: no warning),\n"
@@ -139,7 +139,7 @@ const Command topCommands[] = {
      "Exit status 0 when the image is written, 1 when the check fails or xorriso fails or is\n"
      "missing (nothing is written then), 2 when the command line is wrong or the folder\n"
      "cannot be read as a disc.",
-     2, 2, disctool::RunDiscMaster, {}, nullptr, disctool::DiscMasterOptions},
+     2, 2, disctool::RunDiscMaster, {}, nullptr, disctool::kDiscMasterOptions},
 };
 
 const Command root = {

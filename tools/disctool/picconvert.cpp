@@ -33,9 +33,9 @@ int RunPictureConvert(const Invocation& invocation) {
     const std::string failure = WritePicture(*picture, format, output);
     if (!failure.empty()) {
         std::fprintf(stderr, "disctool: %s: %s\n", output, failure.c_str());
-        return ExitFailed;
+        return kExitFailed;
     }
-    return ExitOk;
+    return kExitOk;
 }
 
 }  // namespace disctool

@@ -8,7 +8,7 @@ namespace disctool {
 
 // Null when OUT (operands[1]) names an output format by its extension, else the message.
 const char* CheckPictureConvert(Operands operands);
-// Converts operands[0] to operands[1]. Returns ExitOk, or ExitFailed (one line on standard
+// Converts operands[0] to operands[1]. Returns kExitOk, or kExitFailed (one line on standard
 // error, OUT left as it was) when IN cannot be loaded or OUT cannot be written.
 int RunPictureConvert(const Invocation& invocation);
 

@@ -1,7 +1,5 @@
 #include "picencode.h"
 
-#include <strings.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -11,20 +9,21 @@
 #include "rawpict.h"
 #include "wizencode.h"
 #include "wizimage.h"
+#include "text.h"
 
 namespace disctool {
 
-const Option PictureEncodeOptions[1] = {{"--transparent", "INDEX"}};
+const Option kPictureEncodeOptions[1] = {{"--transparent", "INDEX"}};
 
 namespace {
 
 // The colour the launcher fills a WIZ picture with before drawing, and so the colour that
 // transparent pixels show.
-constexpr std::uint8_t LauncherFillColour = 255;
+constexpr std::uint8_t kLauncherFillColour = 255;
 
 int Fail(const std::string& subject, const std::string& reason) {
     std::fprintf(stderr, "disctool: %s: %s\n", subject.c_str(), reason.c_str());
-    return ExitFailed;
+    return kExitFailed;
 }
 
 // Decodes every image of the file with the toolkit's loader and compares it with what was
@@ -36,7 +35,7 @@ std::string CheckRoundTrip(Bytes& file, const std::vector<IndexedPicture>& pictu
         const IndexedPicture& expected = pictures[i];
         const char* failure = nullptr;
         std::unique_ptr<RawPicture, decltype(&RAWPICT_Free)> decoded(
-            WIZ_LoadImage(&memfile, static_cast<std::uint32_t>(i), LauncherFillColour, &failure),
+            WIZ_LoadImage(&memfile, static_cast<std::uint32_t>(i), kLauncherFillColour, &failure),
             &RAWPICT_Free);
         const std::string which = "image " + std::to_string(i);
         if (decoded == nullptr || decoded->palette == nullptr) {
@@ -52,7 +51,7 @@ std::string CheckRoundTrip(Bytes& file, const std::vector<IndexedPicture>& pictu
         }
         for (std::size_t p = 0; p < expected.pixels.size(); ++p) {
             const std::uint8_t want = transparent && expected.pixels[p] == *transparent
-                                          ? LauncherFillColour
+                                          ? kLauncherFillColour
                                           : expected.pixels[p];
             if (bitmap.pixels[p] != want) return which + " loads with other pixels";
         }
@@ -64,8 +63,7 @@ std::string CheckRoundTrip(Bytes& file, const std::vector<IndexedPicture>& pictu
 
 const char* CheckPictureEncode(Operands operands) {
     const char* output = operands.back();
-    const std::size_t length = std::strlen(output);
-    if (length >= 4 && strcasecmp(output + length - 4, ".wiz") == 0) return nullptr;
+    if (EndsWithNoCase(output, ".wiz")) return nullptr;
     return "the last operand, OUT, must end in .wiz";
 }
 
@@ -77,7 +75,7 @@ int RunPictureEncode(const Invocation& invocation) {
         const int value = digits ? std::atoi(text) : -1;
         if (value < 0 || value > 255) {
             Fail("--transparent", std::string("'") + text + "' is not a palette index (0 to 255)");
-            return ExitUsage;
+            return kExitUsage;
         }
         transparent = static_cast<std::uint8_t>(value);
     }
@@ -94,13 +92,13 @@ int RunPictureEncode(const Invocation& invocation) {
     }
 
     std::string reason;
-    std::optional<Bytes> file = WIZ_EncodeFile(pictures, transparent, &reason);
+    std::optional<Bytes> file = wiz::EncodeFile(pictures, transparent, &reason);
     if (!file) return Fail(output, reason);
     reason = CheckRoundTrip(*file, pictures, transparent);
     if (!reason.empty()) return Fail(output, "internal error, the encoded file is wrong: " + reason);
     reason = WriteFileBytes(output, *file);
     if (!reason.empty()) return Fail(output, reason);
-    return ExitOk;
+    return kExitOk;
 }
 
 }  // namespace disctool

@@ -7,11 +7,11 @@
 namespace disctool {
 
 // The options of the command.
-extern const Option PictureEncodeOptions[1];
+extern const Option kPictureEncodeOptions[1];
 
 // Null when the last operand names a .wiz file, else the message.
 const char* CheckPictureEncode(Operands operands);
-// Encodes operands[0 .. n-1) into operands[n-1]. Returns ExitOk, or ExitFailed (one line on
+// Encodes operands[0 .. n-1) into operands[n-1]. Returns kExitOk, or kExitFailed (one line on
 // standard error, no output file) when an input cannot be read or has more than 256
 // colours, an index is out of range, or the pictures do not fit a WIZ file.
 int RunPictureEncode(const Invocation& invocation);

@@ -12,6 +12,7 @@
 #include "picreason.h"
 #include "rawpict.h"
 #include "wizimage.h"
+#include "text.h"
 
 namespace disctool {
 namespace {
@@ -21,9 +22,9 @@ using Bytes = std::vector<std::uint8_t>;
 // The largest file read whole for inspection. A WIZ file is loaded whole by the launcher
 // too, and no start-up picture comes near this; it keeps a stray huge file from taking all
 // memory.
-constexpr std::uintmax_t MaxInspectBytes = 1024u * 1024u * 1024u;
+constexpr std::uintmax_t kMaxInspectBytes = 1024u * 1024u * 1024u;
 
-constexpr std::size_t OffsEntriesShown = 16;
+constexpr std::size_t kOffsEntriesShown = 16;
 
 // Reads the whole file into bytes; returns an empty string or why it could not.
 std::string ReadWholeFile(const char* path, Bytes* bytes) {
@@ -31,7 +32,7 @@ std::string ReadWholeFile(const char* path, Bytes* bytes) {
     if (!stream) return PICREASON_NotFound;
     const std::streamoff length = stream.tellg();
     if (length < 0) return "cannot measure the file";
-    if (static_cast<std::uintmax_t>(length) > MaxInspectBytes) return "file too large to inspect";
+    if (static_cast<std::uintmax_t>(length) > kMaxInspectBytes) return "file too large to inspect";
     bytes->resize(static_cast<std::size_t>(length));
     stream.seekg(0);
     if (!stream.read(reinterpret_cast<char*>(bytes->data()), length)) return PICREASON_Read;
@@ -89,10 +90,10 @@ void PrintWizLeafDetails(const WizFile& file, std::uint32_t offset, std::uint32_
     } else if (TagIs(block, "OFFS")) {
         const std::uint32_t count = (size - WIZ_BlockHeaderSize) / 4;
         std::printf(": %u %s", count, count == 1 ? "entry" : "entries");
-        for (std::uint32_t i = 0; i < count && i < OffsEntriesShown; ++i) {
+        for (std::uint32_t i = 0; i < count && i < kOffsEntriesShown; ++i) {
             std::printf("%s%u", i == 0 ? " " : ", ", WIZ_GetLE32(block + 8 + 4 * i));
         }
-        if (count > OffsEntriesShown) std::printf(", ...");
+        if (count > kOffsEntriesShown) std::printf(", ...");
     }
 }
 
@@ -242,9 +243,9 @@ void PrintWizStructure(const Bytes& bytes) {
 // ---- PCX ---------------------------------------------------------------------------------
 
 void PrintPcxStructure(const Bytes& bytes) {
-    constexpr std::size_t HeaderBytes = 128;
-    constexpr std::size_t PaletteBytes = 768;
-    if (bytes.size() < HeaderBytes) {
+    constexpr std::size_t kHeaderBytes = 128;
+    constexpr std::size_t kPaletteBytes = 768;
+    if (bytes.size() < kHeaderBytes) {
         std::printf("header: missing (%zu bytes, fewer than 128)\n", bytes.size());
         return;
     }
@@ -254,8 +255,8 @@ void PrintPcxStructure(const Bytes& bytes) {
     std::printf("window: xmin %u, ymin %u, xmax %u, ymax %u\n", GetLE16(h + 4), GetLE16(h + 6),
                 GetLE16(h + 8), GetLE16(h + 10));
     std::printf("planes: %u, bytes per line: %u\n", h[65], GetLE16(h + 66));
-    if (bytes.size() >= HeaderBytes + PaletteBytes + 1) {
-        const std::uint8_t marker = bytes[bytes.size() - PaletteBytes - 1];
+    if (bytes.size() >= kHeaderBytes + kPaletteBytes + 1) {
+        const std::uint8_t marker = bytes[bytes.size() - kPaletteBytes - 1];
         std::printf("palette marker: 0x%02X%s\n", marker,
                     marker == 0x0C ? "" : " (not 0x0C; the last 768 bytes are used anyway)");
     } else {
@@ -317,9 +318,9 @@ enum class Format { Wiz, Pcx, Iff, Unknown };
 
 Format FormatOf(const char* path) {
     const char* extension = PICTURE_GetExtension(path);
-    if (strcasecmp(extension, ".WIZ") == 0) return Format::Wiz;
-    if (strcasecmp(extension, ".PCX") == 0) return Format::Pcx;
-    if (strcasecmp(extension, ".LBM") == 0) return Format::Iff;
+    if (SameNoCase(extension, ".WIZ")) return Format::Wiz;
+    if (SameNoCase(extension, ".PCX")) return Format::Pcx;
+    if (SameNoCase(extension, ".LBM")) return Format::Iff;
     return Format::Unknown;
 }
 
@@ -341,7 +342,7 @@ int RunPictureInfo(const Invocation& invocation) {
     if (!readFailure.empty()) {
         std::fprintf(stderr, "disctool: %s: %s\n", path,
                      reason != nullptr ? reason : readFailure.c_str());
-        return ExitUsage;
+        return kExitUsage;
     }
 
     std::printf("file: %s\n", path);
@@ -375,9 +376,9 @@ int RunPictureInfo(const Invocation& invocation) {
     if (picture == nullptr) {
         std::fprintf(stderr, "disctool: %s: %s\n", path,
                      reason != nullptr ? reason : "cannot be loaded");
-        return ExitFailed;
+        return kExitFailed;
     }
-    return ExitOk;
+    return kExitOk;
 }
 
 }  // namespace disctool

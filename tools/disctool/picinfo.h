@@ -6,7 +6,7 @@
 namespace disctool {
 
 // Prints the picture's format, size, palette and structure on standard output. Returns
-// ExitOk, or ExitFailed (with one line on standard error) when the picture cannot be loaded.
+// kExitOk, or kExitFailed (with one line on standard error) when the picture cannot be loaded.
 int RunPictureInfo(const Invocation& invocation);
 
 }  // namespace disctool

@@ -12,16 +12,10 @@
 #include <vector>
 
 #include "rawpal.h"
+#include "text.h"
 
 namespace disctool {
 namespace {
-
-bool EndsWithNoCase(const char* text, const char* suffix) {
-    const std::size_t length = std::strlen(text);
-    const std::size_t suffixLength = std::strlen(suffix);
-    if (length < suffixLength) return false;
-    return strcasecmp(text + length - suffixLength, suffix) == 0;
-}
 
 std::string ErrnoText(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -31,41 +25,41 @@ std::string ErrnoText(const char* what) {
 // object goes away uncommitted the temporary file is removed.
 class StagedFile {
 public:
-    explicit StagedFile(const char* destination) : destination_(destination) {}
+    explicit StagedFile(const char* destination) : m_destination(destination) {}
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
     ~StagedFile() {
-        if (stream_ != nullptr) std::fclose(stream_);
-        if (!temporaryName_.empty()) unlink(temporaryName_.c_str());
+        if (m_stream != nullptr) std::fclose(m_stream);
+        if (!m_temporaryName.empty()) unlink(m_temporaryName.c_str());
     }
 
     // Creates the temporary file; returns an empty string or why it could not be made.
     std::string Open() {
-        std::vector<char> name(destination_.begin(), destination_.end());
+        std::vector<char> name(m_destination.begin(), m_destination.end());
         const char suffix[] = ".XXXXXX";
         name.insert(name.end(), suffix, suffix + sizeof suffix);
         const int descriptor = mkstemp(name.data());
         if (descriptor < 0) return ErrnoText("cannot create a temporary file");
-        temporaryName_ = name.data();
+        m_temporaryName = name.data();
         // mkstemp makes the file private; the result gets the usual permissions instead.
         const mode_t mask = umask(0);
         umask(mask);
         fchmod(descriptor, static_cast<mode_t>(0666) & ~mask);
-        stream_ = fdopen(descriptor, "wb");
-        if (stream_ == nullptr) {
+        m_stream = fdopen(descriptor, "wb");
+        if (m_stream == nullptr) {
             close(descriptor);
             return ErrnoText("cannot write the temporary file");
         }
         return {};
     }
 
-    std::FILE* Stream() const { return stream_; }
+    std::FILE* Stream() const { return m_stream; }
 
     // Flushes and closes the temporary file and renames it to the destination. Returns an
     // empty string or why the destination was not written.
     std::string Commit() {
-        std::FILE* stream = stream_;
-        stream_ = nullptr;
+        std::FILE* stream = m_stream;
+        m_stream = nullptr;
         bool written = std::fflush(stream) == 0 && std::ferror(stream) == 0 &&
                        fsync(fileno(stream)) == 0;
         int error = errno;
@@ -77,17 +71,17 @@ public:
             errno = error;
             return ErrnoText("cannot write the file");
         }
-        if (std::rename(temporaryName_.c_str(), destination_.c_str()) != 0) {
+        if (std::rename(m_temporaryName.c_str(), m_destination.c_str()) != 0) {
             return ErrnoText("cannot replace the file");
         }
-        temporaryName_.clear();
+        m_temporaryName.clear();
         return {};
     }
 
 private:
-    std::string destination_;
-    std::string temporaryName_;
-    std::FILE* stream_ = nullptr;
+    std::string m_destination;
+    std::string m_temporaryName;
+    std::FILE* m_stream = nullptr;
 };
 
 const std::uint8_t* ColoursOf(const RawPicture& picture) {

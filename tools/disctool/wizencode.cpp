@@ -9,7 +9,7 @@ namespace disctool {
 namespace {
 
 // The largest block the loader finds: a larger size ends its search in the container.
-constexpr std::uint64_t WizMaxBlockBytes = WIZ_BlockSizeLimit - 1;
+constexpr std::uint64_t kMaxBlockBytes = WIZ_BlockSizeLimit - 1;
 
 void PutLE16(Bytes& out, std::size_t value) {
     out.push_back(static_cast<std::uint8_t>(value));
@@ -35,7 +35,7 @@ std::size_t BeginBlock(Bytes& out, const char* tag) {
 
 bool EndBlock(Bytes& out, std::size_t start, std::string* reason) {
     const std::uint64_t size = out.size() - start;
-    if (size > WizMaxBlockBytes) {
+    if (size > kMaxBlockBytes) {
         *reason = "the picture data exceeds the 2 GiB a WIZ block can hold";
         return false;
     }
@@ -60,11 +60,11 @@ Bytes WizhPayload(const IndexedPicture& picture) {
 // Appends an image's blocks (header, own palette when wanted, pixels) to out.
 bool AppendImageBlocks(Bytes& out, const IndexedPicture& picture, bool ownPalette,
                        std::optional<std::uint8_t> transparent, std::string* reason) {
-    const std::optional<Bytes> pixels = WIZ_EncodePixels(picture, transparent, reason);
+    const std::optional<Bytes> pixels = wiz::EncodePixels(picture, transparent, reason);
     if (!pixels) return false;
     AppendBlock(out, "WIZH", WizhPayload(picture));
     if (ownPalette) AppendBlock(out, "RGBS", Bytes(picture.palette.begin(), picture.palette.end()));
-    if (pixels->size() > WizMaxBlockBytes - WIZ_BlockHeaderSize) {
+    if (pixels->size() > kMaxBlockBytes - WIZ_BlockHeaderSize) {
         *reason = "the picture data exceeds the 2 GiB a WIZ block can hold";
         return false;
     }
@@ -74,7 +74,7 @@ bool AppendImageBlocks(Bytes& out, const IndexedPicture& picture, bool ownPalett
 
 }  // namespace
 
-Bytes WIZ_EncodeLine(const std::uint8_t* pixels, std::size_t width,
+Bytes wiz::EncodeLine(const std::uint8_t* pixels, std::size_t width,
                      std::optional<std::uint8_t> transparent) {
     const auto isTransparent = [&](std::size_t i) {
         return transparent.has_value() && pixels[i] == *transparent;
@@ -87,8 +87,8 @@ Bytes WIZ_EncodeLine(const std::uint8_t* pixels, std::size_t width,
     // that cover. Every run ends where the cover it extends ended, so the table is filled
     // left to right from each reached position.
     enum Kind : std::uint8_t { Transparent, Fill, Literal };
-    constexpr std::size_t Unreached = std::numeric_limits<std::size_t>::max();
-    std::vector<std::size_t> cost(width + 1, Unreached);
+    constexpr std::size_t kUnreached = std::numeric_limits<std::size_t>::max();
+    std::vector<std::size_t> cost(width + 1, kUnreached);
     std::vector<std::uint8_t> runKind(width + 1, Transparent);
     std::vector<std::uint8_t> runLength(width + 1, 0);
     cost[0] = 0;
@@ -100,19 +100,19 @@ Bytes WIZ_EncodeLine(const std::uint8_t* pixels, std::size_t width,
         }
     };
     for (std::size_t i = 0; i < width; ++i) {
-        if (cost[i] == Unreached) continue;
+        if (cost[i] == kUnreached) continue;
         if (isTransparent(i)) {
-            for (std::size_t k = 1; k <= WizMaxTransparentRun && i + k <= width && isTransparent(i + k - 1); ++k) {
+            for (std::size_t k = 1; k <= wiz::kMaxTransparentRun && i + k <= width && isTransparent(i + k - 1); ++k) {
                 offer(i + k, cost[i] + 1, Transparent, k);
             }
             continue;
         }
-        for (std::size_t k = 1; k <= WizMaxFillRun && i + k <= width; ++k) {
+        for (std::size_t k = 1; k <= wiz::kMaxFillRun && i + k <= width; ++k) {
             const std::size_t last = i + k - 1;
             if (isTransparent(last) || pixels[last] != pixels[i]) break;
             offer(i + k, cost[i] + 2, Fill, k);
         }
-        for (std::size_t k = 1; k <= WizMaxLiteralRun && i + k <= width; ++k) {
+        for (std::size_t k = 1; k <= wiz::kMaxLiteralRun && i + k <= width; ++k) {
             if (isTransparent(i + k - 1)) break;
             offer(i + k, cost[i] + 1 + k, Literal, k);
         }
@@ -143,14 +143,14 @@ Bytes WIZ_EncodeLine(const std::uint8_t* pixels, std::size_t width,
     return codes;
 }
 
-std::optional<Bytes> WIZ_EncodePixels(const IndexedPicture& picture,
+std::optional<Bytes> wiz::EncodePixels(const IndexedPicture& picture,
                                       std::optional<std::uint8_t> transparent,
                                       std::string* reason) {
     Bytes data;
     const std::size_t width = picture.width;
     for (std::size_t y = 0; y < picture.height; ++y) {
-        const Bytes codes = WIZ_EncodeLine(picture.pixels.data() + y * width, width, transparent);
-        if (codes.size() > WizMaxLineCodeBytes) {
+        const Bytes codes = wiz::EncodeLine(picture.pixels.data() + y * width, width, transparent);
+        if (codes.size() > wiz::kMaxLineCodeBytes) {
             *reason = "line " + std::to_string(y) + " needs " + std::to_string(codes.size()) +
                       " code bytes; a WIZ line holds at most 65535 (the picture is too wide "
                       "for its detail)";
@@ -162,7 +162,7 @@ std::optional<Bytes> WIZ_EncodePixels(const IndexedPicture& picture,
     return data;
 }
 
-std::optional<Bytes> WIZ_EncodeFile(const std::vector<IndexedPicture>& pictures,
+std::optional<Bytes> wiz::EncodeFile(const std::vector<IndexedPicture>& pictures,
                                     std::optional<std::uint8_t> transparent,
                                     std::string* reason) {
     Bytes out;
@@ -189,7 +189,7 @@ std::optional<Bytes> WIZ_EncodeFile(const std::vector<IndexedPicture>& pictures,
     EndBlock(out, offs, reason);
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         const std::size_t offset = out.size() - offs;
-        if (offset > WizMaxBlockBytes) {
+        if (offset > kMaxBlockBytes) {
             *reason = "the pictures exceed the 2 GiB a WIZ file can hold";
             return std::nullopt;
         }

@@ -8,16 +8,16 @@
 namespace testing {
 namespace internal {
 
-Notification::Notification() : event_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+Notification::Notification() : m_event(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
   // GoogleTest's own Notification cannot fail; neither may this one.
-  if (event_ == nullptr) std::abort();
+  if (m_event == nullptr) std::abort();
 }
 
-Notification::~Notification() { ::CloseHandle(event_); }
+Notification::~Notification() { ::CloseHandle(m_event); }
 
-void Notification::Notify() { ::SetEvent(event_); }
+void Notification::Notify() { ::SetEvent(m_event); }
 
-void Notification::WaitForNotification() { ::WaitForSingleObject(event_, INFINITE); }
+void Notification::WaitForNotification() { ::WaitForSingleObject(m_event, INFINITE); }
 
 }  // namespace internal
 }  // namespace testing

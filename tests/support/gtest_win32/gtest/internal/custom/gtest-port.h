@@ -26,7 +26,7 @@ class Notification {
   void WaitForNotification();
 
  private:
-  void* event_;  // a manual-reset event, so that one Notify releases every waiter
+  void* m_event;  // a manual-reset event, so that one Notify releases every waiter
 };
 
 }  // namespace internal

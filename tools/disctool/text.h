@@ -1,0 +1,31 @@
+// ASCII case rules for the names disctool compares. Disc file names, extensions and the
+// install script's section and key names all compare without regard to ASCII case, as the
+// platform's file and profile functions compare them; other bytes compare as they are.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace disctool {
+
+constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+inline std::string LowerAscii(std::string text) {
+    for (char& c : text) c = LowerAscii(c);
+    return text;
+}
+
+constexpr bool SameNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
+}
+
+constexpr bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && SameNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+}  // namespace disctool

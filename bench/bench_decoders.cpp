@@ -18,10 +18,10 @@
 
 #include <unistd.h>
 
-#include "pcxloadr.h"
-#include "picenc.h"
-#include "rawbitm.h"
-#include "tooliff.h"
+#include "toolkit/pcxloadr.h"
+#include "tests/support/picenc.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/tooliff.h"
 
 namespace {
 

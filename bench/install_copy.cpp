@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "copy_progress_dialog.h"
+#include "setup/copy_progress_dialog.h"
 #include "resources/resource.h"
 
 namespace {

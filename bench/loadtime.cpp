@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "picload.h"
+#include "toolkit/picload.h"
 
 int main(int argc, char** argv)
 {

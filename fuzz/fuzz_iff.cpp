@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "inputfile.h"
-#include "loadcheck.h"
-#include "picturecap.h"
-#include "tooliff.h"
+#include "fuzz/inputfile.h"
+#include "fuzz/loadcheck.h"
+#include "fuzz/picturecap.h"
+#include "toolkit/tooliff.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 

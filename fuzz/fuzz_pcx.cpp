@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "inputfile.h"
-#include "loadcheck.h"
-#include "pcxloadr.h"
-#include "picturecap.h"
+#include "fuzz/inputfile.h"
+#include "fuzz/loadcheck.h"
+#include "toolkit/pcxloadr.h"
+#include "fuzz/picturecap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <memory>
 
-#include "rawbitm.h"
-#include "rleinput.h"
+#include "toolkit/rawbitm.h"
+#include "tests/support/rleinput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <memory>
 
-#include "loadcheck.h"
-#include "picturecap.h"
-#include "wizimage.h"
+#include "fuzz/loadcheck.h"
+#include "fuzz/picturecap.h"
+#include "toolkit/wizimage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 

@@ -1,4 +1,4 @@
-#include "inputfile.h"
+#include "fuzz/inputfile.h"
 
 #include <cstdio>
 #include <cstdlib>

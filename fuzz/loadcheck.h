@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "rawpict.h"
+#include "toolkit/rawpict.h"
 
 namespace fuzz {
 

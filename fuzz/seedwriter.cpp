@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "picenc.h"
-#include "rleinput.h"
+#include "tests/support/picenc.h"
+#include "tests/support/rleinput.h"
 
 namespace {
 

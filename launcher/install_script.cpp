@@ -1,4 +1,4 @@
-#include "install_script.h"
+#include "launcher/install_script.h"
 
 namespace {
 

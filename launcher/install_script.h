@@ -5,7 +5,7 @@
 // the shared rules (rules/install_rules.h).
 #pragma once
 
-#include "paths.h"
+#include "launcher/paths.h"
 #include "rules/install_rules.h"
 
 // General/DefaultDir into dest (kPathSize bytes), as ReadProfilePath reads it: 0 with dest empty

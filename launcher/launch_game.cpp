@@ -1,4 +1,4 @@
-#include "launch_game.h"
+#include "launcher/launch_game.h"
 
 namespace {
 

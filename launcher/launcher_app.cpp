@@ -1,7 +1,7 @@
-#include "launcher_app.h"
+#include "launcher/launcher_app.h"
 
-#include "launcher_command_line_info.h"
-#include "setup_dialog.h"
+#include "launcher/launcher_command_line_info.h"
+#include "launcher/setup_dialog.h"
 
 namespace {
 

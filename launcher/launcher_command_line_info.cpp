@@ -1,4 +1,4 @@
-#include "launcher_command_line_info.h"
+#include "launcher/launcher_command_line_info.h"
 
 void LauncherCommandLineInfo::ParseParam(const char* pszParam, BOOL bFlag, BOOL bLast) {
     if (bFlag && lstrcmpiA(pszParam, "a") == 0) {

@@ -1,5 +1,5 @@
 // The launcher's one application object; the framework's entry point finds and runs it.
-#include "launcher_app.h"
+#include "launcher/launcher_app.h"
 
 namespace {
 LauncherApp theApp;

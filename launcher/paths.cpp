@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "launcher/paths.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "picture_frame.h"
+#include "launcher/picture_frame.h"
 
 LRESULT PictureFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -1,8 +1,8 @@
-#include "product_paths.h"
+#include "launcher/product_paths.h"
 
 #include <cstring>
 
-#include "install_script.h"
+#include "launcher/install_script.h"
 
 namespace {
 

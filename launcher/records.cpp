@@ -1,4 +1,4 @@
-#include "records.h"
+#include "launcher/records.h"
 
 #include <cstdio>
 

@@ -5,7 +5,7 @@
 // section on the first write.
 #pragma once
 
-#include "product_paths.h"
+#include "launcher/product_paths.h"
 
 // Keys that rules::IsSafeRecordKey refuses are never read, written or erased: the shared file
 // would not give them back as the same key, and writing one could touch another record or

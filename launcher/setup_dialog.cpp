@@ -1,13 +1,13 @@
-#include "setup_dialog.h"
+#include "launcher/setup_dialog.h"
 
 #include <memory>
 
 #include "framework/win_app.h"
-#include "install_run.h"
-#include "install_state.h"
-#include "launch_game.h"
+#include "setup/install_run.h"
+#include "setup/install_state.h"
+#include "launcher/launch_game.h"
 #include "resources/resource.h"
-#include "startup_message.h"
+#include "launcher/startup_message.h"
 
 namespace {
 

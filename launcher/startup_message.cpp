@@ -1,8 +1,8 @@
-#include "startup_message.h"
+#include "launcher/startup_message.h"
 
-#include "install_script.h"
-#include "records.h"
-#include "startup_message_dialog.h"
+#include "launcher/install_script.h"
+#include "launcher/records.h"
+#include "launcher/startup_message_dialog.h"
 
 void ShowStartupMessage(const ProductPaths& paths) {
     // A name of 260 characters or more, which the profile function would cut short, is none.

@@ -1,4 +1,4 @@
-#include "startup_message_dialog.h"
+#include "launcher/startup_message_dialog.h"
 
 #include <cstring>
 

@@ -9,7 +9,7 @@
 
 #include "framework/button.h"
 #include "framework/dialog.h"
-#include "picture_frame.h"
+#include "launcher/picture_frame.h"
 #include "toolkit/dispsurf.h"
 
 class StartupMessageDialog : public CDialog {

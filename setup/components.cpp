@@ -1,9 +1,9 @@
-#include "components.h"
+#include "setup/components.h"
 
 #include <memory>
 
-#include "install_script.h"
-#include "install_state.h"
+#include "launcher/install_script.h"
+#include "setup/install_state.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "copy_progress_dialog.h"
+#include "setup/copy_progress_dialog.h"
 
 #include <climits>
 

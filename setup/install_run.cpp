@@ -1,12 +1,12 @@
-#include "install_run.h"
+#include "setup/install_run.h"
 
 #include <cstring>
 #include <string>
 #include <unordered_set>
 
-#include "install_state.h"
-#include "paths.h"
-#include "records.h"
+#include "setup/install_state.h"
+#include "launcher/paths.h"
+#include "launcher/records.h"
 #include "resources/resource.h"
 
 namespace {

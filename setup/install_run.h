@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "components.h"
-#include "copy_progress_dialog.h"
-#include "product_paths.h"
+#include "setup/components.h"
+#include "setup/copy_progress_dialog.h"
+#include "launcher/product_paths.h"
 
 // How an install run talks to the user.
 class InstallPrompts {

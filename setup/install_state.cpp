@@ -1,9 +1,9 @@
-#include "install_state.h"
+#include "setup/install_state.h"
 
 #include <cstring>
 
-#include "install_script.h"
-#include "records.h"
+#include "launcher/install_script.h"
+#include "launcher/records.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // and available, the choice of the destination folder, and the loading and release of the
 // component rows. The one file of setup/ that knows SetupDialog; the work it forwards to
 // lives in the modules beside it.
-#include "setup_window.h"
+#include "setup/setup_window.h"
 
 #include <shlobj.h>
 #include <commdlg.h>
@@ -11,13 +11,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "components.h"
+#include "setup/components.h"
 #include "framework/paint_dc.h"
 #include "framework/win_app.h"
-#include "install_script.h"
-#include "install_state.h"
+#include "launcher/install_script.h"
+#include "setup/install_state.h"
 #include "resources/resource.h"
-#include "setup_dialog.h"
+#include "launcher/setup_dialog.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "dispsurf.h"
+#include "toolkit/dispsurf.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "dispsurf_seams.h"
-#include "picload.h"
-#include "rawpict.h"
-#include "toolmem.h"
+#include "toolkit/dispsurf_seams.h"
+#include "toolkit/picload.h"
+#include "toolkit/rawpict.h"
+#include "toolkit/toolmem.h"
 
 int SURFACE_TestFailDibProbe = 0;
 

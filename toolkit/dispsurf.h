@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "rawbitm.h"
-#include "rawpal.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpal.h"
 
 // How surfaces are made in this process, chosen at the first successful creation.
 enum SurfaceMethod : int {

@@ -1,15 +1,15 @@
-#include "pcxloadr.h"
+#include "toolkit/pcxloadr.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-#include "picreason.h"
-#include "rawbitm.h"
-#include "rawpal.h"
-#include "toolfile.h"
-#include "toolmem.h"
-#include "toolread.h"
+#include "toolkit/picreason.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpal.h"
+#include "toolkit/toolfile.h"
+#include "toolkit/toolmem.h"
+#include "toolkit/toolread.h"
 
 namespace {
 

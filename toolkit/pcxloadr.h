@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "rawpict.h"
-#include "toolread.h"
+#include "toolkit/rawpict.h"
+#include "toolkit/toolread.h"
 
 // Returns a new picture (bitmap and palette), or null; on null, *reason (when reason is not
 // null) names why. Refused: a header other than manufacturer 10, version 5, 8 bits per

@@ -1,9 +1,9 @@
-#include "picload.h"
+#include "toolkit/picload.h"
 
-#include "pcxloadr.h"
-#include "picreason.h"
-#include "tooliff.h"
-#include "wizimage.h"
+#include "toolkit/pcxloadr.h"
+#include "toolkit/picreason.h"
+#include "toolkit/tooliff.h"
+#include "toolkit/wizimage.h"
 
 namespace {
 

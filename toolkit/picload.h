@@ -2,7 +2,7 @@
 // (first image, fill colour 255), compared without regard to case.
 #pragma once
 
-#include "rawpict.h"
+#include "toolkit/rawpict.h"
 
 // The extension of path, dot included, by the platform's splitting rule: a leading drive
 // letter with its colon is set aside, the last backslash or slash ends the folder, and the

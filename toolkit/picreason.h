@@ -3,7 +3,7 @@
 // own reads of picture files.
 #pragma once
 
-#include "rawpict.h"
+#include "toolkit/rawpict.h"
 
 // Any format.
 inline constexpr char PICREASON_NotFound[] = "file not found";

@@ -1,13 +1,13 @@
 // Rectangles with inclusive corners and 8-bit bitmaps: creation, fills, copies and drawing of
 // run-length coded pixels, all clipped to the bitmap.
-#include "rawbitm.h"
+#include "toolkit/rawbitm.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-#include "rledecode.h"
-#include "toolmem.h"
+#include "toolkit/rledecode.h"
+#include "toolkit/toolmem.h"
 
 namespace {
 

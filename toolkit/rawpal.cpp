@@ -1,9 +1,9 @@
 // The built-in default palette and palette records.
-#include "rawpal.h"
+#include "toolkit/rawpal.h"
 
 #include <cstring>
 
-#include "toolmem.h"
+#include "toolkit/toolmem.h"
 
 namespace {
 

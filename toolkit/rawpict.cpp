@@ -1,7 +1,7 @@
 // Pictures: a bitmap and its palette under one owner.
-#include "rawpict.h"
+#include "toolkit/rawpict.h"
 
-#include "toolmem.h"
+#include "toolkit/toolmem.h"
 
 RawPicture* RAWPICT_Wrap(RawBitmap* bitmap, RawPalette* palette) {
     auto* picture = static_cast<RawPicture*>(TOOLMEM_Alloc(1, sizeof(RawPicture)));

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "rawbitm.h"
-#include "rawpal.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpal.h"
 
 struct RawPicture {
     RawBitmap* bitmap;    // owned

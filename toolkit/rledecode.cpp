@@ -12,7 +12,7 @@
 // it had. A count that points past the end of the data leaves that line cut at the data's
 // end, and it is the last line drawn; when the data holds fewer lines than the area needs,
 // drawing stops after the last whole line.
-#include "rledecode.h"
+#include "toolkit/rledecode.h"
 
 #include <algorithm>
 #include <bit>

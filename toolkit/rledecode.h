@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "rawbitm.h"
+#include "toolkit/rawbitm.h"
 
 // Draws the area sourceRect (image coordinates, inclusive) of the coded image into the
 // 8-bit destination, whose rows are stride bytes apart, with the area's top-left pixel at

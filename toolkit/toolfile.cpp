@@ -2,14 +2,14 @@
 // at most TOOLFILE_CacheLimit bytes long, so loaders that parse byte by byte cost a memory
 // copy per read instead of a stream call. All cache offsets are absolute and 32-bit; files
 // whose length does not fit in 32 bits are refused by the cached open.
-#include "toolfile.h"
+#include "toolkit/toolfile.h"
 
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 
-#include "toolfile_platform.h"
-#include "toolmem.h"
+#include "toolkit/toolfile_platform.h"
+#include "toolkit/toolmem.h"
 
 int TOOLFILE_TraceEnabled = 0;
 int TOOLFILE_TraceLevel = 5;

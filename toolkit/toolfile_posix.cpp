@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "toolfile_platform.h"
+#include "toolkit/toolfile_platform.h"
 
 static_assert(sizeof(off_t) >= 8, "the file layer needs 64-bit file offsets");
 

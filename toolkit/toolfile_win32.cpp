@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "toolfile_platform.h"
+#include "toolkit/toolfile_platform.h"
 
 std::FILE* TOOLFILE_OpenShared(const char* path, const char* mode) {
     return _fsopen(path, mode, _SH_DENYNO);

@@ -1,14 +1,14 @@
-#include "tooliff.h"
+#include "toolkit/tooliff.h"
 
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-#include "picreason.h"
-#include "rawpal.h"
-#include "toolmem.h"
-#include "toolread.h"
+#include "toolkit/picreason.h"
+#include "toolkit/rawpal.h"
+#include "toolkit/toolmem.h"
+#include "toolkit/toolread.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "rawbitm.h"
-#include "rawpict.h"
-#include "toolfile.h"
-#include "toolread.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpict.h"
+#include "toolkit/toolfile.h"
+#include "toolkit/toolread.h"
 
 // The loader's copy of a "BMHD" chunk (20 bytes, big-endian in the file).
 struct BitmapHeader {

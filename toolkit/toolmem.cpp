@@ -1,6 +1,6 @@
 // The toolkit's allocator: thin wrappers over the C heap that refuse overflowing requests and
 // never hand out a null block for a request of 0 bytes.
-#include "toolmem.h"
+#include "toolkit/toolmem.h"
 
 #include <cstdlib>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "toolread.h"
+#include "toolkit/toolread.h"
 
 TOOLREAD TOOLREAD_Start(TOOLFILE* file, std::uint8_t* buffer, std::uint32_t capacity,
                         std::uint32_t limit) {

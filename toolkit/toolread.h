@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "toolfile.h"
+#include "toolkit/toolfile.h"
 
 struct TOOLREAD {
     TOOLFILE* file;

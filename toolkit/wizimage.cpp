@@ -2,18 +2,18 @@
 // walking the tagged block tree, and the run-length lines are drawn into a new bitmap. Every
 // size and offset read from the file is checked against the bytes that are really there
 // before anything is read through it.
-#include "wizimage.h"
+#include "toolkit/wizimage.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "rawbitm.h"
-#include "rawpal.h"
-#include "picreason.h"
-#include "rawpict.h"
-#include "toolfile.h"
-#include "toolmem.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpal.h"
+#include "toolkit/picreason.h"
+#include "toolkit/rawpict.h"
+#include "toolkit/toolfile.h"
+#include "toolkit/toolmem.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "rawpict.h"
+#include "toolkit/rawpict.h"
 
 // The block layout, for the loader and for tools that read or write the format. Every block
 // starts with a 4-byte tag and a 4-byte big-endian size that counts this header too.

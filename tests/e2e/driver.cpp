@@ -26,7 +26,7 @@
 
 #include "framework/check_list_box.h"
 #include "resources/resource.h"
-#include "testgame_ids.h"
+#include "tests/e2e/testgame_ids.h"
 
 #include <cstdio>
 #include <cstdlib>

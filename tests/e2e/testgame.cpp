@@ -17,7 +17,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "testgame_ids.h"
+#include "tests/e2e/testgame_ids.h"
 
 namespace {
 

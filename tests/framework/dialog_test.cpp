@@ -1,5 +1,5 @@
 #include "framework/framework.h"
-#include "test_resource.h"
+#include "tests/framework/test_resource.h"
 
 #include <gtest/gtest.h>
 

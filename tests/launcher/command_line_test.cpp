@@ -1,4 +1,4 @@
-#include "launcher_command_line_info.h"
+#include "launcher/launcher_command_line_info.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "launch_game.h"
+#include "launcher/launch_game.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "test_files.h"
+#include "tests/launcher/test_files.h"
 
 namespace {
 

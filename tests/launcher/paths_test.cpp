@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "launcher/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "test_files.h"
+#include "tests/launcher/test_files.h"
 
 namespace {
 

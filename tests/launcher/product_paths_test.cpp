@@ -1,11 +1,11 @@
-#include "product_paths.h"
+#include "launcher/product_paths.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "test_files.h"
+#include "tests/launcher/test_files.h"
 
 namespace {
 

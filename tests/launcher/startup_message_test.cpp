@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "resources/resource.h"
-#include "setup_dialog.h"
-#include "test_files.h"
+#include "launcher/setup_dialog.h"
+#include "tests/launcher/test_files.h"
 
 namespace {
 

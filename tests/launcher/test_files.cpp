@@ -1,4 +1,4 @@
-#include "test_files.h"
+#include "tests/launcher/test_files.h"
 
 #include <cstdio>
 

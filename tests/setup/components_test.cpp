@@ -1,7 +1,7 @@
 // Loading the install script's component groups into the setup dialog's check-list, and
 // releasing them.
 
-#include "components.h"
+#include "setup/components.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "resources/resource.h"
-#include "setup_fixture.h"
+#include "tests/setup/setup_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The one-file copy of the install run on real files: content, the three file times, the
 // failures that must leave no partial target, and cancel and quit arriving during the message
 // dispatch after a block. The window tests need a display.
-#include "copy_progress_dialog.h"
+#include "setup/copy_progress_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "test_files.h"
+#include "tests/launcher/test_files.h"
 
 namespace {
 

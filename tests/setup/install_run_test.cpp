@@ -1,7 +1,7 @@
 // The install run on real files under a temporary folder: what is copied, deleted and recorded
 // in the shared file, the questions and the one failure message, the destinations it refuses,
 // and the paths it never touches. Questions are answered by a scripted stand-in for the boxes.
-#include "install_run.h"
+#include "setup/install_run.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "test_files.h"
+#include "tests/launcher/test_files.h"
 
 namespace {
 

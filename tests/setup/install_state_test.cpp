@@ -1,11 +1,11 @@
-#include "install_state.h"
+#include "setup/install_state.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "test_files.h"
+#include "tests/launcher/test_files.h"
 
 namespace {
 

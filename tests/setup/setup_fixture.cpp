@@ -1,4 +1,4 @@
-#include "setup_fixture.h"
+#include "tests/setup/setup_fixture.h"
 
 #include <cstring>
 #include <vector>

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "setup_dialog.h"
-#include "test_files.h"
+#include "launcher/setup_dialog.h"
+#include "tests/launcher/test_files.h"
 
 class SetupDialogTest : public ::testing::Test {
 protected:

@@ -2,7 +2,7 @@
 // and its geometry, the instruction refit, the description, the required and available
 // figures, and the folder choosers.
 
-#include "setup_window.h"
+#include "setup/setup_window.h"
 
 #include <shlobj.h>
 
@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "components.h"
+#include "setup/components.h"
 #include "resources/resource.h"
-#include "setup_fixture.h"
+#include "tests/setup/setup_fixture.h"
 
 namespace {
 

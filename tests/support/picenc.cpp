@@ -1,4 +1,4 @@
-#include "picenc.h"
+#include "tests/support/picenc.h"
 
 #include <algorithm>
 #include <cstddef>

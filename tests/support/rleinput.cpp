@@ -1,4 +1,4 @@
-#include "rleinput.h"
+#include "tests/support/rleinput.h"
 
 namespace {
 

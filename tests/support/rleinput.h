@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "rawbitm.h"
+#include "toolkit/rawbitm.h"
 
 inline constexpr std::size_t RLEINPUT_HeadSize = 15;
 

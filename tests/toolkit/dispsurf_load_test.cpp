@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "dispsurf.h"
-#include "fixtures.h"
-#include "rawpal.h"
+#include "toolkit/dispsurf.h"
+#include "tests/toolkit/fixtures.h"
+#include "toolkit/rawpal.h"
 
 namespace {
 

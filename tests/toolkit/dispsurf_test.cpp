@@ -7,11 +7,11 @@
 #include <cstring>
 #include <vector>
 
-#include "dispsurf.h"
-#include "dispsurf_seams.h"
-#include "rawbitm.h"
-#include "rawpal.h"
-#include "surface_probe.h"
+#include "toolkit/dispsurf.h"
+#include "toolkit/dispsurf_seams.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpal.h"
+#include "tests/toolkit/surface_probe.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "dispsurf.h"
-#include "dispsurf_seams.h"
-#include "rawbitm.h"
-#include "surface_probe.h"
+#include "toolkit/dispsurf.h"
+#include "toolkit/dispsurf_seams.h"
+#include "toolkit/rawbitm.h"
+#include "tests/toolkit/surface_probe.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "fixtures.h"
+#include "tests/toolkit/fixtures.h"
 
 #include <atomic>
 #include <cstdio>

@@ -19,14 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
-#include "pcxloadr.h"
-#include "picenc.h"
-#include "rawbitm.h"
-#include "rawpict.h"
-#include "rleinput.h"
-#include "tooliff.h"
-#include "wizimage.h"
+#include "tests/toolkit/fixtures.h"
+#include "toolkit/pcxloadr.h"
+#include "tests/support/picenc.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpict.h"
+#include "tests/support/rleinput.h"
+#include "toolkit/tooliff.h"
+#include "toolkit/wizimage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "pcxloadr.h"
+#include "toolkit/pcxloadr.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
-#include "rawpict.h"
-#include "toolfile.h"
-#include "toolread.h"
+#include "tests/toolkit/fixtures.h"
+#include "toolkit/rawpict.h"
+#include "toolkit/toolfile.h"
+#include "toolkit/toolread.h"
 
 namespace {
 

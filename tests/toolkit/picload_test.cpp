@@ -1,12 +1,12 @@
-#include "picload.h"
+#include "toolkit/picload.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "fixtures.h"
-#include "rawpict.h"
+#include "tests/toolkit/fixtures.h"
+#include "toolkit/rawpict.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "rawbitm.h"
+#include "toolkit/rawbitm.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
+#include "tests/toolkit/fixtures.h"
 
 // Comparison and printing of rectangles, beside ToolRect so that lookup finds them; static,
 // so another test file may have its own.

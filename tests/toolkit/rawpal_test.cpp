@@ -1,4 +1,4 @@
-#include "rawpal.h"
+#include "toolkit/rawpal.h"
 
 #include <gtest/gtest.h>
 

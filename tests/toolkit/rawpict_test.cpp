@@ -1,4 +1,4 @@
-#include "rawpict.h"
+#include "toolkit/rawpict.h"
 
 #include <gtest/gtest.h>
 

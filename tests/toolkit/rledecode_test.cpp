@@ -1,4 +1,4 @@
-#include "rledecode.h"
+#include "toolkit/rledecode.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "fixtures.h"
+#include "tests/toolkit/fixtures.h"
 
 namespace {
 

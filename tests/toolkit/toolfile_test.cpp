@@ -1,4 +1,4 @@
-#include "toolfile.h"
+#include "toolkit/toolfile.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <system_error>
 #include <vector>
 
-#include "fixtures.h"
-#include "toolmem.h"
+#include "tests/toolkit/fixtures.h"
+#include "toolkit/toolmem.h"
 
 namespace {
 

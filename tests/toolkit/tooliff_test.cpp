@@ -1,4 +1,4 @@
-#include "tooliff.h"
+#include "toolkit/tooliff.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
-#include "rawbitm.h"
-#include "rawpict.h"
-#include "toolfile.h"
-#include "toolread.h"
+#include "tests/toolkit/fixtures.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpict.h"
+#include "toolkit/toolfile.h"
+#include "toolkit/toolread.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "toolmem.h"
+#include "toolkit/toolmem.h"
 
 #include <gtest/gtest.h>
 

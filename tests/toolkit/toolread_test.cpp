@@ -1,11 +1,11 @@
-#include "toolread.h"
+#include "toolkit/toolread.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
+#include "tests/toolkit/fixtures.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "wizimage.h"
+#include "toolkit/wizimage.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
-#include "rawbitm.h"
-#include "rawpal.h"
-#include "rawpict.h"
+#include "tests/toolkit/fixtures.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpal.h"
+#include "toolkit/rawpict.h"
 
 namespace {
 

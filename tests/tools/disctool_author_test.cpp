@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tool_process.h"
+#include "tests/tools/tool_process.h"
 
 namespace {
 

@@ -21,11 +21,11 @@
 
 #include <zlib.h>
 
-#include "picload.h"
-#include "rawpal.h"
-#include "rawpict.h"
-#include "tool_process.h"
-#include "wizimage.h"
+#include "toolkit/picload.h"
+#include "toolkit/rawpal.h"
+#include "toolkit/rawpict.h"
+#include "tests/tools/tool_process.h"
+#include "toolkit/wizimage.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "inifile.h"
+#include "tools/disctool/inifile.h"
 
 namespace {
 

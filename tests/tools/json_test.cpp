@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "json.h"
+#include "tools/disctool/json.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "rawpict.h"
-#include "wizencode.h"
-#include "wizimage.h"
+#include "toolkit/rawpict.h"
+#include "tools/disctool/wizencode.h"
+#include "toolkit/wizimage.h"
 
 namespace {
 

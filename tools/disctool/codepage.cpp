@@ -1,4 +1,4 @@
-#include "codepage.h"
+#include "tools/disctool/codepage.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "tools/disctool/commands.h"
 
 #include "project_version.h"
 

@@ -1,4 +1,4 @@
-#include "disc.h"
+#include "tools/disctool/disc.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,9 +7,9 @@
 #include <memory>
 #include <system_error>
 
-#include "picload.h"
-#include "rawpict.h"
-#include "text.h"
+#include "toolkit/picload.h"
+#include "toolkit/rawpict.h"
+#include "tools/disctool/text.h"
 
 namespace disctool {
 

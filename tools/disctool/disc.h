@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "codepage.h"
-#include "inifile.h"
+#include "tools/disctool/codepage.h"
+#include "tools/disctool/inifile.h"
 #include "rules/install_rules.h"
 
 namespace disctool {

@@ -1,11 +1,11 @@
-#include "disccheck.h"
+#include "tools/disctool/disccheck.h"
 
 #include <cctype>
 #include <cstdio>
 
-#include "disc.h"
-#include "discreport.h"
-#include "json.h"
+#include "tools/disctool/disc.h"
+#include "tools/disctool/discreport.h"
+#include "tools/disctool/json.h"
 
 namespace disctool {
 

@@ -1,7 +1,7 @@
 // disctool check DISC_FOLDER: everything the launcher will see on a product disc folder.
 #pragma once
 
-#include "commands.h"
+#include "tools/disctool/commands.h"
 
 namespace disctool {
 

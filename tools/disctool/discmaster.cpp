@@ -1,4 +1,4 @@
-#include "discmaster.h"
+#include "tools/disctool/discmaster.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -13,8 +13,8 @@
 #include <system_error>
 #include <vector>
 
-#include "disc.h"
-#include "discreport.h"
+#include "tools/disctool/disc.h"
+#include "tools/disctool/discreport.h"
 
 extern char** environ;
 

@@ -4,7 +4,7 @@
 // checked first, and an error stops it.
 #pragma once
 
-#include "commands.h"
+#include "tools/disctool/commands.h"
 
 namespace disctool {
 

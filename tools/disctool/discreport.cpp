@@ -1,4 +1,4 @@
-#include "discreport.h"
+#include "tools/disctool/discreport.h"
 
 #include <cstdio>
 

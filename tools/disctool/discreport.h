@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string>
 
-#include "commands.h"
-#include "disc.h"
-#include "json.h"
+#include "tools/disctool/commands.h"
+#include "tools/disctool/disc.h"
+#include "tools/disctool/json.h"
 
 namespace disctool {
 

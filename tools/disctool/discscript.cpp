@@ -1,4 +1,4 @@
-#include "discscript.h"
+#include "tools/disctool/discscript.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,8 +7,8 @@
 #include <map>
 #include <system_error>
 
-#include "discreport.h"
-#include "text.h"
+#include "tools/disctool/discreport.h"
+#include "tools/disctool/text.h"
 
 namespace disctool {
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
-#include "disc.h"
+#include "tools/disctool/commands.h"
+#include "tools/disctool/disc.h"
 
 namespace disctool {
 

@@ -1,4 +1,4 @@
-#include "discverify.h"
+#include "tools/disctool/discverify.h"
 
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -8,10 +8,10 @@
 #include <map>
 #include <vector>
 
-#include "disc.h"
-#include "discreport.h"
-#include "json.h"
-#include "text.h"
+#include "tools/disctool/disc.h"
+#include "tools/disctool/discreport.h"
+#include "tools/disctool/json.h"
+#include "tools/disctool/text.h"
 
 namespace disctool {
 

@@ -2,7 +2,7 @@
 // installed and current, stale or missing, without changing anything.
 #pragma once
 
-#include "commands.h"
+#include "tools/disctool/commands.h"
 
 namespace disctool {
 

@@ -1,10 +1,10 @@
-#include "inifile.h"
+#include "tools/disctool/inifile.h"
 
 #include <fstream>
 #include <iterator>
 
-#include "codepage.h"
-#include "text.h"
+#include "tools/disctool/codepage.h"
+#include "tools/disctool/text.h"
 
 namespace disctool {
 namespace {

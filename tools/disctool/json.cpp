@@ -1,8 +1,8 @@
-#include "json.h"
+#include "tools/disctool/json.h"
 
 #include <cstdio>
 
-#include "codepage.h"
+#include "tools/disctool/codepage.h"
 
 namespace disctool {
 

@@ -1,13 +1,13 @@
 // disctool: checks and prepares the pictures of a product disc with the same loaders the
 // launcher uses. Commands are grouped by what they work on; each group is one table below.
-#include "commands.h"
-#include "disccheck.h"
-#include "discmaster.h"
-#include "discscript.h"
-#include "discverify.h"
-#include "picconvert.h"
-#include "picencode.h"
-#include "picinfo.h"
+#include "tools/disctool/commands.h"
+#include "tools/disctool/disccheck.h"
+#include "tools/disctool/discmaster.h"
+#include "tools/disctool/discscript.h"
+#include "tools/disctool/discverify.h"
+#include "tools/disctool/picconvert.h"
+#include "tools/disctool/picencode.h"
+#include "tools/disctool/picinfo.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "picconvert.h"
+#include "tools/disctool/picconvert.h"
 
 #include <cstdio>
 #include <memory>
 #include <string>
 
-#include "picload.h"
-#include "picwrite.h"
-#include "rawpict.h"
+#include "toolkit/picload.h"
+#include "tools/disctool/picwrite.h"
+#include "toolkit/rawpict.h"
 
 namespace disctool {
 

@@ -2,7 +2,7 @@
 // indexed PNG or a binary PPM.
 #pragma once
 
-#include "commands.h"
+#include "tools/disctool/commands.h"
 
 namespace disctool {
 

@@ -1,15 +1,15 @@
-#include "picencode.h"
+#include "tools/disctool/picencode.h"
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "picread.h"
-#include "picwrite.h"
-#include "rawpict.h"
-#include "wizencode.h"
-#include "wizimage.h"
-#include "text.h"
+#include "tools/disctool/picread.h"
+#include "tools/disctool/picwrite.h"
+#include "toolkit/rawpict.h"
+#include "tools/disctool/wizencode.h"
+#include "toolkit/wizimage.h"
+#include "tools/disctool/text.h"
 
 namespace disctool {
 

@@ -2,7 +2,7 @@
 // PNG, PPM/PGM, PCX or IFF files.
 #pragma once
 
-#include "commands.h"
+#include "tools/disctool/commands.h"
 
 namespace disctool {
 

@@ -1,4 +1,4 @@
-#include "picinfo.h"
+#include "tools/disctool/picinfo.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "picload.h"
-#include "picreason.h"
-#include "rawpict.h"
-#include "wizimage.h"
-#include "text.h"
+#include "toolkit/picload.h"
+#include "toolkit/picreason.h"
+#include "toolkit/rawpict.h"
+#include "toolkit/wizimage.h"
+#include "tools/disctool/text.h"
 
 namespace disctool {
 namespace {

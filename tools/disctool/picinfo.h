@@ -1,7 +1,7 @@
 // disctool picture info FILE: what the launcher will see in a picture file.
 #pragma once
 
-#include "commands.h"
+#include "tools/disctool/commands.h"
 
 namespace disctool {
 

@@ -1,4 +1,4 @@
-#include "picread.h"
+#include "tools/disctool/picread.h"
 
 #include <png.h>
 
@@ -11,11 +11,11 @@
 #include <memory>
 #include <unordered_map>
 
-#include "picload.h"
-#include "picreason.h"
-#include "rawbitm.h"
-#include "rawpal.h"
-#include "rawpict.h"
+#include "toolkit/picload.h"
+#include "toolkit/picreason.h"
+#include "toolkit/rawbitm.h"
+#include "toolkit/rawpal.h"
+#include "toolkit/rawpict.h"
 
 namespace disctool {
 namespace {

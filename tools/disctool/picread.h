@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "wizencode.h"
+#include "tools/disctool/wizencode.h"
 
 namespace disctool {
 

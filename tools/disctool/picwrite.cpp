@@ -1,4 +1,4 @@
-#include "picwrite.h"
+#include "tools/disctool/picwrite.h"
 
 #include <fcntl.h>
 #include <png.h>
@@ -11,8 +11,8 @@
 #include <cstring>
 #include <vector>
 
-#include "rawpal.h"
-#include "text.h"
+#include "toolkit/rawpal.h"
+#include "tools/disctool/text.h"
 
 namespace disctool {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "rawpict.h"
+#include "toolkit/rawpict.h"
 
 namespace disctool {
 

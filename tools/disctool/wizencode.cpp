@@ -1,9 +1,9 @@
-#include "wizencode.h"
+#include "tools/disctool/wizencode.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "wizimage.h"
+#include "toolkit/wizimage.h"
 
 namespace disctool {
 namespace {

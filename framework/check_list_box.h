@@ -24,44 +24,48 @@
 
 class CCheckListBox : public CListBox {
 public:
-  CCheckListBox() = default;
+    CCheckListBox() = default;
 
-  // Row's check state (0 or 1), or LB_ERR for a row that does not exist.
-  int GetCheck(int nIndex) const { return static_cast<int>(SendMessage(CLBM_GETCHECK, static_cast<WPARAM>(nIndex))); }
-  // Sets the row's check state (any non-zero value checks it), also on a disabled row: only
-  // the user is refused. Sends no notification.
-  void SetCheck(int nIndex, int nCheck) const {
-    SendMessage(CLBM_SETCHECK, static_cast<WPARAM>(nIndex), nCheck);
-  }
-  void Enable(int nIndex, BOOL bEnabled = TRUE) const {
-    SendMessage(CLBM_ENABLE, static_cast<WPARAM>(nIndex), bEnabled);
-  }
-  BOOL IsEnabled(int nIndex) const { return SendMessage(CLBM_ISENABLED, static_cast<WPARAM>(nIndex)) == 1; }
+    // Row's check state (0 or 1), or LB_ERR for a row that does not exist.
+    int GetCheck(int nIndex) const {
+        return static_cast<int>(SendMessage(CLBM_GETCHECK, static_cast<WPARAM>(nIndex)));
+    }
+    // Sets the row's check state (any non-zero value checks it), also on a disabled row: only
+    // the user is refused. Sends no notification.
+    void SetCheck(int nIndex, int nCheck) const {
+        SendMessage(CLBM_SETCHECK, static_cast<WPARAM>(nIndex), nCheck);
+    }
+    void Enable(int nIndex, BOOL bEnabled = TRUE) const {
+        SendMessage(CLBM_ENABLE, static_cast<WPARAM>(nIndex), bEnabled);
+    }
+    BOOL IsEnabled(int nIndex) const {
+        return SendMessage(CLBM_ISENABLED, static_cast<WPARAM>(nIndex)) == 1;
+    }
 
-  // The rectangle of row nIndex's check box in client coordinates. FALSE when the row does
-  // not exist.
-  BOOL GetCheckBoxRect(int nIndex, RECT* rect) const;
+    // The rectangle of row nIndex's check box in client coordinates. FALSE when the row does
+    // not exist.
+    BOOL GetCheckBoxRect(int nIndex, RECT* rect) const;
 
 protected:
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-  void PreSubclassWindow() override;
-  void PostNcDestroy() override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void PreSubclassWindow() override;
+    void PostNcDestroy() override;
 
 private:
-  struct Row {
-    int check;
-    bool enabled;
-  };
-  Row* RowAt(int nIndex);
-  static RECT CheckBoxInRow(const RECT& row);
-  LRESULT OnButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
-  void Toggle(int nIndex);
-  void InvalidateRow(int nIndex) const;
-  void DrawItem(const DRAWITEMSTRUCT& item);
-  void MeasureItem(MEASUREITEMSTRUCT& item) const;
-  int CheckCellWidth() const;
+    struct Row {
+        int check;
+        bool enabled;
+    };
+    Row* RowAt(int nIndex);
+    static RECT CheckBoxInRow(const RECT& row);
+    LRESULT OnButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+    void Toggle(int nIndex);
+    void InvalidateRow(int nIndex) const;
+    void DrawItem(const DRAWITEMSTRUCT& item);
+    void MeasureItem(MEASUREITEMSTRUCT& item) const;
+    int CheckCellWidth() const;
 
-  std::vector<Row> m_rows;
+    std::vector<Row> m_rows;
 };

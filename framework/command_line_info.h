@@ -5,13 +5,13 @@
 
 class CCommandLineInfo {
 public:
-  CCommandLineInfo() = default;
-  virtual ~CCommandLineInfo() = default;
+    CCommandLineInfo() = default;
+    virtual ~CCommandLineInfo() = default;
 
-  // Called once per argument after the program name. pszParam is the argument with one
-  // leading '-' or '/' removed; bFlag is TRUE when one was removed; bLast is TRUE for the last
-  // argument. The default ignores the argument (the program has no documents to open).
-  virtual void ParseParam(const char* pszParam, BOOL bFlag, BOOL bLast);
+    // Called once per argument after the program name. pszParam is the argument with one
+    // leading '-' or '/' removed; bFlag is TRUE when one was removed; bLast is TRUE for the last
+    // argument. The default ignores the argument (the program has no documents to open).
+    virtual void ParseParam(const char* pszParam, BOOL bFlag, BOOL bLast);
 };
 
 // Splits commandLine with the platform's quoting rules (the program name first) and calls

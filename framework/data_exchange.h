@@ -7,22 +7,23 @@
 
 class CDataExchange {
 public:
-  CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
+        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
 
-  // The handle of control nIDC of the dialog; null, and the exchange marked failed, when the
-  // dialog has no such control.
-  HWND PrepareCtrl(int nIDC);
-  // Marks the exchange failed at control hWndCtrl (the first failure is kept).
-  void Fail(HWND hWndCtrl);
-  BOOL Failed() const { return m_bFailed; }
-  HWND FailedControl() const { return m_hWndFailed; }
+    // The handle of control nIDC of the dialog; null, and the exchange marked failed, when the
+    // dialog has no such control.
+    HWND PrepareCtrl(int nIDC);
+    // Marks the exchange failed at control hWndCtrl (the first failure is kept).
+    void Fail(HWND hWndCtrl);
+    BOOL Failed() const { return m_bFailed; }
+    HWND FailedControl() const { return m_hWndFailed; }
 
-  BOOL m_bSaveAndValidate;  // TRUE: controls to values; FALSE: values to controls
-  CWnd* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;  // TRUE: controls to values; FALSE: values to controls
+    CWnd* m_pDlgWnd;
 
 private:
-  BOOL m_bFailed = FALSE;
-  HWND m_hWndFailed = nullptr;
+    BOOL m_bFailed = FALSE;
+    HWND m_hWndFailed = nullptr;
 };
 
 // Binds rControl to control nIDC (subclassing it) the first time; later calls do nothing.

@@ -11,26 +11,27 @@ namespace {
 CWinApp* g_app = nullptr;
 }  // namespace
 
-CWinApp::CWinApp(const char* pszAppName) : m_hInstance(::GetModuleHandleA(nullptr)), m_pszAppName(pszAppName) {
-  g_app = this;
-  if (m_pszAppName == nullptr) {
-    // The module's base name, the file name without folder and extension.
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-      const char* name = path;
-      for (const char* p = path; *p != '\0'; ++p) {
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-      }
-      std::memcpy(m_appName, name, std::strlen(name) + 1);  // shorter than path, so it fits
-      if (char* dot = std::strrchr(m_appName, '.')) *dot = '\0';
+CWinApp::CWinApp(const char* pszAppName)
+    : m_hInstance(::GetModuleHandleA(nullptr)), m_pszAppName(pszAppName) {
+    g_app = this;
+    if (m_pszAppName == nullptr) {
+        // The module's base name, the file name without folder and extension.
+        char path[MAX_PATH] = {};
+        const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) {
+            const char* name = path;
+            for (const char* p = path; *p != '\0'; ++p) {
+                if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+            }
+            std::memcpy(m_appName, name, std::strlen(name) + 1);  // shorter than path, so it fits
+            if (char* dot = std::strrchr(m_appName, '.')) *dot = '\0';
+        }
+        m_pszAppName = m_appName;
     }
-    m_pszAppName = m_appName;
-  }
 }
 
 CWinApp::~CWinApp() {
-  if (g_app == this) g_app = nullptr;
+    if (g_app == this) g_app = nullptr;
 }
 
 CWinApp* CWinApp::GetApp() { return g_app; }
@@ -38,34 +39,36 @@ CWinApp* CWinApp::GetApp() { return g_app; }
 BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::Run() {
-  MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-  return ExitInstance();
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return ExitInstance();
 }
 
 int CWinApp::ExitInstance() { return 0; }
 
-void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) { ParseCommandLineText(::GetCommandLineW(), rCmdInfo); }
+void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {
+    ParseCommandLineText(::GetCommandLineW(), rCmdInfo);
+}
 
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo&) { return TRUE; }
 
 HICON CWinApp::LoadIcon(UINT nIDResource) const {
-  return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(nIDResource));
+    return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(nIDResource));
 }
 
 int CWinApp::Start(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow) {
-  m_hInstance = hInstance;
-  m_lpCmdLine = lpCmdLine;
-  m_nCmdShow = nCmdShow;
-  RegisterCommonControls();
-  if (!InitInstance()) return ExitInstance();
-  return Run();
+    m_hInstance = hInstance;
+    m_lpCmdLine = lpCmdLine;
+    m_nCmdShow = nCmdShow;
+    RegisterCommonControls();
+    if (!InitInstance()) return ExitInstance();
+    return Run();
 }
 
 HINSTANCE FrameworkResourceHandle() {
-  CWinApp* app = CWinApp::GetApp();
-  return app != nullptr ? app->m_hInstance : ::GetModuleHandleA(nullptr);
+    CWinApp* app = CWinApp::GetApp();
+    return app != nullptr ? app->m_hInstance : ::GetModuleHandleA(nullptr);
 }

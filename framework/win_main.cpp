@@ -4,11 +4,11 @@
 #include "framework/win_app.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
-  CWinApp* app = CWinApp::GetApp();
-  if (app == nullptr) return 1;
-  try {
-    return app->Start(hInstance, lpCmdLine, nCmdShow);
-  } catch (...) {
-    return 1;
-  }
+    CWinApp* app = CWinApp::GetApp();
+    if (app == nullptr) return 1;
+    try {
+        return app->Start(hInstance, lpCmdLine, nCmdShow);
+    } catch (...) {
+        return 1;
+    }
 }

@@ -145,9 +145,11 @@ int SURFACE_ProbeWinG() {
     HMODULE wing = LoadLibraryA("WING32.DLL");
     if (wing != nullptr) {
         g_module.wingCreateDc = LookUp<WinGCreateDcFn>(wing, "WinGCreateDC");
-        g_module.wingRecommendDibFormat = LookUp<WinGRecommendDibFormatFn>(wing, "WinGRecommendDIBFormat");
+        g_module.wingRecommendDibFormat =
+            LookUp<WinGRecommendDibFormatFn>(wing, "WinGRecommendDIBFormat");
         g_module.wingCreateBitmap = LookUp<WinGCreateBitmapFn>(wing, "WinGCreateBitmap");
-        g_module.wingSetDibColorTable = LookUp<WinGSetDibColorTableFn>(wing, "WinGSetDIBColorTable");
+        g_module.wingSetDibColorTable =
+            LookUp<WinGSetDibColorTableFn>(wing, "WinGSetDIBColorTable");
         g_module.wingStretchBlt = LookUp<WinGStretchBltFn>(wing, "WinGStretchBlt");
         ok = g_module.wingCreateDc != nullptr && g_module.wingRecommendDibFormat != nullptr &&
              g_module.wingCreateBitmap != nullptr && g_module.wingSetDibColorTable != nullptr &&
@@ -225,10 +227,12 @@ int SURFACE_BuildPalette(DisplaySurface* surface, std::uint8_t flags) {
 void Teardown(DisplaySurface* surface) {
     if (surface->dc != nullptr) {
         if (surface->bitmap != nullptr) {
-            if (surface->previousBitmap != nullptr) SelectObject(surface->dc, surface->previousBitmap);
+            if (surface->previousBitmap != nullptr)
+                SelectObject(surface->dc, surface->previousBitmap);
             DeleteObject(surface->bitmap);
         }
-        if (surface->previousPalette != nullptr) SelectPalette(surface->dc, surface->previousPalette, FALSE);
+        if (surface->previousPalette != nullptr)
+            SelectPalette(surface->dc, surface->previousPalette, FALSE);
         DeleteDC(surface->dc);
     } else if (surface->bitmap != nullptr) {
         DeleteObject(surface->bitmap);
@@ -245,8 +249,9 @@ int CreateOnDibSection(DisplaySurface* surface) {
         if (surface->dc != nullptr) {
             surface->previousPalette = SelectPalette(surface->dc, surface->palette, FALSE);
             RealizePalette(surface->dc);
-            surface->bitmap = g_module.createDibSection(surface->dc, reinterpret_cast<const BITMAPINFO*>(info),
-                                                        DIB_PAL_COLORS, &surface->bits, nullptr, 0);
+            surface->bitmap =
+                g_module.createDibSection(surface->dc, reinterpret_cast<const BITMAPINFO*>(info),
+                                          DIB_PAL_COLORS, &surface->bits, nullptr, 0);
             if (surface->bitmap != nullptr && surface->bits != nullptr) {
                 surface->previousBitmap = SelectObject(surface->dc, surface->bitmap);
                 ok = surface->previousBitmap != nullptr;
@@ -271,20 +276,19 @@ int CreateOnWinG(DisplaySurface* surface) {
         info.colours[i] = RGBQUAD{surface->entries[i].peBlue, surface->entries[i].peGreen,
                                   surface->entries[i].peRed, 0};
     }
-    surface->bitmap = g_module.wingCreateBitmap(surface->dc, reinterpret_cast<const BITMAPINFO*>(&info),
-                                                &surface->bits);
+    surface->bitmap = g_module.wingCreateBitmap(
+        surface->dc, reinterpret_cast<const BITMAPINFO*>(&info), &surface->bits);
     if (surface->bitmap == nullptr || surface->bits == nullptr) return 0;
     std::memset(surface->bits, 0,
-                static_cast<std::size_t>(PaddedStride(surface->width)) * static_cast<std::size_t>(surface->height));
+                static_cast<std::size_t>(PaddedStride(surface->width)) *
+                    static_cast<std::size_t>(surface->height));
     surface->previousBitmap = SelectObject(surface->dc, surface->bitmap);
     return surface->previousBitmap != nullptr;
 }
 
 }  // namespace
 
-int SURFACE_GetMethod() {
-    return g_module.method;
-}
+int SURFACE_GetMethod() { return g_module.method; }
 
 DisplaySurface* SURFACE_Create(std::int32_t width, std::int32_t height, std::uint8_t flags) {
     // Same cap as any toolkit bitmap: the view is one.
@@ -340,7 +344,8 @@ void SURFACE_ApplyPalette(DisplaySurface* surface) {
     if (surface->palette != nullptr) SetPaletteEntries(surface->palette, 0, 256, surface->entries);
     RGBQUAD quads[256];
     for (int i = 0; i < 256; ++i) {
-        quads[i] = RGBQUAD{surface->entries[i].peBlue, surface->entries[i].peGreen, surface->entries[i].peRed, 0};
+        quads[i] = RGBQUAD{surface->entries[i].peBlue, surface->entries[i].peGreen,
+                           surface->entries[i].peRed, 0};
     }
     if (g_module.method == SURFACE_METHOD_DIBSECTION) {
         g_module.setDibColorTable(surface->dc, 0, 256, quads);
@@ -349,10 +354,12 @@ void SURFACE_ApplyPalette(DisplaySurface* surface) {
     }
 }
 
-void SURFACE_Blit(HDC dc, const ToolRect* destination, const DisplaySurface* surface, const ToolRect* source) {
+void SURFACE_Blit(HDC dc, const ToolRect* destination, const DisplaySurface* surface,
+                  const ToolRect* source) {
     if (g_module.method == SURFACE_METHOD_DIBSECTION) {
-        StretchBlt(dc, destination->left, destination->top, RECT_Width(destination), RECT_Height(destination),
-                   surface->dc, source->left, source->top, RECT_Width(source), RECT_Height(source), SRCCOPY);
+        StretchBlt(dc, destination->left, destination->top, RECT_Width(destination),
+                   RECT_Height(destination), surface->dc, source->left, source->top,
+                   RECT_Width(source), RECT_Height(source), SRCCOPY);
     } else if (g_module.method == SURFACE_METHOD_WING) {
         g_module.wingStretchBlt(dc, destination->left, destination->top, RECT_Width(destination),
                                 RECT_Height(destination), surface->dc, source->left, source->top,
@@ -371,7 +378,8 @@ void SURFACE_Draw(HDC dc, std::int32_t x, std::int32_t y, const DisplaySurface* 
 DisplaySurface* SURFACE_LoadPicture(const char* path, std::uint8_t flags) {
     RawPicture* picture = PICTURE_Load(path);
     if (picture == nullptr) return nullptr;
-    DisplaySurface* surface = SURFACE_Create(picture->bitmap->width, picture->bitmap->height, flags);
+    DisplaySurface* surface =
+        SURFACE_Create(picture->bitmap->width, picture->bitmap->height, flags);
     if (surface != nullptr) {
         ToolRect area;
         RECT_SetSize(&area, surface->width, surface->height);

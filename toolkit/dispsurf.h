@@ -21,18 +21,18 @@ enum SurfaceMethod : int {
 };
 
 struct DisplaySurface {
-    PALETTEENTRY entries[256];    // the colours as given to the logical palette
-    std::uint8_t reserved[256];   // 1 where the entry holds a reserved system colour
-    HGDIOBJ previousBitmap;       // what dc held before bitmap was selected
-    RawPalette colours;           // the same 256 colours as red, green, blue triples
-    HPALETTE previousPalette;     // what dc held before palette was selected (DIB sections)
-    RawBitmap view;               // the bitmap's pixel memory, not owned; see below
-    HPALETTE palette;             // the logical palette of 256 entries
-    void* bits;                   // the pixel memory the platform returned
-    std::int32_t width;           // pixels per row
-    std::int32_t height;          // rows
-    HBITMAP bitmap;               // the DIB section or WinG bitmap
-    HDC dc;                       // the memory device context
+    PALETTEENTRY entries[256];   // the colours as given to the logical palette
+    std::uint8_t reserved[256];  // 1 where the entry holds a reserved system colour
+    HGDIOBJ previousBitmap;      // what dc held before bitmap was selected
+    RawPalette colours;          // the same 256 colours as red, green, blue triples
+    HPALETTE previousPalette;    // what dc held before palette was selected (DIB sections)
+    RawBitmap view;              // the bitmap's pixel memory, not owned; see below
+    HPALETTE palette;            // the logical palette of 256 entries
+    void* bits;                  // the pixel memory the platform returned
+    std::int32_t width;          // pixels per row
+    std::int32_t height;         // rows
+    HBITMAP bitmap;              // the DIB section or WinG bitmap
+    HDC dc;                      // the memory device context
 };
 // The platform lays out an 8-bit bitmap's rows on four-byte boundaries, while a RawBitmap's
 // stride is its width. The view is therefore as wide as one padded row (width rounded up to

@@ -25,5 +25,4 @@ RawPicture* PCX_Load(const char* path, const char** reason = nullptr);
 // PCX_DecodeRowPlain takes one byte or run at a time and is the reference the tests hold
 // the fast one to. Both give the same row and leave the reader in the same place.
 bool PCX_DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip);
-bool PCX_DecodeRowPlain(TOOLREAD* reader, std::uint8_t* row, std::int32_t width,
-                        std::int32_t skip);
+bool PCX_DecodeRowPlain(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip);

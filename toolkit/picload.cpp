@@ -10,9 +10,7 @@ namespace {
 // The fill colour of WIZ pictures: the bitmap shows it where the image draws nothing.
 constexpr int kWizFill = 255;
 
-char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // True when text equals upper (an upper-case ASCII word) without regard to case. The
 // comparison does not depend on the locale.
@@ -27,14 +25,17 @@ bool EqualsIgnoringCase(const char* text, const char* upper) {
 
 const char* PICTURE_GetExtension(const char* path) {
     const char* rest = path;
-    if (((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z')) && rest[1] == ':')
+    if (((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z')) &&
+        rest[1] == ':')
         rest += 2;
     // A dot before the last separator belongs to a folder name, not to the extension.
     const char* dot = nullptr;
     const char* p = rest;
     for (; *p; ++p) {
-        if (*p == '\\' || *p == '/') dot = nullptr;
-        else if (*p == '.') dot = p;
+        if (*p == '\\' || *p == '/')
+            dot = nullptr;
+        else if (*p == '.')
+            dot = p;
     }
     return dot ? dot : p;
 }

@@ -20,7 +20,8 @@ inline constexpr char PICREASON_WizBadSize[] = "bad picture size";
 
 // PCX.
 inline constexpr char PICREASON_PcxShort[] = "file too short for a PCX header";
-inline constexpr char PICREASON_PcxFormat[] = "not a PCX picture of version 5 with 8 bits per pixel";
+inline constexpr char PICREASON_PcxFormat[] =
+    "not a PCX picture of version 5 with 8 bits per pixel";
 inline constexpr char PICREASON_PcxPlanes[] = "PCX with more than one plane";
 inline constexpr char PICREASON_PcxNoPlane[] = "PCX without a plane";
 inline constexpr char PICREASON_PcxNegative[] = "PCX whose xmax or ymax lies below xmin or ymin";

@@ -44,13 +44,9 @@ void RECT_SetSize(ToolRect* rect, std::int32_t width, std::int32_t height) {
     RECT_Set(rect, 0, 0, Saturate(std::int64_t{width} - 1), Saturate(std::int64_t{height} - 1));
 }
 
-std::int32_t RECT_Width(const ToolRect* rect) {
-    return Saturate(Extent(rect->left, rect->right));
-}
+std::int32_t RECT_Width(const ToolRect* rect) { return Saturate(Extent(rect->left, rect->right)); }
 
-std::int32_t RECT_Height(const ToolRect* rect) {
-    return Saturate(Extent(rect->top, rect->bottom));
-}
+std::int32_t RECT_Height(const ToolRect* rect) { return Saturate(Extent(rect->top, rect->bottom)); }
 
 int RECT_IsValid(const ToolRect* rect) {
     return rect->right >= rect->left && rect->bottom >= rect->top ? 1 : 0;

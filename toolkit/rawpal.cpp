@@ -82,14 +82,10 @@ RawPalette* RAWPAL_Create() {
     return static_cast<RawPalette*>(TOOLMEM_Alloc(1, sizeof(RawPalette)));
 }
 
-void RAWPAL_Free(RawPalette* palette) {
-    TOOLMEM_Free(palette);
-}
+void RAWPAL_Free(RawPalette* palette) { TOOLMEM_Free(palette); }
 
 void RAWPAL_SetDefault(RawPalette* palette) {
     std::memcpy(palette->rgb, kDefaultColours, sizeof kDefaultColours);
 }
 
-const std::uint8_t* RAWPAL_DefaultColours() {
-    return kDefaultColours;
-}
+const std::uint8_t* RAWPAL_DefaultColours() { return kDefaultColours; }

@@ -52,8 +52,7 @@ inline std::uint64_t Load64(const std::uint8_t* p) {
 // is a chain of dependent loads. It is kept short: q is the line's start less two bytes for
 // each line already passed in this group of four, so a step is one load (whose offset is a
 // constant) and one add, and the two bytes per line are added once per group.
-const std::uint8_t* SkipLines(const std::uint8_t* p, const std::uint8_t* end,
-                              std::int64_t lines) {
+const std::uint8_t* SkipLines(const std::uint8_t* p, const std::uint8_t* end, std::int64_t lines) {
     const std::uint8_t* q = p;
     // Reads the count of the line at q + offset; false when the line is not in the data.
     auto step = [&q, end](std::size_t offset) {
@@ -332,9 +331,7 @@ bool FindArea(std::uint8_t* destination, std::int32_t stride, const ToolRect* po
 }
 
 // The 16-bit little-endian count at p.
-std::size_t Count(const std::uint8_t* p) {
-    return std::size_t{p[0]} | (std::size_t{p[1]} << 8);
-}
+std::size_t Count(const std::uint8_t* p) { return std::size_t{p[0]} | (std::size_t{p[1]} << 8); }
 
 // Decodes the line [p, end) one run at a time: its first `skip` pixels are passed over, the
 // next `width` (> 0) are drawn at out. x is the position of the next run relative to the
@@ -358,7 +355,8 @@ void DecodeLinePlain(const std::uint8_t* p, const std::uint8_t* end, std::uint8_
             if (to > from) std::memset(out + from, colour, static_cast<std::size_t>(to - from));
         } else {  // literal: length bytes
             if (end - p < length) return;
-            if (to > from) std::memcpy(out + from, p + (from - x), static_cast<std::size_t>(to - from));
+            if (to > from)
+                std::memcpy(out + from, p + (from - x), static_cast<std::size_t>(to - from));
             p += length;
         }
         x += length;

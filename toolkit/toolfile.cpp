@@ -71,7 +71,8 @@ std::int64_t MeasureStreamLength(TOOLFILE* file) {
 void FillCache(TOOLFILE* file) {
     TOOLFILE_CACHE* cache = file->cache;
     if (cache == nullptr) return;
-    const std::uint32_t left = cache->nextFill < cache->fileSize ? cache->fileSize - cache->nextFill : 0;
+    const std::uint32_t left =
+        cache->nextFill < cache->fileSize ? cache->fileSize - cache->nextFill : 0;
     const std::uint32_t n = left < cache->bufferSize ? left : cache->bufferSize;
     if (n == 0) {
         // The shortfall: how far nextFill lies past the end (0 when it stands at the end).
@@ -219,7 +220,8 @@ TOOLFILE* TOOLFILE_Open(const char* path, const char* mode) {
         return nullptr;
     }
     cache->fileSize = static_cast<std::uint32_t>(fileSize);
-    cache->bufferSize = cache->fileSize < TOOLFILE_CacheLimit ? cache->fileSize : TOOLFILE_CacheLimit;
+    cache->bufferSize =
+        cache->fileSize < TOOLFILE_CacheLimit ? cache->fileSize : TOOLFILE_CacheLimit;
     cache->ownsBuffer = 1;
     cache->buffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(cache->bufferSize));
     if (cache->buffer == nullptr) {
@@ -241,9 +243,7 @@ void TOOLFILE_Close(TOOLFILE* file) {
     FreeHandle(file);
 }
 
-std::uint32_t TOOLFILE_GetFlags(const TOOLFILE* file) {
-    return file->flags;
-}
+std::uint32_t TOOLFILE_GetFlags(const TOOLFILE* file) { return file->flags; }
 
 void TOOLFILE_SetError(TOOLFILE* file, std::uint32_t code) {
     TOOLFILE_Trace(2, "TOOLFILE_SetError(%s,0x%08x)\n", file->name, code);

@@ -34,10 +34,10 @@ struct TOOLFILE {
 };
 
 // Process-wide settings; nothing in the system changes them.
-extern int TOOLFILE_TraceEnabled;           // trace lines are written only when this is 1
-extern int TOOLFILE_TraceLevel;             // a line is written when its level <= this
-extern std::uint32_t TOOLFILE_CacheLimit;   // upper bound of a cache buffer (1 MiB)
-extern int DEBUG_ToStdout;                  // 1: DEBUG_Print writes to standard output
+extern int TOOLFILE_TraceEnabled;          // trace lines are written only when this is 1
+extern int TOOLFILE_TraceLevel;            // a line is written when its level <= this
+extern std::uint32_t TOOLFILE_CacheLimit;  // upper bound of a cache buffer (1 MiB)
+extern int DEBUG_ToStdout;                 // 1: DEBUG_Print writes to standard output
 
 // Returns a new handle, or null when the path is too long or cannot be opened. The stream
 // is opened without denying other openers. Mode "rb" gets a read cache; a file of 4 GiB or

@@ -27,9 +27,7 @@ std::int64_t TOOLFILE_StreamTell(std::FILE* stream) {
     return position < 0 ? -1 : static_cast<std::int64_t>(position);
 }
 
-void DEBUG_WriteDebugger(const char* text) {
-    std::fputs(text, stderr);
-}
+void DEBUG_WriteDebugger(const char* text) { std::fputs(text, stderr); }
 
 void DEBUG_WriteStdout(const char* text, std::size_t length) {
     std::fwrite(text, 1, length, stdout);

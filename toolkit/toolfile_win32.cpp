@@ -20,9 +20,7 @@ std::int64_t TOOLFILE_StreamTell(std::FILE* stream) {
     return position < 0 ? -1 : position;
 }
 
-void DEBUG_WriteDebugger(const char* text) {
-    OutputDebugStringA(text);
-}
+void DEBUG_WriteDebugger(const char* text) { OutputDebugStringA(text); }
 
 // The handle is fetched for every line, as the process's standard output may be redirected
 // between lines. A GUI process without one simply writes nothing.

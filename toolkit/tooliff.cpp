@@ -158,8 +158,7 @@ IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int
     return reader->failed ? Outcome::Failed : Outcome::Done;
 }
 
-IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination,
-                                std::int32_t count) {
+IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count) {
     while (count > 0) {
         std::uint8_t control;
         if (!TOOLREAD_GetByte(reader, &control)) return EndOutcome(reader);
@@ -190,8 +189,7 @@ IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination,
 namespace {
 
 // Reads one stretch of count bytes of a row: plainly, or ByteRun1-packed.
-Outcome ReadStretch(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count,
-                    bool packed) {
+Outcome ReadStretch(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count, bool packed) {
     if (packed) return IFF_UnpackRun1(reader, destination, count);
     if (!TOOLREAD_Take(reader, destination, static_cast<std::uint32_t>(count)))
         return reader->failed ? Outcome::Failed : Outcome::Ended;
@@ -236,8 +234,7 @@ constexpr std::array<std::uint64_t, 256> kPlaneBits = MakePlaneBits();
 template <int Planes>
 std::uint64_t Gather(const std::uint8_t* planes, std::int32_t rowBytes, std::int32_t index) {
     std::uint64_t eight = 0;
-    for (int p = 0; p < Planes; ++p)
-        eight |= kPlaneBits[planes[p * rowBytes + index]] << p;
+    for (int p = 0; p < Planes; ++p) eight |= kPlaneBits[planes[p * rowBytes + index]] << p;
     return eight;
 }
 
@@ -276,8 +273,7 @@ void IFF_PlanesToPixelsPlain(const std::uint8_t* planes, std::int32_t rowBytes, 
     for (std::int32_t x = 0; x < width; ++x) {
         const int shift = 7 - x % 8;
         unsigned pixel = 0;
-        for (int p = 0; p < used; ++p)
-            pixel |= ((planes[p * rowBytes + x / 8] >> shift) & 1u) << p;
+        for (int p = 0; p < used; ++p) pixel |= ((planes[p * rowBytes + x / 8] >> shift) & 1u) << p;
         row[x] = static_cast<std::uint8_t>(pixel);
     }
 }
@@ -387,7 +383,8 @@ const char* CheckHeader(const BitmapHeader* header, bool planar) {
     if (header->w == 0 || header->h == 0) return PICREASON_IffEmpty;
     if (planar && header->nPlanes == 0) return PICREASON_IffNoPlanes;
     // Both sides are at most 65535, so the product fits in 64 bits.
-    if (static_cast<std::int64_t>(header->w) * header->h > RAWBITM_MaxBytes) return PICREASON_TooLarge;
+    if (static_cast<std::int64_t>(header->w) * header->h > RAWBITM_MaxBytes)
+        return PICREASON_TooLarge;
     return nullptr;
 }
 
@@ -473,8 +470,7 @@ int IFF_UnpackByteRun1(std::uint8_t* destination, std::int32_t count, TOOLFILE* 
 }
 
 int IFF_ReadChunkyBody(RawBitmap* bitmap, const BitmapHeader* header, TOOLFILE* file) {
-    if (!bitmap || !header || bitmap->width != header->w || bitmap->height != header->h)
-        return 0;
+    if (!bitmap || !header || bitmap->width != header->w || bitmap->height != header->h) return 0;
     auto* buffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kBodyBufferSize));
     if (!buffer) return 0;
     const Outcome outcome = ReadFromFile(file, buffer, kBodyBufferSize, [&](TOOLREAD* reader) {

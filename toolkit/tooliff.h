@@ -59,8 +59,7 @@ enum class IFF_Outcome {
 // straight from the buffer while it holds the longest there is, and writes short ones
 // without a call.
 IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count);
-IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination,
-                                std::int32_t count);
+IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count);
 
 // Turns the plane rows (used of them, 1-8, plane 0 first, rowBytes each) into width colour
 // indexes: bit p of pixel x is bit 7 - x % 8 of byte x / 8 of plane p, so the leftmost pixel

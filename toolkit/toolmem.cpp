@@ -20,6 +20,4 @@ void* TOOLMEM_AllocRaw(std::size_t byteCount) {
     return std::malloc(byteCount == 0 ? 1 : byteCount);
 }
 
-void TOOLMEM_Free(void* block) {
-    std::free(block);
-}
+void TOOLMEM_Free(void* block) { std::free(block); }

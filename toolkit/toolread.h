@@ -12,7 +12,7 @@
 
 struct TOOLREAD {
     TOOLFILE* file;
-    std::uint8_t* buffer;     // the caller's, capacity bytes
+    std::uint8_t* buffer;  // the caller's, capacity bytes
     std::uint32_t capacity;
     std::uint32_t position;   // next byte to take from the buffer
     std::uint32_t end;        // bytes of the buffer that hold data

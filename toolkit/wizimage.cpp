@@ -17,14 +17,10 @@
 
 namespace {
 
-bool TagIs(const std::uint8_t* block, const char* tag) {
-    return std::memcmp(block, tag, 4) == 0;
-}
+bool TagIs(const std::uint8_t* block, const char* tag) { return std::memcmp(block, tag, 4) == 0; }
 
 // The size field of a block whose 8-byte header lies inside the data.
-std::uint32_t BlockSize(const std::uint8_t* block) {
-    return WIZ_GetBE32(block + 4);
-}
+std::uint32_t BlockSize(const std::uint8_t* block) { return WIZ_GetBE32(block + 4); }
 
 // Bytes from block to the end of the file's data; block lies inside it.
 std::uint32_t BytesAfter(const WIZ_MEMFILE* file, const std::uint8_t* block) {
@@ -33,7 +29,8 @@ std::uint32_t BytesAfter(const WIZ_MEMFILE* file, const std::uint8_t* block) {
 
 // The child of container with tag, where container lies inside file's data; null when the
 // container is null or has no such child.
-const std::uint8_t* FindIn(const WIZ_MEMFILE* file, const char* tag, const std::uint8_t* container) {
+const std::uint8_t* FindIn(const WIZ_MEMFILE* file, const char* tag,
+                           const std::uint8_t* container) {
     if (container == nullptr) return nullptr;
     return WIZ_FindChild(tag, container, BytesAfter(file, container));
 }
@@ -102,7 +99,8 @@ const std::uint8_t* WIZ_FindChild(const char* tag, const std::uint8_t* container
         if (available - p < WIZ_BlockHeaderSize) return nullptr;
         const std::uint8_t* child = container + p;
         const std::uint32_t size = BlockSize(child);
-        if (size < WIZ_BlockHeaderSize || size >= WIZ_BlockSizeLimit || size > available - p) return nullptr;
+        if (size < WIZ_BlockHeaderSize || size >= WIZ_BlockSizeLimit || size > available - p)
+            return nullptr;
         if (TagIs(child, tag)) return child;
         p += size;
     }
@@ -110,7 +108,8 @@ const std::uint8_t* WIZ_FindChild(const char* tag, const std::uint8_t* container
 }
 
 const std::uint8_t* WIZ_FindBlock(const WIZ_MEMFILE* file, std::uint32_t index, const char* tag) {
-    if (file == nullptr || file->data == nullptr || file->size < WIZ_BlockHeaderSize) return nullptr;
+    if (file == nullptr || file->data == nullptr || file->size < WIZ_BlockHeaderSize)
+        return nullptr;
     const std::uint8_t* root = file->data;
     if (!TagIs(root, "MULT")) return WIZ_FindChild(tag, root, file->size);
 
@@ -130,7 +129,8 @@ const std::uint8_t* WIZ_FindBlock(const WIZ_MEMFILE* file, std::uint32_t index, 
 
 RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill,
                           const char** reason) {
-    if (file == nullptr || file->data == nullptr) return PICREASON_Fail(reason, PICREASON_WizNoData);
+    if (file == nullptr || file->data == nullptr)
+        return PICREASON_Fail(reason, PICREASON_WizNoData);
     PictureParts parts;
     parts.picture = static_cast<RawPicture*>(TOOLMEM_Alloc(1, sizeof(RawPicture)));
     if (parts.picture == nullptr) return PICREASON_Fail(reason, PICREASON_Memory);
@@ -147,12 +147,14 @@ RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill
 
     const std::uint8_t* wizh = WIZ_FindBlock(file, index, "WIZH");
     if (wizh == nullptr) return PICREASON_Fail(reason, PICREASON_WizNoHeader);
-    if (BlockSize(wizh) < WIZ_HeaderBlockSize) return PICREASON_Fail(reason, PICREASON_WizShortHeader);
+    if (BlockSize(wizh) < WIZ_HeaderBlockSize)
+        return PICREASON_Fail(reason, PICREASON_WizShortHeader);
     const std::uint32_t compression = WIZ_GetLE32(wizh + 8);
     const std::uint32_t width = WIZ_GetLE32(wizh + 12);
     const std::uint32_t height = WIZ_GetLE32(wizh + 16);
     // Bitmap dimensions are signed 32-bit; a field with the top bit set is a negative size.
-    if (width > INT32_MAX || height > INT32_MAX) return PICREASON_Fail(reason, PICREASON_WizBadSize);
+    if (width > INT32_MAX || height > INT32_MAX)
+        return PICREASON_Fail(reason, PICREASON_WizBadSize);
     if (static_cast<std::uint64_t>(width) * height > static_cast<std::uint64_t>(RAWBITM_MaxBytes)) {
         return PICREASON_Fail(reason, PICREASON_TooLarge);
     }
@@ -168,7 +170,8 @@ RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill
         const std::uint8_t* wizd = WIZ_FindBlock(file, index, "WIZD");
         if (wizd != nullptr && compression == WIZ_CompressionRle) {
             const std::uint32_t payload = BlockSize(wizd) - WIZ_BlockHeaderSize;
-            RAWBITM_DrawPacked(parts.bitmap, wizd + WIZ_BlockHeaderSize, payload, w, h, 0, 0, &whole, &whole);
+            RAWBITM_DrawPacked(parts.bitmap, wizd + WIZ_BlockHeaderSize, payload, w, h, 0, 0,
+                               &whole, &whole);
         }
     }
     return parts.Release();

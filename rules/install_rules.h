@@ -203,8 +203,8 @@ constexpr bool IsSafeComponent(std::string_view component, bool lastIsSingle) {
 // Characters no file name may hold: control characters, ":" (a drive or an alternate stream)
 // and the wildcard and redirection characters.
 constexpr bool IsForbiddenNameByte(unsigned char byte) {
-    return byte < 0x20 || byte == ':' || byte == '*' || byte == '?' || byte == '"' ||
-           byte == '<' || byte == '>' || byte == '|';
+    return byte < 0x20 || byte == ':' || byte == '*' || byte == '?' || byte == '"' || byte == '<' ||
+           byte == '>' || byte == '|';
 }
 
 }  // namespace detail

@@ -8,8 +8,8 @@ int ReadScriptCount(const char* section, const char* key, const char* scriptPath
     return rules::CheckScriptCount(count, limit);
 }
 
-void ReadScriptString(char (&buffer)[rules::kScriptValueSize], const char* section,
-                      const char* key, const char* scriptPath) {
+void ReadScriptString(char (&buffer)[rules::kScriptValueSize], const char* section, const char* key,
+                      const char* scriptPath) {
     GetPrivateProfileStringA(section, key, "", buffer, sizeof buffer, scriptPath);
 }
 
@@ -27,10 +27,10 @@ void ReadDialogTitle(char (&text)[rules::kScriptTextSize], int advanced, const c
 
 void ReadDialogInstruction(char (&text)[rules::kScriptTextSize], int advanced,
                            const char* scriptPath) {
-    GetPrivateProfileStringA(rules::kGeneralSection,
-                             advanced ? rules::kAdvancedInstructionKey
-                                      : rules::kBasicInstructionKey,
-                             "", text, sizeof text, scriptPath);
+    GetPrivateProfileStringA(
+        rules::kGeneralSection,
+        advanced ? rules::kAdvancedInstructionKey : rules::kBasicInstructionKey, "", text,
+        sizeof text, scriptPath);
 }
 
 int ReadStartupBitmap(char* dest, const char* scriptPath) {

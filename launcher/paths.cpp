@@ -147,8 +147,8 @@ int JoinPath(char* dest, const char* drive, const char* folder, const char* name
 int FormatPath(char* dest, const char* format, ...) {
     std::va_list arguments;
     va_start(arguments, format);
-    const int written = std::vsnprintf(dest, static_cast<std::size_t>(kPathSize), format,
-                                       arguments);
+    const int written =
+        std::vsnprintf(dest, static_cast<std::size_t>(kPathSize), format, arguments);
     va_end(arguments);
     if (written < 0 || written >= kPathSize) {
         dest[0] = '\0';
@@ -173,9 +173,7 @@ int IsSafeRelativeName(const char* name) {
     return rules::IsSafeRelativeName(name, &IsCodePageLeadByte) ? 1 : 0;
 }
 
-void NormalizeSeparators(char* name) {
-    rules::NormalizeSeparators(name, &IsCodePageLeadByte);
-}
+void NormalizeSeparators(char* name) { rules::NormalizeSeparators(name, &IsCodePageLeadByte); }
 
 int PathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? 1 : 0;

@@ -21,8 +21,8 @@ void EraseRecord(const ProductPaths& paths, const char* key) {
 }
 
 int ReadShowStartupAgain(const ProductPaths& paths) {
-    return static_cast<int>(GetPrivateProfileIntA(paths.baseName, rules::kShowStartupAgainKey, 1,
-                                                  paths.sharedIniPath));
+    return static_cast<int>(
+        GetPrivateProfileIntA(paths.baseName, rules::kShowStartupAgainKey, 1, paths.sharedIniPath));
 }
 
 void WriteShowStartupAgain(const ProductPaths& paths, int showAgain) {

@@ -13,8 +13,7 @@ namespace {
 
 // The controls that could start something else while files are being copied.
 void EnableInstallControls(CWnd& dialog, bool moreLessInUse, BOOL enable) {
-    static const int kControls[] = {IDOK, IDCANCEL, IDC_BROWSE, IDC_DESTINATION,
-                                    IDC_COMPONENTS};
+    static const int kControls[] = {IDOK, IDCANCEL, IDC_BROWSE, IDC_DESTINATION, IDC_COMPONENTS};
     for (const int id : kControls) EnableWindow(dialog.GetDlgItemHandle(id), enable);
     if (moreLessInUse) EnableWindow(dialog.GetDlgItemHandle(IDC_MORE_LESS), enable);
 }

@@ -64,20 +64,20 @@ public:
     void BrowseWithOpenFileDialog();
 
     // Attributes
-    HICON m_hIcon;                     // big and small icon of the window
-    CCheckListBox m_components;        // one row per component group
-    int m_shown = 0;                   // 1 when the create-time decision let the window come up
-    int m_forceSetup = 0;              // 1: show the dialog even when everything is current
-    int m_running = 0;                 // 1 while OK's install, start-up message or game runs
-    int m_advanced = 1;                // layout: 1 advanced, 0 basic
-    int m_optionalCount = 0;           // optional groups offered (0 when the count is below 1)
-    int m_layoutDistance = 0;          // height between the basic and the advanced layout
+    HICON m_hIcon;                        // big and small icon of the window
+    CCheckListBox m_components;           // one row per component group
+    int m_shown = 0;                      // 1 when the create-time decision let the window come up
+    int m_forceSetup = 0;                 // 1: show the dialog even when everything is current
+    int m_running = 0;                    // 1 while OK's install, start-up message or game runs
+    int m_advanced = 1;                   // layout: 1 advanced, 0 basic
+    int m_optionalCount = 0;              // optional groups offered (0 when the count is below 1)
+    int m_layoutDistance = 0;             // height between the basic and the advanced layout
     std::vector<CWnd*> m_detailControls;  // shown in advanced mode only
     std::vector<CWnd*> m_lowerControls;   // moved when the layout changes
-    ProductPaths m_paths;              // source, destination, shared file, script, base name
-    char m_readBuffer[rules::kScriptValueSize];           // one install-script value at a time
-    ULONGLONG m_available = 0;         // free bytes on the destination drive (64-bit)
-    ULONGLONG m_required = 0;          // bytes of the checked groups (64-bit)
+    ProductPaths m_paths;                 // source, destination, shared file, script, base name
+    char m_readBuffer[rules::kScriptValueSize];  // one install-script value at a time
+    ULONGLONG m_available = 0;                   // free bytes on the destination drive (64-bit)
+    ULONGLONG m_required = 0;                    // bytes of the checked groups (64-bit)
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -82,9 +82,7 @@ void StartupMessageDialog::OnDestroy() {
     }
 }
 
-void StartupMessageDialog::OnDontShowAgainClicked() {
-    UpdateData(TRUE);
-}
+void StartupMessageDialog::OnDontShowAgainClicked() { UpdateData(TRUE); }
 
 void StartupMessageDialog::LayoutToPicture() {
     if (m_picture == nullptr) return;
@@ -125,8 +123,8 @@ void StartupMessageDialog::LayoutToPicture() {
 
     const int width = dialog.right - dialog.left;
     const int height = dialog.bottom - dialog.top;
-    MoveWindow((GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
-               width, height, TRUE);
+    MoveWindow((GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, TRUE);
     m_pictureFrame.MoveWindow(&frame, TRUE);
     m_checkBox.MoveWindow(&check, TRUE);
     m_okButton.MoveWindow(&ok, TRUE);

@@ -23,11 +23,11 @@ public:
     // 1 when the user left the don't-show-again box clear, 0 when the box was ticked.
     int GetShowAgain() const { return m_dontShowAgain == 0 ? 1 : 0; }
 
-    CButton m_okButton;               // item 1
-    CButton m_checkBox;               // item 1018
-    PictureFrame m_pictureFrame;      // item 1019: where the picture is drawn
-    int m_dontShowAgain = 0;          // check state of item 1018: 0 clear, 1 ticked
-    char m_pictureName[260];          // the picture's path
+    CButton m_okButton;                   // item 1
+    CButton m_checkBox;                   // item 1018
+    PictureFrame m_pictureFrame;          // item 1019: where the picture is drawn
+    int m_dontShowAgain = 0;              // check state of item 1018: 0 clear, 1 ticked
+    char m_pictureName[260];              // the picture's path
     DisplaySurface* m_picture = nullptr;  // owned; set from creation to destruction
 
 protected:

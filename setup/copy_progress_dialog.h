@@ -39,9 +39,9 @@ public:
     static int ProgressPosition(std::uint64_t copied, std::uint64_t total);
 
     // Controls, bound when the window is initialised.
-    CStatic m_to;              // target path of the file being copied
-    CStatic m_from;            // its source path
-    CProgressCtrl m_progress;  // 0..100 over the whole run
+    CStatic m_to;                // target path of the file being copied
+    CStatic m_from;              // its source path
+    CProgressCtrl m_progress;    // 0..100 over the whole run
     std::uint64_t m_total = 0;   // bytes expected in the run
     std::uint64_t m_copied = 0;  // bytes written so far in the run
     int m_cancelRequested = 0;   // set by Cancel, cleared when a file starts

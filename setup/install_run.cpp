@@ -171,7 +171,10 @@ class InstallRun {
 public:
     InstallRun(const InstallRequest& request, CopyProgressDialog& progress, CWnd* owner,
                InstallPrompts& prompts)
-        : m_paths(*request.paths), m_request(request), m_progress(progress), m_owner(owner),
+        : m_paths(*request.paths),
+          m_request(request),
+          m_progress(progress),
+          m_owner(owner),
           m_prompts(prompts) {}
 
     int Run(const std::vector<InstallRow>& rows) {

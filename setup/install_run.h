@@ -50,10 +50,10 @@ std::vector<InstallRow> GetInstallRows(const CCheckListBox& list);
 
 // What the run needs from the setup dialog besides its rows.
 struct InstallRequest {
-    const ProductPaths* paths;   // source folder, proposed destination, shared file, base name
-    const char* destination;     // the destination folder as typed
-    std::uint64_t available;     // free bytes as last shown by the dialog
-    std::uint64_t required;      // bytes of the checked groups as last shown
+    const ProductPaths* paths;  // source folder, proposed destination, shared file, base name
+    const char* destination;    // the destination folder as typed
+    std::uint64_t available;    // free bytes as last shown by the dialog
+    std::uint64_t required;     // bytes of the checked groups as last shown
 };
 
 // Runs the install of rows into request.destination. The destination is resolved to a full

@@ -117,15 +117,14 @@ int QueryVolumeFileSystem(const char* path, char* name, DWORD size) {
     static const auto volumePathName = [] {
         const HMODULE kernel = GetModuleHandleA("kernel32.dll");
         return kernel == nullptr ? nullptr
-            : reinterpret_cast<VolumePathName>(
-                  reinterpret_cast<void (*)()>(GetProcAddress(kernel, "GetVolumePathNameA")));
+                                 : reinterpret_cast<VolumePathName>(reinterpret_cast<void (*)()>(
+                                       GetProcAddress(kernel, "GetVolumePathNameA")));
     }();
     char root[MAX_PATH + 1];
     const BOOL found = volumePathName != nullptr ? volumePathName(path, root, sizeof root)
                                                  : GetPathDriveRoot(path, root, sizeof root);
     if (!found) return 0;
-    return GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, name, size) ? 1
-                                                                                          : 0;
+    return GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, name, size) ? 1 : 0;
 }
 
 int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,

@@ -38,8 +38,7 @@ RECT ControlRect(const CWnd& dialog, HWND control) {
 void MoveControlBy(const CWnd& dialog, const CWnd* control, int dy) {
     if (control == nullptr) return;
     const RECT rect = ControlRect(dialog, control->m_hWnd);
-    control->MoveWindow(rect.left, rect.top + dy, rect.right - rect.left,
-                        rect.bottom - rect.top);
+    control->MoveWindow(rect.left, rect.top + dy, rect.right - rect.left, rect.bottom - rect.top);
 }
 
 // Makes the window dy pixels taller (shorter when negative), keeping its left, top and width.
@@ -61,9 +60,10 @@ int ScreenTop(const CWnd& dialog, int id) {
 ULONGLONG QueryFreeBytes(const char* root) {
     using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    const auto freeSpaceEx = kernel == nullptr ? nullptr
-        : reinterpret_cast<FreeSpaceEx>(
-              reinterpret_cast<void (*)()>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
+    const auto freeSpaceEx = kernel == nullptr
+                                 ? nullptr
+                                 : reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void (*)()>(
+                                       GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
     if (freeSpaceEx != nullptr) {
         ULARGE_INTEGER available{};
         ULARGE_INTEGER total{};
@@ -193,9 +193,16 @@ void SetupDialog::OnPaint() {
 void SetupDialog::BuildControlLists() {
     static const int kDetail[] = {IDC_FILES_LABEL, IDC_COMPONENTS, IDC_DESCRIPTION_FRAME,
                                   IDC_DESCRIPTION};
-    static const int kLower[] = {IDC_DESTINATION_FRAME, IDC_BROWSE, IDC_DESTINATION,
-                                 IDC_REQUIRED_LABEL, IDC_REQUIRED, IDC_AVAILABLE_LABEL,
-                                 IDC_AVAILABLE, IDC_MORE_LESS, IDOK, IDCANCEL};
+    static const int kLower[] = {IDC_DESTINATION_FRAME,
+                                 IDC_BROWSE,
+                                 IDC_DESTINATION,
+                                 IDC_REQUIRED_LABEL,
+                                 IDC_REQUIRED,
+                                 IDC_AVAILABLE_LABEL,
+                                 IDC_AVAILABLE,
+                                 IDC_MORE_LESS,
+                                 IDOK,
+                                 IDCANCEL};
     m_detailControls.clear();
     m_lowerControls.clear();
     for (const int id : kDetail) {
@@ -261,7 +268,8 @@ void SetupDialog::SetAdvancedMode(int advanced) {
 
 void SetupDialog::UpdateDescription() {
     const int selected = m_components.GetCurSel();
-    const ComponentGroup* group = selected == LB_ERR ? nullptr : GetRowGroup(m_components, selected);
+    const ComponentGroup* group =
+        selected == LB_ERR ? nullptr : GetRowGroup(m_components, selected);
     SetDlgItemText(IDC_DESCRIPTION, group != nullptr ? group->description.c_str() : "");
 }
 

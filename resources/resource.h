@@ -36,17 +36,17 @@
 #define IDC_PICTURE 1019
 
 // Older folder chooser (130): the ids the platform's open-file dialog gives its controls.
-#define IDC_BROWSE_HELP 1038         // "&Help" push button
-#define IDC_BROWSE_READ_ONLY 1040    // "&Read only" check box (hidden)
-#define IDC_BROWSE_FOLDER_TEXT 1088  // current folder
-#define IDC_BROWSE_TYPE_LABEL 1089   // "List files of &type:" (hidden)
-#define IDC_BROWSE_NAME_LABEL 1090   // "File &name:" (hidden)
-#define IDC_BROWSE_DRIVES_LABEL 1091 // "Dri&ves:"
-#define IDC_BROWSE_FILE_LIST 1120    // file list (hidden)
-#define IDC_BROWSE_FOLDER_LIST 1121  // folder list
-#define IDC_BROWSE_TYPE_COMBO 1136   // file type combo box (hidden)
-#define IDC_BROWSE_DRIVE_COMBO 1137  // drive combo box
-#define IDC_BROWSE_NAME_EDIT 1152    // file name edit (hidden)
+#define IDC_BROWSE_HELP 1038          // "&Help" push button
+#define IDC_BROWSE_READ_ONLY 1040     // "&Read only" check box (hidden)
+#define IDC_BROWSE_FOLDER_TEXT 1088   // current folder
+#define IDC_BROWSE_TYPE_LABEL 1089    // "List files of &type:" (hidden)
+#define IDC_BROWSE_NAME_LABEL 1090    // "File &name:" (hidden)
+#define IDC_BROWSE_DRIVES_LABEL 1091  // "Dri&ves:"
+#define IDC_BROWSE_FILE_LIST 1120     // file list (hidden)
+#define IDC_BROWSE_FOLDER_LIST 1121   // folder list
+#define IDC_BROWSE_TYPE_COMBO 1136    // file type combo box (hidden)
+#define IDC_BROWSE_DRIVE_COMBO 1137   // drive combo box
+#define IDC_BROWSE_NAME_EDIT 1152     // file name edit (hidden)
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

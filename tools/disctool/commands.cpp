@@ -102,8 +102,8 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
     }
     if (operands.size() < command.minOperands) return UsageError(chain, "missing operand");
     if (operands.size() > command.maxOperands) {
-        return UsageError(chain, std::string("unexpected operand '") +
-                                     operands[command.maxOperands] + "'");
+        return UsageError(
+            chain, std::string("unexpected operand '") + operands[command.maxOperands] + "'");
     }
     for (const char* required : command.requiredOptions) {
         if (!invocation.Has(required)) {
@@ -176,9 +176,9 @@ int Dispatch(const Command& root, int argc, const char* const* argv) {
             }
         }
         if (next == nullptr) {
-            return UsageError(chain, std::string(word[0] == '-' ? "unknown option '"
-                                                                : "unknown command '") +
-                                         word + "'");
+            return UsageError(
+                chain, std::string(word[0] == '-' ? "unknown option '" : "unknown command '") +
+                           word + "'");
         }
         chain.push_back(next);
         ++i;

@@ -12,10 +12,10 @@
 namespace disctool {
 
 // Process exit statuses of every command.
-inline constexpr int kExitOk = 0;       // done
-inline constexpr int kExitFailed = 1;   // findings, or an operation that failed (a file that
+inline constexpr int kExitOk = 0;      // done
+inline constexpr int kExitFailed = 1;  // findings, or an operation that failed (a file that
                                        // does not decode, an output that cannot be written)
-inline constexpr int kExitUsage = 2;    // a command line that fits no command, or an input
+inline constexpr int kExitUsage = 2;   // a command line that fits no command, or an input
                                        // that cannot be read at all
 
 // The status for an input file that could not be used: kExitUsage when it cannot be opened
@@ -47,15 +47,15 @@ struct Invocation {
 };
 
 struct Command {
-    const char* name;              // the word that selects it ("picture", "convert")
-    const char* operands;          // operand synopsis of a leaf ("IN OUT"); null for a group
-    const char* summary;           // one line for the parent's command list
-    const char* details;           // text of its own --help below the usage line; may be null
-    std::size_t minOperands;       // a leaf's operand count bounds
+    const char* name;         // the word that selects it ("picture", "convert")
+    const char* operands;     // operand synopsis of a leaf ("IN OUT"); null for a group
+    const char* summary;      // one line for the parent's command list
+    const char* details;      // text of its own --help below the usage line; may be null
+    std::size_t minOperands;  // a leaf's operand count bounds
     std::size_t maxOperands;
-    int (*run)(const Invocation& invocation); // a leaf's action, returning the exit status;
-                                              // null for a group
-    std::span<const Command> children;  // a group's commands; empty for a leaf
+    int (*run)(const Invocation& invocation);  // a leaf's action, returning the exit status;
+                                               // null for a group
+    std::span<const Command> children;         // a group's commands; empty for a leaf
     // A leaf's test of its operands before it runs: null when they fit, else the message
     // that goes with the usage. May itself be null.
     const char* (*checkOperands)(Operands operands) = nullptr;

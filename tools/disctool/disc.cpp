@@ -14,16 +14,17 @@
 namespace disctool {
 
 const char* const kScriptTitleKeys[4] = {rules::kBasicTitleKey, rules::kAdvancedTitleKey,
-                                        rules::kBasicInstructionKey, rules::kAdvancedInstructionKey};
+                                         rules::kBasicInstructionKey,
+                                         rules::kAdvancedInstructionKey};
 
 namespace {
 
 const char* const kSections[2] = {rules::kRequiredSection, rules::kOptionalSection};
 
 // Characters that the launcher's buffers for install-script values hold, less the terminator.
-constexpr std::size_t kScriptPathChars = rules::kPathSize - 1;       // DefaultDir, Bitmap
-constexpr std::size_t kScriptTitleChars = rules::kScriptTextSize - 1;  // titles, instructions
-constexpr std::size_t kScriptValueChars = rules::kScriptValueSize - 1; // component values
+constexpr std::size_t kScriptPathChars = rules::kPathSize - 1;          // DefaultDir, Bitmap
+constexpr std::size_t kScriptTitleChars = rules::kScriptTextSize - 1;   // titles, instructions
+constexpr std::size_t kScriptValueChars = rules::kScriptValueSize - 1;  // component values
 
 // The components of a Windows relative name; empty and "." components name nothing.
 std::vector<std::string> Components(const std::string& name) {
@@ -43,7 +44,8 @@ std::vector<std::string> Components(const std::string& name) {
 // A file name the way two listings of one file compare: without case, one kind of separator.
 std::string NormalName(const std::string& name) {
     std::string normal;
-    for (const std::string& part : Components(name)) normal += (normal.empty() ? "" : "\\") + LowerAscii(part);
+    for (const std::string& part : Components(name))
+        normal += (normal.empty() ? "" : "\\") + LowerAscii(part);
     return normal;
 }
 
@@ -83,7 +85,8 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
         disc->baseName = StripExtension(given);
         disc->chosenBy = "given with --launcher";
         if (!FindWithoutCase(folder, given)) {
-            Add(disc, true, "missing-launcher", "the launcher " + given + " is not in the disc folder");
+            Add(disc, true, "missing-launcher",
+                "the launcher " + given + " is not in the disc folder");
         }
         return true;
     }
@@ -96,7 +99,8 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
         disc->launcher = StripExtension(scripts[0]) + ".EXE";
         disc->chosenBy = "named after the only .inf in the folder";
         if (!FindWithoutCase(folder, disc->launcher)) {
-            Add(disc, true, "missing-launcher", "no launcher " + disc->launcher + " beside " + scripts[0]);
+            Add(disc, true, "missing-launcher",
+                "no launcher " + disc->launcher + " beside " + scripts[0]);
         }
     } else {
         *reason = "found " + std::to_string(programs.size()) + " .exe and " +
@@ -110,7 +114,8 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
 
 void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* disc) {
     bool cut = false;
-    disc->defaultDir = ini::GetString(script, rules::kGeneralSection, rules::kDefaultDirKey, kScriptPathChars + 1, &cut);
+    disc->defaultDir = ini::GetString(script, rules::kGeneralSection, rules::kDefaultDirKey,
+                                      kScriptPathChars + 1, &cut);
     disc->destination = ProposedDestination(disc->defaultDir, windowsDrive, disc->baseName,
                                             &disc->defaultDestination);
     const int dirLine = LineOf(script, "General", "DefaultDir");
@@ -119,14 +124,17 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
         Add(disc, true, "default-dir-relative",
             "DefaultDir " + Quote(dir) +
                 " is not a drive with its root nor a network name; it would depend on the drive and folder the launcher is started from, so the launcher proposes " +
-                disc->destination + " instead", dirLine);
+                disc->destination + " instead",
+            dirLine);
     } else if (!dir.empty() && disc->defaultDestination) {
         Add(disc, false, "default-dir-too-long",
             "DefaultDir does not fit a path with its backslash; the launcher proposes " +
-                disc->destination + " instead", dirLine);
+                disc->destination + " instead",
+            dirLine);
     }
     for (int i = 0; i < 4; ++i) {
-        disc->titles[i] = ini::GetString(script, rules::kGeneralSection, kScriptTitleKeys[i], kScriptTitleChars, &cut);
+        disc->titles[i] = ini::GetString(script, rules::kGeneralSection, kScriptTitleKeys[i],
+                                         kScriptTitleChars, &cut);
         if (cut) {
             Add(disc, false, "value-cut",
                 std::string(kScriptTitleKeys[i]) + " is longer than 255 characters and is cut",
@@ -136,19 +144,22 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
 }
 
 void ReadBitmap(const IniFile& script, Disc* disc) {
-    disc->bitmap = ini::GetString(script, rules::kStartupSection, rules::kBitmapKey, kScriptPathChars);
+    disc->bitmap =
+        ini::GetString(script, rules::kStartupSection, rules::kBitmapKey, kScriptPathChars);
     if (disc->bitmap.empty()) return;
     const int line = LineOf(script, rules::kStartupSection, rules::kBitmapKey);
     if (!rules::IsSafeRelativeName(disc->bitmap)) {
         Add(disc, false, "bitmap-not-checked",
             "the start-up picture " + Quote(disc->bitmap) +
-                " is not a name inside the disc folder and cannot be checked here", line);
+                " is not a name inside the disc folder and cannot be checked here",
+            line);
         return;
     }
     disc->bitmapFile = FindWithoutCase(disc->folder, disc->bitmap);
     if (!disc->bitmapFile || !fs::is_regular_file(*disc->bitmapFile)) {
         disc->bitmapFile.reset();
-        Add(disc, true, "bad-bitmap", "the start-up picture " + Quote(disc->bitmap) + " is not on the disc", line);
+        Add(disc, true, "bad-bitmap",
+            "the start-up picture " + Quote(disc->bitmap) + " is not on the disc", line);
         return;
     }
     const char* reason = nullptr;
@@ -156,8 +167,9 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
         PICTURE_Load(disc->bitmapFile->string().c_str(), &reason), &RAWPICT_Free);
     if (picture == nullptr) {
         Add(disc, true, "bad-bitmap",
-            "the start-up picture " + Quote(disc->bitmap) + " does not load: " +
-                (reason != nullptr ? reason : "unknown reason"), line);
+            "the start-up picture " + Quote(disc->bitmap) +
+                " does not load: " + (reason != nullptr ? reason : "unknown reason"),
+            line);
         return;
     }
     disc->bitmapWidth = picture->bitmap->width;
@@ -185,7 +197,9 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     const bool folder = file->found.has_value();
     file->found.reset();
     Add(disc, true, "missing-file",
-        where + " " + Quote(file->name) + (folder ? " is a folder, not a file" : " is not on the disc"), file->line);
+        where + " " + Quote(file->name) +
+            (folder ? " is a folder, not a file" : " is not on the disc"),
+        file->line);
 }
 
 // Reads the groups of one section and warns about its entries the launcher never reads.
@@ -197,8 +211,9 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
     const int countLine = LineOf(script, section, "PC-GroupCount");
     if (count > rules::kMaxScriptGroups) {
         Add(disc, true, "count-over-limit",
-            std::string(section) + " PC-GroupCount is " + std::to_string(count) + ", over the launcher's limit of " +
-                std::to_string(rules::kMaxScriptGroups) + ": it reads no group of the section and never counts the product installed",
+            std::string(section) + " PC-GroupCount is " + std::to_string(count) +
+                ", over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups) +
+                ": it reads no group of the section and never counts the product installed",
             countLine);
     }
     const std::int32_t groups = count > rules::kMaxScriptGroups ? 0 : std::max(count, 0);
@@ -214,21 +229,27 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         const int fileCountLine = LineOf(script, section, prefix + "FileCount");
         group.line = nameLine != 0 ? nameLine : fileCountLine;
         group.name = ini::GetString(script, section, prefix + "Name", kScriptValueChars, &cut);
-        if (cut) Add(disc, false, "value-cut", where + " name is longer than 2047 characters and is cut", nameLine);
+        if (cut)
+            Add(disc, false, "value-cut", where + " name is longer than 2047 characters and is cut",
+                nameLine);
         if (required) group.name += " (required)";
-        group.description = ini::GetString(script, section, prefix + "Desc", kScriptValueChars, &cut);
+        group.description =
+            ini::GetString(script, section, prefix + "Desc", kScriptValueChars, &cut);
         if (cut) {
-            Add(disc, false, "value-cut", where + " description is longer than 2047 characters and is cut",
+            Add(disc, false, "value-cut",
+                where + " description is longer than 2047 characters and is cut",
                 LineOf(script, section, prefix + "Desc"));
         }
         group.fileCount = ini::GetInt(script, section, prefix + "FileCount", 0);
         if (group.fileCount > rules::kMaxGroupFiles) {
             Add(disc, true, "count-over-limit",
-                where + " FileCount is " + std::to_string(group.fileCount) + ", over the launcher's limit of " +
-                    std::to_string(rules::kMaxGroupFiles) + ": it reads none of its files and never counts the product installed",
+                where + " FileCount is " + std::to_string(group.fileCount) +
+                    ", over the launcher's limit of " + std::to_string(rules::kMaxGroupFiles) +
+                    ": it reads none of its files and never counts the product installed",
                 fileCountLine);
         }
-        const std::int32_t files = group.fileCount > rules::kMaxGroupFiles ? 0 : std::max(group.fileCount, 0);
+        const std::int32_t files =
+            group.fileCount > rules::kMaxGroupFiles ? 0 : std::max(group.fileCount, 0);
         fileCounts[g] = group.fileCount > rules::kMaxGroupFiles ? -1 : files;
         std::int32_t unnamed = 0, firstUnnamed = 0;
         for (std::int32_t f = 1; f <= files; ++f) {
@@ -239,14 +260,20 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             const int fileNameLine = LineOf(script, section, filePrefix + "Name");
             const int keyLine = LineOf(script, section, filePrefix + "Key");
             file.line = fileNameLine != 0 ? fileNameLine : keyLine;
-            file.name = ini::GetString(script, section, filePrefix + "Name", kScriptValueChars, &cut);
-            if (cut) Add(disc, false, "value-cut", fileWhere + " name is longer than 2047 characters and is cut", fileNameLine);
+            file.name =
+                ini::GetString(script, section, filePrefix + "Name", kScriptValueChars, &cut);
+            if (cut)
+                Add(disc, false, "value-cut",
+                    fileWhere + " name is longer than 2047 characters and is cut", fileNameLine);
             file.key = ini::GetString(script, section, filePrefix + "Key", kScriptValueChars, &cut);
-            if (cut) Add(disc, false, "value-cut", fileWhere + " key is longer than 2047 characters and is cut", keyLine);
+            if (cut)
+                Add(disc, false, "value-cut",
+                    fileWhere + " key is longer than 2047 characters and is cut", keyLine);
             if (file.name.empty()) {
                 if (unnamed++ == 0) firstUnnamed = f;
             } else if (file.key.empty()) {
-                Add(disc, true, "empty-key", fileWhere + " " + Quote(file.name) + " has no key to record it under",
+                Add(disc, true, "empty-key",
+                    fileWhere + " " + Quote(file.name) + " has no key to record it under",
                     keyLine != 0 ? keyLine : fileNameLine);
             } else if (!rules::IsSafeRecordKey(file.key)) {
                 Add(disc, true, "unsafe-key",
@@ -260,8 +287,9 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         }
         if (unnamed > 0) {
             Add(disc, true, "empty-name",
-                where + ": " + std::to_string(unnamed) + (unnamed == 1 ? " file has" : " files have") +
-                    " no name (first: file " + std::to_string(firstUnnamed) +
+                where + ": " + std::to_string(unnamed) +
+                    (unnamed == 1 ? " file has" : " files have") + " no name (first: file " +
+                    std::to_string(firstUnnamed) +
                     "); the launcher can never count such a file installed",
                 fileCountLine);
         }
@@ -279,7 +307,8 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             const auto [first, isNew] = seen.emplace(LowerAscii(entry.key), entry.line);
             if (!isNew) {
                 Add(disc, false, "duplicate-key",
-                    at + " repeats the key of line " + std::to_string(first->second) + "; only the first is read",
+                    at + " repeats the key of line " + std::to_string(first->second) +
+                        "; only the first is read",
                     entry.line);
                 continue;
             }
@@ -294,10 +323,13 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             if (count < 1 || count > rules::kMaxScriptGroups) continue;  // reported as a whole
             if (key.group > groups) {
                 Add(disc, false, "past-count",
-                    at + " is past PC-GroupCount=" + std::to_string(count) + " and never read", entry.line);
-            } else if (key.file > 0 && fileCounts[key.group] >= 1 && key.file > fileCounts[key.group]) {
+                    at + " is past PC-GroupCount=" + std::to_string(count) + " and never read",
+                    entry.line);
+            } else if (key.file > 0 && fileCounts[key.group] >= 1 &&
+                       key.file > fileCounts[key.group]) {
                 Add(disc, false, "past-count",
-                    at + " is past the group's FileCount=" + std::to_string(fileCounts[key.group]) + " and never read",
+                    at + " is past the group's FileCount=" + std::to_string(fileCounts[key.group]) +
+                        " and never read",
                     entry.line);
             }
         }
@@ -312,7 +344,8 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         if (group.required == required && group.fileCount < 1 && fileEntries[group.number]) {
             Add(disc, false, "count-below-one",
                 std::string(section) + " group " + std::to_string(group.number) + " FileCount is " +
-                    std::to_string(group.fileCount) + " but the group lists files; none of them is read",
+                    std::to_string(group.fileCount) +
+                    " but the group lists files; none of them is read",
                 LineOf(script, section, "PC-Group" + std::to_string(group.number) + "FileCount"));
         }
     }
@@ -334,7 +367,8 @@ void WarnOfUtf8(const IniFile& script, Disc* disc) {
     Add(disc, false, "utf8-script",
         "the install script looks like UTF-8, but the launcher reads it in code page " +
             std::to_string(disc->codepage) + ": it shows " + Quote(first->value) + " as " +
-            Quote(DecodeAnsi(first->value, disc->codepage)) + "; save the script in the ANSI code page",
+            Quote(DecodeAnsi(first->value, disc->codepage)) +
+            "; save the script in the ANSI code page",
         first->line);
 }
 
@@ -349,11 +383,13 @@ void CheckKeys(Disc* disc) {
                         " is the start-up message's flag in the shared file; the two overwrite each other",
                     file.line);
             }
-            const auto [entry, isNew] = names.emplace(LowerAscii(file.key), std::make_pair(NormalName(file.name), file.name));
+            const auto [entry, isNew] = names.emplace(
+                LowerAscii(file.key), std::make_pair(NormalName(file.name), file.name));
             if (!isNew && entry->second.first != NormalName(file.name)) {
                 Add(disc, false, "key-reused",
-                    "the key " + Quote(file.key) + " records both " + Quote(entry->second.second) + " and " +
-                        Quote(file.name) + "; only one installed copy can be recorded under it",
+                    "the key " + Quote(file.key) + " records both " + Quote(entry->second.second) +
+                        " and " + Quote(file.name) +
+                        "; only one installed copy can be recorded under it",
                     file.line);
             }
         }
@@ -412,18 +448,21 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
 
     disc->game = FindWithoutCase(folder, disc->baseName + ".a32");
     if (!disc->game) {
-        Add(disc, true, "missing-game", "the game " + disc->baseName + ".a32 is not beside the launcher");
+        Add(disc, true, "missing-game",
+            "the game " + disc->baseName + ".a32 is not beside the launcher");
     }
     disc->script = FindWithoutCase(folder, disc->baseName + ".inf");
     IniFile script;
     if (!disc->script) {
         Add(disc, true, "missing-script",
-            "no install script " + disc->baseName + ".inf beside the launcher; it would install nothing and start the game at once");
+            "no install script " + disc->baseName +
+                ".inf beside the launcher; it would install nothing and start the game at once");
     } else {
         std::string why;
         std::optional<IniFile> loaded = ini::Load(disc->script->string(), &why);
         if (!loaded) {
-            Add(disc, true, "missing-script", "the install script " + disc->script->filename().string() + " " + why);
+            Add(disc, true, "missing-script",
+                "the install script " + disc->script->filename().string() + " " + why);
         } else {
             script = std::move(*loaded);
             script.codepage = disc->codepage;
@@ -444,7 +483,8 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
 
 bool CheckWindowsDrive(const char* text, std::string* drive) {
     const std::string value = text != nullptr ? text : "C:";
-    if (value.size() != 2 || value[1] != ':' || !std::isalpha(static_cast<unsigned char>(value[0]))) return false;
+    if (value.size() != 2 || value[1] != ':' || !std::isalpha(static_cast<unsigned char>(value[0])))
+        return false;
     *drive = value;
     return true;
 }

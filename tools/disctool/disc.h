@@ -25,39 +25,40 @@ struct Finding {
 };
 
 struct DiscFile {
-    int number = 0;              // 1-based within its group
-    std::string name;            // relative path as the launcher reads it
-    std::string key;             // record key in the shared file
-    bool refused = false;        // a name the launcher will not use (rules::IsSafeRelativeName)
+    int number = 0;                 // 1-based within its group
+    std::string name;               // relative path as the launcher reads it
+    std::string key;                // record key in the shared file
+    bool refused = false;           // a name the launcher will not use (rules::IsSafeRelativeName)
     std::optional<fs::path> found;  // the file on the disc folder, matched without case
-    std::uint64_t size = 0;      // bytes, when found
-    int line = 0;                // script line of its name (else its key); 0 when neither
+    std::uint64_t size = 0;         // bytes, when found
+    int line = 0;                   // script line of its name (else its key); 0 when neither
 };
 
 struct DiscGroup {
-    bool required = false;       // from "Required", else "Optional"
-    int number = 0;              // 1-based within its section
-    std::string name;            // as the check-list shows it (" (required)" appended)
+    bool required = false;  // from "Required", else "Optional"
+    int number = 0;         // 1-based within its section
+    std::string name;       // as the check-list shows it (" (required)" appended)
     std::string description;
-    std::int32_t fileCount = 0;  // as read
-    std::vector<DiscFile> files; // the files the launcher reads
-    std::uint64_t bytes = 0;     // sizes of the files found, each listing counted
-    int line = 0;                // script line of its name (else its file count); 0 when neither
+    std::int32_t fileCount = 0;   // as read
+    std::vector<DiscFile> files;  // the files the launcher reads
+    std::uint64_t bytes = 0;      // sizes of the files found, each listing counted
+    int line = 0;                 // script line of its name (else its file count); 0 when neither
 };
 
 struct Disc {
-    int codepage = kDefaultCodepage;  // the ANSI code page script text is read in; set before ReadDisc
+    int codepage =
+        kDefaultCodepage;  // the ANSI code page script text is read in; set before ReadDisc
     fs::path folder;
-    std::string launcher;        // file name of the launcher ("FOO.EXE", or "FOO" from the script)
-    std::string chosenBy;        // how the launcher was chosen
-    std::string baseName;        // the section name in the shared file
+    std::string launcher;  // file name of the launcher ("FOO.EXE", or "FOO" from the script)
+    std::string chosenBy;  // how the launcher was chosen
+    std::string baseName;  // the section name in the shared file
     std::optional<fs::path> script;
     std::optional<fs::path> game;
-    std::string defaultDir;      // General/DefaultDir as read
-    std::string destination;     // the proposed destination folder (trailing backslash)
+    std::string defaultDir;           // General/DefaultDir as read
+    std::string destination;          // the proposed destination folder (trailing backslash)
     bool defaultDestination = false;  // destination from the default rule
-    std::string titles[4];       // BasDlgTitle, AdvDlgTitle, BasInstruct, AdvInstruct
-    std::string bitmap;          // StartupOptions/Bitmap as read
+    std::string titles[4];            // BasDlgTitle, AdvDlgTitle, BasInstruct, AdvInstruct
+    std::string bitmap;               // StartupOptions/Bitmap as read
     std::optional<fs::path> bitmapFile;
     int bitmapWidth = 0, bitmapHeight = 0;  // when it loads
     std::int32_t groupCount[2] = {0, 0};    // Required, Optional, as read

@@ -10,8 +10,8 @@
 namespace disctool {
 
 const Option kDiscCheckOptions[6] = {{"--launcher", "NAME.EXE"}, {"--json", nullptr},
-                                   {"--windows-drive", "X:"},  {"--codepage", "N"},
-                                   {"--strict", nullptr},      {"-q", nullptr}};
+                                     {"--windows-drive", "X:"},  {"--codepage", "N"},
+                                     {"--strict", nullptr},      {"-q", nullptr}};
 
 namespace {
 
@@ -30,12 +30,14 @@ void PrintText(const Disc& disc) {
     std::printf("shared file section: [%s]\n", disc.baseName.c_str());
     std::printf("destination: %s\n", DestinationText(disc).c_str());
     for (int i = 0; i < 4; ++i) {
-        if (!disc.titles[i].empty()) std::printf("%s: %s\n", kScriptTitleKeys[i], disc.titles[i].c_str());
+        if (!disc.titles[i].empty())
+            std::printf("%s: %s\n", kScriptTitleKeys[i], disc.titles[i].c_str());
     }
     if (disc.bitmap.empty()) {
         std::printf("start-up picture: none\n");
     } else if (disc.bitmapWidth > 0 || disc.bitmapHeight > 0) {
-        std::printf("start-up picture: %s, %d x %d\n", disc.bitmap.c_str(), disc.bitmapWidth, disc.bitmapHeight);
+        std::printf("start-up picture: %s, %d x %d\n", disc.bitmap.c_str(), disc.bitmapWidth,
+                    disc.bitmapHeight);
     } else {
         std::printf("start-up picture: %s (not loaded)\n", disc.bitmap.c_str());
     }
@@ -47,10 +49,12 @@ void PrintText(const Disc& disc) {
                     group.name.c_str(), group.files.size(), group.files.size() == 1 ? "" : "s",
                     Megabytes(group.bytes).c_str());
         for (const DiscFile& file : group.files) {
-            std::string state = file.found ? std::to_string(file.size) + " bytes" : "not on the disc";
+            std::string state =
+                file.found ? std::to_string(file.size) + " bytes" : "not on the disc";
             if (file.refused) state = "refused";
             if (file.name.empty()) state = "no name";
-            std::printf("    %d. %s [%s] %s\n", file.number, file.name.c_str(), file.key.c_str(), state.c_str());
+            std::printf("    %d. %s [%s] %s\n", file.number, file.name.c_str(), file.key.c_str(),
+                        state.c_str());
         }
     }
     std::printf("required groups: %s MB\n", Megabytes(requiredBytes).c_str());
@@ -71,9 +75,15 @@ void PrintJson(const Disc& disc, bool strict) {
     json.Key("launcher").String(disc.launcher);
     json.Key("launcherChosenBy").String(disc.chosenBy);
     json.Key("script");
-    if (disc.script) json.String(disc.script->filename().string()); else json.Null();
+    if (disc.script)
+        json.String(disc.script->filename().string());
+    else
+        json.Null();
     json.Key("game");
-    if (disc.game) json.String(disc.game->filename().string()); else json.Null();
+    if (disc.game)
+        json.String(disc.game->filename().string());
+    else
+        json.Null();
     json.Key("section").String(disc.baseName);
     json.Key("defaultDir").String(disc.defaultDir);
     json.Key("destination").String(disc.destination);

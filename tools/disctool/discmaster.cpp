@@ -20,9 +20,11 @@ extern char** environ;
 
 namespace disctool {
 
-const Option kDiscMasterOptions[5] = {{"--launcher", "NAME.EXE"}, {"--windows-drive", "X:"},
-                                     {"--codepage", "N"},        {"--volume-id", "ID"},
-                                     {"--strict", nullptr}};
+const Option kDiscMasterOptions[5] = {{"--launcher", "NAME.EXE"},
+                                      {"--windows-drive", "X:"},
+                                      {"--codepage", "N"},
+                                      {"--volume-id", "ID"},
+                                      {"--strict", nullptr}};
 
 namespace {
 
@@ -31,9 +33,12 @@ std::string VolumeId(const std::string& given) {
     std::string id;
     for (const char c : given) {
         if (id.size() == 16) break;
-        if (c >= 'a' && c <= 'z') id += static_cast<char>(c - 'a' + 'A');
-        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_') id += c;
-        else id += '_';
+        if (c >= 'a' && c <= 'z')
+            id += static_cast<char>(c - 'a' + 'A');
+        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')
+            id += c;
+        else
+            id += '_';
     }
     return id.empty() ? "DISC" : id;
 }
@@ -43,10 +48,12 @@ std::string VolumeId(const std::string& given) {
 std::size_t FilesWithFractions(const fs::path& folder) {
     std::size_t count = 0;
     std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error)) {
+    for (auto it = fs::recursive_directory_iterator(folder, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         struct stat status {};
-        if (stat(it->path().c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_mtim.tv_nsec != 0) ++count;
+        if (stat(it->path().c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            status.st_mtim.tv_nsec != 0)
+            ++count;
     }
     return count;
 }
@@ -59,7 +66,8 @@ int Run(const std::vector<std::string>& argv, const fs::path& log) {
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     std::vector<char*> arguments;
-    for (const std::string& argument : argv) arguments.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : argv)
+        arguments.push_back(const_cast<char*>(argument.c_str()));
     arguments.push_back(nullptr);
     pid_t pid = 0;
     int status = -1;
@@ -79,21 +87,24 @@ int RunDiscMaster(const Invocation& invocation) {
     if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
     PrintFindings(disc, stdout);
     if (FindingsFail(disc, invocation.Has("--strict"))) {
-        std::fprintf(stderr, "disctool: %s: the disc has %s; no image written\n", disc.folder.string().c_str(),
+        std::fprintf(stderr, "disctool: %s: the disc has %s; no image written\n",
+                     disc.folder.string().c_str(),
                      CountFindings(disc, true) > 0 ? "errors" : "warnings");
         return kExitFailed;
     }
     if (const std::size_t fractions = FilesWithFractions(disc.folder); fractions > 0) {
-        std::printf("note: %zu file%s last-write times with fractions of a second; the image keeps whole seconds, "
-                    "and installs from it carry those\n",
-                    fractions, fractions == 1 ? " has" : "s have");
+        std::printf(
+            "note: %zu file%s last-write times with fractions of a second; the image keeps whole seconds, "
+            "and installs from it carry those\n",
+            fractions, fractions == 1 ? " has" : "s have");
     }
 
     std::error_code error;
     const fs::path folder = fs::weakly_canonical(disc.folder, error);
     const fs::path where = fs::weakly_canonical(fs::absolute(image, error).parent_path(), error);
     if (where == folder || where.string().rfind(folder.string() + "/", 0) == 0) {
-        std::fprintf(stderr, "disctool: %s: the image cannot lie inside the disc folder\n", image.string().c_str());
+        std::fprintf(stderr, "disctool: %s: the image cannot lie inside the disc folder\n",
+                     image.string().c_str());
         return kExitUsage;
     }
 
@@ -101,10 +112,12 @@ int RunDiscMaster(const Invocation& invocation) {
     const fs::path temporary = image.string() + ".new";
     const fs::path log = image.string() + ".log";
     fs::remove(temporary, error);
-    const std::string volume = VolumeId(invocation.Has("--volume-id") ? invocation.Value("--volume-id") : disc.baseName);
-    const int status = Run({"xorriso", "-as", "mkisofs", "-quiet", "-input-charset", "UTF-8", "-J", "-joliet-long", "-V", volume, "-o",
-                            temporary.string(), disc.folder.string()},
-                           log);
+    const std::string volume =
+        VolumeId(invocation.Has("--volume-id") ? invocation.Value("--volume-id") : disc.baseName);
+    const int status =
+        Run({"xorriso", "-as", "mkisofs", "-quiet", "-input-charset", "UTF-8", "-J", "-joliet-long",
+             "-V", volume, "-o", temporary.string(), disc.folder.string()},
+            log);
     std::string output;
     {
         std::ifstream stream(log, std::ios::binary);
@@ -114,9 +127,13 @@ int RunDiscMaster(const Invocation& invocation) {
     if (status != 0) {
         fs::remove(temporary, error);
         if (status < 0) {
-            std::fprintf(stderr, "disctool: xorriso could not be run; install it (apt-get install xorriso)\n");
+            std::fprintf(
+                stderr,
+                "disctool: xorriso could not be run; install it (apt-get install xorriso)\n");
         } else {
-            std::fprintf(stderr, "%sdisctool: xorriso failed with exit status %d; no image written\n", output.c_str(), status);
+            std::fprintf(stderr,
+                         "%sdisctool: xorriso failed with exit status %d; no image written\n",
+                         output.c_str(), status);
         }
         return kExitFailed;
     }

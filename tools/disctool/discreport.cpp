@@ -13,10 +13,11 @@ bool ReadDiscOptions(const Invocation& invocation, std::string* windowsDrive, in
     if (const char* given = invocation.Value("--codepage")) {
         *codepage = ParseCodepage(given);
         if (*codepage == 0) {
-            std::fprintf(stderr,
-                         "disctool: --codepage %s: give one of the ANSI code pages 1250, 1251, 1252, "
-                         "1253, 1254, 1257\n",
-                         given);
+            std::fprintf(
+                stderr,
+                "disctool: --codepage %s: give one of the ANSI code pages 1250, 1251, 1252, "
+                "1253, 1254, 1257\n",
+                given);
             return false;
         }
     }
@@ -44,7 +45,8 @@ std::string FindingLocation(const Disc& disc, const Finding& finding) {
 void PrintFindings(const Disc& disc, std::FILE* out) {
     for (const Finding& finding : disc.findings) {
         std::fprintf(out, "%s: %s: %s [%s]\n", FindingLocation(disc, finding).c_str(),
-                     finding.error ? "error" : "warning", finding.message.c_str(), finding.code.c_str());
+                     finding.error ? "error" : "warning", finding.message.c_str(),
+                     finding.code.c_str());
     }
 }
 
@@ -69,7 +71,10 @@ void WriteFindingsJson(const Disc& disc, JsonWriter* json) {
             json->Key("code").String(finding.code);
             json->Key("message").String(finding.message);
             json->Key("line");
-            if (finding.line > 0) json->Number(std::int64_t{finding.line}); else json->Null();
+            if (finding.line > 0)
+                json->Number(std::int64_t{finding.line});
+            else
+                json->Null();
             json->EndObject();
         }
         json->EndArray();

@@ -12,7 +12,8 @@
 
 namespace disctool {
 
-const Option kDiscScriptOptions[3] = {{"--disc", "DIR"}, {"--codepage", "N"}, {"--dry-run", nullptr}};
+const Option kDiscScriptOptions[3] = {
+    {"--disc", "DIR"}, {"--codepage", "N"}, {"--dry-run", nullptr}};
 
 namespace {
 
@@ -34,7 +35,8 @@ bool MatchComponent(const std::string& pattern, const std::string& name) {
     // Iterative matching with one saved star: linear in practice and never recursive.
     std::size_t p = 0, n = 0, star = std::string::npos, resume = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n]))) {
+        if (p < pattern.size() &&
+            (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n]))) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -68,8 +70,9 @@ std::vector<std::string> SplitComponents(const std::string& path) {
 // Adds to *found the files under folder (named prefix relative to the disc) that match
 // parts[at...]. Depth is bounded by the folder tree itself; symbolic links to folders are not
 // followed, so a loop of links cannot make it run for ever.
-void MatchFrom(const fs::path& folder, const std::string& prefix, const std::vector<std::string>& parts,
-               std::size_t at, std::vector<std::string>* found) {
+void MatchFrom(const fs::path& folder, const std::string& prefix,
+               const std::vector<std::string>& parts, std::size_t at,
+               std::vector<std::string>* found) {
     std::error_code error;
     if (at == parts.size()) return;
     const bool last = at + 1 == parts.size();
@@ -94,7 +97,9 @@ void MatchFrom(const fs::path& folder, const std::string& prefix, const std::vec
     }
 }
 
-std::size_t Depth(const std::string& name) { return static_cast<std::size_t>(std::count(name.begin(), name.end(), '\\')); }
+std::size_t Depth(const std::string& name) {
+    return static_cast<std::size_t>(std::count(name.begin(), name.end(), '\\'));
+}
 
 std::string Trim(const std::string& text) {
     const std::size_t begin = text.find_first_not_of(" \t\r");
@@ -135,7 +140,8 @@ public:
             } else if (word == "file") {
                 AddFiles(line, rest, &groups->back());
             } else {
-                Error(line, "unknown statement \"" + word + "\"; one of required, optional, desc, file");
+                Error(line,
+                      "unknown statement \"" + word + "\"; one of required, optional, desc, file");
             }
         }
         CheckLimits(*groups);
@@ -160,7 +166,8 @@ private:
         // The wildcards are the only characters a pattern may have that a name may not; each
         // name it matches is checked again below.
         std::string shape = pattern;
-        std::replace_if(shape.begin(), shape.end(), [](char c) { return c == '*' || c == '?'; }, 'x');
+        std::replace_if(
+            shape.begin(), shape.end(), [](char c) { return c == '*' || c == '?'; }, 'x');
         if (!rules::IsSafeRelativeName(shape)) {
             return Error(line, "\"" + pattern + "\" is not a name inside the disc folder");
         }
@@ -172,24 +179,31 @@ private:
                                        "\", a name that the launcher refuses to copy");
             }
         }
-        std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); });
-        if (found.empty()) return Error(line, "\"" + pattern + "\" names no file in " + m_disc.string());
+        std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
+            return LowerAscii(a) < LowerAscii(b);
+        });
+        if (found.empty())
+            return Error(line, "\"" + pattern + "\" names no file in " + m_disc.string());
         if (!key.empty() && found.size() != 1) {
             return Error(line, "\"" + pattern + "\" names " + std::to_string(found.size()) +
                                    " files; a key can be given only for one");
         }
         for (const std::string& name : found) {
-            const auto same = [&](const ScriptFile& file) { return LowerAscii(file.name) == LowerAscii(name); };
+            const auto same = [&](const ScriptFile& file) {
+                return LowerAscii(file.name) == LowerAscii(name);
+            };
             if (std::any_of(group->files.begin(), group->files.end(), same)) continue;
             group->files.push_back({name, key.empty() ? DerivedKey(name) : key});
             m_keyLines.emplace(LowerAscii(group->files.back().key), std::make_pair(name, line));
             const auto& first = m_keyLines.find(LowerAscii(group->files.back().key))->second;
             if (LowerAscii(first.first) != LowerAscii(name)) {
-                Error(line, "\"" + name + "\" gets the key " + group->files.back().key + " of \"" + first.first +
-                                "\" (line " + std::to_string(first.second) + "); give one of them its own key with \"= KEY\"");
+                Error(line, "\"" + name + "\" gets the key " + group->files.back().key + " of \"" +
+                                first.first + "\" (line " + std::to_string(first.second) +
+                                "); give one of them its own key with \"= KEY\"");
             }
             if (LowerAscii(group->files.back().key) == LowerAscii(rules::kShowStartupAgainKey)) {
-                Error(line, "the key ShowStartupAgain is the start-up message's flag in the shared file");
+                Error(line,
+                      "the key ShowStartupAgain is the start-up message's flag in the shared file");
             }
         }
     }
@@ -201,27 +215,32 @@ private:
             ++counts[group.required ? 0 : 1];
             if (group.files.size() > static_cast<std::size_t>(rules::kMaxGroupFiles)) {
                 Error(group.line, "the group has " + std::to_string(group.files.size()) +
-                                      " files, over the launcher's limit of " + std::to_string(rules::kMaxGroupFiles));
+                                      " files, over the launcher's limit of " +
+                                      std::to_string(rules::kMaxGroupFiles));
             }
             std::string bytes;
             for (const std::string* text : {&group.name, &group.description}) {
                 if (!EncodeAnsi(*text, m_codepage, &bytes)) {
-                    Error(group.line, "\"" + *text + "\" has a character code page " + std::to_string(m_codepage) + " cannot hold");
+                    Error(group.line, "\"" + *text + "\" has a character code page " +
+                                          std::to_string(m_codepage) + " cannot hold");
                 } else if (bytes.size() + 1 > static_cast<std::size_t>(rules::kScriptValueSize)) {
                     Error(group.line, "a text longer than the launcher's 2047 characters");
                 }
             }
             for (const ScriptFile& file : group.files) {
-                if (!EncodeAnsi(file.name, m_codepage, &bytes) || !EncodeAnsi(file.key, m_codepage, &bytes)) {
-                    Error(group.line, "\"" + file.name + "\" has a character code page " + std::to_string(m_codepage) +
+                if (!EncodeAnsi(file.name, m_codepage, &bytes) ||
+                    !EncodeAnsi(file.key, m_codepage, &bytes)) {
+                    Error(group.line, "\"" + file.name + "\" has a character code page " +
+                                          std::to_string(m_codepage) +
                                           " cannot hold; rename the file");
                 }
             }
         }
         for (int i = 0; i < 2; ++i) {
             if (counts[i] > static_cast<std::size_t>(rules::kMaxScriptGroups)) {
-                Error(0, std::string(i == 0 ? "Required" : "Optional") + " has " + std::to_string(counts[i]) +
-                             " groups, over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups));
+                Error(0, std::string(i == 0 ? "Required" : "Optional") + " has " +
+                             std::to_string(counts[i]) + " groups, over the launcher's limit of " +
+                             std::to_string(rules::kMaxScriptGroups));
             }
         }
     }
@@ -253,9 +272,12 @@ std::string SectionsText(std::vector<ScriptGroup> groups, int codepage) {
         line("PC-GroupCount=" + std::to_string(section.size()));
         for (std::size_t g = 0; g < section.size(); ++g) {
             ScriptGroup& group = *section[g];
-            std::stable_sort(group.files.begin(), group.files.end(), [](const ScriptFile& a, const ScriptFile& b) {
-                return Depth(a.name) != Depth(b.name) ? Depth(a.name) > Depth(b.name) : LowerAscii(a.name) < LowerAscii(b.name);
-            });
+            std::stable_sort(group.files.begin(), group.files.end(),
+                             [](const ScriptFile& a, const ScriptFile& b) {
+                                 return Depth(a.name) != Depth(b.name)
+                                            ? Depth(a.name) > Depth(b.name)
+                                            : LowerAscii(a.name) < LowerAscii(b.name);
+                             });
             const std::string prefix = "PC-Group" + std::to_string(g + 1);
             line(prefix + "Name=" + group.name);
             if (!group.description.empty()) line(prefix + "Desc=" + group.description);
@@ -285,12 +307,14 @@ std::string KeptText(const std::string& script) {
         const std::string content = Trim(line);
         if (!content.empty() && content[0] == '[') {
             const std::size_t close = content.find(']');
-            const std::string name = Trim(content.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            const std::string name =
+                Trim(content.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             dropping = SameNoCase(name, "Required") || SameNoCase(name, "Optional");
         }
         if (!dropping) out += line + "\r\n";
     }
-    while (out.size() >= 4 && out.compare(out.size() - 4, 4, "\r\n\r\n") == 0) out.resize(out.size() - 2);
+    while (out.size() >= 4 && out.compare(out.size() - 4, 4, "\r\n\r\n") == 0)
+        out.resize(out.size() - 2);
     return out;
 }
 
@@ -307,7 +331,8 @@ std::string DerivedKey(const std::string& name) {
     std::string key;
     bool gap = false;
     for (const char c : name) {
-        const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        const bool keep =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
         if (keep) {
             if (gap && !key.empty()) key += '_';
             key += c;
@@ -320,7 +345,9 @@ std::string DerivedKey(const std::string& name) {
 std::vector<std::string> MatchFiles(const fs::path& folder, const std::string& pattern) {
     std::vector<std::string> found;
     MatchFrom(folder, "", SplitComponents(pattern), 0, &found);
-    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); });
+    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
+        return LowerAscii(a) < LowerAscii(b);
+    });
     return found;
 }
 
@@ -330,8 +357,9 @@ int RunDiscScript(const Invocation& invocation) {
     std::string drive;
     int codepage = kDefaultCodepage;
     if (!ReadDiscOptions(invocation, &drive, &codepage)) return kExitUsage;
-    const fs::path disc = invocation.Has("--disc") ? fs::path(invocation.Value("--disc"))
-                                                   : scriptPath.parent_path().empty() ? fs::path(".") : scriptPath.parent_path();
+    const fs::path disc = invocation.Has("--disc")           ? fs::path(invocation.Value("--disc"))
+                          : scriptPath.parent_path().empty() ? fs::path(".")
+                                                             : scriptPath.parent_path();
     std::error_code error;
     if (!fs::is_directory(disc, error)) {
         std::fprintf(stderr, "disctool: %s: not a folder\n", disc.string().c_str());

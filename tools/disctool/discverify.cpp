@@ -16,9 +16,9 @@
 namespace disctool {
 
 const Option kDiscVerifyOptions[8] = {{"--shared-file", "PATH"}, {"--launcher", "NAME.EXE"},
-                                     {"--drive", "X:=DIR"},      {"--windows-drive", "X:"},
-                                     {"--codepage", "N"},        {"--json", nullptr},
-                                     {"--strict", nullptr},      {"-q", nullptr}};
+                                      {"--drive", "X:=DIR"},     {"--windows-drive", "X:"},
+                                      {"--codepage", "N"},       {"--json", nullptr},
+                                      {"--strict", nullptr},     {"-q", nullptr}};
 
 const char* const kDiscVerifyRequiredOptions[1] = {"--shared-file"};
 
@@ -37,21 +37,31 @@ enum class Outcome { Current, Adopted, Stale, Missing, Unknown };
 // The word for an outcome in the JSON report.
 const char* OutcomeWord(Outcome outcome) {
     switch (outcome) {
-        case Outcome::Current: return "current";
-        case Outcome::Adopted: return "adopted";
-        case Outcome::Stale: return "stale";
-        case Outcome::Missing: return "missing";
-        default: return "unknown";
+        case Outcome::Current:
+            return "current";
+        case Outcome::Adopted:
+            return "adopted";
+        case Outcome::Stale:
+            return "stale";
+        case Outcome::Missing:
+            return "missing";
+        default:
+            return "unknown";
     }
 }
 
 const char* OutcomeText(Outcome outcome) {
     switch (outcome) {
-        case Outcome::Current: return "current";
-        case Outcome::Adopted: return "current (would be adopted)";
-        case Outcome::Stale: return "stale";
-        case Outcome::Missing: return "missing";
-        default: return "unknown";
+        case Outcome::Current:
+            return "current";
+        case Outcome::Adopted:
+            return "current (would be adopted)";
+        case Outcome::Stale:
+            return "stale";
+        case Outcome::Missing:
+            return "missing";
+        default:
+            return "unknown";
     }
 }
 
@@ -59,10 +69,12 @@ using DriveMap = std::map<char, fs::path>;
 
 // The host path of a Windows path "X:\...", or an empty optional when its drive is not
 // mapped or it has none. *mapped tells which.
-std::optional<fs::path> MapWindowsPath(const DriveMap& drives, const std::string& path, bool* mapped) {
+std::optional<fs::path> MapWindowsPath(const DriveMap& drives, const std::string& path,
+                                       bool* mapped) {
     *mapped = false;
     if (path.size() < 2 || path[1] != ':') return std::nullopt;
-    const auto drive = drives.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
+    const auto drive =
+        drives.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
     if (drive == drives.end()) return std::nullopt;
     *mapped = true;
     const std::string rest = path.substr(2);
@@ -75,7 +87,8 @@ std::optional<rules::FileTimes> WriteTimes(const fs::path& path) {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
     rules::FileTimes times;
-    times.lastWrite = kUnixEpochTicks + static_cast<std::uint64_t>(status.st_mtim.tv_sec) * 10000000 +
+    times.lastWrite = kUnixEpochTicks +
+                      static_cast<std::uint64_t>(status.st_mtim.tv_sec) * 10000000 +
                       static_cast<std::uint64_t>(status.st_mtim.tv_nsec / 100);
     return times;
 }
@@ -86,7 +99,9 @@ std::uint64_t VolumeTimeTolerance(const fs::path& path) {
     struct statfs volume {};
     if (statfs(path.c_str(), &volume) != 0) return 0;
     const long type = static_cast<long>(volume.f_type);
-    return rules::CoarseTimeTolerance(type == kMsdosMagic ? "FAT" : type == kExFatMagic ? "exFAT" : "");
+    return rules::CoarseTimeTolerance(type == kMsdosMagic   ? "FAT"
+                                      : type == kExFatMagic ? "exFAT"
+                                                            : "");
 }
 
 // Whether copy carries the source's last-write time by the launcher's rule.
@@ -103,11 +118,13 @@ struct Verdict {
     std::string detail;
 };
 
-Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives, const DiscFile& file) {
+Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives,
+              const DiscFile& file) {
     if (file.name.empty()) return {Outcome::Missing, "the file has no name"};
     if (file.refused) return {Outcome::Missing, "the launcher refuses the name"};
     std::string recorded;
-    if (!file.key.empty()) recorded = ini::GetString(shared, disc.baseName, file.key, kPathChars + 1);
+    if (!file.key.empty())
+        recorded = ini::GetString(shared, disc.baseName, file.key, kPathChars + 1);
     const char* source = file.found ? "" : "; the file is not on the disc";
     bool mapped = false;
     if (recorded.size() > kPathChars) {
@@ -115,16 +132,21 @@ Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives, c
     }
     if (!recorded.empty()) {
         const std::optional<fs::path> copy = MapWindowsPath(drives, recorded, &mapped);
-        if (!mapped) return {Outcome::Unknown, "recorded " + recorded + ", whose drive is not mapped (--drive)"};
+        if (!mapped)
+            return {Outcome::Unknown,
+                    "recorded " + recorded + ", whose drive is not mapped (--drive)"};
         if (copy && SameWriteTime(file.found, *copy)) return {Outcome::Current, recorded};
         return {Outcome::Stale, "recorded " + recorded +
-                                    (copy ? " has another last-write time" : " is missing") + source +
-                                    "; the launcher would forget the record"};
+                                    (copy ? " has another last-write time" : " is missing") +
+                                    source + "; the launcher would forget the record"};
     }
     const std::string candidate = disc.destination + file.name;
-    if (candidate.size() > kPathChars) return {Outcome::Missing, "nothing recorded; " + candidate + " is longer than a path"};
+    if (candidate.size() > kPathChars)
+        return {Outcome::Missing, "nothing recorded; " + candidate + " is longer than a path"};
     const std::optional<fs::path> copy = MapWindowsPath(drives, candidate, &mapped);
-    if (!mapped) return {Outcome::Unknown, "nothing recorded; the drive of " + candidate + " is not mapped (--drive)"};
+    if (!mapped)
+        return {Outcome::Unknown,
+                "nothing recorded; the drive of " + candidate + " is not mapped (--drive)"};
     if (copy && SameWriteTime(file.found, *copy)) return {Outcome::Adopted, candidate};
     return {Outcome::Missing, "nothing recorded; no current copy at " + candidate + source};
 }
@@ -188,7 +210,8 @@ int RunDiscVerify(const Invocation& invocation) {
             !std::isalpha(static_cast<unsigned char>(mapping[0]))) {
             return Usage("--drive " + mapping + ": give X:=DIR");
         }
-        drives[static_cast<char>(std::toupper(static_cast<unsigned char>(mapping[0])))] = mapping.substr(3);
+        drives[static_cast<char>(std::toupper(static_cast<unsigned char>(mapping[0])))] =
+            mapping.substr(3);
     }
     Disc disc;
     if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
@@ -215,7 +238,8 @@ int RunDiscVerify(const Invocation& invocation) {
     for (const DiscGroup& group : disc.groups) {
         for (const DiscFile& file : group.files) {
             const Verdict verdict = Judge(disc, *shared, drives, file);
-            const bool current = verdict.outcome == Outcome::Current || verdict.outcome == Outcome::Adopted;
+            const bool current =
+                verdict.outcome == Outcome::Current || verdict.outcome == Outcome::Adopted;
             if (!current) ++(group.required ? notCurrent : optionalNotCurrent);
             judged.push_back({&group, &file, verdict, current});
         }
@@ -227,12 +251,14 @@ int RunDiscVerify(const Invocation& invocation) {
     }
 
     if (!quiet) {
-        std::printf("disc: %s\nlauncher: %s (%s)\n", disc.folder.string().c_str(), disc.launcher.c_str(),
-                    disc.chosenBy.c_str());
-        std::printf("shared file: %s, section [%s]\n", sharedFile.string().c_str(), disc.baseName.c_str());
+        std::printf("disc: %s\nlauncher: %s (%s)\n", disc.folder.string().c_str(),
+                    disc.launcher.c_str(), disc.chosenBy.c_str());
+        std::printf("shared file: %s, section [%s]\n", sharedFile.string().c_str(),
+                    disc.baseName.c_str());
         if (InWindowsFolder(sharedFile)) {
-            std::printf("note: for a standard user under user account control the launcher's records are in\n"
-                        "      that user's %%LOCALAPPDATA%%\\VirtualStore\\Windows\\tivoroo.ini instead\n");
+            std::printf(
+                "note: for a standard user under user account control the launcher's records are in\n"
+                "      that user's %%LOCALAPPDATA%%\\VirtualStore\\Windows\\tivoroo.ini instead\n");
         }
         std::printf("destination: %s\n", disc.destination.c_str());
         if (!disc.script) std::printf("no install script: nothing is required\n");
@@ -241,19 +267,22 @@ int RunDiscVerify(const Invocation& invocation) {
     for (const Judged& entry : judged) {
         if (quiet && entry.current) continue;
         if (!quiet && entry.group != shownGroup) {
-            std::printf("%s %d: %s\n", entry.group->required ? "Required" : "Optional", entry.group->number,
-                        entry.group->name.c_str());
+            std::printf("%s %d: %s\n", entry.group->required ? "Required" : "Optional",
+                        entry.group->number, entry.group->name.c_str());
             shownGroup = entry.group;
         }
-        std::printf("  %-26s %s [%s]: %s\n", OutcomeText(entry.verdict.outcome), entry.file->name.c_str(),
-                    entry.file->key.c_str(), entry.verdict.detail.c_str());
+        std::printf("  %-26s %s [%s]: %s\n", OutcomeText(entry.verdict.outcome),
+                    entry.file->name.c_str(), entry.file->key.c_str(),
+                    entry.verdict.detail.c_str());
     }
     if (quiet) return failed ? kExitFailed : kExitOk;
     if (notCurrent == 0) {
-        std::printf("result: every required file is current; the launcher starts the game at once\n");
+        std::printf(
+            "result: every required file is current; the launcher starts the game at once\n");
     } else {
-        std::printf("result: %zu required file%s not current; the launcher shows the setup dialog\n", notCurrent,
-                    notCurrent == 1 ? " is" : "s are");
+        std::printf(
+            "result: %zu required file%s not current; the launcher shows the setup dialog\n",
+            notCurrent, notCurrent == 1 ? " is" : "s are");
     }
     return failed ? kExitFailed : kExitOk;
 }

@@ -74,7 +74,8 @@ std::optional<IniFile> ini::Load(const std::string& path, std::string* reason) {
         return std::nullopt;
     }
     stream.seekg(0);
-    const std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    const std::string text((std::istreambuf_iterator<char>(stream)),
+                           std::istreambuf_iterator<char>());
     return ini::Parse(text);
 }
 
@@ -89,7 +90,7 @@ const IniEntry* ini::Find(const IniFile& file, const std::string& section, const
 }
 
 std::string ini::GetString(const IniFile& file, const std::string& section, const std::string& key,
-                          std::size_t maxChars, bool* cut) {
+                           std::size_t maxChars, bool* cut) {
     const IniEntry* entry = ini::Find(file, section, key);
     std::string value = entry != nullptr ? Unquote(entry->value) : std::string();
     if (cut != nullptr) *cut = value.size() > maxChars;
@@ -110,7 +111,7 @@ std::int32_t ini::ParseInt(const std::string& value) {
 }
 
 std::int32_t ini::GetInt(const IniFile& file, const std::string& section, const std::string& key,
-                        std::int32_t fallback) {
+                         std::int32_t fallback) {
     // An empty value reads like a missing one, as the profile functions find no text.
     const IniEntry* entry = ini::Find(file, section, key);
     const std::string value = entry != nullptr ? Unquote(entry->value) : std::string();

@@ -54,7 +54,7 @@ const IniEntry* Find(const IniFile& file, const std::string& section, const std:
 // not null) tells whether characters were cut off. The value is cut as bytes, then decoded
 // from the file's code page when it has one.
 std::string GetString(const IniFile& file, const std::string& section, const std::string& key,
-                     std::size_t maxChars, bool* cut = nullptr);
+                      std::size_t maxChars, bool* cut = nullptr);
 
 // The profile-integer reading of a value: an optional sign and the leading decimal digits,
 // wrapping at 32 bits; no digits give 0.
@@ -62,7 +62,7 @@ std::int32_t ParseInt(const std::string& value);
 
 // The integer value of key, or fallback when the key is missing or its value empty.
 std::int32_t GetInt(const IniFile& file, const std::string& section, const std::string& key,
-                        std::int32_t fallback);
+                    std::int32_t fallback);
 
 }  // namespace ini
 

@@ -14,22 +14,35 @@ namespace {
 using disctool::Command;
 
 const Command pictureCommands[] = {
-    {"info", "FILE", "show a picture's format, size, palette and structure",
+    {"info",
+     "FILE",
+     "show a picture's format, size, palette and structure",
      "Reads FILE as the launcher would, chosen by its extension (.WIZ, .PCX, .LBM), and\n"
      "prints its format, width, height and whether it carries its own palette. For a WIZ\n"
      "file it also lists the block tree (tags, offsets, sizes) and the images; for PCX the\n"
      "header fields; for IFF the chunks. Exit status 1 when the picture does not load, 2 when\n"
      "FILE cannot be read at all.",
-     1, 1, disctool::RunPictureInfo, {}},
-    {"convert", "IN OUT", "decode a picture as the launcher does; write OUT as PNG or PPM",
+     1,
+     1,
+     disctool::RunPictureInfo,
+     {}},
+    {"convert",
+     "IN OUT",
+     "decode a picture as the launcher does; write OUT as PNG or PPM",
      "Decodes IN exactly as the launcher would (by extension; WIZ with fill colour 255) and\n"
      "writes OUT by its extension: .png gives an indexed PNG with the picture's palette,\n"
      ".ppm a binary PPM (P6) of the colours. A picture without its own palette takes the\n"
      "toolkit's default palette. OUT is written whole or not at all: when IN does not load\n"
      "or the write fails, exit status is 1 (2 when IN cannot be read at all) and OUT is left\n"
      "as it was.",
-     2, 2, disctool::RunPictureConvert, {}, disctool::CheckPictureConvert},
-    {"encode", "[--transparent INDEX] IN... OUT.wiz", "write WIZ pictures from PNG, PPM, PCX or IFF",
+     2,
+     2,
+     disctool::RunPictureConvert,
+     {},
+     disctool::CheckPictureConvert},
+    {"encode",
+     "[--transparent INDEX] IN... OUT.wiz",
+     "write WIZ pictures from PNG, PPM, PCX or IFF",
      "Writes OUT.wiz from the pictures IN: an indexed PNG keeps its palette and indexes; a\n"
      "true-colour PNG, a PPM or a PGM may have at most 256 colours, numbered in order of\n"
      "first appearance (top-left first); PCX, IFF (.LBM) and WIZ files are read by the\n"
@@ -46,15 +59,20 @@ const Command pictureCommands[] = {
      "colours or a pixel index outside its palette, or a line needs more than the 65535\n"
      "code bytes a WIZ line holds; 2 when an input cannot be read at all or INDEX is not\n"
      "0-255.",
-     2, static_cast<std::size_t>(-1), disctool::RunPictureEncode, {},
-     disctool::CheckPictureEncode, disctool::kPictureEncodeOptions},
+     2,
+     static_cast<std::size_t>(-1),
+     disctool::RunPictureEncode,
+     {},
+     disctool::CheckPictureEncode,
+     disctool::kPictureEncodeOptions},
 };
 
 const Command topCommands[] = {
     {"picture", nullptr, "inspect, convert and encode WIZ, PCX and IFF pictures",
-     "Pictures as the launcher reads them: WIZ (.WIZ), PCX (.PCX) and IFF ILBM or PBM (.LBM).",
-     0, 0, nullptr, pictureCommands},
-    {"check", "[--launcher NAME.EXE] [--json | -q] [--strict] [--codepage N] DISC_FOLDER",
+     "Pictures as the launcher reads them: WIZ (.WIZ), PCX (.PCX) and IFF ILBM or PBM (.LBM).", 0,
+     0, nullptr, pictureCommands},
+    {"check",
+     "[--launcher NAME.EXE] [--json | -q] [--strict] [--codepage N] DISC_FOLDER",
      "report everything the launcher will see on a disc folder",
      "Reads the disc folder as the launcher will: the launcher (--launcher, else the one .exe\n"
      "in the folder, else the one .inf), its install script NAME.inf, the game NAME.a32,\n"
@@ -76,7 +94,12 @@ const Command topCommands[] = {
      "\n"
      "Exit status 0 when the disc has no error (with --strict: no warning), 1 when it has,\n"
      "2 when the command line is wrong or the folder cannot be read as a disc.",
-     1, 1, disctool::RunDiscCheck, {}, nullptr, disctool::kDiscCheckOptions},
+     1,
+     1,
+     disctool::RunDiscCheck,
+     {},
+     nullptr,
+     disctool::kDiscCheckOptions},
     {"verify",
      "--shared-file PATH [--launcher NAME.EXE] [--drive X:=DIR]... [--json | -q] [--strict] "
      "DISC_FOLDER",
@@ -99,9 +122,15 @@ const Command topCommands[] = {
      "\n"
      "Exit status 0 when every required file is current, 1 when one is not, 2 when the\n"
      "command line is wrong or the shared file or the disc folder cannot be read.",
-     1, 1, disctool::RunDiscVerify, {}, nullptr, disctool::kDiscVerifyOptions,
+     1,
+     1,
+     disctool::RunDiscVerify,
+     {},
+     nullptr,
+     disctool::kDiscVerifyOptions,
      disctool::kDiscVerifyRequiredOptions},
-    {"script", "[--disc DIR] [--codepage N] [--dry-run] DESCRIPTION SCRIPT.inf",
+    {"script",
+     "[--disc DIR] [--codepage N] [--dry-run] DESCRIPTION SCRIPT.inf",
      "write an install script's [Required] and [Optional] sections from a description",
      "Writes the numbered [Required] and [Optional] sections of SCRIPT.inf from DESCRIPTION,\n"
      "a text of one statement a line (lines starting with ';' or '#' are comments):\n"
@@ -124,8 +153,14 @@ const Command topCommands[] = {
      "\n"
      "Exit status 0 when written, 1 when the description does not fit the disc (each problem\n"
      "as \"DESCRIPTION:LINE: error: ...\"), 2 when an input cannot be read.",
-     2, 2, disctool::RunDiscScript, {}, nullptr, disctool::kDiscScriptOptions},
-    {"master", "[--launcher NAME.EXE] [--volume-id ID] [--strict] DISC_FOLDER IMAGE.iso",
+     2,
+     2,
+     disctool::RunDiscScript,
+     {},
+     nullptr,
+     disctool::kDiscScriptOptions},
+    {"master",
+     "[--launcher NAME.EXE] [--volume-id ID] [--strict] DISC_FOLDER IMAGE.iso",
      "check a disc folder and master it as an ISO 9660 image with Joliet names",
      "Runs check on DISC_FOLDER and, when it finds no error (with --strict: no warning),\n"
      "writes IMAGE.iso through xorriso: ISO 9660 with Joliet names as Windows shows them,\n"
@@ -139,20 +174,28 @@ const Command topCommands[] = {
      "Exit status 0 when the image is written, 1 when the check fails or xorriso fails or is\n"
      "missing (nothing is written then), 2 when the command line is wrong or the folder\n"
      "cannot be read as a disc.",
-     2, 2, disctool::RunDiscMaster, {}, nullptr, disctool::kDiscMasterOptions},
+     2,
+     2,
+     disctool::RunDiscMaster,
+     {},
+     nullptr,
+     disctool::kDiscMasterOptions},
 };
 
 const Command root = {
-    "disctool", nullptr, nullptr,
+    "disctool",
+    nullptr,
+    nullptr,
     "Authoring tool for product discs. \"disctool --version\" prints its version.\n"
     "\n"
     "Exit status of every command: 0 done and clean; 1 findings (an error, or with --strict\n"
     "a warning) or an operation that failed; 2 a command line that fits no command, or\n"
     "input that could not be read at all.",
-    0, 0, nullptr, topCommands};
+    0,
+    0,
+    nullptr,
+    topCommands};
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    return disctool::Dispatch(root, argc, argv);
-}
+int main(int argc, char** argv) { return disctool::Dispatch(root, argc, argv); }

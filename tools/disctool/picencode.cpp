@@ -95,7 +95,8 @@ int RunPictureEncode(const Invocation& invocation) {
     std::optional<Bytes> file = wiz::EncodeFile(pictures, transparent, &reason);
     if (!file) return Fail(output, reason);
     reason = CheckRoundTrip(*file, pictures, transparent);
-    if (!reason.empty()) return Fail(output, "internal error, the encoded file is wrong: " + reason);
+    if (!reason.empty())
+        return Fail(output, "internal error, the encoded file is wrong: " + reason);
     reason = WriteFileBytes(output, *file);
     if (!reason.empty()) return Fail(output, reason);
     return kExitOk;

@@ -55,9 +55,7 @@ std::string Tag(const std::uint8_t* bytes) {
     return text + "\"";
 }
 
-bool TagIs(const std::uint8_t* bytes, const char* tag) {
-    return std::memcmp(bytes, tag, 4) == 0;
-}
+bool TagIs(const std::uint8_t* bytes, const char* tag) { return std::memcmp(bytes, tag, 4) == 0; }
 
 std::uint16_t GetLE16(const std::uint8_t* bytes) {
     return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
@@ -99,17 +97,17 @@ void PrintWizLeafDetails(const WizFile& file, std::uint32_t offset, std::uint32_
 
 WizKind ChildKind(WizKind parent, const std::uint8_t* child) {
     switch (parent) {
-    case WizKind::MultRoot:
-        if (TagIs(child, "WRAP")) return WizKind::Wrap;
-        if (TagIs(child, "DEFA")) return WizKind::Defaults;
-        return WizKind::Leaf;
-    case WizKind::Wrap:
-        return TagIs(child, "OFFS") ? WizKind::Leaf : WizKind::Image;
-    case WizKind::Leaf:
-    case WizKind::Root:
-    case WizKind::Defaults:
-    case WizKind::Image:
-        return WizKind::Leaf;
+        case WizKind::MultRoot:
+            if (TagIs(child, "WRAP")) return WizKind::Wrap;
+            if (TagIs(child, "DEFA")) return WizKind::Defaults;
+            return WizKind::Leaf;
+        case WizKind::Wrap:
+            return TagIs(child, "OFFS") ? WizKind::Leaf : WizKind::Image;
+        case WizKind::Leaf:
+        case WizKind::Root:
+        case WizKind::Defaults:
+        case WizKind::Image:
+            return WizKind::Leaf;
     }
     return WizKind::Leaf;
 }
@@ -117,8 +115,8 @@ WizKind ChildKind(WizKind parent, const std::uint8_t* child) {
 // Prints the children of the container at offset whose size (already checked to lie in the
 // file) is size. A child is walked by the loader's rules: a header that does not fit, a size
 // under 8 or at 0x80000000 and above, or one that reaches past the container ends the walk.
-void PrintWizChildren(const WizFile& file, std::uint32_t offset, std::uint32_t size,
-                      WizKind kind, int depth) {
+void PrintWizChildren(const WizFile& file, std::uint32_t offset, std::uint32_t size, WizKind kind,
+                      int depth) {
     const std::uint32_t end = offset + size;
     std::uint32_t p = offset + WIZ_BlockHeaderSize;
     while (p < end) {
@@ -131,7 +129,8 @@ void PrintWizChildren(const WizFile& file, std::uint32_t offset, std::uint32_t s
         }
         const std::uint32_t childSize = WIZ_GetBE32(child + 4);
         std::printf("%*s%u: %s size %u", indent, "", p, Tag(child).c_str(), childSize);
-        if (childSize < WIZ_BlockHeaderSize || childSize >= WIZ_BlockSizeLimit || childSize > end - p) {
+        if (childSize < WIZ_BlockHeaderSize || childSize >= WIZ_BlockSizeLimit ||
+            childSize > end - p) {
             std::printf(childSize < WIZ_BlockHeaderSize
                             ? " is smaller than a block header; the walk stops here\n"
                             : " reaches past its container; the walk stops here\n");
@@ -208,10 +207,9 @@ void PrintWizImages(WIZ_MEMFILE* memfile) {
             continue;
         }
         std::printf("%u x %u, compression %u, palette %s, %s\n", WIZ_GetLE32(header + 12),
-                    WIZ_GetLE32(header + 16), WIZ_GetLE32(header + 8),
-                    WizPaletteSource(memfile, i),
+                    WIZ_GetLE32(header + 16), WIZ_GetLE32(header + 8), WizPaletteSource(memfile, i),
                     WIZ_FindBlock(memfile, i, "WIZD") != nullptr ? "WIZD pixels"
-                                                                  : "no WIZD (all fill colour)");
+                                                                 : "no WIZD (all fill colour)");
     }
 }
 
@@ -250,8 +248,8 @@ void PrintPcxStructure(const Bytes& bytes) {
         return;
     }
     const std::uint8_t* h = bytes.data();
-    std::printf("header: manufacturer %u, version %u, encoding %u, bits per pixel %u\n", h[0],
-                h[1], h[2], h[3]);
+    std::printf("header: manufacturer %u, version %u, encoding %u, bits per pixel %u\n", h[0], h[1],
+                h[2], h[3]);
     std::printf("window: xmin %u, ymin %u, xmax %u, ymax %u\n", GetLE16(h + 4), GetLE16(h + 6),
                 GetLE16(h + 8), GetLE16(h + 10));
     std::printf("planes: %u, bytes per line: %u\n", h[65], GetLE16(h + 66));
@@ -360,17 +358,17 @@ int RunPictureInfo(const Invocation& invocation) {
         }
     }
     switch (format) {
-    case Format::Wiz:
-        PrintWizStructure(bytes);
-        break;
-    case Format::Pcx:
-        PrintPcxStructure(bytes);
-        break;
-    case Format::Iff:
-        PrintIffStructure(bytes);
-        break;
-    case Format::Unknown:
-        break;
+        case Format::Wiz:
+            PrintWizStructure(bytes);
+            break;
+        case Format::Pcx:
+            PrintPcxStructure(bytes);
+            break;
+        case Format::Iff:
+            PrintIffStructure(bytes);
+            break;
+        case Format::Unknown:
+            break;
     }
     std::fflush(stdout);
     if (picture == nullptr) {

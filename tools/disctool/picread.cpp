@@ -40,7 +40,8 @@ std::string IndexColours(const Bytes& rgb, IndexedPicture* picture) {
     picture->pixels.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint32_t colour = static_cast<std::uint32_t>(rgb[3 * i]) << 16 |
-                                     static_cast<std::uint32_t>(rgb[3 * i + 1]) << 8 | rgb[3 * i + 2];
+                                     static_cast<std::uint32_t>(rgb[3 * i + 1]) << 8 |
+                                     rgb[3 * i + 2];
         auto found = indexOf.find(colour);
         if (found == indexOf.end()) {
             if (indexOf.size() == 256) return "more than 256 colours; reduce it to 256 first";
@@ -217,7 +218,9 @@ std::string ReadPnm(const std::string& bytes, IndexedPicture* picture) {
             value = cursor.Number(maxval);
             if (value < 0) return "damaged plain PPM/PGM sample";
         } else {
-            const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[cursor.at + k]); };
+            const auto byte = [&](std::size_t k) {
+                return static_cast<unsigned char>(bytes[cursor.at + k]);
+            };
             value = sampleBytes == 2 ? (byte(0) << 8 | byte(1)) : byte(0);
             cursor.at += sampleBytes;
             if (value > maxval) return "PPM/PGM sample above its maxval";
@@ -271,7 +274,8 @@ std::string ReadIndexedPicture(const char* path, IndexedPicture* picture) {
             return "file too large";
         }
         stream.seekg(0);
-        const std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+        const std::string bytes((std::istreambuf_iterator<char>(stream)),
+                                std::istreambuf_iterator<char>());
         return ReadPnm(bytes, picture);
     }
     return ReadWithToolkit(path, picture);

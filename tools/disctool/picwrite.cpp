@@ -17,9 +17,7 @@
 namespace disctool {
 namespace {
 
-std::string ErrnoText(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
-}
+std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
 // A new file beside its destination that becomes the destination only on Commit; when the
 // object goes away uncommitted the temporary file is removed.
@@ -60,8 +58,8 @@ public:
     std::string Commit() {
         std::FILE* stream = m_stream;
         m_stream = nullptr;
-        bool written = std::fflush(stream) == 0 && std::ferror(stream) == 0 &&
-                       fsync(fileno(stream)) == 0;
+        bool written =
+            std::fflush(stream) == 0 && std::ferror(stream) == 0 && fsync(fileno(stream)) == 0;
         int error = errno;
         if (std::fclose(stream) != 0 && written) {
             written = false;
@@ -97,8 +95,8 @@ std::string WritePng(const RawPicture& picture, std::FILE* stream) {
     image.height = static_cast<png_uint_32>(bitmap.height);
     image.format = PNG_FORMAT_RGB_COLORMAP;
     image.colormap_entries = 256;
-    const int written = png_image_write_to_stdio(&image, stream, 0, bitmap.pixels,
-                                                 bitmap.width, ColoursOf(picture));
+    const int written = png_image_write_to_stdio(&image, stream, 0, bitmap.pixels, bitmap.width,
+                                                 ColoursOf(picture));
     std::string reason;
     if (written == 0) reason = std::string("cannot write PNG: ") + image.message;
     png_image_free(&image);
@@ -145,8 +143,8 @@ std::string WritePicture(const RawPicture& picture, OutputFormat format, const c
     if (bitmap == nullptr || bitmap->width <= 0 || bitmap->height <= 0) {
         const int width = bitmap != nullptr ? bitmap->width : 0;
         const int height = bitmap != nullptr ? bitmap->height : 0;
-        return "the picture is empty (" + std::to_string(width) + " x " +
-               std::to_string(height) + " pixels); PNG and PPM need at least one pixel";
+        return "the picture is empty (" + std::to_string(width) + " x " + std::to_string(height) +
+               " pixels); PNG and PPM need at least one pixel";
     }
     StagedFile file(path);
     std::string reason = file.Open();
@@ -161,7 +159,8 @@ std::string WriteFileBytes(const char* path, const std::vector<std::uint8_t>& by
     StagedFile file(path);
     std::string reason = file.Open();
     if (!reason.empty()) return reason;
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) != bytes.size()) {
+    if (!bytes.empty() &&
+        std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) != bytes.size()) {
         return ErrnoText("cannot write the file");
     }
     return file.Commit();

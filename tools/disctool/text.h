@@ -9,7 +9,9 @@
 
 namespace disctool {
 
-constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 inline std::string LowerAscii(std::string text) {
     for (char& c : text) c = LowerAscii(c);
@@ -25,7 +27,8 @@ constexpr bool SameNoCase(std::string_view a, std::string_view b) {
 }
 
 constexpr bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && SameNoCase(text.substr(text.size() - suffix.size()), suffix);
+    return text.size() >= suffix.size() &&
+           SameNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 }  // namespace disctool

@@ -17,12 +17,14 @@ void PutLE16(Bytes& out, std::size_t value) {
 }
 
 void PutLE32(Bytes& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 // Writes the size field of the block that starts at offset start.
 void SetBlockSize(Bytes& out, std::size_t start, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) out[start + 4 + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+    for (std::size_t i = 0; i < 4; ++i)
+        out[start + 4 + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
 // Appends a block header whose size is filled in by EndBlock; returns its offset.
@@ -75,7 +77,7 @@ bool AppendImageBlocks(Bytes& out, const IndexedPicture& picture, bool ownPalett
 }  // namespace
 
 Bytes wiz::EncodeLine(const std::uint8_t* pixels, std::size_t width,
-                     std::optional<std::uint8_t> transparent) {
+                      std::optional<std::uint8_t> transparent) {
     const auto isTransparent = [&](std::size_t i) {
         return transparent.has_value() && pixels[i] == *transparent;
     };
@@ -102,7 +104,8 @@ Bytes wiz::EncodeLine(const std::uint8_t* pixels, std::size_t width,
     for (std::size_t i = 0; i < width; ++i) {
         if (cost[i] == kUnreached) continue;
         if (isTransparent(i)) {
-            for (std::size_t k = 1; k <= wiz::kMaxTransparentRun && i + k <= width && isTransparent(i + k - 1); ++k) {
+            for (std::size_t k = 1;
+                 k <= wiz::kMaxTransparentRun && i + k <= width && isTransparent(i + k - 1); ++k) {
                 offer(i + k, cost[i] + 1, Transparent, k);
             }
             continue;
@@ -120,7 +123,8 @@ Bytes wiz::EncodeLine(const std::uint8_t* pixels, std::size_t width,
 
     // Walk the chosen runs back from the end, then write them in line order.
     std::vector<std::pair<std::size_t, std::size_t>> runs;  // start, end
-    for (std::size_t end = width; end > 0; end -= runLength[end]) runs.emplace_back(end - runLength[end], end);
+    for (std::size_t end = width; end > 0; end -= runLength[end])
+        runs.emplace_back(end - runLength[end], end);
     Bytes codes;
     codes.reserve(cost[width]);
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
@@ -144,8 +148,8 @@ Bytes wiz::EncodeLine(const std::uint8_t* pixels, std::size_t width,
 }
 
 std::optional<Bytes> wiz::EncodePixels(const IndexedPicture& picture,
-                                      std::optional<std::uint8_t> transparent,
-                                      std::string* reason) {
+                                       std::optional<std::uint8_t> transparent,
+                                       std::string* reason) {
     Bytes data;
     const std::size_t width = picture.width;
     for (std::size_t y = 0; y < picture.height; ++y) {
@@ -163,8 +167,7 @@ std::optional<Bytes> wiz::EncodePixels(const IndexedPicture& picture,
 }
 
 std::optional<Bytes> wiz::EncodeFile(const std::vector<IndexedPicture>& pictures,
-                                    std::optional<std::uint8_t> transparent,
-                                    std::string* reason) {
+                                     std::optional<std::uint8_t> transparent, std::string* reason) {
     Bytes out;
     if (pictures.size() == 1) {
         const std::size_t root = BeginBlock(out, "IMAG");

@@ -35,20 +35,18 @@ inline constexpr std::size_t kMaxLineCodeBytes = 65535;
 // cheapest cover of the line by transparent runs (over pixels equal to transparent, when
 // given), fill runs and literal runs. A line that is transparent throughout has no codes.
 Bytes EncodeLine(const std::uint8_t* pixels, std::size_t width,
-                     std::optional<std::uint8_t> transparent);
+                 std::optional<std::uint8_t> transparent);
 
 // Returns the payload of a "WIZD" block for picture (every line with its count), or an empty
 // optional with *reason set when a line's codes exceed wiz::kMaxLineCodeBytes.
 std::optional<Bytes> EncodePixels(const IndexedPicture& picture,
-                                 std::optional<std::uint8_t> transparent,
-                                 std::string* reason);
+                                  std::optional<std::uint8_t> transparent, std::string* reason);
 
 // Returns a whole WIZ file of the pictures: one picture gives a single-image file under an
 // "IMAG" root; several give a "MULT" file whose images share one "RGBS" in "DEFA" when all
 // palettes are equal. Empty optional, *reason set, when a line or the file does not fit.
 std::optional<Bytes> EncodeFile(const std::vector<IndexedPicture>& pictures,
-                                    std::optional<std::uint8_t> transparent,
-                                    std::string* reason);
+                                std::optional<std::uint8_t> transparent, std::string* reason);
 
 }  // namespace wiz
 

@@ -47,7 +47,7 @@ struct LoadCase {
     std::string name;      // e.g. "ilbm8-byterun1/640x480"
     std::string fileName;  // e.g. "mixed-640x480-byterun1.lbm"
     Loader loader;
-    int size;              // index into Fixtures::mixed
+    int size;  // index into Fixtures::mixed
     picenc::Bytes bytes;
 };
 
@@ -60,8 +60,7 @@ struct Fixtures {
     std::vector<LoadCase> loads;
 };
 
-Fixtures& GetFixtures()
-{
+Fixtures& GetFixtures() {
     static Fixtures f = [] {
         Fixtures x;
         x.flat = picenc::MakePicture(kBig, kBig, picenc::Content::Flat);
@@ -89,17 +88,16 @@ Fixtures& GetFixtures()
     return f;
 }
 
-void WriteFile(const fs::path& path, const picenc::Bytes& bytes)
-{
+void WriteFile(const fs::path& path, const picenc::Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
 // The folder of the loader benchmark's files: in /dev/shm (memory) when there is one,
 // else in the current folder, where the first read warms the page cache.
-fs::path WorkDir()
-{
+fs::path WorkDir() {
     static fs::path dir = [] {
         const std::string name = "launcher-bench-" + std::to_string(getpid());
         std::error_code ec;
@@ -115,17 +113,16 @@ fs::path WorkDir()
 
 std::string SizeName(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
 
-void SetPixelCounters(benchmark::State& state, std::int64_t pixelsPerIteration)
-{
-    const double pixels = static_cast<double>(state.iterations()) * static_cast<double>(pixelsPerIteration);
+void SetPixelCounters(benchmark::State& state, std::int64_t pixelsPerIteration) {
+    const double pixels =
+        static_cast<double>(state.iterations()) * static_cast<double>(pixelsPerIteration);
     state.SetBytesProcessed(state.iterations() * pixelsPerIteration);
     state.counters["Mpixel/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsRate);
 }
 
 // --- Reference lines -------------------------------------------------------------------
 
-void BM_Memset(benchmark::State& state, int w, int h)
-{
+void BM_Memset(benchmark::State& state, int w, int h) {
     const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     std::vector<std::uint8_t> dst(n, 1);
     int v = 0;
@@ -136,8 +133,7 @@ void BM_Memset(benchmark::State& state, int w, int h)
     SetPixelCounters(state, static_cast<std::int64_t>(n));
 }
 
-void BM_Memcpy(benchmark::State& state, int w, int h)
-{
+void BM_Memcpy(benchmark::State& state, int w, int h) {
     const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     std::vector<std::uint8_t> src(n, 2);
     std::vector<std::uint8_t> dst(n, 1);
@@ -150,19 +146,18 @@ void BM_Memcpy(benchmark::State& state, int w, int h)
 
 // --- Run-length decoding ---------------------------------------------------------------
 
-bool SameArea(const RawBitmap* bitmap, const picenc::Picture& picture, int left, int top)
-{
+bool SameArea(const RawBitmap* bitmap, const picenc::Picture& picture, int left, int top) {
     for (int y = 0; y < bitmap->height; ++y)
-        if (std::memcmp(bitmap->pixels + static_cast<std::ptrdiff_t>(y) * bitmap->width,
-                        picture.pixels.data() +
-                            static_cast<std::ptrdiff_t>(top + y) * picture.width + left,
-                        static_cast<std::size_t>(bitmap->width)) != 0)
+        if (std::memcmp(
+                bitmap->pixels + static_cast<std::ptrdiff_t>(y) * bitmap->width,
+                picture.pixels.data() + static_cast<std::ptrdiff_t>(top + y) * picture.width + left,
+                static_cast<std::size_t>(bitmap->width)) != 0)
             return false;
     return true;
 }
 
-void BM_RleWhole(benchmark::State& state, const picenc::Picture* picture, const picenc::Bytes* lines)
-{
+void BM_RleWhole(benchmark::State& state, const picenc::Picture* picture,
+                 const picenc::Bytes* lines) {
     BitmapPtr bitmap(RAWBITM_Create(picture->width, picture->height));
     auto draw = [&] {
         RAWBITM_DrawPacked(bitmap.get(), lines->data(), lines->size(), picture->width,
@@ -182,9 +177,8 @@ void BM_RleWhole(benchmark::State& state, const picenc::Picture* picture, const 
 
 // A 64 x 64 window in the middle of the picture, or at the bottom right (corner): the most
 // lines to skip and the most codes to pass on each line before the window starts.
-void BM_RleWindow(benchmark::State& state, const picenc::Picture* picture, const picenc::Bytes* lines,
-                  bool corner)
-{
+void BM_RleWindow(benchmark::State& state, const picenc::Picture* picture,
+                  const picenc::Bytes* lines, bool corner) {
     BitmapPtr bitmap(RAWBITM_Create(kWindow, kWindow));
     const int left = corner ? picture->width - kWindow : (picture->width - kWindow) / 2;
     const int top = corner ? picture->height - kWindow : (picture->height - kWindow) / 2;
@@ -208,8 +202,7 @@ void BM_RleWindow(benchmark::State& state, const picenc::Picture* picture, const
 
 // --- Loaders ---------------------------------------------------------------------------
 
-void BM_Load(benchmark::State& state, const LoadCase* c)
-{
+void BM_Load(benchmark::State& state, const LoadCase* c) {
     const picenc::Picture& expected = GetFixtures().mixed[static_cast<std::size_t>(c->size)];
     const fs::path path = WorkDir() / c->fileName;
     WriteFile(path, c->bytes);
@@ -232,8 +225,7 @@ void BM_Load(benchmark::State& state, const LoadCase* c)
         benchmark::DoNotOptimize(p.get());
     }
     SetPixelCounters(state, static_cast<std::int64_t>(expected.width) * expected.height);
-    state.counters["file_MiB"] =
-        static_cast<double>(c->bytes.size()) / (1024.0 * 1024.0);
+    state.counters["file_MiB"] = static_cast<double>(c->bytes.size()) / (1024.0 * 1024.0);
 }
 
 // --- Ratio table -----------------------------------------------------------------------
@@ -243,8 +235,7 @@ void BM_Load(benchmark::State& state, const LoadCase* c)
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     explicit RecordingReporter(OutputOptions options) : ConsoleReporter(options) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+    void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
                 const double s = run.real_accumulated_time / static_cast<double>(run.iterations);
@@ -254,8 +245,7 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
     // Seconds per iteration of name, or 0 when it did not run.
-    double Seconds(const std::string& name) const
-    {
+    double Seconds(const std::string& name) const {
         auto it = m_seconds.find(name);
         return it == m_seconds.end() ? 0.0 : it->second;
     }
@@ -264,8 +254,7 @@ private:
     std::map<std::string, double> m_seconds;
 };
 
-void PrintRatios(const RecordingReporter& r)
-{
+void PrintRatios(const RecordingReporter& r) {
     const std::string big = SizeName(kBig, kBig);
     std::printf("\nRatios measured in this run (goal in brackets):\n");
     auto line = [](const char* what, double value, const char* goal, bool met) {
@@ -328,8 +317,7 @@ void PrintRatios(const RecordingReporter& r)
     }
 }
 
-void RegisterAll()
-{
+void RegisterAll() {
     Fixtures& f = GetFixtures();
     for (int i = 0; i < 2; ++i) {
         const int w = i == 0 ? 640 : kBig;
@@ -354,8 +342,7 @@ void RegisterAll()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const std::string writeFlag = "--write-pictures=";
     for (int i = 1; i < argc; ++i)
         if (std::strncmp(argv[i], writeFlag.c_str(), writeFlag.size()) == 0) {

@@ -137,8 +137,8 @@ int main(int argc, char** argv) {
         for (int round = 0; round < rounds && status == 0; ++round) {
             for (int k = 0; k < 2; ++k) {
                 const int method = (round + k) % 2;
-                const double seconds = CopySet(set, setSource, setTarget,
-                                               method == 0 ? &progress : nullptr);
+                const double seconds =
+                    CopySet(set, setSource, setTarget, method == 0 ? &progress : nullptr);
                 if (seconds < 0) {
                     std::fprintf(stderr, "%s: a copy failed\n", set.name);
                     status = 1;
@@ -151,10 +151,10 @@ int main(int argc, char** argv) {
         const double mib = static_cast<double>(set.count) * set.size / (1024.0 * 1024.0);
         const double ours = mib / best[0];
         const double platform = mib / best[1];
-        std::printf("%-14s CopyFileWithProgress %8.1f MiB/s %7.0f files/s | CopyFileA %8.1f MiB/s"
-                    " %7.0f files/s | ratio %.2f\n",
-                    set.name, ours, set.count / best[0], platform, set.count / best[1],
-                    ours / platform);
+        std::printf(
+            "%-14s CopyFileWithProgress %8.1f MiB/s %7.0f files/s | CopyFileA %8.1f MiB/s"
+            " %7.0f files/s | ratio %.2f\n",
+            set.name, ours, set.count / best[0], platform, set.count / best[1], ours / platform);
         if (set.size > 65536) {
             std::printf("goal: ratio >= 0.90 on the large files: %s\n",
                         ours / platform >= 0.9 ? "met" : "NOT met");

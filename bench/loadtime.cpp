@@ -7,8 +7,7 @@
 
 #include "toolkit/picload.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     using Clock = std::chrono::steady_clock;
     int status = 0;
     for (int i = 1; i < argc; ++i) {

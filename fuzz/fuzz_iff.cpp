@@ -10,8 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Any "BMHD" tag may be the header the loader reads; its first two fields are the size.
     for (std::size_t i = 0; i + 12 <= size; ++i)
         if (std::memcmp(data + i, "BMHD", 4) == 0) {

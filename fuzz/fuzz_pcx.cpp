@@ -10,8 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size >= 12) {
         auto le16 = [data](std::size_t at) { return data[at] | (data[at + 1] << 8); };
         if (!fuzz::SizeAllowed(le16(8) - le16(4) + 1, le16(10) - le16(6) + 1)) return 0;

@@ -16,15 +16,13 @@ namespace {
 
 constexpr std::uint8_t kUntouched = 0xA5;
 
-bool Inside(const ToolRect& r, std::int32_t x, std::int32_t y)
-{
+bool Inside(const ToolRect& r, std::int32_t x, std::int32_t y) {
     return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     RleInput in;
     if (!RLEINPUT_Parse(data, size, &in)) return 0;
 
@@ -36,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     RawBitmap* bitmap = RAWBITM_Create(in.bitmapWidth, in.bitmapHeight);
     if (bitmap == nullptr) std::abort();
-    if (bitmap->size > 0) std::memset(bitmap->pixels, kUntouched, static_cast<std::size_t>(bitmap->size));
+    if (bitmap->size > 0)
+        std::memset(bitmap->pixels, kUntouched, static_cast<std::size_t>(bitmap->size));
 
     RAWBITM_DrawPacked(bitmap, coded.get(), codedSize, in.imageWidth, in.imageHeight, in.x, in.y,
                        in.hasSource ? &in.source : nullptr, in.hasClip ? &in.clip : nullptr);

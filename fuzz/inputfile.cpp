@@ -11,8 +11,7 @@ namespace {
 
 class InputFile {
 public:
-    InputFile()
-    {
+    InputFile() {
 #if defined(__linux__)
         m_fd = memfd_create("fuzz-input", 0);
         if (m_fd >= 0) {
@@ -34,16 +33,14 @@ public:
         std::fprintf(stderr, "fuzz: cannot make an input file\n");
         std::abort();
     }
-    ~InputFile()
-    {
+    ~InputFile() {
         if (m_named) unlink(m_path.c_str());
         close(m_fd);
     }
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    const char* Write(const std::uint8_t* data, std::size_t size)
-    {
+    const char* Write(const std::uint8_t* data, std::size_t size) {
         if (ftruncate(m_fd, 0) != 0) std::abort();
         std::size_t done = 0;
         while (done < size) {
@@ -62,8 +59,7 @@ private:
 
 }  // namespace
 
-const char* fuzz::InputPath(const std::uint8_t* data, std::size_t size)
-{
+const char* fuzz::InputPath(const std::uint8_t* data, std::size_t size) {
     static InputFile file;
     return file.Write(data, size);
 }

@@ -10,8 +10,7 @@ namespace fuzz {
 
 // Aborts unless the outcome is sound: a picture has a palette and a bitmap of exactly width
 // times height bytes; a failed load (null) names its reason. Frees the picture.
-inline void CheckLoad(RawPicture* picture, const char* reason)
-{
+inline void CheckLoad(RawPicture* picture, const char* reason) {
     if (picture == nullptr) {
         if (reason == nullptr) std::abort();
         return;

@@ -15,8 +15,7 @@ inline constexpr std::int64_t kMaxRows = 65536;
 
 // True when a width x height picture is small enough to load (negative sizes pass: the
 // loader refuses them itself).
-inline bool SizeAllowed(std::int64_t width, std::int64_t height)
-{
+inline bool SizeAllowed(std::int64_t width, std::int64_t height) {
     if (width <= 0 || height <= 0) return true;
     return height <= kMaxRows && width * height <= kMaxPixels;
 }

@@ -14,26 +14,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Write(const fs::path& dir, const std::string& name, const picenc::Bytes& bytes)
-{
+void Write(const fs::path& dir, const std::string& name, const picenc::Bytes& bytes) {
     fs::create_directories(dir);
     std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + (dir / name).string());
 }
 
-picenc::Bytes Concat(picenc::Bytes a, const picenc::Bytes& b)
-{
+picenc::Bytes Concat(picenc::Bytes a, const picenc::Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
-void WriteRleSeeds(const fs::path& dir)
-{
+void WriteRleSeeds(const fs::path& dir) {
     picenc::Picture mixed = picenc::MakePicture(24, 16, picenc::Content::Mixed, 7);
     // Index 0 as the transparent colour: mixed pictures have some of it.
     const picenc::Bytes lines = picenc::RleLines(mixed, 0);
-    const picenc::Bytes noise = picenc::RleLines(picenc::MakePicture(20, 6, picenc::Content::Noise, 3));
+    const picenc::Bytes noise =
+        picenc::RleLines(picenc::MakePicture(20, 6, picenc::Content::Noise, 3));
     const picenc::Bytes flat = picenc::RleLines(picenc::MakePicture(128, 4, picenc::Content::Flat));
     struct Seed {
         const char* name;
@@ -46,7 +45,9 @@ void WriteRleSeeds(const fs::path& dir)
         {"hanging-left-top", {16, 16, 24, 16, -7, -3, false, false, {}, {}}, &lines},
         {"window", {32, 32, 24, 16, 2, 2, true, false, {3, 2, 17, 9}, {}}, &lines},
         {"clipped", {32, 32, 24, 16, 0, 0, false, true, {}, {4, 4, 12, 30}}, &lines},
-        {"window-clipped", {20, 20, 24, 16, -2, 1, true, true, {5, 1, 23, 15}, {0, 3, 9, 19}}, &lines},
+        {"window-clipped",
+         {20, 20, 24, 16, -2, 1, true, true, {5, 1, 23, 15}, {0, 3, 9, 19}},
+         &lines},
         {"noise", {20, 6, 20, 6, 0, 0, false, false, {}, {}}, &noise},
         {"noise-window", {8, 8, 20, 6, 0, 0, true, false, {7, 1, 14, 5}, {}}, &noise},
         {"flat-wide", {64, 4, 128, 4, -40, 0, false, false, {}, {}}, &flat},
@@ -54,8 +55,7 @@ void WriteRleSeeds(const fs::path& dir)
     for (const Seed& s : seeds) Write(dir, s.name, Concat(RLEINPUT_Head(s.input), *s.lines));
 }
 
-void WriteWizSeeds(const fs::path& dir)
-{
+void WriteWizSeeds(const fs::path& dir) {
     const picenc::Picture a = picenc::MakePicture(13, 7, picenc::Content::Mixed, 11);
     const picenc::Picture b = picenc::MakePicture(9, 4, picenc::Content::Noise, 5);
     const picenc::Picture c = picenc::MakePicture(70, 3, picenc::Content::Flat, 2);
@@ -70,23 +70,20 @@ void WriteWizSeeds(const fs::path& dir)
     Write(dir, "multi-3-missing", Concat({3, 3}, multi));
     Write(dir, "multi-own-palettes", Concat({1, 9}, picenc::WizMulti({a, b}, true)));
     // The smallest complete picture: 2 x 1, one fill of colour 5.
-    const picenc::Bytes tiny = {'I',  'M',  'G',  ' ',  0,    0,    0,    0x28, 'W', 'I',
-                        'Z',  'H',  0,    0,    0,    0x14, 1,    0,    0,   0,
-                        2,    0,    0,    0,    1,    0,    0,    0,    'W', 'I',
-                        'Z',  'D',  0,    0,    0,    0x0C, 2,    0,    6,   5};
+    const picenc::Bytes tiny = {'I', 'M',  'G', ' ', 0, 0, 0, 0x28, 'W', 'I', 'Z', 'H', 0, 0,
+                                0,   0x14, 1,   0,   0, 0, 2, 0,    0,   0,   1,   0,   0, 0,
+                                'W', 'I',  'Z', 'D', 0, 0, 0, 0x0C, 2,   0,   6,   5};
     Write(dir, "tiny", Concat(index0, tiny));
 }
 
-void WritePcxSeeds(const fs::path& dir)
-{
+void WritePcxSeeds(const fs::path& dir) {
     Write(dir, "mixed", picenc::Pcx(picenc::MakePicture(16, 8, picenc::Content::Mixed, 4)));
     Write(dir, "odd-width", picenc::Pcx(picenc::MakePicture(5, 3, picenc::Content::Noise, 8)));
     Write(dir, "flat", picenc::Pcx(picenc::MakePicture(130, 2, picenc::Content::Flat)));
     Write(dir, "one-pixel", picenc::Pcx(picenc::MakePicture(1, 1, picenc::Content::Noise)));
 }
 
-void WriteIffSeeds(const fs::path& dir)
-{
+void WriteIffSeeds(const fs::path& dir) {
     const picenc::Picture p = picenc::MakePicture(20, 6, picenc::Content::Mixed, 9);
     const picenc::Picture q = picenc::MakePicture(33, 5, picenc::Content::Noise, 12);
     Write(dir, "ilbm8-packed", picenc::Ilbm(p, 8, true));
@@ -103,14 +100,14 @@ void WriteIffSeeds(const fs::path& dir)
     withExtra.insert(withExtra.begin() + 12, extra.begin(), extra.end());
     const std::uint32_t formSize = static_cast<std::uint32_t>(withExtra.size() - 8);
     for (int i = 0; i < 4; ++i)
-        withExtra[static_cast<std::size_t>(4 + i)] = static_cast<std::uint8_t>(formSize >> (24 - 8 * i));
+        withExtra[static_cast<std::size_t>(4 + i)] =
+            static_cast<std::uint8_t>(formSize >> (24 - 8 * i));
     Write(dir, "pbm-odd-chunk", withExtra);
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: seedwriter OUTPUT_DIR\n");
         return 2;

@@ -10,18 +10,12 @@ TEST(LauncherCommandLineInfo, OnlyTheSwitchAForcesSetup) {
         int forceSetup;
     };
     const Case cases[] = {
-        {L"PUZZLE.EXE /a", 1},
-        {L"PUZZLE.EXE -a", 1},
-        {L"PUZZLE.EXE /A", 1},
-        {L"PUZZLE.EXE -A", 1},
-        {L"PUZZLE.EXE other /A", 1},
-        {L"\"D:\\My Games\\PUZZLE.EXE\" \"-a\"", 1},
-        {L"PUZZLE.EXE", 0},
-        {L"PUZZLE.EXE a", 0},
-        {L"PUZZLE.EXE /ab", 0},
-        {L"PUZZLE.EXE //a", 0},
-        {L"PUZZLE.EXE /b", 0},
-        {L"/a", 0},  // the program name is never an argument
+        {L"PUZZLE.EXE /a", 1},       {L"PUZZLE.EXE -a", 1},
+        {L"PUZZLE.EXE /A", 1},       {L"PUZZLE.EXE -A", 1},
+        {L"PUZZLE.EXE other /A", 1}, {L"\"D:\\My Games\\PUZZLE.EXE\" \"-a\"", 1},
+        {L"PUZZLE.EXE", 0},          {L"PUZZLE.EXE a", 0},
+        {L"PUZZLE.EXE /ab", 0},      {L"PUZZLE.EXE //a", 0},
+        {L"PUZZLE.EXE /b", 0},       {L"/a", 0},  // the program name is never an argument
     };
     for (const Case& c : cases) {
         LauncherCommandLineInfo info;

@@ -261,9 +261,8 @@ TEST(GetExistingFolderPrefix, DeepestExistingFolder) {
     EXPECT_EQ(GetExistingFolderPrefix(dest, path.c_str()), 1);
     EXPECT_EQ(std::string(dest), temp / "Games\\");
 
-    const auto [result, same] = OnBuffer(path, [](char* b) {
-        return GetExistingFolderPrefix(b, b);
-    });
+    const auto [result, same] =
+        OnBuffer(path, [](char* b) { return GetExistingFolderPrefix(b, b); });
     EXPECT_EQ(result, 1);
     EXPECT_EQ(same, temp / "Games\\");
 
@@ -293,8 +292,8 @@ TEST(CompareFileWriteTimes, OrderAndErrors) {
     ASSERT_TRUE(WriteFileAt(a, 100));
 
     // A file held open elsewhere cannot be opened without sharing.
-    HANDLE held = CreateFileA(b.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE held =
+        CreateFileA(b.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(CompareFileWriteTimes(a.c_str(), b.c_str()), -2);
     CloseHandle(held);

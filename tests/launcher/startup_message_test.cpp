@@ -63,7 +63,8 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
     return ok && written == bytes.size();
 }
@@ -166,7 +167,8 @@ protected:
                                                m_dialog.m_paths.scriptPath));
     }
     void SetShowAgain(const char* value) {
-        ASSERT_TRUE(WritePrivateProfileStringA("PUZZLE", "ShowStartupAgain", value, Shared().c_str()));
+        ASSERT_TRUE(
+            WritePrivateProfileStringA("PUZZLE", "ShowStartupAgain", value, Shared().c_str()));
     }
     std::string ShowAgain() const { return ReadProfile(Shared(), "PUZZLE", "ShowStartupAgain"); }
 
@@ -204,7 +206,8 @@ TEST_F(StartupMessage, WritesTheBoxStateWhicheverWayTheMessageIsClosed) {
         {false, Close::Escape, "1"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.tick ? "ticked, " : "clear, ") + (c.close == Close::Ok ? "OK" : "Escape"));
+        SCOPED_TRACE(std::string(c.tick ? "ticked, " : "clear, ") +
+                     (c.close == Close::Ok ? "OK" : "Escape"));
         SetShowAgain("7");  // any non-zero value shows the message
         const User user = Run(c.tick, c.close);
         EXPECT_EQ(user.shown, 1);
@@ -283,8 +286,8 @@ INT_PTR CALLBACK PlainDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 // The message's template as the dialog manager lays it out, before any picture.
 Rects TemplateLayout() {
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_STARTUP_MESSAGE), nullptr,
-                                     &PlainDialog, 0);
+    HWND dialog = CreateDialogParamA(
+        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_STARTUP_MESSAGE), nullptr, &PlainDialog, 0);
     Rects r{};
     if (dialog != nullptr) {
         r = Measure(dialog);
@@ -297,9 +300,10 @@ SIZE SizeOf(const RECT& r) { return SIZE{r.right - r.left, r.bottom - r.top}; }
 
 ::testing::AssertionResult SameRect(const RECT& got, const RECT& want) {
     if (EqualRect(&got, &want)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got (" << got.left << "," << got.top << ")-(" << got.right << ","
-                                         << got.bottom << "), expected (" << want.left << "," << want.top
-                                         << ")-(" << want.right << "," << want.bottom << ")";
+    return ::testing::AssertionFailure()
+           << "got (" << got.left << "," << got.top << ")-(" << got.right << "," << got.bottom
+           << "), expected (" << want.left << "," << want.top << ")-(" << want.right << ","
+           << want.bottom << ")";
 }
 
 TEST_F(StartupMessage, FitsTheFrameToThePictureAndCentresTheDialog) {

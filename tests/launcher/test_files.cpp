@@ -59,8 +59,7 @@ FILETIME TimeAt(long long seconds) {
 }
 
 bool SetWriteTime(const std::string& path, long long seconds) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const FILETIME time = TimeAt(seconds);
     const bool ok = SetFileTime(file, nullptr, nullptr, &time) != FALSE;
@@ -70,12 +69,11 @@ bool SetWriteTime(const std::string& path, long long seconds) {
 
 bool WriteFileAt(const std::string& path, long long seconds, const char* text) {
     CreateParents(path);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                              nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, text, static_cast<DWORD>(lstrlenA(text)), &written, nullptr)
-                    != FALSE;
+    const bool ok =
+        WriteFile(file, text, static_cast<DWORD>(lstrlenA(text)), &written, nullptr) != FALSE;
     CloseHandle(file);
     return ok && SetWriteTime(path, seconds);
 }
@@ -87,8 +85,8 @@ std::string ReadProfile(const std::string& file, const char* section, const char
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string content;
     char buffer[4096];

@@ -94,24 +94,11 @@ TEST(InstallRules, SafeRecordKeys) {
         bool safe;
     };
     const Case cases[] = {
-        {"GAME", true},
-        {"Music Theme", true},
-        {"A[1]", true},
-        {"A;B", true},
-        {"\xE9t\xE9", true},
-        {"", false},
-        {"A=B", false},
-        {"=", false},
-        {"[Section", false},
-        {"[Other]", false},
-        {";comment", false},
-        {" GAME", false},
-        {"GAME ", false},
-        {"\tGAME", false},
-        {"GAME\t", false},
-        {" ", false},
-        {"A\nB", false},
-        {"A\rB", false},
+        {"GAME", true},      {"Music Theme", true}, {"A[1]", true},      {"A;B", true},
+        {"\xE9t\xE9", true}, {"", false},           {"A=B", false},      {"=", false},
+        {"[Section", false}, {"[Other]", false},    {";comment", false}, {" GAME", false},
+        {"GAME ", false},    {"\tGAME", false},     {"GAME\t", false},   {" ", false},
+        {"A\nB", false},     {"A\rB", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(rules::IsSafeRecordKey(c.key), c.safe) << c.key;
@@ -158,8 +145,8 @@ TEST(InstallRules, SafeRelativeNamesWithDoubleByteCharacters) {
         {"\x81\\..\\..", false, false},
         {"A\\\x81", true, true},  // a lead byte at the end stands alone
         {"\x81", true, true},
-        {"\x81|", false, true},    // "|" as the second byte of a character
-        {"A\x81.", false, true},   // the dot is the second byte: no trailing dot
+        {"\x81|", false, true},   // "|" as the second byte of a character
+        {"A\x81.", false, true},  // the dot is the second byte: no trailing dot
         {"A\x81 \\B", false, true},
     };
     for (const Case& c : cases) {
@@ -261,9 +248,9 @@ TEST(InstallRules, CopyCurrency) {
     };
     const Case cases[] = {
         {{t, t}, {t, t}, 0, true},
-        {{t, t}, {t + 9 * kSecond, t}, 0, true},   // new creation time, same write time
-        {{t, t}, {t, t + 1}, 0, false},            // same creation time, later write time
-        {{t, t + 1}, {t, t}, 0, false},            // earlier write time
+        {{t, t}, {t + 9 * kSecond, t}, 0, true},  // new creation time, same write time
+        {{t, t}, {t, t + 1}, 0, false},           // same creation time, later write time
+        {{t, t + 1}, {t, t}, 0, false},           // earlier write time
         {{t, t}, {t + 9 * kSecond, t}, kFat, true},
         {{t, t}, {t, t + 2 * kSecond - 1}, kFat, true},
         {{t, t + 2 * kSecond - 1}, {t, t}, kFat, true},
@@ -287,10 +274,14 @@ TEST(InstallRules, CoarseTimeFileSystems) {
         const char* name;
         std::uint64_t tolerance;
     };
-    const Case cases[] = {{"FAT", rules::kFatTimeTolerance},   {"FAT32", rules::kFatTimeTolerance},
-                          {"fat32", rules::kFatTimeTolerance}, {"exFAT", rules::kExFatTimeTolerance},
-                          {"EXFAT", rules::kExFatTimeTolerance}, {"NTFS", 0},
-                          {"FAT16", 0},                        {"", 0}};
+    const Case cases[] = {{"FAT", rules::kFatTimeTolerance},
+                          {"FAT32", rules::kFatTimeTolerance},
+                          {"fat32", rules::kFatTimeTolerance},
+                          {"exFAT", rules::kExFatTimeTolerance},
+                          {"EXFAT", rules::kExFatTimeTolerance},
+                          {"NTFS", 0},
+                          {"FAT16", 0},
+                          {"", 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(rules::CoarseTimeTolerance(c.name), c.tolerance) << c.name;
     }
@@ -311,10 +302,10 @@ TEST(InstallRules, DefaultDirOrDefaultFolder) {
         {"D:\\", true},
         {"\\\\server\\share\\GAMES", true},
         {"//server/share", true},
-        {"D:\\" + std::string(255, 'a'), true},           // with the backslash: 259 characters
-        {"D:\\" + std::string(256, 'a'), false},          // no room for the backslash
-        {"D:\\" + std::string(255, 'a') + "\\", true},    // 259 characters, backslash present
-        {"D:\\" + std::string(256, 'a') + "\\", false},   // cut by the path buffer
+        {"D:\\" + std::string(255, 'a'), true},          // with the backslash: 259 characters
+        {"D:\\" + std::string(256, 'a'), false},         // no room for the backslash
+        {"D:\\" + std::string(255, 'a') + "\\", true},   // 259 characters, backslash present
+        {"D:\\" + std::string(256, 'a') + "\\", false},  // cut by the path buffer
         // Relative to the current drive or folder.
         {"GAMES\\FOO", false},
         {".\\FOO", false},

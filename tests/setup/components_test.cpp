@@ -60,7 +60,8 @@ protected:
         for (int index = 0; index < list.GetCount(); ++index) {
             Row row{};
             char text[4096] = "";
-            list.SendMessage(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+            list.SendMessage(LB_GETTEXT, static_cast<WPARAM>(index),
+                             reinterpret_cast<LPARAM>(text));
             row.text = text;
             row.check = list.GetCheck(index);
             row.enabled = list.IsEnabled(index) != FALSE;
@@ -80,23 +81,30 @@ protected:
 
 TEST_F(Components, LoadsGroupsFromTheScript) {
     const Case cases[] = {
-        {"example", kExample, 0,
-         {{"Game files (required)", 1, false, "The game itself.",
-           {"GAME.DAT=GameDat", "MUSIC\\THEME.MID=Theme"}, 1},
+        {"example",
+         kExample,
+         0,
+         {{"Game files (required)",
+           1,
+           false,
+           "The game itself.",
+           {"GAME.DAT=GameDat", "MUSIC\\THEME.MID=Theme"},
+           1},
           {"Movies", 0, true, "Intro and ending films.", {"MOVIES\\INTRO.AVI=Intro"}, 0}},
          1},
         {"no script", nullptr, 1, {}, 0},
         {"counts of 0 and below",
          "[Required]\r\nPC-GroupCount=0\r\nPC-Group1Name=A\r\n"
          "[Optional]\r\nPC-GroupCount=-2\r\nPC-Group1Name=B\r\n",
-         1, {}, 0},
+         1,
+         {},
+         0},
         {"gaps are never read",
          "[Required]\r\nPC-GroupCount=2\r\nPC-Group1Name=A\r\nPC-Group3Name=C\r\n"
          "PC-Group1FileCount=2\r\nPC-Group1File1Name=ONE\r\nPC-Group1File1Key=K1\r\n"
          "PC-Group1File3Name=THREE\r\nPC-Group1File3Key=K3\r\n",
          0,
-         {{"A (required)", 1, false, "", {"ONE=K1", "="}, 1},
-          {" (required)", 1, false, "", {}, 1}},
+         {{"A (required)", 1, false, "", {"ONE=K1", "="}, 1}, {" (required)", 1, false, "", {}, 1}},
          0},
         {"optional groups without files start checked",
          "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=R\r\nPC-Group1FileCount=1\r\n"
@@ -109,14 +117,21 @@ TEST_F(Components, LoadsGroupsFromTheScript) {
           {"Negative", 1, true, "", {}, 0}},
          2},
         {"a required group with no files is still checked and fixed",
-         "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=R\r\n", 1,
-         {{"R (required)", 1, false, "", {}, 1}}, 0},
+         "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=R\r\n",
+         1,
+         {{"R (required)", 1, false, "", {}, 1}},
+         0},
         {"slashes in file names become backslashes",
          "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=R\r\nPC-Group1FileCount=1\r\n"
          "PC-Group1File1Name=DATA/NEW\\LEVEL/ONE.DAT\r\nPC-Group1File1Key=One\r\n",
-         1, {{"R (required)", 1, false, "", {"DATA\\NEW\\LEVEL\\ONE.DAT=One"}, 1}}, 0},
+         1,
+         {{"R (required)", 1, false, "", {"DATA\\NEW\\LEVEL\\ONE.DAT=One"}, 1}},
+         0},
         {"a damaged group count reads no group",
-         "[Optional]\r\nPC-GroupCount=2000000000\r\nPC-Group1Name=B\r\n", 1, {}, 0},
+         "[Optional]\r\nPC-GroupCount=2000000000\r\nPC-Group1Name=B\r\n",
+         1,
+         {},
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -172,8 +187,10 @@ TEST_F(Components, LongValuesAreCut) {
     const std::string longText(3000, 'n');
     WriteScript("[General]\r\nAdvDlgTitle=" + longText + "\r\nAdvInstruct=" + longText +
                 "\r\n[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=" + longText +
-                "\r\nPC-Group1Desc=" + longText + "\r\nPC-Group1FileCount=1\r\n"
-                "PC-Group1File1Name=" + longText + "\r\nPC-Group1File1Key=" + longText + "\r\n");
+                "\r\nPC-Group1Desc=" + longText +
+                "\r\nPC-Group1FileCount=1\r\n"
+                "PC-Group1File1Name=" +
+                longText + "\r\nPC-Group1File1Key=" + longText + "\r\n");
     Open(1);
     const ComponentGroup* group = GetRowGroup(Dialog().m_components, 0);
     ASSERT_NE(group, nullptr);

@@ -177,9 +177,9 @@ TEST(CopyProgressPosition, PercentOfTheTotalNotClamped) {
         {5, 0, 0},
         {1, 3, 33},
         {2, 3, 66},
-        {3, 2, 150},                                   // files grew after the count
-        {6ULL << 30, 8ULL << 30, 75},                  // beyond 32 bits
-        {(1ULL << 40), 1, 2147483647},                 // held at what the bar can take
+        {3, 2, 150},                    // files grew after the count
+        {6ULL << 30, 8ULL << 30, 75},   // beyond 32 bits
+        {(1ULL << 40), 1, 2147483647},  // held at what the bar can take
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CopyProgressDialog::ProgressPosition(c.copied, c.total), c.position)
@@ -202,8 +202,8 @@ protected:
         return text;
     }
     int Position() const {
-        return static_cast<int>(SendDlgItemMessageA(m_progress.m_hWnd, IDC_PROGRESS, PBM_GETPOS,
-                                                    0, 0));
+        return static_cast<int>(
+            SendDlgItemMessageA(m_progress.m_hWnd, IDC_PROGRESS, PBM_GETPOS, 0, 0));
     }
 
     TempFolder m_temp;

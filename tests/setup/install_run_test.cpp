@@ -64,8 +64,8 @@ protected:
         return ReadProfile(m_paths.sharedIniPath, "PUZZLE", key);
     }
     void SetRecord(const char* key, const std::string& value) {
-        ASSERT_TRUE(WritePrivateProfileStringA("PUZZLE", key, value.c_str(),
-                                               m_paths.sharedIniPath));
+        ASSERT_TRUE(
+            WritePrivateProfileStringA("PUZZLE", key, value.c_str(), m_paths.sharedIniPath));
     }
     int Run(const std::vector<InstallRow>& rows, const std::string& destination,
             std::uint64_t available = 1ULL << 40, std::uint64_t required = 0) {
@@ -91,10 +91,9 @@ TEST_F(InstallRunTest, CopiesCheckedGroupsWithTheirTimesAndRecordsFullPaths) {
 
     const std::string drive = m_temp.Path().substr(0, 2);
     ASSERT_GE(m_prompts.asked.size(), 1u);
-    EXPECT_EQ(m_prompts.asked[0],
-              Prompt("There does not appear to be enough space on drive " + drive +
-                         "\nTry to copy anyway?",
-                     "Disk Space"));
+    EXPECT_EQ(m_prompts.asked[0], Prompt("There does not appear to be enough space on drive " +
+                                             drive + "\nTry to copy anyway?",
+                                         "Disk Space"));
     // games\foo\, then MUSIC\ and MOVIES\ below it.
     EXPECT_EQ(m_prompts.asked.size(), 4u);
     for (std::size_t i = 1; i < m_prompts.asked.size(); ++i) {
@@ -105,8 +104,8 @@ TEST_F(InstallRunTest, CopiesCheckedGroupsWithTheirTimesAndRecordsFullPaths) {
     const struct {
         const char* name;
         const char* key;
-    } files[] = {{"GAME.DAT", "GameDat"}, {"MUSIC\\THEME.MID", "Theme"},
-                 {"MOVIES\\INTRO.AVI", "Intro"}};
+    } files[] = {
+        {"GAME.DAT", "GameDat"}, {"MUSIC\\THEME.MID", "Theme"}, {"MOVIES\\INTRO.AVI", "Intro"}};
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
         const std::string copy = Path("games\\foo\\") + file.name;
@@ -120,8 +119,8 @@ TEST_F(InstallRunTest, CopiesCheckedGroupsWithTheirTimesAndRecordsFullPaths) {
 TEST_F(InstallRunTest, OldCopiesAreRemovedAndUncheckedGroupsUninstalled) {
     ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "new game"));
     ASSERT_TRUE(WriteFileAt(Path("src\\OPT.DAT"), 100, "optional"));
-    for (const char* old : {"old\\GAME.DAT", "proposed\\GAME.DAT", "old\\OPT.DAT",
-                            "proposed\\OPT.DAT"}) {
+    for (const char* old :
+         {"old\\GAME.DAT", "proposed\\GAME.DAT", "old\\OPT.DAT", "proposed\\OPT.DAT"}) {
         ASSERT_TRUE(WriteFileAt(Path(old), 50, "old"));
     }
     // A copy of ours in the chosen folder: it has the source's last-write time.
@@ -159,23 +158,40 @@ TEST_F(InstallRunTest, CopiesOfThisRunSurviveLaterRowsListingThemAgain) {
         const char* what;
         const char* folder;  // destination, relative to the temp folder
         std::vector<Row> rows;
-        std::vector<const char*> installed;                      // under folder
+        std::vector<const char*> installed;                        // under folder
         std::vector<std::pair<const char*, const char*>> records;  // key, file under folder or ""
     };
     const Case cases[] = {
-        {"one file required and optional, unticked", "chosen\\",
-         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "A"}}, 0}}, {"A.DAT"}, {{"A", "A.DAT"}}},
-        {"into the proposed folder", "proposed\\",
-         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "A"}}, 0}}, {"A.DAT"}, {{"A", "A.DAT"}}},
-        {"listed twice under two keys", "chosen\\",
-         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "B"}}, 0}}, {"A.DAT"}, {{"A", "A.DAT"}, {"B", ""}}},
-        {"listed in two ticked groups", "chosen\\",
-         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "B"}}, 1}}, {"A.DAT"},
+        {"one file required and optional, unticked",
+         "chosen\\",
+         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "A"}}, 0}},
+         {"A.DAT"},
+         {{"A", "A.DAT"}}},
+        {"into the proposed folder",
+         "proposed\\",
+         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "A"}}, 0}},
+         {"A.DAT"},
+         {{"A", "A.DAT"}}},
+        {"listed twice under two keys",
+         "chosen\\",
+         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "B"}}, 0}},
+         {"A.DAT"},
+         {{"A", "A.DAT"}, {"B", ""}}},
+        {"listed in two ticked groups",
+         "chosen\\",
+         {{{{"A.DAT", "A"}}, 1}, {{{"A.DAT", "B"}}, 1}},
+         {"A.DAT"},
          {{"A", "A.DAT"}, {"B", "A.DAT"}}},
-        {"two names under one key, both ticked", "chosen\\",
-         {{{{"A.DAT", "K"}, {"B.DAT", "K"}}, 1}}, {"A.DAT", "B.DAT"}, {{"K", "B.DAT"}}},
-        {"two names under one key, the second unticked", "chosen\\",
-         {{{{"A.DAT", "K"}}, 1}, {{{"B.DAT", "K"}}, 0}}, {"A.DAT"}, {{"K", "A.DAT"}}},
+        {"two names under one key, both ticked",
+         "chosen\\",
+         {{{{"A.DAT", "K"}, {"B.DAT", "K"}}, 1}},
+         {"A.DAT", "B.DAT"},
+         {{"K", "B.DAT"}}},
+        {"two names under one key, the second unticked",
+         "chosen\\",
+         {{{{"A.DAT", "K"}}, 1}, {{{"B.DAT", "K"}}, 0}},
+         {"A.DAT"},
+         {{"K", "A.DAT"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -228,9 +244,9 @@ TEST_F(InstallRunTest, RefusedDestinationsChangeNothing) {
     };
     const Prompt same("The destination folder is the same as the source folder.", "PUZZLE");
     const std::string drive = m_temp.Path().substr(0, 2);
-    const Prompt space("There does not appear to be enough space on drive " + drive +
-                           "\nTry to copy anyway?",
-                       "Disk Space");
+    const Prompt space(
+        "There does not appear to be enough space on drive " + drive + "\nTry to copy anyway?",
+        "Disk Space");
     std::string upper = Path("SRC");
     CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
     const Case cases[] = {
@@ -238,9 +254,15 @@ TEST_F(InstallRunTest, RefusedDestinationsChangeNothing) {
         {"the source folder", Path("src\\"), {}, {}, {same}},
         {"the source folder in other case", upper, {}, {}, {same}},
         {"the source folder through ..", Path("chosen\\..\\src\\."), {}, {}, {same}},
-        {"too long for a path", Path(longName), {},  {},
+        {"too long for a path",
+         Path(longName),
+         {},
+         {},
          {{"Unable to create directory structure " + shown(Path(longName)), "PUZZLE"}}},
-        {"260 characters or more resolving to a short folder", shrinking, {}, {},
+        {"260 characters or more resolving to a short folder",
+         shrinking,
+         {},
+         {},
          {{"Unable to create directory structure " + shown(shrinking), "PUZZLE"}}},
         {"too little space, No", Path("chosen\\"), {0}, {space}, {}},
     };
@@ -277,7 +299,9 @@ TEST_F(InstallRunTest, MissingFolderDeclinedOrNotCreatable) {
     ASSERT_TRUE(WriteFileAt(Path("afile"), 100, "a file where a folder should be"));
     const Case cases[] = {
         {"user answers No", Path("chosen\\"), 0, {}},
-        {"a file in the way", Path("afile\\sub\\"), 1,
+        {"a file in the way",
+         Path("afile\\sub\\"),
+         1,
          {{"Unable to create directory structure " + Path("afile\\sub\\"), "PUZZLE"}}},
     };
     const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
@@ -329,9 +353,9 @@ TEST_F(InstallRunTest, NamesOutsideTheFolderAreNeverTouched) {
 // an unchecked one touches nothing (the user's GAME.DAT in the chosen folder survives).
 TEST_F(InstallRunTest, NamesWindowsCannotHoldAreNeverTouched) {
     ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "source"));
-    const std::string names[] = {"GAME.DAT.", "GAME.DAT ", ".\\GAME.DAT", "...\\GAME.DAT",
-                                 "GAME.DAT:hidden", "COM1.BIN", "nul", "GA*E.DAT",
-                                 std::string(201, 'g')};
+    const std::string names[] = {"GAME.DAT.",     "GAME.DAT ",       ".\\GAME.DAT",
+                                 "...\\GAME.DAT", "GAME.DAT:hidden", "COM1.BIN",
+                                 "nul",           "GA*E.DAT",        std::string(201, 'g')};
     for (const std::string& name : names) {
         for (const int checked : {1, 0}) {
             SCOPED_TRACE(name + (checked ? " checked" : " unchecked"));
@@ -427,7 +451,8 @@ TEST_F(InstallRunTest, TargetOntoAnotherSourceFileFails) {
 TEST_F(InstallRunTest, PathsThatDoNotFitFailTheFile) {
     // The source path fits, the target under a longer folder does not.
     const std::string chosen = Path(std::string(60, 'c') + "\\");
-    const std::size_t room = static_cast<std::size_t>(kPathSize) - 1 - std::strlen(m_paths.sourceFolder);
+    const std::size_t room =
+        static_cast<std::size_t>(kPathSize) - 1 - std::strlen(m_paths.sourceFolder);
     std::string name;
     while (name.size() + 50 < room) name += std::string(49, 'd') + "\\";
     name += std::string(room - name.size(), 'e');
@@ -438,10 +463,10 @@ TEST_F(InstallRunTest, PathsThatDoNotFitFailTheFile) {
 
     EXPECT_EQ(Run({{&group, 1}}, chosen), 0);
 
-    EXPECT_EQ(m_prompts.reported,
-              std::vector<Prompt>({{"Unable to copy " + Path("src\\") + name + " to \n" +
-                                        chosen + name,
-                                    "PUZZLE"}}));
+    EXPECT_EQ(
+        m_prompts.reported,
+        std::vector<Prompt>(
+            {{"Unable to copy " + Path("src\\") + name + " to \n" + chosen + name, "PUZZLE"}}));
     EXPECT_EQ(GetFileAttributesA(chosen.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(Exists("old\\LONG.DAT"));  // the old copy stays when no new one can be made
 }
@@ -456,10 +481,9 @@ TEST_F(InstallRunTest, FailedCopyEndsTheRunAfterEarlierFilesAreRecorded) {
 
     EXPECT_EQ(Run({{&group, 1}}, Path("chosen\\")), 0);
 
-    EXPECT_EQ(m_prompts.reported,
-              std::vector<Prompt>({{"Unable to copy " + Path("src\\B.DAT") + " to \n" +
-                                        Path("chosen\\B.DAT"),
-                                    "PUZZLE"}}));
+    EXPECT_EQ(m_prompts.reported, std::vector<Prompt>({{"Unable to copy " + Path("src\\B.DAT") +
+                                                            " to \n" + Path("chosen\\B.DAT"),
+                                                        "PUZZLE"}}));
     EXPECT_EQ(Record("A"), Path("chosen\\A.DAT"));
     EXPECT_EQ(Record("B"), "");
     EXPECT_EQ(ReadWholeFile(Path("chosen\\B.DAT")), "read-only");
@@ -476,10 +500,9 @@ TEST_F(InstallRunTest, RecordThatCannotBeWrittenFailsTheFile) {
 
     EXPECT_EQ(Run({{&game, 1}}, Path("chosen\\")), 0);
 
-    EXPECT_EQ(m_prompts.reported,
-              std::vector<Prompt>({{"Unable to copy " + Path("src\\GAME.DAT") + " to \n" +
-                                        Path("chosen\\GAME.DAT"),
-                                    "PUZZLE"}}));
+    EXPECT_EQ(m_prompts.reported, std::vector<Prompt>({{"Unable to copy " + Path("src\\GAME.DAT") +
+                                                            " to \n" + Path("chosen\\GAME.DAT"),
+                                                        "PUZZLE"}}));
     EXPECT_FALSE(Exists("chosen\\GAME.DAT"));
     EXPECT_EQ(ReadProfile(m_paths.sharedIniPath, "PUZZLE", "GameDat"), "");
 }
@@ -493,7 +516,8 @@ TEST_F(InstallRunTest, RecordedPathIsDeletedOnlyWhenItEndsInTheFilesName) {
     };
     // A name whose source path does not fit, with a last component that fits anywhere. It is
     // longer than any name the launcher accepts, so its record is left as it is, too.
-    const std::size_t room = static_cast<std::size_t>(kPathSize) - std::strlen(m_paths.sourceFolder);
+    const std::size_t room =
+        static_cast<std::size_t>(kPathSize) - std::strlen(m_paths.sourceFolder);
     const std::string tooLong = std::string(room, 'd') + "\\OLD.DAT";
     const Case cases[] = {
         {"its own name", "OLD.DAT", "old\\OLD.DAT", true},
@@ -530,8 +554,8 @@ TEST_F(InstallRunTest, RecordedPathIsDeletedOnlyWhenItEndsInTheFilesName) {
 TEST_F(InstallRunTest, UncheckedRowDeletesOnlyOurCopyInTheChosenFolder) {
     struct Case {
         const char* what;
-        long long time;      // of chosen\OPT.DAT; the source has 100
-        bool recorded;       // chosen\OPT.DAT is the recorded copy
+        long long time;  // of chosen\OPT.DAT; the source has 100
+        bool recorded;   // chosen\OPT.DAT is the recorded copy
         bool sourcePresent;
         bool deleted;
     };

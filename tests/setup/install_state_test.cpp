@@ -44,8 +44,8 @@ protected:
     }
     void WriteScript(const char* text) {
         const std::string path = m_paths.scriptPath;
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                  nullptr);
+        HANDLE file =
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         DWORD written = 0;
         WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
@@ -76,10 +76,8 @@ TEST_F(InstallState, StaleOrMissingRecordIsErased) {
         bool heldOpen;
     };
     const Case cases[] = {
-        {"copy older", true, true, 99, false},
-        {"copy newer", true, true, 101, false},
-        {"copy missing", true, false, 100, false},
-        {"source missing", false, true, 100, false},
+        {"copy older", true, true, 99, false},          {"copy newer", true, true, 101, false},
+        {"copy missing", true, false, 100, false},      {"source missing", false, true, 100, false},
         {"copy open elsewhere", true, true, 100, true},
     };
     for (const Case& c : cases) {
@@ -96,8 +94,8 @@ TEST_F(InstallState, StaleOrMissingRecordIsErased) {
         SetRecord("Theme", copy);
         HANDLE held = INVALID_HANDLE_VALUE;
         if (c.heldOpen) {
-            held = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+            held = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               0, nullptr);
         }
         EXPECT_EQ(Check("MUSIC\\THEME.MID", "Theme"), 0) << c.what;
         EXPECT_EQ(Record("Theme"), "") << c.what;
@@ -132,24 +130,24 @@ TEST_F(InstallState, CoarseVolumesKeepTimesApproximately) {
         int current;
     };
     const Case cases[] = {
-        {"FAT32", kSecond, 1},        {"FAT", -kSecond, 1},       {"fat32", kSecond, 1},
-        {"FAT32", 2 * kSecond, 0},    {"NTFS", kSecond, 0},       {"exFAT", kSecond, 0},
-        {"exFAT", kTenMs - 1, 1},     {"EXFAT", -(kTenMs - 1), 1}, {"exFAT", kTenMs, 0},
-        {"NTFS", 1, 0},
+        {"FAT32", kSecond, 1},    {"FAT", -kSecond, 1},
+        {"fat32", kSecond, 1},    {"FAT32", 2 * kSecond, 0},
+        {"NTFS", kSecond, 0},     {"exFAT", kSecond, 0},
+        {"exFAT", kTenMs - 1, 1}, {"EXFAT", -(kTenMs - 1), 1},
+        {"exFAT", kTenMs, 0},     {"NTFS", 1, 0},
     };
     ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
     const FILETIME base = TimeAt(100);
-    const long long baseTicks =
-        static_cast<long long>((static_cast<unsigned long long>(base.dwHighDateTime) << 32) |
-                               base.dwLowDateTime);
+    const long long baseTicks = static_cast<long long>(
+        (static_cast<unsigned long long>(base.dwHighDateTime) << 32) | base.dwLowDateTime);
     for (const Case& c : cases) {
         g_fileSystem = c.fileSystem;
         const std::string copy = m_temp / "dest\\GAME.DAT";
         ASSERT_TRUE(WriteFileAt(copy, 100));
         const auto ticks = static_cast<unsigned long long>(baseTicks + c.offset);
         const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-        HANDLE file = CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
-                                  0, nullptr);
+        HANDLE file =
+            CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
         CloseHandle(file);
@@ -200,7 +198,8 @@ TEST(QueryVolumeFileSystem, DriveRootOfAPath) {
     // same file system as the platform's own volume root.
     TempFolder temp;
     char viaPlatform[MAX_PATH + 1] = "";
-    ASSERT_EQ(QueryVolumeFileSystem((temp / "file.dat").c_str(), viaPlatform, sizeof viaPlatform), 1);
+    ASSERT_EQ(QueryVolumeFileSystem((temp / "file.dat").c_str(), viaPlatform, sizeof viaPlatform),
+              1);
     char root[MAX_PATH];
     ASSERT_EQ(GetPathDriveRoot((temp / "file.dat").c_str(), root, sizeof root), 1);
     char viaRoot[MAX_PATH + 1] = "";
@@ -221,9 +220,20 @@ TEST_F(InstallState, UnsafeNamesAreNeverAdopted) {
     // the dot component.
     ASSERT_TRUE(WriteFileAt(m_temp / "src\\inner\\X", 100));
     ASSERT_TRUE(WriteFileAt(m_temp / "dest\\inner\\X", 100));
-    const char* names[] = {"..\\X", "inner\\..\\..\\X", "../X", "..", absolute.c_str(),
-                           rooted.c_str(), "\\\\server\\share\\X", "C:X", "X.", "X ",
-                           ".\\X", "X:stream", "COM1.X", "nul"};
+    const char* names[] = {"..\\X",
+                           "inner\\..\\..\\X",
+                           "../X",
+                           "..",
+                           absolute.c_str(),
+                           rooted.c_str(),
+                           "\\\\server\\share\\X",
+                           "C:X",
+                           "X.",
+                           "X ",
+                           ".\\X",
+                           "X:stream",
+                           "COM1.X",
+                           "nul"};
     for (const char* name : names) {
         EXPECT_EQ(Check(name, "Escape"), 0) << name;
     }
@@ -281,8 +291,9 @@ TEST_F(InstallState, RequiredDecidesOptionalOnlyKeepsRecords) {
 
 // A script's slashes are read as backslashes: the copy is found and recorded with backslashes.
 TEST_F(InstallState, SlashesInTheScriptAreRecordedAsBackslashes) {
-    WriteScript("[Required]\r\nPC-GroupCount=1\r\nPC-Group1FileCount=1\r\n"
-                "PC-Group1File1Name=MUSIC/THEME.MID\r\nPC-Group1File1Key=Theme\r\n");
+    WriteScript(
+        "[Required]\r\nPC-GroupCount=1\r\nPC-Group1FileCount=1\r\n"
+        "PC-Group1File1Name=MUSIC/THEME.MID\r\nPC-Group1File1Key=Theme\r\n");
     ASSERT_TRUE(WriteFileAt(m_temp / "src\\MUSIC\\THEME.MID", 100));
     ASSERT_TRUE(WriteFileAt(m_temp / "dest\\MUSIC\\THEME.MID", 100));
     EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 1);

@@ -5,9 +5,7 @@
 
 #include "resources/resource.h"
 
-void SetupDialogTest::SetUp() {
-    ASSERT_TRUE(CreateDirectoryA(Source().c_str(), nullptr));
-}
+void SetupDialogTest::SetUp() { ASSERT_TRUE(CreateDirectoryA(Source().c_str(), nullptr)); }
 
 void SetupDialogTest::WriteScript(const std::string& text) const {
     const std::string path = Source() + "PUZZLE.inf";

@@ -26,11 +26,14 @@ std::string Script(const std::string& basInstruct = "Basic words.",
                        "PC-Group1Desc=Intro and ending films.\r\nPC-Group1FileCount=1\r\n"
                        "PC-Group1File1Name=MOVIES\\INTRO.AVI\r\nPC-Group1File1Key=Intro\r\n") {
     return "[General]\r\nBasDlgTitle=Basic title\r\nAdvDlgTitle=Advanced title\r\n"
-           "BasInstruct=" + basInstruct + "\r\nAdvInstruct=" + advInstruct + "\r\n"
+           "BasInstruct=" +
+           basInstruct + "\r\nAdvInstruct=" + advInstruct +
+           "\r\n"
            "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=Game files\r\n"
            "PC-Group1Desc=The game itself.\r\nPC-Group1FileCount=2\r\n"
            "PC-Group1File1Name=GAME.DAT\r\nPC-Group1File1Key=GameDat\r\n"
-           "PC-Group1File2Name=MUSIC\\THEME.MID\r\nPC-Group1File2Key=Theme\r\n" + optional;
+           "PC-Group1File2Name=MUSIC\\THEME.MID\r\nPC-Group1File2Key=Theme\r\n" +
+           optional;
 }
 
 const std::string kLongText =
@@ -39,10 +42,21 @@ const std::string kLongText =
     "and the dialog has to make room for all of them below one another.";
 
 const int kDetailIds[] = {IDC_FILES_LABEL, IDC_COMPONENTS, IDC_DESCRIPTION_FRAME, IDC_DESCRIPTION};
-const int kAllIds[] = {IDC_INSTRUCTIONS, IDC_FILES_LABEL, IDC_COMPONENTS, IDC_DESCRIPTION_FRAME,
-                       IDC_DESCRIPTION, IDC_DESTINATION_FRAME, IDC_BROWSE, IDC_DESTINATION,
-                       IDC_REQUIRED_LABEL, IDC_REQUIRED, IDC_AVAILABLE_LABEL, IDC_AVAILABLE,
-                       IDC_MORE_LESS, IDOK, IDCANCEL};
+const int kAllIds[] = {IDC_INSTRUCTIONS,
+                       IDC_FILES_LABEL,
+                       IDC_COMPONENTS,
+                       IDC_DESCRIPTION_FRAME,
+                       IDC_DESCRIPTION,
+                       IDC_DESTINATION_FRAME,
+                       IDC_BROWSE,
+                       IDC_DESTINATION,
+                       IDC_REQUIRED_LABEL,
+                       IDC_REQUIRED,
+                       IDC_AVAILABLE_LABEL,
+                       IDC_AVAILABLE,
+                       IDC_MORE_LESS,
+                       IDOK,
+                       IDCANCEL};
 
 // Stands in for the drive-type query: every drive is of type g_driveType.
 UINT g_driveType = DRIVE_FIXED;
@@ -145,7 +159,8 @@ TEST_F(SetupWindow, ModeSwitchMovesTheLowerControls) {
 
     ClickMoreLess();
     const std::vector<RECT> again = Layout();
-    for (std::size_t i = 0; i < again.size(); ++i) EXPECT_TRUE(SameRect(again[i], advanced[i])) << i;
+    for (std::size_t i = 0; i < again.size(); ++i)
+        EXPECT_TRUE(SameRect(again[i], advanced[i])) << i;
 }
 
 // The instruction box takes the height its wrapped text needs, and everything below follows:
@@ -181,9 +196,9 @@ TEST_F(SetupWindow, InstructionOfEachModeHasItsOwnHeight) {
     const int shrink = basicBox - Height(Rect(IDC_INSTRUCTIONS));
     EXPECT_GT(shrink, 0);
     EXPECT_EQ(Height(WindowRect()), basicWindow - shrink + dialog.m_layoutDistance);
-    EXPECT_EQ(Rect(IDC_FILES_LABEL).top - Rect(IDC_INSTRUCTIONS).bottom,
-              Rect(IDC_DESTINATION_FRAME).top - Rect(IDC_INSTRUCTIONS).bottom -
-                  dialog.m_layoutDistance);
+    EXPECT_EQ(
+        Rect(IDC_FILES_LABEL).top - Rect(IDC_INSTRUCTIONS).bottom,
+        Rect(IDC_DESTINATION_FRAME).top - Rect(IDC_INSTRUCTIONS).bottom - dialog.m_layoutDistance);
 }
 
 TEST_F(SetupWindow, DescriptionFollowsTheSelection) {
@@ -210,7 +225,9 @@ TEST_F(SetupWindow, RequiredFigureFollowsTheChecks) {
         "PC-Group1File1Name=GAME.DAT\r\nPC-Group1File1Key=G\r\n"
         "PC-Group1File2Name=MISSING.DAT\r\nPC-Group1File2Key=M\r\n"
         "PC-Group1File3Name=..\\OUTSIDE.DAT\r\nPC-Group1File3Key=O\r\n"
-        "PC-Group1File4Name=" + m_temp / "OUTSIDE.DAT" + "\r\nPC-Group1File4Key=A\r\n"
+        "PC-Group1File4Name=" +
+        m_temp / "OUTSIDE.DAT" +
+        "\r\nPC-Group1File4Key=A\r\n"
         "[Optional]\r\nPC-GroupCount=2\r\n"
         "PC-Group1Name=Movies\r\nPC-Group1FileCount=2\r\n"
         "PC-Group1File1Name=MOVIES\\INTRO.AVI\r\nPC-Group1File1Key=I\r\n"
@@ -302,9 +319,9 @@ TEST(SetupFigures, SourceFileBytes) {
         const char* name;
         ULONGLONG bytes;
     } cases[] = {
-        {"GAME.DAT", 12},   {"game.dat", 12},  {"BIG.DAT", 0x140000003ull},
-        {"GAME.*", 0},      {"GAME.DA?", 0},   {"*", 0},
-        {"DATA", 0},        {"DATA\\", 0},     {"MISSING.DAT", 0},
+        {"GAME.DAT", 12}, {"game.dat", 12}, {"BIG.DAT", 0x140000003ull},
+        {"GAME.*", 0},    {"GAME.DA?", 0},  {"*", 0},
+        {"DATA", 0},      {"DATA\\", 0},    {"MISSING.DAT", 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(GetSourceFileBytes(temp.Path().c_str(), c.name), c.bytes) << c.name;
@@ -321,7 +338,7 @@ TEST(SetupFigures, MegabytesWithOneDecimal) {
         {52428, "0.0"},
         {1572864, "1.5"},
         {0xFFFFFFFFull, "4096.0"},
-        {5ull << 30, "5120.0"},           // no wrap at 4 GiB
+        {5ull << 30, "5120.0"},  // no wrap at 4 GiB
         {3ull << 40, "3145728.0"},
     };
     for (const auto& c : cases) {
@@ -367,8 +384,7 @@ LRESULT CALLBACK WatchSelection(int code, WPARAM wParam, LPARAM lParam) {
 BOOL CALLBACK FindChooser(HWND window, LPARAM found) {
     char className[16] = "";
     GetClassNameA(window, className, sizeof className);
-    if (window != g_setupWindow && IsWindowVisible(window) &&
-        lstrcmpA(className, "#32770") == 0) {
+    if (window != g_setupWindow && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }

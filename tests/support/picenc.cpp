@@ -8,8 +8,7 @@ namespace picenc {
 
 namespace {
 
-std::uint32_t NextRandom(std::uint32_t& state)
-{
+std::uint32_t NextRandom(std::uint32_t& state) {
     // xorshift32: fast, and the same sequence on every platform.
     state ^= state << 13;
     state ^= state >> 17;
@@ -19,38 +18,32 @@ std::uint32_t NextRandom(std::uint32_t& state)
 
 std::uint8_t Byte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
-void PutLE16(Bytes& out, std::uint32_t v)
-{
+void PutLE16(Bytes& out, std::uint32_t v) {
     out.push_back(Byte(static_cast<int>(v)));
     out.push_back(Byte(static_cast<int>(v >> 8)));
 }
 
-void PutLE32(Bytes& out, std::uint32_t v)
-{
+void PutLE32(Bytes& out, std::uint32_t v) {
     PutLE16(out, v & 0xFFFF);
     PutLE16(out, v >> 16);
 }
 
-void PutBE16(Bytes& out, std::uint32_t v)
-{
+void PutBE16(Bytes& out, std::uint32_t v) {
     out.push_back(Byte(static_cast<int>(v >> 8)));
     out.push_back(Byte(static_cast<int>(v)));
 }
 
-void PutBE32(Bytes& out, std::uint32_t v)
-{
+void PutBE32(Bytes& out, std::uint32_t v) {
     PutBE16(out, v >> 16);
     PutBE16(out, v & 0xFFFF);
 }
 
-void PutTag(Bytes& out, const char* tag)
-{
+void PutTag(Bytes& out, const char* tag) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
 }
 
 // A WIZ block: tag, big-endian size including the 8-byte header, payload.
-Bytes WizBlock(const char* tag, const Bytes& payload)
-{
+Bytes WizBlock(const char* tag, const Bytes& payload) {
     Bytes out;
     PutTag(out, tag);
     PutBE32(out, static_cast<std::uint32_t>(payload.size() + 8));
@@ -61,24 +54,21 @@ Bytes WizBlock(const char* tag, const Bytes& payload)
 void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
 // Length of the run of bytes equal to row[i], at most limit.
-int RunLength(const std::uint8_t* row, int i, int count, int limit)
-{
+int RunLength(const std::uint8_t* row, int i, int count, int limit) {
     int n = 1;
     while (i + n < count && n < limit && row[i + n] == row[i]) ++n;
     return n;
 }
 
 // An IFF chunk, padded to even length.
-void PutChunk(Bytes& out, const char* id, const Bytes& data)
-{
+void PutChunk(Bytes& out, const char* id, const Bytes& data) {
     PutTag(out, id);
     PutBE32(out, static_cast<std::uint32_t>(data.size()));
     Append(out, data);
     if (data.size() % 2 != 0) out.push_back(0);
 }
 
-Bytes IffBitmapHeader(const Picture& picture, int nPlanes, bool packed, bool masking)
-{
+Bytes IffBitmapHeader(const Picture& picture, int nPlanes, bool packed, bool masking) {
     Bytes h;
     PutBE16(h, static_cast<std::uint32_t>(picture.width));
     PutBE16(h, static_cast<std::uint32_t>(picture.height));
@@ -87,8 +77,8 @@ Bytes IffBitmapHeader(const Picture& picture, int nPlanes, bool packed, bool mas
     h.push_back(Byte(nPlanes));
     h.push_back(masking ? 1 : 0);
     h.push_back(packed ? 1 : 0);
-    h.push_back(0);  // pad1
-    PutBE16(h, 0);   // transparentColor
+    h.push_back(0);   // pad1
+    PutBE16(h, 0);    // transparentColor
     h.push_back(10);  // xAspect
     h.push_back(11);  // yAspect
     PutBE16(h, static_cast<std::uint32_t>(picture.width));
@@ -96,8 +86,7 @@ Bytes IffBitmapHeader(const Picture& picture, int nPlanes, bool packed, bool mas
     return h;
 }
 
-Bytes IffForm(const char* type, const Bytes& bmhd, const Bytes& cmap, const Bytes& body)
-{
+Bytes IffForm(const char* type, const Bytes& bmhd, const Bytes& cmap, const Bytes& body) {
     Bytes chunks;
     PutTag(chunks, type);
     PutChunk(chunks, "BMHD", bmhd);
@@ -110,8 +99,7 @@ Bytes IffForm(const char* type, const Bytes& bmhd, const Bytes& cmap, const Byte
     return out;
 }
 
-void CheckPicture(const Picture& picture)
-{
+void CheckPicture(const Picture& picture) {
     if (picture.width < 1 || picture.height < 1 || picture.width > 65535 ||
         picture.height > 65535 ||
         picture.pixels.size() !=
@@ -122,8 +110,7 @@ void CheckPicture(const Picture& picture)
 
 }  // namespace
 
-Picture MakePicture(int width, int height, Content content, std::uint32_t seed)
-{
+Picture MakePicture(int width, int height, Content content, std::uint32_t seed) {
     Picture p;
     p.width = width;
     p.height = height;
@@ -140,22 +127,29 @@ Picture MakePicture(int width, int height, Content content, std::uint32_t seed)
         for (int x = 0; x < width; ++x) {
             int v = 0;
             switch (content) {
-            case Content::Flat:
-                v = (x / 200) * 37 + (y / 64) * 11;
-                break;
-            case Content::Noise:
-                v = static_cast<int>(NextRandom(state) >> 24);
-                break;
-            case Content::Mixed:
-                switch (y * 4 / height) {
-                case 0: v = x * 256 / width; break;                          // gradient
-                case 1: v = (x + y) / 8; break;                              // diagonal
-                case 2: v = (x / 256) * 7 + (y / 128) * 13; break;           // flat areas
-                default:                                                     // noisy gradient
-                    v = (NextRandom(state) & 7) == 0 ? static_cast<int>(state >> 24) : x / 16;
+                case Content::Flat:
+                    v = (x / 200) * 37 + (y / 64) * 11;
                     break;
-                }
-                break;
+                case Content::Noise:
+                    v = static_cast<int>(NextRandom(state) >> 24);
+                    break;
+                case Content::Mixed:
+                    switch (y * 4 / height) {
+                        case 0:
+                            v = x * 256 / width;
+                            break;  // gradient
+                        case 1:
+                            v = (x + y) / 8;
+                            break;  // diagonal
+                        case 2:
+                            v = (x / 256) * 7 + (y / 128) * 13;
+                            break;  // flat areas
+                        default:    // noisy gradient
+                            v = (NextRandom(state) & 7) == 0 ? static_cast<int>(state >> 24)
+                                                             : x / 16;
+                            break;
+                    }
+                    break;
             }
             *out++ = Byte(v);
         }
@@ -163,14 +157,14 @@ Picture MakePicture(int width, int height, Content content, std::uint32_t seed)
     return p;
 }
 
-Bytes RleLines(const Picture& picture, int transparent)
-{
+Bytes RleLines(const Picture& picture, int transparent) {
     CheckPicture(picture);
     Bytes out;
     Bytes codes;
     for (int y = 0; y < picture.height; ++y) {
         const std::uint8_t* row =
-            picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
+            picture.pixels.data() +
+            static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
         const int w = picture.width;
         codes.clear();
         int i = 0;
@@ -208,8 +202,7 @@ Bytes RleLines(const Picture& picture, int transparent)
 namespace {
 
 Bytes WizImageChildren(const Picture& picture, std::uint32_t compression, bool withPalette,
-                       int transparent)
-{
+                       int transparent) {
     Bytes header;
     PutLE32(header, compression);
     PutLE32(header, static_cast<std::uint32_t>(picture.width));
@@ -222,14 +215,11 @@ Bytes WizImageChildren(const Picture& picture, std::uint32_t compression, bool w
 
 }  // namespace
 
-Bytes Wiz(const Picture& picture, std::uint32_t compression, bool withPalette,
-              int transparent)
-{
+Bytes Wiz(const Picture& picture, std::uint32_t compression, bool withPalette, int transparent) {
     return WizBlock("PICT", WizImageChildren(picture, compression, withPalette, transparent));
 }
 
-Bytes WizMulti(const std::vector<Picture>& pictures, bool ownPalettes)
-{
+Bytes WizMulti(const std::vector<Picture>& pictures, bool ownPalettes) {
     if (pictures.empty()) throw std::invalid_argument("no pictures");
     std::vector<Bytes> images;
     for (const Picture& p : pictures)
@@ -248,8 +238,7 @@ Bytes WizMulti(const std::vector<Picture>& pictures, bool ownPalettes)
     return WizBlock("MULT", root);
 }
 
-Bytes Pcx(const Picture& picture)
-{
+Bytes Pcx(const Picture& picture) {
     CheckPicture(picture);
     const int bytesPerLine = picture.width + (picture.width & 1);
     Bytes out(128, 0);
@@ -286,8 +275,7 @@ Bytes Pcx(const Picture& picture)
     return out;
 }
 
-void ByteRun1(const std::uint8_t* row, int count, Bytes& out)
-{
+void ByteRun1(const std::uint8_t* row, int count, Bytes& out) {
     int i = 0;
     while (i < count) {
         int run = RunLength(row, i, count, 128);
@@ -306,8 +294,7 @@ void ByteRun1(const std::uint8_t* row, int count, Bytes& out)
     }
 }
 
-Bytes Ilbm(const Picture& picture, int nPlanes, bool packed, bool masking)
-{
+Bytes Ilbm(const Picture& picture, int nPlanes, bool packed, bool masking) {
     CheckPicture(picture);
     if (nPlanes < 1 || nPlanes > 8) throw std::invalid_argument("planes must be 1-8");
     const int w = picture.width;
@@ -316,11 +303,13 @@ Bytes Ilbm(const Picture& picture, int nPlanes, bool packed, bool masking)
     Bytes plane(static_cast<std::size_t>(rowBytes));
     const Bytes mask(static_cast<std::size_t>(rowBytes), 0xFF);
     for (int y = 0; y < picture.height; ++y) {
-        const std::uint8_t* row = picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+        const std::uint8_t* row =
+            picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
         for (int p = 0; p < nPlanes; ++p) {
             std::fill(plane.begin(), plane.end(), 0);
             for (int x = 0; x < w; ++x)
-                if ((row[x] >> p) & 1) plane[static_cast<std::size_t>(x / 8)] |= Byte(0x80 >> (x % 8));
+                if ((row[x] >> p) & 1)
+                    plane[static_cast<std::size_t>(x / 8)] |= Byte(0x80 >> (x % 8));
             if (packed)
                 ByteRun1(plane.data(), rowBytes, body);
             else
@@ -337,13 +326,13 @@ Bytes Ilbm(const Picture& picture, int nPlanes, bool packed, bool masking)
                    body);
 }
 
-Bytes Pbm(const Picture& picture, bool packed)
-{
+Bytes Pbm(const Picture& picture, bool packed) {
     CheckPicture(picture);
     Bytes body;
     for (int y = 0; y < picture.height; ++y) {
         const std::uint8_t* row =
-            picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
+            picture.pixels.data() +
+            static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
         if (packed)
             ByteRun1(row, picture.width, body);
         else

@@ -21,9 +21,9 @@ struct Picture {
 };
 
 enum class Content {
-    Flat,     // wide bands of one colour: nearly everything codes as fills
-    Noise,    // random indexes: nearly everything codes as literals
-    Mixed,    // gradients, flat areas and some noise, 256 colours
+    Flat,   // wide bands of one colour: nearly everything codes as fills
+    Noise,  // random indexes: nearly everything codes as literals
+    Mixed,  // gradients, flat areas and some noise, 256 colours
 };
 
 // Returns a width x height picture of the given content, the same for the same arguments.
@@ -37,7 +37,7 @@ Bytes RleLines(const Picture& picture, int transparent = -1);
 // A single-image WIZ file: a root block holding "WIZH" (compression as given), "RGBS" when
 // withPalette, and "WIZD" with the lines of RleLines.
 Bytes Wiz(const Picture& picture, std::uint32_t compression = 1, bool withPalette = true,
-              int transparent = -1);
+          int transparent = -1);
 // A "MULT" WIZ file with the pictures as images 0..n-1, the first picture's palette in a
 // "DEFA" block, and each image's own "RGBS" only when ownPalettes.
 Bytes WizMulti(const std::vector<Picture>& pictures, bool ownPalettes);

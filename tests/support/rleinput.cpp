@@ -7,8 +7,7 @@ std::uint8_t Low(std::int32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 
 }  // namespace
 
-bool RLEINPUT_Parse(const std::uint8_t* data, std::size_t size, RleInput* input)
-{
+bool RLEINPUT_Parse(const std::uint8_t* data, std::size_t size, RleInput* input) {
     if (size < RLEINPUT_HeadSize) return false;
     input->bitmapWidth = data[0] % 65;
     input->bitmapHeight = data[1] % 65;
@@ -23,8 +22,7 @@ bool RLEINPUT_Parse(const std::uint8_t* data, std::size_t size, RleInput* input)
     return true;
 }
 
-std::vector<std::uint8_t> RLEINPUT_Head(const RleInput& input)
-{
+std::vector<std::uint8_t> RLEINPUT_Head(const RleInput& input) {
     return {Low(input.bitmapWidth),
             Low(input.bitmapHeight),
             Low(input.imageWidth),

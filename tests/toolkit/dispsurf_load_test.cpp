@@ -46,7 +46,8 @@ TEST(SurfaceLoadPicture, PixelsAndColoursReachTheSurface) {
     const std::uint8_t expected[2][3] = {{1, 2, 3}, {7, 255, 9}};
     for (int row = 0; row < 2; ++row) {
         for (int column = 0; column < 3; ++column) {
-            EXPECT_EQ(surface->view.pixels[row * surface->view.width + column], expected[row][column]);
+            EXPECT_EQ(surface->view.pixels[row * surface->view.width + column],
+                      expected[row][column]);
         }
     }
     for (int i = 0; i < 256; ++i) {
@@ -59,7 +60,11 @@ TEST(SurfaceLoadPicture, PixelsAndColoursReachTheSurface) {
 
 TEST(SurfaceLoadPicture, NullForUnknownExtensionMissingOrDamagedFile) {
     const Bytes file = SmallWiz();
-    struct Case { const char* name; bool write; Bytes bytes; };
+    struct Case {
+        const char* name;
+        bool write;
+        Bytes bytes;
+    };
     const Case cases[] = {
         {"start.bmp", true, file},
         {"start", true, file},
@@ -68,8 +73,8 @@ TEST(SurfaceLoadPicture, NullForUnknownExtensionMissingOrDamagedFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path =
-            c.write ? fixtures::WriteTempFile(c.name, c.bytes) : fixtures::WriteTempFile("x.txt", Bytes{}) + "-" + c.name;
+        const std::string path = c.write ? fixtures::WriteTempFile(c.name, c.bytes)
+                                         : fixtures::WriteTempFile("x.txt", Bytes{}) + "-" + c.name;
         EXPECT_EQ(SURFACE_LoadPicture(path.c_str(), 0), nullptr);
     }
 }

@@ -58,10 +58,13 @@ TEST(DisplaySurface, RampsWithoutSystemColoursOnTrueColourDisplay) {
 
     DisplaySurface* surface = SURFACE_Create(4, 4, 0);
     ASSERT_NE(surface, nullptr);
-    struct Expected { int index; BYTE r, g, b; };
-    const Expected table[] = {{0, 0, 0, 0},     {63, 252, 252, 252}, {64, 0, 0, 0},   {127, 252, 0, 0},
-                              {128, 0, 0, 0},   {191, 0, 252, 0},    {192, 0, 0, 0},  {255, 0, 0, 252},
-                              {100, 144, 0, 0}, {200, 0, 0, 32}};
+    struct Expected {
+        int index;
+        BYTE r, g, b;
+    };
+    const Expected table[] = {
+        {0, 0, 0, 0},     {63, 252, 252, 252}, {64, 0, 0, 0},    {127, 252, 0, 0}, {128, 0, 0, 0},
+        {191, 0, 252, 0}, {192, 0, 0, 0},      {255, 0, 0, 252}, {100, 144, 0, 0}, {200, 0, 0, 32}};
     for (const Expected& e : table) {
         SCOPED_TRACE(e.index);
         EXPECT_EQ(surface->entries[e.index].peRed, e.r);
@@ -142,7 +145,8 @@ void ExpectDrawnExactly(int width, int height, int x, int y) {
     SURFACE_SetColors(surface, &palette, 1);
     RawBitmap* picture = RAWBITM_Create(width, height);
     ASSERT_NE(picture, nullptr);
-    for (int i = 0; i < picture->size; ++i) picture->pixels[i] = static_cast<std::uint8_t>((i * 37 + i / width) % 256);
+    for (int i = 0; i < picture->size; ++i)
+        picture->pixels[i] = static_cast<std::uint8_t>((i * 37 + i / width) % 256);
     ToolRect area;
     RECT_SetSize(&area, width, height);
     RAWBITM_Copy(&surface->view, &area, picture, &area);
@@ -157,7 +161,8 @@ void ExpectDrawnExactly(int width, int height, int x, int y) {
             const int index = picture->pixels[row * width + column];
             const std::uint8_t* rgb = &surface->colours.rgb[3 * index];
             const std::uint32_t expected = surface_probe::Rgb(rgb[0], rgb[1], rgb[2]);
-            ASSERT_EQ(canvas.Pixel(x + column, y + row), expected) << "column " << column << " row " << row;
+            ASSERT_EQ(canvas.Pixel(x + column, y + row), expected)
+                << "column " << column << " row " << row;
         }
     }
     // Nothing left of or above the drawn area, nor right of it, is touched.

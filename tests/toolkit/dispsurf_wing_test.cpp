@@ -40,7 +40,8 @@ TEST(DisplaySurfaceWinG, UsedWhenDibSectionsAreMissingAndDrawsTheSamePixels) {
         for (int column = 0; column < width; ++column) {
             const int index = picture->pixels[row * width + column];
             ASSERT_EQ(canvas.Pixel(2 + column, 3 + row),
-                      surface_probe::Rgb(palette.rgb[3 * index], palette.rgb[3 * index + 1], palette.rgb[3 * index + 2]))
+                      surface_probe::Rgb(palette.rgb[3 * index], palette.rgb[3 * index + 1],
+                                         palette.rgb[3 * index + 2]))
                 << column << "," << row;
         }
     }

@@ -17,7 +17,8 @@ public:
         auto base = std::filesystem::temp_directory_path(ec);
         if (ec) base = std::filesystem::current_path();
         for (int i = 0; i < 1000; ++i) {
-            auto candidate = base / ("toolkit-tests-" + std::to_string(Unique()) + "-" + std::to_string(i));
+            auto candidate =
+                base / ("toolkit-tests-" + std::to_string(Unique()) + "-" + std::to_string(i));
             if (std::filesystem::create_directory(candidate, ec)) {
                 m_path = candidate;
                 break;
@@ -53,7 +54,8 @@ std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
     std::filesystem::create_directories(dir);
     auto path = dir / name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return path.string();
 }
 

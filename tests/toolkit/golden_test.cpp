@@ -99,15 +99,18 @@ bool FileAllowed(const picenc::Bytes& bytes, bool pcx) {
 }
 
 // The file loaded as the fuzz target of its format does.
-std::string LoadCorpusFile(const std::string& format, const std::string& name, const picenc::Bytes& bytes) {
+std::string LoadCorpusFile(const std::string& format, const std::string& name,
+                           const picenc::Bytes& bytes) {
     if (format == "rle") {
         RleInput in;
         if (!RLEINPUT_Parse(bytes.data(), bytes.size(), &in)) return name + " - - - - too short";
         RawBitmap* bitmap = RAWBITM_Create(in.bitmapWidth, in.bitmapHeight);
-        if (bitmap->size > 0) std::memset(bitmap->pixels, 0xA5, static_cast<std::size_t>(bitmap->size));
+        if (bitmap->size > 0)
+            std::memset(bitmap->pixels, 0xA5, static_cast<std::size_t>(bitmap->size));
         const picenc::Bytes lines(bytes.begin() + RLEINPUT_HeadSize, bytes.end());
-        RAWBITM_DrawPacked(bitmap, lines.data(), lines.size(), in.imageWidth, in.imageHeight, in.x, in.y,
-                           in.hasSource ? &in.source : nullptr, in.hasClip ? &in.clip : nullptr);
+        RAWBITM_DrawPacked(bitmap, lines.data(), lines.size(), in.imageWidth, in.imageHeight, in.x,
+                           in.y, in.hasSource ? &in.source : nullptr,
+                           in.hasClip ? &in.clip : nullptr);
         std::ostringstream line;
         line << name << ' ' << bitmap->width << ' ' << bitmap->height << ' '
              << Hex(fixtures::Hash(bitmap->pixels, static_cast<std::size_t>(bitmap->size)))
@@ -121,7 +124,8 @@ std::string LoadCorpusFile(const std::string& format, const std::string& name, c
         const std::uint32_t index =
             bytes[0] < 0xF0 ? bytes[0] % 8u : 0xFFFFFFFFu - (bytes[0] & 0x0Fu);
         const picenc::Bytes data(bytes.begin() + 2, bytes.end());
-        WIZ_MEMFILE file{static_cast<std::uint32_t>(data.size()), const_cast<std::uint8_t*>(data.data())};
+        WIZ_MEMFILE file{static_cast<std::uint32_t>(data.size()),
+                         const_cast<std::uint8_t*>(data.data())};
         const std::uint8_t* header = WIZ_FindBlock(&file, index, "WIZH");
         if (header != nullptr && WIZ_GetBE32(header + 4) >= WIZ_HeaderBlockSize &&
             !Allowed(WIZ_GetLE32(header + 12), WIZ_GetLE32(header + 16)))
@@ -130,7 +134,8 @@ std::string LoadCorpusFile(const std::string& format, const std::string& name, c
         return PictureLine(name, picture, reason);
     }
     const bool pcx = format == "pcx";
-    if (!FileAllowed(bytes, pcx)) return name + " - - - - not decoded: larger than the table allows";
+    if (!FileAllowed(bytes, pcx))
+        return name + " - - - - not decoded: larger than the table allows";
     const std::string path = fixtures::WriteTempFile(pcx ? "corpus.pcx" : "corpus.lbm", bytes);
     RawPicture* picture = pcx ? PCX_Load(path.c_str(), &reason) : IFF_Load(path.c_str(), &reason);
     return PictureLine(name, picture, reason);
@@ -143,14 +148,18 @@ std::vector<std::string> EncodedLines() {
     const struct {
         const char* name;
         picenc::Content content;
-    } contents[] = {{"flat", picenc::Content::Flat}, {"noise", picenc::Content::Noise}, {"mixed", picenc::Content::Mixed}};
+    } contents[] = {{"flat", picenc::Content::Flat},
+                    {"noise", picenc::Content::Noise},
+                    {"mixed", picenc::Content::Mixed}};
     for (const auto& c : contents) {
         const picenc::Picture picture = picenc::MakePicture(333, 97, c.content);
         const std::string stem = std::string("encoded/") + c.name + "-333x97";
         auto load = [&](const std::string& variant, const picenc::Bytes& bytes, bool pcx) {
             const char* reason = nullptr;
-            const std::string path = fixtures::WriteTempFile(pcx ? "encoded.pcx" : "encoded.lbm", bytes);
-            RawPicture* loaded = pcx ? PCX_Load(path.c_str(), &reason) : IFF_Load(path.c_str(), &reason);
+            const std::string path =
+                fixtures::WriteTempFile(pcx ? "encoded.pcx" : "encoded.lbm", bytes);
+            RawPicture* loaded =
+                pcx ? PCX_Load(path.c_str(), &reason) : IFF_Load(path.c_str(), &reason);
             lines.push_back(PictureLine(stem + "-" + variant, loaded, reason));
         };
         load("pcx", picenc::Pcx(picture), true);
@@ -164,7 +173,8 @@ std::vector<std::string> EncodedLines() {
         load("pbm-byterun1", picenc::Pbm(picture, true), false);
         for (int transparent : {-1, 0}) {
             const picenc::Bytes wiz = picenc::Wiz(picture, 1, true, transparent);
-            WIZ_MEMFILE file{static_cast<std::uint32_t>(wiz.size()), const_cast<std::uint8_t*>(wiz.data())};
+            WIZ_MEMFILE file{static_cast<std::uint32_t>(wiz.size()),
+                             const_cast<std::uint8_t*>(wiz.data())};
             const char* reason = nullptr;
             RawPicture* loaded = WIZ_LoadImage(&file, 0, 255, &reason);
             lines.push_back(PictureLine(stem + "-wiz" + (transparent < 0 ? "" : "-transparent0"),
@@ -182,8 +192,8 @@ std::vector<std::string> CurrentTable() {
             files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         for (const fs::path& file : files)
-            lines.push_back(LoadCorpusFile(format, std::string(format) + "/" + file.filename().string(),
-                                           ReadAll(file)));
+            lines.push_back(LoadCorpusFile(
+                format, std::string(format) + "/" + file.filename().string(), ReadAll(file)));
     }
     for (std::string& line : EncodedLines()) lines.push_back(std::move(line));
     return lines;

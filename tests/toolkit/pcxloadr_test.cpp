@@ -97,7 +97,8 @@ class PcxDecode : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(PcxDecode, ProducesExpectedPixels) {
     const DecodeCase& c = GetParam();
-    std::string path = fixtures::WriteTempFile("case.pcx", PcxFile(c.width, c.height, c.bytesPerLine, c.data, c.withPalette));
+    std::string path = fixtures::WriteTempFile(
+        "case.pcx", PcxFile(c.width, c.height, c.bytesPerLine, c.data, c.withPalette));
     const char* reason = "unset";
     RawPicture* picture = PCX_Load(path.c_str(), &reason);
     ASSERT_NE(picture, nullptr) << reason;
@@ -116,18 +117,25 @@ INSTANTIATE_TEST_SUITE_P(
         // The sixth byte of each row is decoded and dropped; the run 0xC3 0x07 with two
         // pixels left writes two and takes the third off the skip, so row 1 starts right.
         DecodeCase{"width 5, 6 bytes per line, run into the skip",
-                   5, 2, 6,
+                   5,
+                   2,
+                   6,
                    {1, 2, 3, 0xC3, 7, 4, 5, 6, 7, 8, 0x3F},
                    {1, 2, 3, 7, 7, 4, 5, 6, 7, 8}},
-        DecodeCase{"run bytes in the skip consume their value", 2, 2, 5,
+        DecodeCase{"run bytes in the skip consume their value",
+                   2,
+                   2,
+                   5,
                    {1, 2, 0xC3, 0xEE, 3, 4, 0xC1, 0xEE, 0xC0, 0xEE, 0x11, 0x12},
                    {1, 2, 3, 4}},
         DecodeCase{"0xC0 writes nothing", 2, 1, 2, {0xC0, 0x55, 1, 0xC0, 0xC0, 2}, {1, 2}},
         // A run beyond the row and its skip is cut; the rest is not carried over.
         DecodeCase{"run past row and skip", 2, 2, 3, {0xC5, 1, 2, 3, 9}, {1, 1, 2, 3}},
         // Data that ends early keeps what was decoded; the rest stays index 0.
-        DecodeCase{"truncated data", 3, 3, 3, {1, 2, 3, 4, 0xC2, 5}, {1, 2, 3, 4, 5, 5, 0, 0, 0}, false},
-        DecodeCase{"run count without its value", 3, 2, 3, {1, 2, 3, 0xC3}, {1, 2, 3, 0, 0, 0}, false}));
+        DecodeCase{
+            "truncated data", 3, 3, 3, {1, 2, 3, 4, 0xC2, 5}, {1, 2, 3, 4, 5, 5, 0, 0, 0}, false},
+        DecodeCase{
+            "run count without its value", 3, 2, 3, {1, 2, 3, 0xC3}, {1, 2, 3, 0, 0, 0}, false}));
 
 TEST(PcxLoad, ReadsPaletteFromTheEndOfTheFile) {
     std::string path = fixtures::WriteTempFile("pal.pcx", PcxFile(1, 1, 1, {0xC1, 7}));
@@ -219,14 +227,15 @@ TEST(PcxLoad, WideRowsRoundTrip) {
         for (int i = 0; i < width * height; ++i) {
             state = state * 1103515245u + 12345u;
             const int zone = (i / 40) % 4;
-            const int value = zone == 0   ? static_cast<int>(state >> 16)      // noise
-                              : zone == 1 ? i / 3                              // short runs
-                              : zone == 2 ? 0xC5                               // long run of a high byte
-                                          : (i % 5 == 0 ? 0xF0 : i / 9);       // mixed
+            const int value = zone == 0   ? static_cast<int>(state >> 16)  // noise
+                              : zone == 1 ? i / 3                          // short runs
+                              : zone == 2 ? 0xC5                          // long run of a high byte
+                                          : (i % 5 == 0 ? 0xF0 : i / 9);  // mixed
             pixels.push_back(static_cast<std::uint8_t>(value));
         }
         std::string path = fixtures::WriteTempFile(
-            "round.pcx", PcxFile(width, height, bytesPerLine, EncodeRows(pixels, width, height, bytesPerLine)));
+            "round.pcx",
+            PcxFile(width, height, bytesPerLine, EncodeRows(pixels, width, height, bytesPerLine)));
         RawPicture* picture = PCX_Load(path.c_str());
         ASSERT_NE(picture, nullptr);
         EXPECT_TRUE(Pixels(picture) == pixels) << "bytes per line " << bytesPerLine;
@@ -266,24 +275,40 @@ const char* const kNotPcx = "not a PCX picture of version 5 with 8 bits per pixe
 INSTANTIATE_TEST_SUITE_P(
     Cases, PcxRefused,
     testing::Values(
-        RefusedCase{"version 3", WithData(Header(Fields([](HeaderFields& f) { f.version = 3; }))), kNotPcx},
-        RefusedCase{"4 bits per pixel", WithData(Header(Fields([](HeaderFields& f) { f.bitsPerPixel = 4; }))), kNotPcx},
-        RefusedCase{"manufacturer 0", WithData(Header(Fields([](HeaderFields& f) { f.manufacturer = 0; }))), kNotPcx},
+        RefusedCase{"version 3", WithData(Header(Fields([](HeaderFields& f) { f.version = 3; }))),
+                    kNotPcx},
+        RefusedCase{"4 bits per pixel",
+                    WithData(Header(Fields([](HeaderFields& f) { f.bitsPerPixel = 4; }))), kNotPcx},
+        RefusedCase{"manufacturer 0",
+                    WithData(Header(Fields([](HeaderFields& f) { f.manufacturer = 0; }))), kNotPcx},
         RefusedCase{"three planes", WithData(Header(Fields([](HeaderFields& f) { f.planes = 3; }))),
                     "PCX with more than one plane"},
         RefusedCase{"no plane", WithData(Header(Fields([](HeaderFields& f) { f.planes = 0; }))),
                     "PCX without a plane"},
-        RefusedCase{"bytes per line below width", WithData(Header(Fields([](HeaderFields& f) { f.bytesPerLine = 1; }))),
+        RefusedCase{"bytes per line below width",
+                    WithData(Header(Fields([](HeaderFields& f) { f.bytesPerLine = 1; }))),
                     "PCX with fewer bytes per line than its width"},
-        RefusedCase{"xmax below xmin", WithData(Header(Fields([](HeaderFields& f) { f.xmin = 5; f.xmax = 2; }))),
+        RefusedCase{"xmax below xmin", WithData(Header(Fields([](HeaderFields& f) {
+                        f.xmin = 5;
+                        f.xmax = 2;
+                    }))),
                     "PCX whose xmax or ymax lies below xmin or ymin"},
-        RefusedCase{"ymax below ymin", WithData(Header(Fields([](HeaderFields& f) { f.ymin = 1; f.ymax = 0; }))),
+        RefusedCase{"ymax below ymin", WithData(Header(Fields([](HeaderFields& f) {
+                        f.ymin = 1;
+                        f.ymax = 0;
+                    }))),
                     "PCX whose xmax or ymax lies below xmin or ymin"},
-        RefusedCase{"65536 x 65536",
-                    WithData(Header(Fields([](HeaderFields& f) { f.xmax = 0xFFFF; f.ymax = 0xFFFF; f.bytesPerLine = 0xFFFF; }))),
+        RefusedCase{"65536 x 65536", WithData(Header(Fields([](HeaderFields& f) {
+                        f.xmax = 0xFFFF;
+                        f.ymax = 0xFFFF;
+                        f.bytesPerLine = 0xFFFF;
+                    }))),
                     "PCX with fewer bytes per line than its width"},
-        RefusedCase{"65535 x 65536",
-                    WithData(Header(Fields([](HeaderFields& f) { f.xmax = 0xFFFE; f.ymax = 0xFFFF; f.bytesPerLine = 0xFFFF; }))),
+        RefusedCase{"65535 x 65536", WithData(Header(Fields([](HeaderFields& f) {
+                        f.xmax = 0xFFFE;
+                        f.ymax = 0xFFFF;
+                        f.bytesPerLine = 0xFFFF;
+                    }))),
                     "picture too large"},
         RefusedCase{"header cut short", Bytes(100, 10), "file too short for a PCX header"},
         RefusedCase{"empty file", Bytes{}, "file too short for a PCX header"}));
@@ -339,7 +364,8 @@ TEST(PcxDecodeRowReference, FastMatchesPlainOnRandomAndEdgeRows) {
         }
         data.resize(static_cast<std::size_t>(pick(0, static_cast<int>(data.size()))));
         const std::string path = fixtures::WriteTempFile("rows.bin", data);
-        const std::uint32_t capacity = static_cast<std::uint32_t>(pick(0, 2) == 0 ? pick(1, 40) : 16384);
+        const std::uint32_t capacity =
+            static_cast<std::uint32_t>(pick(0, 2) == 0 ? pick(1, 40) : 16384);
         FileReader fast(path, capacity);
         FileReader plain(path, capacity);
         ASSERT_NE(fast.file, nullptr);

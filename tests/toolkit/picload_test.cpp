@@ -29,18 +29,14 @@ TEST_P(PictureExtension, SplitsLikeThePlatform) {
     EXPECT_EQ(extension, c.path + std::strlen(c.path) - std::strlen(c.extension));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PictureExtension,
-                         testing::Values(ExtensionCase{"C:\\GAME\\START.LBM", ".LBM"},
-                                         ExtensionCase{"start.pcx", ".pcx"},
-                                         ExtensionCase{"C:start.Wiz", ".Wiz"},
-                                         ExtensionCase{"d:/disc/pic.v2.lbm", ".lbm"},
-                                         ExtensionCase{"C:\\PICS.OLD\\START", ""},
-                                         ExtensionCase{"pics.old/start", ""},
-                                         ExtensionCase{"folder.pcx\\", ""},
-                                         ExtensionCase{"START", ""},
-                                         ExtensionCase{"C:", ""},
-                                         ExtensionCase{"", ""},
-                                         ExtensionCase{"name.", "."}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PictureExtension,
+    testing::Values(ExtensionCase{"C:\\GAME\\START.LBM", ".LBM"},
+                    ExtensionCase{"start.pcx", ".pcx"}, ExtensionCase{"C:start.Wiz", ".Wiz"},
+                    ExtensionCase{"d:/disc/pic.v2.lbm", ".lbm"},
+                    ExtensionCase{"C:\\PICS.OLD\\START", ""}, ExtensionCase{"pics.old/start", ""},
+                    ExtensionCase{"folder.pcx\\", ""}, ExtensionCase{"START", ""},
+                    ExtensionCase{"C:", ""}, ExtensionCase{"", ""}, ExtensionCase{"name.", "."}));
 
 // A 2 x 1 PBM picture with pixels 7 and 9.
 Bytes SmallIff() {
@@ -76,9 +72,9 @@ Bytes SmallPcx() {
 }
 
 struct DispatchCase {
-    const char* name;      // file name, extension included
-    bool iffContent;       // true: the file holds the IFF picture, else the PCX one
-    const char* reason;    // null: loads with pixels 7 and 9
+    const char* name;    // file name, extension included
+    bool iffContent;     // true: the file holds the IFF picture, else the PCX one
+    const char* reason;  // null: loads with pixels 7 and 9
 };
 
 void PrintTo(const DispatchCase& c, std::ostream* os) { *os << c.name; }

@@ -30,7 +30,8 @@ constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
 // A bitmap freed with the test.
 struct Bitmap {
-    explicit Bitmap(std::int32_t w, std::int32_t h, std::uint8_t fill = 0) : bm(RAWBITM_Create(w, h)) {
+    explicit Bitmap(std::int32_t w, std::int32_t h, std::uint8_t fill = 0)
+        : bm(RAWBITM_Create(w, h)) {
         if (bm != nullptr) std::fill(bm->pixels, bm->pixels + bm->size, fill);
     }
     ~Bitmap() { RAWBITM_Free(bm); }
@@ -46,7 +47,8 @@ std::uint8_t Numbered(int x, int y, int width) { return static_cast<std::uint8_t
 
 void Number(Bitmap& b) {
     for (int y = 0; y < b.bm->height; ++y)
-        for (int x = 0; x < b.bm->width; ++x) b.bm->pixels[y * b.bm->width + x] = Numbered(x, y, b.bm->width);
+        for (int x = 0; x < b.bm->width; ++x)
+            b.bm->pixels[y * b.bm->width + x] = Numbered(x, y, b.bm->width);
 }
 
 // --- Rectangles ---
@@ -132,9 +134,8 @@ TEST(RawBitmap, CreateLimits) {
         std::int32_t w, h;
         bool ok;
     } cases[] = {
-        {0, 0, true},     {0, 100, true},   {100, 0, true},
-        {-1, 5, false},   {5, -1, false},   {kMin, kMin, false},
-        {kMax, kMax, false},  // the product overflows 32 bits
+        {0, 0, true},          {0, 100, true},      {100, 0, true},      {-1, 5, false},
+        {5, -1, false},        {kMin, kMin, false}, {kMax, kMax, false},  // the product overflows 32 bits
         {16384, 16385, false},  // one row past RAWBITM_MaxBytes
         {65536, 65536, false},  // the product wraps to 0 in 32 bits
     };
@@ -173,8 +174,8 @@ TEST(RawBitmap, FillRectClipsToTheBitmap) {
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x) {
                 const bool in = x >= c.x0 && x <= c.x1 && y >= c.y0 && y <= c.y1;
-                ASSERT_EQ(b.At(x, y), in ? 9 : 1) << "rect " << testing::PrintToString(before)
-                                                  << " at " << x << "," << y;
+                ASSERT_EQ(b.At(x, y), in ? 9 : 1)
+                    << "rect " << testing::PrintToString(before) << " at " << x << "," << y;
             }
     }
 }
@@ -211,7 +212,8 @@ TEST_P(RawBitmapCopy, CopiesTheClippedArea) {
             const bool in = x >= c.written.left && x <= c.written.right && y >= c.written.top &&
                             y <= c.written.bottom;
             const std::uint8_t want =
-                in ? Numbered(c.srcX + x - c.written.left, c.srcY + y - c.written.top, c.srcW) : 200;
+                in ? Numbered(c.srcX + x - c.written.left, c.srcY + y - c.written.top, c.srcW)
+                   : 200;
             ASSERT_EQ(destination.At(x, y), want) << "at " << x << "," << y;
         }
 }
@@ -219,18 +221,49 @@ TEST_P(RawBitmapCopy, CopiesTheClippedArea) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, RawBitmapCopy,
     testing::Values(
-        CopyCase{"right_edge", 10, 10, 100, 10, {0, 0, 9, 9}, {95, 0, 104, 9}, {95, 0, 99, 9}, 0, 0},
+        CopyCase{
+            "right_edge", 10, 10, 100, 10, {0, 0, 9, 9}, {95, 0, 104, 9}, {95, 0, 99, 9}, 0, 0},
         CopyCase{"left_edge", 10, 10, 100, 10, {0, 0, 9, 9}, {-3, 0, 6, 9}, {0, 0, 6, 9}, 3, 0},
         CopyCase{"top_and_bottom", 10, 10, 12, 6, {2, 1, 6, 8}, {1, -2, 5, 5}, {1, 0, 5, 5}, 2, 3},
-        CopyCase{"equal_widths_one_block", 16, 8, 16, 5, {0, 2, 15, 5}, {0, 1, 15, 4}, {0, 1, 15, 4}, 0, 2},
-        CopyCase{"narrow_rows_own_strides", 13, 9, 7, 6, {4, 3, 8, 7}, {1, 0, 5, 4}, {1, 0, 5, 4}, 4, 3},
+        CopyCase{"equal_widths_one_block",
+                 16,
+                 8,
+                 16,
+                 5,
+                 {0, 2, 15, 5},
+                 {0, 1, 15, 4},
+                 {0, 1, 15, 4},
+                 0,
+                 2},
+        CopyCase{
+            "narrow_rows_own_strides", 13, 9, 7, 6, {4, 3, 8, 7}, {1, 0, 5, 4}, {1, 0, 5, 4}, 4, 3},
         // The destination sets the size; the source gives only its top-left corner.
-        CopyCase{"destination_sets_size", 10, 10, 10, 10, {2, 2, 2, 2}, {0, 0, 2, 1}, {0, 0, 2, 1}, 2, 2},
-        CopyCase{"wholly_outside", 10, 10, 10, 10, {0, 0, 9, 9}, {10, 0, 19, 9}, {1, 1, 0, 0}, 0, 0},
+        CopyCase{"destination_sets_size",
+                 10,
+                 10,
+                 10,
+                 10,
+                 {2, 2, 2, 2},
+                 {0, 0, 2, 1},
+                 {0, 0, 2, 1},
+                 2,
+                 2},
+        CopyCase{
+            "wholly_outside", 10, 10, 10, 10, {0, 0, 9, 9}, {10, 0, 19, 9}, {1, 1, 0, 0}, 0, 0},
         CopyCase{"reversed_source", 10, 10, 10, 10, {5, 0, 2, 0}, {0, 0, 3, 0}, {1, 1, 0, 0}, 0, 0},
         // A source area reaching past its bitmap is cut there rather than read past it.
-        CopyCase{"source_past_its_bitmap", 4, 4, 10, 10, {2, 2, 7, 7}, {0, 0, 5, 5}, {0, 0, 1, 1}, 2, 2},
-        CopyCase{"source_before_its_bitmap", 4, 4, 10, 10, {-1, -2, 2, 1}, {3, 3, 6, 6}, {4, 5, 6, 6}, 0, 0}),
+        CopyCase{
+            "source_past_its_bitmap", 4, 4, 10, 10, {2, 2, 7, 7}, {0, 0, 5, 5}, {0, 0, 1, 1}, 2, 2},
+        CopyCase{"source_before_its_bitmap",
+                 4,
+                 4,
+                 10,
+                 10,
+                 {-1, -2, 2, 1},
+                 {3, 3, 6, 6},
+                 {4, 5, 6, 6},
+                 0,
+                 0}),
     [](const testing::TestParamInfo<CopyCase>& p) { return std::string(p.param.name); });
 
 // --- Drawing run-length data ---
@@ -238,7 +271,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Line: 05 00 | 03 | 0A 07 | 00 09 -> transparent 1, fill 3 of 7, literal 9 (5 pixels).
 Bytes Picture(int lines) {
     Bytes data;
-    for (int i = 0; i < lines; ++i) fixtures::PutBytes(data, {0x05, 0x00, 0x03, 0x0A, 0x07, 0x00, 0x09});
+    for (int i = 0; i < lines; ++i)
+        fixtures::PutBytes(data, {0x05, 0x00, 0x03, 0x0A, 0x07, 0x00, 0x09});
     return data;
 }
 
@@ -269,7 +303,7 @@ TEST(RawBitmap, DrawPacked) {
         {0, 0, nullptr, nullptr, ".7779..|.7779..|.7779..|.......|"},
         {2, 1, nullptr, nullptr, ".......|...7779|...7779|...7779|"},
         {-2, -1, nullptr, nullptr, "779....|779....|.......|.......|"},  // clipped left and top
-        {4, 2, nullptr, nullptr, ".......|.......|.....77|.....77|"},     // clipped right and bottom
+        {4, 2, nullptr, nullptr, ".......|.......|.....77|.....77|"},    // clipped right and bottom
         {1, 0, &sourceArea, nullptr, ".779...|.779...|.......|.......|"},
         {0, 0, nullptr, &clipCorner, ".77....|.77....|.......|.......|"},
         {0, 0, nullptr, &clipMiss, ".......|.......|.......|.......|"},
@@ -288,7 +322,8 @@ TEST(RawBitmap, DrawPacked) {
 TEST(RawBitmap, DrawPackedNeverReadsPastTheData) {
     const Bytes whole = Picture(3);
     for (std::size_t size = 0; size <= whole.size(); ++size) {
-        std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+        std::vector<std::uint8_t> cut(whole.begin(),
+                                      whole.begin() + static_cast<std::ptrdiff_t>(size));
         Bitmap b(5, 3, 1);
         RAWBITM_DrawPacked(b.bm, cut.data(), cut.size(), 5, 3, 0, 0, nullptr, nullptr);
         const std::string rows = Rows(b);
@@ -296,9 +331,12 @@ TEST(RawBitmap, DrawPackedNeverReadsPastTheData) {
         const std::size_t full = size / 7;
         std::string expected;
         for (std::size_t y = 0; y < 3; ++y) {
-            if (y < full) expected += ".7779|";
-            else if (y == full && size % 7 >= 5) expected += ".777.|";
-            else expected += ".....|";
+            if (y < full)
+                expected += ".7779|";
+            else if (y == full && size % 7 >= 5)
+                expected += ".777.|";
+            else
+                expected += ".....|";
         }
         EXPECT_EQ(rows, expected) << size << " bytes";
     }

@@ -34,7 +34,8 @@ Bytes Line(std::initializer_list<std::uint8_t> codes) { return Line(Bytes(codes)
 // A row described as (count, value) pairs: Runs({{3, 7}, {2, 255}}) is 7 7 7 255 255.
 Bytes Runs(std::initializer_list<std::pair<int, std::uint8_t>> runs) {
     Bytes out;
-    for (const auto& [count, value] : runs) out.insert(out.end(), static_cast<std::size_t>(count), value);
+    for (const auto& [count, value] : runs)
+        out.insert(out.end(), static_cast<std::size_t>(count), value);
     return out;
 }
 
@@ -59,7 +60,7 @@ struct Case {
     const char* name;
     Bytes data;
     ToolRect source;
-    int width;   // destination, one row unless height says otherwise
+    int width;  // destination, one row unless height says otherwise
     int height;
     int x;
     Bytes expected;  // the whole destination after decoding (255 where untouched)
@@ -83,32 +84,79 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"worked_left0", kWorked, {0, 0, 3, 0}, 6, 1, 0, Runs({{1, 255}, {3, 7}, {2, 255}})},
         Case{"worked_left2", kWorked, {2, 0, 4, 0}, 6, 1, 1, Bytes{255, 7, 7, 9, 255, 255}},
         Case{"empty_line_keeps_row",
-             Cat({Line({}), Line({0xFE, 5})}), {0, 0, 3, 1}, 4, 2, 0,
+             Cat({Line({}), Line({0xFE, 5})}),
+             {0, 0, 3, 1},
+             4,
+             2,
+             0,
              Runs({{4, 255}, {4, 5}})},
-        Case{"code01_is_empty_transparent", Line({0x01, 0x06, 4}), {0, 0, 2, 0}, 3, 1, 0,
+        Case{"code01_is_empty_transparent",
+             Line({0x01, 0x06, 4}),
+             {0, 0, 2, 0},
+             3,
+             1,
+             0,
              Bytes{4, 4, 255}},
         Case{"code00_literal_of_one", Line({0x00, 9, 0x02, 3}), {0, 0, 1, 0}, 2, 1, 0, Bytes{9, 3}},
-        Case{"codeFE_fill_of_64", Line({0xFE, 3, 0x02, 4}), {0, 0, 65, 0}, 66, 1, 0,
+        Case{"codeFE_fill_of_64",
+             Line({0xFE, 3, 0x02, 4}),
+             {0, 0, 65, 0},
+             66,
+             1,
+             0,
              Runs({{64, 3}, {1, 4}, {1, 255}})},
-        Case{"codeFF_transparent_127", Line({0xFF, 0x02, 5}), {0, 0, 128, 0}, 129, 1, 0,
+        Case{"codeFF_transparent_127",
+             Line({0xFF, 0x02, 5}),
+             {0, 0, 128, 0},
+             129,
+             1,
+             0,
              Runs({{127, 255}, {1, 5}, {1, 255}})},
         Case{"codeFC_literal_of_64",
-             Line(Cat({Bytes{0xFC}, Iota(64, 1)})), {0, 0, 63, 0}, 64, 1, 0,
+             Line(Cat({Bytes{0xFC}, Iota(64, 1)})),
+             {0, 0, 63, 0},
+             64,
+             1,
+             0,
              Iota(64, 1)},
         // The fill's colour byte is consumed while skipping, whether it is seen or not.
         Case{"fill_straddles_left", kWorked, {2, 0, 4, 0}, 3, 1, 0, Bytes{7, 7, 9}},
         Case{"fill_wholly_skipped", kWorked, {4, 0, 4, 0}, 1, 1, 0, Bytes{9}},
-        Case{"literal_straddles_left", Line({0x0C, 1, 2, 3, 4, 0x02, 5}), {2, 0, 4, 0}, 3, 1, 0,
+        Case{"literal_straddles_left",
+             Line({0x0C, 1, 2, 3, 4, 0x02, 5}),
+             {2, 0, 4, 0},
+             3,
+             1,
+             0,
              Bytes{3, 4, 5}},
-        Case{"transparent_straddles_left", Line({0x07, 0x02, 5}), {2, 0, 3, 0}, 2, 1, 0,
+        Case{"transparent_straddles_left",
+             Line({0x07, 0x02, 5}),
+             {2, 0, 3, 0},
+             2,
+             1,
+             0,
              Bytes{255, 5}},
-        Case{"runs_cut_at_right_edge", Line({0x02, 1, 0xFE, 2}), {0, 0, 2, 0}, 5, 1, 0,
+        Case{"runs_cut_at_right_edge",
+             Line({0x02, 1, 0xFE, 2}),
+             {0, 0, 2, 0},
+             5,
+             1,
+             0,
              Bytes{1, 2, 2, 255, 255}},
-        Case{"literal_cut_at_right_edge", Line({0x0C, 1, 2, 3, 4}), {1, 0, 2, 0}, 4, 1, 1,
+        Case{"literal_cut_at_right_edge",
+             Line({0x0C, 1, 2, 3, 4}),
+             {1, 0, 2, 0},
+             4,
+             1,
+             1,
              Bytes{255, 2, 3, 255}},
         // Lines above the area are skipped by their counts, whatever their codes say.
         Case{"top_lines_skipped_by_count",
-             Cat({Line({0xFC}), Line({0xFE}), Line({0x0A, 8})}), {0, 2, 2, 2}, 3, 1, 0,
+             Cat({Line({0xFC}), Line({0xFE}), Line({0x0A, 8})}),
+             {0, 2, 2, 2},
+             3,
+             1,
+             0,
              Bytes{8, 8, 8}},
         Case{"right_before_left_draws_nothing", kWorked, {3, 0, 2, 0}, 4, 1, 0, Runs({{4, 255}})},
         Case{"bottom_before_top_draws_nothing", kWorked, {0, 1, 3, 0}, 4, 1, 0, Runs({{4, 255}})},
@@ -116,18 +164,34 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"negative_left", Line({0x06, 4}), {-2, 0, 1, 0}, 4, 1, 0, Bytes{255, 255, 4, 4}},
         // Malformed data: never read past a line's count or the data's end.
         Case{"codes_end_before_right_edge",
-             Cat({Line({0x06, 4}), Line({0x0A, 5})}), {0, 0, 3, 1}, 4, 2, 0,
+             Cat({Line({0x06, 4}), Line({0x0A, 5})}),
+             {0, 0, 3, 1},
+             4,
+             2,
+             0,
              Bytes{4, 4, 255, 255, 5, 5, 5, 255}},
         Case{"fill_colour_beyond_count_not_read",
-             Cat({Line({0x06}), Line({0x06, 5})}), {0, 0, 1, 1}, 2, 2, 0,
+             Cat({Line({0x06}), Line({0x06, 5})}),
+             {0, 0, 1, 1},
+             2,
+             2,
+             0,
              Bytes{255, 255, 5, 5}},
         Case{"literal_bytes_beyond_count_not_read",
-             Cat({Line({0x0C, 1, 2}), Line({0x02, 5})}), {0, 0, 1, 1}, 2, 2, 0,
+             Cat({Line({0x0C, 1, 2}), Line({0x02, 5})}),
+             {0, 0, 1, 1},
+             2,
+             2,
+             0,
              Bytes{255, 255, 5, 255}},
-        Case{"count_past_end_draws_what_is_there", Bytes{9, 0, 0x06, 4}, {0, 0, 2, 1}, 3, 2, 0,
+        Case{"count_past_end_draws_what_is_there",
+             Bytes{9, 0, 0x06, 4},
+             {0, 0, 2, 1},
+             3,
+             2,
+             0,
              Bytes{4, 4, 255, 255, 255, 255}},
-        Case{"fewer_lines_than_area", Line({0x02, 6}), {0, 0, 0, 2}, 1, 3, 0,
-             Bytes{6, 255, 255}},
+        Case{"fewer_lines_than_area", Line({0x02, 6}), {0, 0, 0, 2}, 1, 3, 0, Bytes{6, 255, 255}},
         Case{"truncated_count", Bytes{2}, {0, 0, 0, 0}, 1, 1, 0, Bytes{255}},
         Case{"top_beyond_lines", kWorked, {0, 5, 0, 5}, 1, 1, 0, Bytes{255}},
         Case{"no_data", Bytes{}, {0, 0, 0, 0}, 1, 1, 0, Bytes{255}}),
@@ -172,13 +236,14 @@ void EncodeRandomLine(std::mt19937& rng, int width, Bytes& out) {
         const int kind = pick(0, 2);
         if (kind == 0) {
             const int length = pick(0, 1) == 0 ? pick(0, 127) : pick(0, 8);  // short ones too,
-            codes.push_back(static_cast<std::uint8_t>(length << 1 | 1));  // so groups of 8 fit
+            codes.push_back(static_cast<std::uint8_t>(length << 1 | 1));     // so groups of 8 fit
             covered += length;
         } else {
             const int length = pick(1, 64);
             codes.push_back(static_cast<std::uint8_t>((length - 1) << 2 | (kind == 1 ? 2 : 0)));
             const int bytes = kind == 1 ? 1 : length;
-            for (int i = 0; i < bytes; ++i) codes.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+            for (int i = 0; i < bytes; ++i)
+                codes.push_back(static_cast<std::uint8_t>(pick(0, 255)));
             covered += length;
         }
     }
@@ -263,7 +328,6 @@ TEST(RleDecode, GarbageNeverTouchesOutsideTheArea) {
     }
 }
 
-
 // --- Long stretches of one kind of run, which the skip passes several codes at a time ---
 
 // The pixels of one line's codes, kTransparent where the destination keeps its pixel. A run
@@ -296,11 +360,21 @@ Bytes StreakCodes(Streak streak, std::mt19937& rng) {
     for (int covered = 0; covered < 700;) {
         int kind = 0;  // 0 fill, 1 transparent, 2 literal of 64, 3 short literal
         switch (streak) {
-            case Streak::Fills: kind = 0; break;
-            case Streak::MostlyTransparents: kind = pick(0, 9) == 0 ? 0 : 1; break;
-            case Streak::FullLiterals: kind = 2; break;
-            case Streak::FillsAndTransparents: kind = pick(0, 1); break;
-            case Streak::AllKinds: kind = pick(0, 3); break;
+            case Streak::Fills:
+                kind = 0;
+                break;
+            case Streak::MostlyTransparents:
+                kind = pick(0, 9) == 0 ? 0 : 1;
+                break;
+            case Streak::FullLiterals:
+                kind = 2;
+                break;
+            case Streak::FillsAndTransparents:
+                kind = pick(0, 1);
+                break;
+            case Streak::AllKinds:
+                kind = pick(0, 3);
+                break;
         }
         if (kind == 0) {
             const int length = pick(1, 64);
@@ -309,7 +383,7 @@ Bytes StreakCodes(Streak streak, std::mt19937& rng) {
             covered += length;
         } else if (kind == 1) {
             const int length = pick(0, 1) == 0 ? pick(0, 127) : pick(0, 8);  // short ones too,
-            codes.push_back(static_cast<std::uint8_t>(length << 1 | 1));  // so groups of 8 fit
+            codes.push_back(static_cast<std::uint8_t>(length << 1 | 1));     // so groups of 8 fit
             covered += length;
         } else {
             const int length = kind == 2 ? 64 : pick(1, 63);
@@ -443,11 +517,13 @@ TEST(RleDecodeReference, FastMatchesPlainOnRandomAndEdgeLines) {
                 } else {
                     const int length = pick(0, 3) == 0 ? 64 : pick(1, 64);
                     codes.push_back(static_cast<std::uint8_t>(4 * (length - 1)));
-                    for (int i = 0; i < length; ++i) codes.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+                    for (int i = 0; i < length; ++i)
+                        codes.push_back(static_cast<std::uint8_t>(pick(0, 255)));
                 }
             }
             // Now and then a line cut short, or a count that claims more than there is.
-            if (!codes.empty() && pick(0, 9) == 0) codes.resize(static_cast<std::size_t>(pick(0, static_cast<int>(codes.size()))));
+            if (!codes.empty() && pick(0, 9) == 0)
+                codes.resize(static_cast<std::size_t>(pick(0, static_cast<int>(codes.size()))));
             Bytes line = Line(codes);
             if (pick(0, 19) == 0) {
                 line[0] = static_cast<std::uint8_t>(pick(0, 255));
@@ -455,7 +531,8 @@ TEST(RleDecodeReference, FastMatchesPlainOnRandomAndEdgeLines) {
             }
             data.insert(data.end(), line.begin(), line.end());
         }
-        if (pick(0, 9) == 0) data.resize(static_cast<std::size_t>(pick(0, static_cast<int>(data.size()))));
+        if (pick(0, 9) == 0)
+            data.resize(static_cast<std::size_t>(pick(0, static_cast<int>(data.size()))));
 
         const int stride = imageWidth + 3 + pick(0, 8);
         const int rows = imageHeight + 2 + pick(0, 3);

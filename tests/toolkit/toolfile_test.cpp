@@ -171,9 +171,18 @@ TEST_F(ToolfileTest, CachedSeeksClampToTheLastByte) {
         int whence;
         std::uint32_t expected;
     } cases[] = {
-        {100, 0, 100},        {0, 2, kLength - 1},           {-768, 2, kLength - 768}, {-5, 0, kLength - 1},
-        {kLength, 0, kLength - 1},        {kLength + 100, 0, kLength - 1},     {50, 1, 150},       {-100, 1, 0},
-        {-101, 1, kLength - 1},     {7, 9, kLength - 1},           {-1, 2, kLength - 1},     {-2000, 2, 0},
+        {100, 0, 100},
+        {0, 2, kLength - 1},
+        {-768, 2, kLength - 768},
+        {-5, 0, kLength - 1},
+        {kLength, 0, kLength - 1},
+        {kLength + 100, 0, kLength - 1},
+        {50, 1, 150},
+        {-100, 1, 0},
+        {-101, 1, kLength - 1},
+        {7, 9, kLength - 1},
+        {-1, 2, kLength - 1},
+        {-2000, 2, 0},
     };
     for (const auto& c : cases) {
         TOOLFILE* file = TOOLFILE_Open(path.c_str(), "rb");
@@ -242,7 +251,8 @@ TEST_F(ToolfileTest, TypedReadsAreBigEndian) {
 }
 
 TEST_F(ToolfileTest, UncachedSeekFailureIsStickyAndLengthKeepsThePosition) {
-    TOOLFILE* file = TOOLFILE_Open(fixtures::WriteTempFile("sticky.bin", Pattern(10)).c_str(), "r+b");
+    TOOLFILE* file =
+        TOOLFILE_Open(fixtures::WriteTempFile("sticky.bin", Pattern(10)).c_str(), "r+b");
     ASSERT_NE(file, nullptr);
     TOOLFILE_Seek(file, 3, 0);
     EXPECT_EQ(TOOLFILE_GetLength(file), 10u);
@@ -313,10 +323,9 @@ TEST_F(ToolfileTest, LargeFileIsReadInWindowsAsTheTraceShows) {
     const std::string& name = path;
     const std::string expected =
         "Open(" + name + ",rb)\n" + "Seek(" + name + ",0,2)\n" + "Seek(" + name + ",0,0)\n" +
-        "CACHE:READ(" + name + ")[0x00000000 to 0x000fffff]\n" +
-        "Read(" + name + "," + PointerText(got.data()) + ",3145728)\n" +
-        "CACHE:READ(" + name + ")[0x00100000 to 0x001fffff]\n" +
-        "CACHE:READ(" + name + ")[0x00200000 to 0x002fffff]\n" +
+        "CACHE:READ(" + name + ")[0x00000000 to 0x000fffff]\n" + "Read(" + name + "," +
+        PointerText(got.data()) + ",3145728)\n" + "CACHE:READ(" + name +
+        ")[0x00100000 to 0x001fffff]\n" + "CACHE:READ(" + name + ")[0x00200000 to 0x002fffff]\n" +
         "CACHE:(" + name + ") Trying to read 0 bytes past end\n" + "Close(" + name + ")\n";
     EXPECT_EQ(trace, expected);
 }
@@ -358,7 +367,8 @@ TEST_F(ToolfileTest, TraceSwitchAndLevelFilterLines) {
         }
         EXPECT_EQ(lines, c.lines) << "enabled " << c.enabled << ", level " << c.level;
         if (c.enabled == 1 && c.level == 2) {
-            EXPECT_NE(trace.find("TOOLFILE_SetError(" + path + ",0x80000002)\n"), std::string::npos);
+            EXPECT_NE(trace.find("TOOLFILE_SetError(" + path + ",0x80000002)\n"),
+                      std::string::npos);
         }
     }
 }
@@ -385,13 +395,18 @@ std::string PathOfLength(std::size_t length) {
 TEST_F(ToolfileTest, LongestNameAndEmptyFile) {
     const std::string path = PathOfLength(259);
     ASSERT_EQ(path.size(), 259u);
-    { std::FILE* create = std::fopen(path.c_str(), "wb"); ASSERT_NE(create, nullptr); std::fclose(create); }
+    {
+        std::FILE* create = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(create, nullptr);
+        std::fclose(create);
+    }
 
     StartTrace(1, 5);
     TOOLFILE* file = TOOLFILE_Open(path.c_str(), "rb");
     const std::string trace = StopTrace();
     ASSERT_NE(file, nullptr);
-    EXPECT_NE(trace.find("CACHE:(" + path + ") Trying to read 0 bytes past end\n"), std::string::npos);
+    EXPECT_NE(trace.find("CACHE:(" + path + ") Trying to read 0 bytes past end\n"),
+              std::string::npos);
     EXPECT_STREQ(file->name, path.c_str());
     ASSERT_NE(file->cache, nullptr);
     EXPECT_EQ(file->cache->bufferSize, 0u);
@@ -417,7 +432,11 @@ TEST_F(ToolfileTest, LongestNameAndEmptyFile) {
     // One character more than a handle keeps is refused even when the file is there.
     const std::string tooLong = PathOfLength(260);
     ASSERT_EQ(tooLong.size(), 260u);
-    { std::FILE* create = std::fopen(tooLong.c_str(), "wb"); ASSERT_NE(create, nullptr); std::fclose(create); }
+    {
+        std::FILE* create = std::fopen(tooLong.c_str(), "wb");
+        ASSERT_NE(create, nullptr);
+        std::fclose(create);
+    }
     EXPECT_EQ(TOOLFILE_Open(tooLong.c_str(), "rb"), nullptr);
     EXPECT_EQ(TOOLFILE_Open(std::string(300, 'a').c_str(), "rb"), nullptr);
 }

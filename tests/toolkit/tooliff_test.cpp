@@ -57,8 +57,9 @@ Bytes Bmhd(int w, int h, int planes, int masking, int compression) {
 Bytes Cmap(int count, int seed = 0) {
     Bytes p;
     for (int i = 0; i < count; ++i)
-        fixtures::PutBytes(p, {static_cast<std::uint8_t>(i + 1 + seed), static_cast<std::uint8_t>(2 * i),
-                               static_cast<std::uint8_t>(255 - i)});
+        fixtures::PutBytes(
+            p, {static_cast<std::uint8_t>(i + 1 + seed), static_cast<std::uint8_t>(2 * i),
+                static_cast<std::uint8_t>(255 - i)});
     return Chunk("CMAP", p);
 }
 
@@ -97,7 +98,8 @@ Bytes ToPlanes(const Bytes& row, int planes) {
     for (int p = 0; p < planes; ++p)
         for (std::size_t x = 0; x < row.size(); ++x)
             if (p < 8 && (row[x] >> p) & 1)
-                out[static_cast<std::size_t>(p) * rowBytes + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+                out[static_cast<std::size_t>(p) * rowBytes + x / 8] |=
+                    static_cast<std::uint8_t>(0x80 >> (x % 8));
     return out;
 }
 
@@ -123,8 +125,10 @@ Bytes IlbmBody(const Bytes& pixels, int w, int h, int planes, bool masked, bool 
         Bytes row(pixels.begin() + y * w, pixels.begin() + (y + 1) * w);
         Bytes plane = ToPlanes(row, planes);
         for (int p = 0; p < planes; ++p) {
-            Bytes one(plane.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(p) * rowBytes),
-                      plane.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(p + 1) * rowBytes));
+            Bytes one(
+                plane.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(p) * rowBytes),
+                plane.begin() +
+                    static_cast<std::ptrdiff_t>(static_cast<std::size_t>(p + 1) * rowBytes));
             if (p >= 8) one.assign(rowBytes, 0xA5);
             Bytes stored = packed ? Pack(one) : one;
             out.insert(out.end(), stored.begin(), stored.end());
@@ -163,7 +167,8 @@ LoadCase IlbmCase(std::string name, int w, int h, int planes, int masking, bool 
     Bytes pixels = TestPixels(w, h, planes);
     Bytes body = IlbmBody(pixels, w, h, planes, masking == 1, packed);
     return {std::move(name),
-            Form("ILBM", {Bmhd(w, h, planes, masking, packed ? 1 : 0), Cmap(256), Body(body)}), w, h, pixels};
+            Form("ILBM", {Bmhd(w, h, planes, masking, packed ? 1 : 0), Cmap(256), Body(body)}), w,
+            h, pixels};
 }
 
 // A 200 x 2 PBM whose first row has a 0x80 between a literal of 128 bytes and a run of 72,
@@ -198,7 +203,8 @@ LoadCase PbmCase(std::string name, int w, int h, int masking) {
             body.insert(body.end(), mask.begin(), mask.end());
         }
     }
-    return {std::move(name), Form("PBM ", {Bmhd(w, h, 8, masking, 1), Cmap(256), Body(body)}), w, h, pixels};
+    return {std::move(name), Form("PBM ", {Bmhd(w, h, 8, masking, 1), Cmap(256), Body(body)}), w, h,
+            pixels};
 }
 
 std::vector<LoadCase> LoadCases() {
@@ -265,8 +271,9 @@ std::vector<LoadCase> LoadCases() {
     };
     for (int planes = 1; planes <= 8; ++planes)
         for (int w : {1, 7, 13, 37, 64})
-            cases.push_back(IlbmCase("ILBM " + std::to_string(planes) + " planes width " + std::to_string(w), w, 3,
-                                     planes, 0, w % 2 == 1));
+            cases.push_back(
+                IlbmCase("ILBM " + std::to_string(planes) + " planes width " + std::to_string(w), w,
+                         3, planes, 0, w % 2 == 1));
     return cases;
 }
 
@@ -289,7 +296,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, IffLoad, testing::ValuesIn(LoadCases()));
 
 TEST(IffPalette, ShortCmapLeavesTheRestBlack) {
     // The BODY right after a 3-entry CMAP must not become colours.
-    RawPicture* picture = LoadBytes(Form("PBM ", {Bmhd(2, 1, 8, 0, 0), Cmap(3), Body({0xEE, 0xEE})}));
+    RawPicture* picture =
+        LoadBytes(Form("PBM ", {Bmhd(2, 1, 8, 0, 0), Cmap(3), Body({0xEE, 0xEE})}));
     ASSERT_NE(picture, nullptr);
     const std::uint8_t* rgb = picture->palette->rgb;
     EXPECT_EQ(rgb[0], 1);
@@ -300,7 +308,8 @@ TEST(IffPalette, ShortCmapLeavesTheRestBlack) {
 }
 
 TEST(IffPalette, SecondCmapReplacesTheFirst) {
-    RawPicture* picture = LoadBytes(Form("PBM ", {Bmhd(2, 1, 8, 0, 0), Cmap(256), Cmap(2, 100), Body({1, 2})}));
+    RawPicture* picture =
+        LoadBytes(Form("PBM ", {Bmhd(2, 1, 8, 0, 0), Cmap(256), Cmap(2, 100), Body({1, 2})}));
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->palette->rgb[0], 101);
     EXPECT_EQ(picture->palette->rgb[3], 102);
@@ -331,12 +340,14 @@ std::vector<RefusedCase> RefusedCases() {
     return {
         {"empty file", {}, "not an IFF FORM"},
         {"LIST instead of FORM", notForm, "not an IFF FORM"},
-        {"FORM of another type", Form("ACBM", {bmhd, cmap, body}), "IFF form other than ILBM and PBM"},
+        {"FORM of another type", Form("ACBM", {bmhd, cmap, body}),
+         "IFF form other than ILBM and PBM"},
         {"BODY before CMAP", Form("PBM ", {bmhd, body, cmap}), kBodyFirst},
         {"BODY before BMHD", Form("PBM ", {cmap, body, bmhd}), kBodyFirst},
         {"no CMAP", Form("ILBM", {Bmhd(2, 1, 1, 0, 0), Body({0, 0})}), kBodyFirst},
         {"no BODY", Form("PBM ", {bmhd, cmap}), kNoBody},
-        {"chunk size 0xFFFFFFF8 ends the walk", Form("PBM ", {bmhd, cmap, hugeChunk, body}), kNoBody},
+        {"chunk size 0xFFFFFFF8 ends the walk", Form("PBM ", {bmhd, cmap, hugeChunk, body}),
+         kNoBody},
         {"BODY reaching past the FORM", formCutBeforeBody, kNoBody},
         {"BODY reaching past the file",
          [&] {
@@ -346,11 +357,16 @@ std::vector<RefusedCase> RefusedCases() {
          }(),
          kNoBody},
         {"chunk id 0 ends the walk", Form("PBM ", {bmhd, cmap, zeroId, body}), kNoBody},
-        {"BMHD shorter than 20 bytes", Form("PBM ", {shortBmhd, cmap, body}), "IFF BMHD chunk shorter than 20 bytes"},
-        {"width 0", Form("PBM ", {Bmhd(0, 1, 8, 0, 0), cmap, body}), "IFF picture of zero width or height"},
-        {"height 0", Form("ILBM", {Bmhd(1, 0, 8, 0, 0), cmap, body}), "IFF picture of zero width or height"},
-        {"ILBM without planes", Form("ILBM", {Bmhd(2, 1, 0, 0, 0), cmap, body}), "IFF ILBM without bit-planes"},
-        {"65535 x 65535", Form("PBM ", {Bmhd(0xFFFF, 0xFFFF, 8, 0, 1), cmap, body}), "picture too large"},
+        {"BMHD shorter than 20 bytes", Form("PBM ", {shortBmhd, cmap, body}),
+         "IFF BMHD chunk shorter than 20 bytes"},
+        {"width 0", Form("PBM ", {Bmhd(0, 1, 8, 0, 0), cmap, body}),
+         "IFF picture of zero width or height"},
+        {"height 0", Form("ILBM", {Bmhd(1, 0, 8, 0, 0), cmap, body}),
+         "IFF picture of zero width or height"},
+        {"ILBM without planes", Form("ILBM", {Bmhd(2, 1, 0, 0, 0), cmap, body}),
+         "IFF ILBM without bit-planes"},
+        {"65535 x 65535", Form("PBM ", {Bmhd(0xFFFF, 0xFFFF, 8, 0, 1), cmap, body}),
+         "picture too large"},
     };
 }
 
@@ -396,7 +412,8 @@ TEST_P(IffUnpack, ProducesCountBytesAndStopsAfterThem) {
     TOOLFILE* handle = TOOLFILE_Open(path.c_str(), "rb");
     ASSERT_NE(handle, nullptr);
     Bytes out(static_cast<std::size_t>(c.count) + 4, 0xEE);
-    EXPECT_EQ(IFF_UnpackByteRun1(c.withDestination ? out.data() : nullptr, c.count, handle), c.result);
+    EXPECT_EQ(IFF_UnpackByteRun1(c.withDestination ? out.data() : nullptr, c.count, handle),
+              c.result);
     EXPECT_EQ(TOOLFILE_Tell(handle), c.endPosition);
     if (c.withDestination) {
         Bytes produced(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(c.expected.size()));
@@ -412,15 +429,17 @@ TEST_P(IffUnpack, ProducesCountBytesAndStopsAfterThem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IffUnpack,
-    testing::Values(UnpackCase{"run 0xFF 0x2A", {0xFF, 0x2A}, 2, true, {0x2A, 0x2A}, 2, 1},
-                    UnpackCase{"literal of three", {0x02, 1, 2, 3}, 3, true, {1, 2, 3}, 4, 1},
-                    UnpackCase{"0x80 is a no-op", {0x80, 0xFF, 0x2A}, 2, true, {0x2A, 0x2A}, 3, 1},
-                    UnpackCase{"literal cut, surplus stepped over", {0x04, 1, 2, 3, 4, 5}, 3, true, {1, 2, 3}, 6, 1},
-                    UnpackCase{"run cut", {0x81, 7}, 3, true, {7, 7, 7}, 2, 1},
-                    UnpackCase{"without destination", {0x02, 1, 2, 3, 0xFE, 4}, 6, false, {}, 6, 1},
-                    UnpackCase{"count 0 reads nothing", {0x02, 1, 2, 3}, 0, true, {}, 0, 1},
-                    UnpackCase{"data ends inside a literal", {0x02, 1}, 3, true, {1}, 2, 0},
-                    UnpackCase{"data ends before a run value", {0x01, 1, 2, 0xFE}, 5, true, {1, 2}, 4, 0}));
+    testing::Values(
+        UnpackCase{"run 0xFF 0x2A", {0xFF, 0x2A}, 2, true, {0x2A, 0x2A}, 2, 1},
+        UnpackCase{"literal of three", {0x02, 1, 2, 3}, 3, true, {1, 2, 3}, 4, 1},
+        UnpackCase{"0x80 is a no-op", {0x80, 0xFF, 0x2A}, 2, true, {0x2A, 0x2A}, 3, 1},
+        UnpackCase{
+            "literal cut, surplus stepped over", {0x04, 1, 2, 3, 4, 5}, 3, true, {1, 2, 3}, 6, 1},
+        UnpackCase{"run cut", {0x81, 7}, 3, true, {7, 7, 7}, 2, 1},
+        UnpackCase{"without destination", {0x02, 1, 2, 3, 0xFE, 4}, 6, false, {}, 6, 1},
+        UnpackCase{"count 0 reads nothing", {0x02, 1, 2, 3}, 0, true, {}, 0, 1},
+        UnpackCase{"data ends inside a literal", {0x02, 1}, 3, true, {1}, 2, 0},
+        UnpackCase{"data ends before a run value", {0x01, 1, 2, 0xFE}, 5, true, {1, 2}, 4, 0}));
 
 TEST(IffChunkyBody, ReadsRowsAndLeavesTheFileAfterThem) {
     BitmapHeader header{};
@@ -488,7 +507,8 @@ TEST(IffUnpackReference, FastMatchesPlainOnRandomAndEdgeStretches) {
                 if (k == 0) {
                     const int length = pick(0, 3) == 0 ? pick(1, 128) : pick(1, 17);
                     data.push_back(static_cast<std::uint8_t>(length - 1));
-                    for (int i = 0; i < length; ++i) data.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+                    for (int i = 0; i < length; ++i)
+                        data.push_back(static_cast<std::uint8_t>(pick(0, 255)));
                 } else if (k == 1) {
                     data.push_back(static_cast<std::uint8_t>(pick(0x81, 0xFF)));
                     data.push_back(static_cast<std::uint8_t>(pick(0, 255)));
@@ -499,7 +519,8 @@ TEST(IffUnpackReference, FastMatchesPlainOnRandomAndEdgeStretches) {
         }
         data.resize(static_cast<std::size_t>(pick(0, static_cast<int>(data.size()))));
         const std::string path = fixtures::WriteTempFile("stretches.bin", data);
-        const std::uint32_t capacity = static_cast<std::uint32_t>(pick(0, 2) == 0 ? pick(1, 300) : 65536);
+        const std::uint32_t capacity =
+            static_cast<std::uint32_t>(pick(0, 2) == 0 ? pick(1, 300) : 65536);
         FileReader fast(path, capacity);
         FileReader plain(path, capacity);
         ASSERT_NE(fast.file, nullptr);
@@ -511,8 +532,8 @@ TEST(IffUnpackReference, FastMatchesPlainOnRandomAndEdgeStretches) {
             Bytes plainOut = fastOut;
             const IFF_Outcome fastOutcome =
                 IFF_UnpackRun1(&fast.reader, withDestination ? fastOut.data() : nullptr, count);
-            const IFF_Outcome plainOutcome =
-                IFF_UnpackRun1Plain(&plain.reader, withDestination ? plainOut.data() : nullptr, count);
+            const IFF_Outcome plainOutcome = IFF_UnpackRun1Plain(
+                &plain.reader, withDestination ? plainOut.data() : nullptr, count);
             ASSERT_EQ(fastOutcome, plainOutcome) << "round " << round << " stretch " << stretch;
             ASSERT_EQ(fastOut, plainOut) << "round " << round << " stretch " << stretch;
             ASSERT_EQ(fast.reader.remaining + fast.reader.end - fast.reader.position,

@@ -33,9 +33,10 @@ public:
         WriteFile(m_disc / "Sound" / "Music" / "Themes" / "Title.mid", std::string("mid"));
         WriteFile(m_disc / "Sound" / "Effects.snd", std::string("snd"));
         WriteFile(m_disc / "Caf\xC3\xA9.txt", std::string("menu"));
-        WriteFile(m_disc / "FOO.inf", std::string("; Foo's install script\r\n[General]\r\nBasDlgTitle=Foo\r\n"
-                                                 "[Required]\r\nPC-GroupCount=7\r\n"
-                                                 "[StartupOptions]\r\nBitmap=\r\n"));
+        WriteFile(m_disc / "FOO.inf",
+                  std::string("; Foo's install script\r\n[General]\r\nBasDlgTitle=Foo\r\n"
+                              "[Required]\r\nPC-GroupCount=7\r\n"
+                              "[StartupOptions]\r\nBitmap=\r\n"));
     }
     void TearDown() override { fs::remove_all(m_root); }
 
@@ -48,18 +49,18 @@ public:
 };
 
 TEST_F(AuthorTest, ScriptWritesNumberedSectionsThatPassCheck) {
-    WriteFile(m_root / "groups.txt", std::string(
-        "; the groups\n"
-        "required Game files\n"
-        "  desc Levels and core data.\n"
-        "  file data\\levels\\LEVEL?.DAT\n"
-        "  file Data/Core.pak = CorePak\n"
-        "optional Sound and music\n"
-        "  file SOUND\\**\\*.*\n"
-        "optional Menu\n"
-        "  desc Caf\xC3\xA9 menu\n"
-        "  file caf*.txt\n"));
-    const Result result = Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()});
+    WriteFile(m_root / "groups.txt", std::string("; the groups\n"
+                                                 "required Game files\n"
+                                                 "  desc Levels and core data.\n"
+                                                 "  file data\\levels\\LEVEL?.DAT\n"
+                                                 "  file Data/Core.pak = CorePak\n"
+                                                 "optional Sound and music\n"
+                                                 "  file SOUND\\**\\*.*\n"
+                                                 "optional Menu\n"
+                                                 "  desc Caf\xC3\xA9 menu\n"
+                                                 "  file caf*.txt\n"));
+    const Result result =
+        Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()});
     ASSERT_EQ(result.status, 0) << result.err;
     // The old component section goes, the others stay as they stood; deepest folders first;
     // text in Windows-1252.
@@ -98,7 +99,9 @@ TEST_F(AuthorTest, ScriptWritesNumberedSectionsThatPassCheck) {
 
     // Run again, the script comes out the same.
     const std::string first = ReadFile(m_disc / "FOO.inf");
-    ASSERT_EQ(Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()}).status, 0);
+    ASSERT_EQ(
+        Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()}).status,
+        0);
     EXPECT_EQ(ReadFile(m_disc / "FOO.inf"), first);
 }
 
@@ -110,24 +113,29 @@ TEST_F(AuthorTest, ScriptRefusesADescriptionThatDoesNotFitTheDisc) {
         const char* words;
     } cases[] = {
         {"required Game\nfile MISSING.DAT\n", 2, "names no file"},
-        {"required Game\nfile DATA\\LEVELS\\*.DAT = Levels\n", 2, "a key can be given only for one"},
+        {"required Game\nfile DATA\\LEVELS\\*.DAT = Levels\n", 2,
+         "a key can be given only for one"},
         {"file Data\\Core.pak\n", 1, "before the first"},
         {"required Game\nfiles Data\\Core.pak\n", 2, "unknown statement"},
         {"required Game\nfile ..\\disc\\FOO.EXE\n", 2, "not a name inside the disc folder"},
-        {"required Game\nfile Data\\Core.pak = A\nfile Sound\\Effects.snd = a\n", 3, "gets the key"},
+        {"required Game\nfile Data\\Core.pak = A\nfile Sound\\Effects.snd = a\n", 3,
+         "gets the key"},
         {"required Game\ndesc \xE2\x82\xAC \xE2\x88\x9E\nfile Data\\Core.pak\n", 1, "cannot hold"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.description);
         WriteFile(m_root / "groups.txt", std::string(c.description));
-        const Result result = Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()});
+        const Result result =
+            Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()});
         EXPECT_EQ(result.status, 1);
-        const std::string location = (m_root / "groups.txt").string() + ":" + std::to_string(c.line) + ": error: ";
+        const std::string location =
+            (m_root / "groups.txt").string() + ":" + std::to_string(c.line) + ": error: ";
         EXPECT_NE(result.err.find(location), std::string::npos) << result.err;
         EXPECT_NE(result.err.find(c.words), std::string::npos) << result.err;
         EXPECT_EQ(ReadFile(m_disc / "FOO.inf"), before) << "nothing written";
     }
-    EXPECT_EQ(Tool({"script", (m_root / "none.txt").string(), (m_disc / "FOO.inf").string()}).status, 2);
+    EXPECT_EQ(
+        Tool({"script", (m_root / "none.txt").string(), (m_disc / "FOO.inf").string()}).status, 2);
 }
 
 // The last-write time of path in nanoseconds since 1970.
@@ -139,7 +147,9 @@ std::int64_t WriteTime(const fs::path& path) {
 
 TEST_F(AuthorTest, MasterWritesAnImageWithEveryFileAndItsTime) {
     WriteFile(m_root / "groups.txt", std::string("required Game\nfile **\\*.*\n"));
-    ASSERT_EQ(Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()}).status, 0);
+    ASSERT_EQ(
+        Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()}).status,
+        0);
     // Distinct whole-second times, one of them before the time of year changes the offset.
     std::int64_t second = 1700000000;
     for (const auto& entry : fs::recursive_directory_iterator(m_disc)) {
@@ -155,7 +165,9 @@ TEST_F(AuthorTest, MasterWritesAnImageWithEveryFileAndItsTime) {
     EXPECT_NE(made.out.find("volume FOO"), std::string::npos) << made.out;
 
     const fs::path out = m_root / "extracted";
-    const Result extracted = Spawn({"xorriso", "-osirrox", "on", "-indev", image.string(), "-extract", "/", out.string()}, m_logs);
+    const Result extracted = Spawn(
+        {"xorriso", "-osirrox", "on", "-indev", image.string(), "-extract", "/", out.string()},
+        m_logs);
     ASSERT_EQ(extracted.status, 0) << extracted.err;
     std::size_t files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(m_disc)) {
@@ -169,7 +181,8 @@ TEST_F(AuthorTest, MasterWritesAnImageWithEveryFileAndItsTime) {
     }
     EXPECT_EQ(files, 10u);
     std::size_t extractedFiles = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(out)) extractedFiles += entry.is_regular_file() ? 1 : 0;
+    for (const auto& entry : fs::recursive_directory_iterator(out))
+        extractedFiles += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(extractedFiles, files);
     for (const auto& entry : fs::recursive_directory_iterator(out)) {
         fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
@@ -181,13 +194,15 @@ TEST_F(AuthorTest, MasterStopsOnACheckError) {
     const fs::path image = m_root / "FOO.iso";
     const Result result = Tool({"master", m_disc.string(), image.string()});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.out.find("error: the game FOO.a32 is not beside the launcher [missing-game]"), std::string::npos)
+    EXPECT_NE(result.out.find("error: the game FOO.a32 is not beside the launcher [missing-game]"),
+              std::string::npos)
         << result.out;
     EXPECT_FALSE(fs::exists(image));
     EXPECT_FALSE(fs::exists(m_root / "FOO.iso.new"));
 
     WriteFile(m_disc / "FOO.a32", std::string("MZ"));
-    EXPECT_EQ(Tool({"master", m_disc.string(), (m_disc / "FOO.iso").string()}).status, 2) << "not inside the disc";
+    EXPECT_EQ(Tool({"master", m_disc.string(), (m_disc / "FOO.iso").string()}).status, 2)
+        << "not inside the disc";
 }
 
 }  // namespace

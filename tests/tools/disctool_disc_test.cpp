@@ -74,12 +74,13 @@ public:
         fs::create_directory(m_logs);
         WriteFile(m_disc / "FOO.EXE", std::string("MZ"));
         WriteFile(m_disc / "foo.a32", std::string("MZ"));
-        WriteFile(m_disc / "GAME.DAT", std::string(1048576 + 524288, 'g'));  // 1.5 MiB
+        WriteFile(m_disc / "GAME.DAT", std::string(1048576 + 524288, 'g'));   // 1.5 MiB
         WriteFile(m_disc / "Music" / "theme.mid", std::string(104858, 'm'));  // 0.1 MiB
         WriteFile(m_disc / "movies" / "Intro.avi", std::string(3 * 1048576, 'v'));
         WriteFile(m_disc / "foo.inf", std::string(kGoodScript));
         WriteFile(m_root / "pic.ppm", std::string("P6\n5 3\n255\n") + std::string(45, '\x40'));
-        const Result made = Tool({"picture", "encode", (m_root / "pic.ppm").string(), (m_disc / "pic.wiz").string()});
+        const Result made = Tool(
+            {"picture", "encode", (m_root / "pic.ppm").string(), (m_disc / "pic.wiz").string()});
         ASSERT_EQ(made.status, 0) << made.err;
     }
     void TearDown() override { fs::remove_all(m_root); }
@@ -111,7 +112,8 @@ public:
         const Result report = Tool(arguments);
         WriteFile(m_root / "report.json", report.out);
         WriteFile(m_root / "facts.py", std::string(kJsonFacts));
-        Result facts = Spawn({"python3", (m_root / "facts.py").string(), (m_root / "report.json").string()}, m_logs);
+        Result facts = Spawn(
+            {"python3", (m_root / "facts.py").string(), (m_root / "report.json").string()}, m_logs);
         EXPECT_EQ(facts.status, 0) << "not valid JSON: " << facts.err << report.out;
         facts.status = report.status;
         return facts;
@@ -177,49 +179,91 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
     } cases[] = {
         {"missing-script", true, -1, [](DiscTest& t) { fs::remove(t.m_disc / "foo.inf"); }},
         {"missing-game", true, 0, [](DiscTest& t) { fs::remove(t.m_disc / "foo.a32"); }},
-        {"missing-file", true, 12, [](DiscTest& t) { fs::remove(t.m_disc / "Music" / "theme.mid"); }},
-        {"missing-file", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=MUSIC"); }},
-        {"empty-name", true, 9, [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=5"); }},
-        {"empty-key", true, 13, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\"\""); }},
-        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=..\\disc\\GAME.DAT"); }},
-        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=C:GAME.DAT"); }},
-        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=\\\\server\\GAME.DAT"); }},
-        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=/GAME.DAT"); }},
-        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=...\\GAME.DAT"); }},
-        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=COM1.BIN"); }},
-        {"refused-name", true, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=GAME.DAT:hidden"); }},
-        {"unsafe-key", true, 13, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=A=B"); }},
-        {"unsafe-key", true, 13, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=[Other]"); }},
-        {"unsafe-key", true, 13, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\" Theme\""); }},
+        {"missing-file", true, 12,
+         [](DiscTest& t) { fs::remove(t.m_disc / "Music" / "theme.mid"); }},
+        {"missing-file", true, 10,
+         [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=MUSIC"); }},
+        {"empty-name", true, 9,
+         [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=5"); }},
+        {"empty-key", true, 13,
+         [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\"\""); }},
+        {"refused-name", true, 10,
+         [](DiscTest& t) {
+             t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=..\\disc\\GAME.DAT");
+         }},
+        {"refused-name", true, 10,
+         [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=C:GAME.DAT"); }},
+        {"refused-name", true, 10,
+         [](DiscTest& t) {
+             t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=\\\\server\\GAME.DAT");
+         }},
+        {"refused-name", true, 10,
+         [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=/GAME.DAT"); }},
+        {"refused-name", true, 10,
+         [](DiscTest& t) {
+             t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=...\\GAME.DAT");
+         }},
+        {"refused-name", true, 10,
+         [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=COM1.BIN"); }},
+        {"refused-name", true, 10,
+         [](DiscTest& t) {
+             t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=GAME.DAT:hidden");
+         }},
+        {"unsafe-key", true, 13,
+         [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=A=B"); }},
+        {"unsafe-key", true, 13,
+         [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=[Other]"); }},
+        {"unsafe-key", true, 13,
+         [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\" Theme\""); }},
         {"bad-bitmap", true, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
         {"bad-bitmap", true, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
-        {"count-over-limit", true, 7, [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=1001"); }},
-        {"show-startup-again-key", false, 10, [](DiscTest& t) { t.EditScript("PC-Group1File1Key", "PC-Group1File1Key=showstartupagain"); }},
-        {"key-reused", false, 12, [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=GAMEDAT"); }},
-        {"past-count", false, 21, [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
-        {"past-count", false, 21, [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
-        {"count-below-one", false, 7, [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=-1"); }},
-        {"count-below-one", false, 9, [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=none"); }},
-        {"default-dir-relative", true, 2, [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=\\GAMES\\FOO"); }},
-        {"default-dir-relative", true, 2, [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=GAMES"); }},
-        {"unread-key", false, 21, [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
-        {"duplicate-key", false, 21, [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
-        {"value-cut", false, 3, [&](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=" + longTitle); }},
-        {"utf8-script", false, 3, [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup"); }},
+        {"count-over-limit", true, 7,
+         [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=1001"); }},
+        {"show-startup-again-key", false, 10,
+         [](DiscTest& t) {
+             t.EditScript("PC-Group1File1Key", "PC-Group1File1Key=showstartupagain");
+         }},
+        {"key-reused", false, 12,
+         [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=GAMEDAT"); }},
+        {"past-count", false, 21,
+         [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
+        {"past-count", false, 21,
+         [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
+        {"count-below-one", false, 7,
+         [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=-1"); }},
+        {"count-below-one", false, 9,
+         [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=none"); }},
+        {"default-dir-relative", true, 2,
+         [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=\\GAMES\\FOO"); }},
+        {"default-dir-relative", true, 2,
+         [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=GAMES"); }},
+        {"unread-key", false, 21,
+         [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
+        {"duplicate-key", false, 21,
+         [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
+        {"value-cut", false, 3,
+         [&](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=" + longTitle); }},
+        {"utf8-script", false, 3,
+         [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup"); }},
     };
     WriteFile(m_root / "good.inf", ReadFile(m_disc / "foo.inf"));
     WriteFile(m_root / "good.a32", std::string("MZ"));
     WriteFile(m_root / "theme.mid", ReadFile(m_disc / "Music" / "theme.mid"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
-        fs::copy_file(m_root / "good.inf", m_disc / "foo.inf", fs::copy_options::overwrite_existing);
-        fs::copy_file(m_root / "good.a32", m_disc / "foo.a32", fs::copy_options::overwrite_existing);
-        fs::copy_file(m_root / "theme.mid", m_disc / "Music" / "theme.mid", fs::copy_options::overwrite_existing);
+        fs::copy_file(m_root / "good.inf", m_disc / "foo.inf",
+                      fs::copy_options::overwrite_existing);
+        fs::copy_file(m_root / "good.a32", m_disc / "foo.a32",
+                      fs::copy_options::overwrite_existing);
+        fs::copy_file(m_root / "theme.mid", m_disc / "Music" / "theme.mid",
+                      fs::copy_options::overwrite_existing);
         c.breakIt(*this);
         const Result facts = CheckJson();
         EXPECT_EQ(facts.status, c.error ? 1 : 0) << facts.out;
         const std::string line = c.line > 0 ? std::to_string(c.line) : "None";
-        EXPECT_NE(facts.out.find(std::string(c.error ? "\nE " : "\nW ") + c.code + " " + line + " "), std::string::npos)
+        EXPECT_NE(
+            facts.out.find(std::string(c.error ? "\nE " : "\nW ") + c.code + " " + line + " "),
+            std::string::npos)
             << facts.out;
         if (!c.error) EXPECT_EQ(facts.out.find("\nE "), std::string::npos) << facts.out;
         EXPECT_TRUE(HasLine(facts.out, c.error ? "ok False" : "ok True")) << facts.out;
@@ -233,7 +277,8 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         EXPECT_EQ(text.status, facts.status);
         const std::size_t at = text.out.find(start);
         ASSERT_NE(at, std::string::npos) << start << "\n" << text.out;
-        EXPECT_EQ(text.out.substr(text.out.find('\n', at + 1) - end.size() + 1, end.size()), end) << text.out;
+        EXPECT_EQ(text.out.substr(text.out.find('\n', at + 1) - end.size() + 1, end.size()), end)
+            << text.out;
     }
 }
 
@@ -247,9 +292,11 @@ TEST_F(DiscTest, CheckQuietAndStrict) {
     fs::remove(m_disc / "Music" / "theme.mid");
     const std::string script = (m_disc / "foo.inf").string();
     const std::string warning =
-        script + ":21: warning: Optional PC-Group01Name is not a key the launcher reads [unread-key]\n";
+        script +
+        ":21: warning: Optional PC-Group01Name is not a key the launcher reads [unread-key]\n";
     const std::string findings =
-        script + ":12: error: Required group 1 file 2 \"MUSIC\\THEME.MID\" is not on the disc [missing-file]\n" +
+        script +
+        ":12: error: Required group 1 file 2 \"MUSIC\\THEME.MID\" is not on the disc [missing-file]\n" +
         warning;
     result = Tool({"check", "-q", m_disc.string()});
     EXPECT_EQ(result.status, 1);
@@ -268,7 +315,8 @@ TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {
     WriteFile(m_disc / "SETUP.EXE", std::string("MZ"));
     Result result = Tool({"check", m_disc.string()});
     EXPECT_EQ(result.status, 0) << result.out;
-    EXPECT_TRUE(HasLine(result.out, "launcher: foo.EXE (named after the only .inf in the folder)")) << result.out;
+    EXPECT_TRUE(HasLine(result.out, "launcher: foo.EXE (named after the only .inf in the folder)"))
+        << result.out;
 
     WriteFile(m_disc / "setup.inf", std::string("[General]\r\n"));
     result = Tool({"check", m_disc.string()});
@@ -283,28 +331,37 @@ TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {
 
     result = Tool({"check", "--launcher", "SETUP.EXE", m_disc.string()});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.out.find("error: no install script SETUP.inf"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("error: no install script SETUP.inf"), std::string::npos)
+        << result.out;
 
     fs::remove(m_disc / "SETUP.EXE");
     fs::remove(m_disc / "FOO.EXE");
     result = Tool({"check", m_disc.string()});
     EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(HasLine(result.out, "launcher: foo.EXE (named after the only .inf in the folder)")) << result.out;
-    EXPECT_NE(result.out.find("error: no launcher foo.EXE beside foo.inf"), std::string::npos) << result.out;
+    EXPECT_TRUE(HasLine(result.out, "launcher: foo.EXE (named after the only .inf in the folder)"))
+        << result.out;
+    EXPECT_NE(result.out.find("error: no launcher foo.EXE beside foo.inf"), std::string::npos)
+        << result.out;
 }
 
 // Script text is bytes in the ANSI code page: shown as UTF-8 in both reports, escaped in JSON.
 TEST_F(DiscTest, CheckDecodesTextInTheCodePage) {
     EditScript("BasDlgTitle", "BasDlgTitle=Say \"hi\"\\t\x01 caf\xE9 \x80 \xC3\xA9");
     Result facts = CheckJson();
-    EXPECT_TRUE(HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xC3\xA9 \xE2\x82\xAC \xC3\x83\xC2\xA9")) << facts.out;
-    EXPECT_EQ(facts.out.find("utf8-script"), std::string::npos) << "not UTF-8 as a whole: " << facts.out;
+    EXPECT_TRUE(
+        HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xC3\xA9 \xE2\x82\xAC \xC3\x83\xC2\xA9"))
+        << facts.out;
+    EXPECT_EQ(facts.out.find("utf8-script"), std::string::npos)
+        << "not UTF-8 as a whole: " << facts.out;
     Result text = Tool({"check", m_disc.string()});
-    EXPECT_TRUE(HasLine(text.out, "BasDlgTitle: Say \"hi\"\\t\x01 caf\xC3\xA9 \xE2\x82\xAC \xC3\x83\xC2\xA9")) << text.out;
+    EXPECT_TRUE(HasLine(text.out,
+                        "BasDlgTitle: Say \"hi\"\\t\x01 caf\xC3\xA9 \xE2\x82\xAC \xC3\x83\xC2\xA9"))
+        << text.out;
 
     // Windows-1251: the same byte is a Cyrillic letter.
     facts = CheckJson({"--codepage", "1251"});
-    EXPECT_TRUE(HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xD0\xB9 \xD0\x82 \xD0\x93\xC2\xA9")) << facts.out;
+    EXPECT_TRUE(HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xD0\xB9 \xD0\x82 \xD0\x93\xC2\xA9"))
+        << facts.out;
     text = Tool({"check", "--codepage", "65001", m_disc.string()});
     EXPECT_EQ(text.status, 2);
     EXPECT_NE(text.err.find("--codepage"), std::string::npos) << text.err;
@@ -313,7 +370,9 @@ TEST_F(DiscTest, CheckDecodesTextInTheCodePage) {
     EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup");
     text = Tool({"check", "-q", m_disc.string()});
     EXPECT_EQ(text.status, 0);
-    EXPECT_NE(text.out.find("\"Caf\xC3\xA9 Setup\" as \"Caf\xC3\x83\xC2\xA9 Setup\""), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\"Caf\xC3\xA9 Setup\" as \"Caf\xC3\x83\xC2\xA9 Setup\""),
+              std::string::npos)
+        << text.out;
 }
 
 TEST_F(DiscTest, CommandLineMistakesGiveStatusTwo) {
@@ -323,7 +382,8 @@ TEST_F(DiscTest, CommandLineMistakesGiveStatusTwo) {
              {"check", "--bogus", m_disc.string()},
              {"verify", "--shared-file", (m_root / "none.ini").string(), m_disc.string()},
              {"verify", "--shared-file", m_root.string(), m_disc.string()},
-             {"verify", "--shared-file", (m_disc / "foo.inf").string(), "--windows-drive", "1:", m_disc.string()},
+             {"verify", "--shared-file", (m_disc / "foo.inf").string(), "--windows-drive",
+              "1:", m_disc.string()},
          }) {
         const Result result = Tool(arguments);
         EXPECT_EQ(result.status, 2) << arguments[1] << " " << arguments[2] << "\n" << result.out;
@@ -345,7 +405,8 @@ protected:
         fs::create_directories(m_c / "Games" / "foo" / "music");
         fs::create_directories(m_d / "GAMES" / "FOO" / "MOVIES");
         m_sourceTime = fs::last_write_time(m_disc / "GAME.DAT") - std::chrono::hours(24);
-        for (const fs::path& source : {m_disc / "GAME.DAT", m_disc / "Music" / "theme.mid", m_disc / "movies" / "Intro.avi"}) {
+        for (const fs::path& source : {m_disc / "GAME.DAT", m_disc / "Music" / "theme.mid",
+                                       m_disc / "movies" / "Intro.avi"}) {
             fs::last_write_time(source, m_sourceTime);
         }
     }
@@ -373,8 +434,10 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
         "Theme=\"c:\\games\\foo\\MUSIC\\THEME.MID\"\r\n";
     WriteFile(m_root / "tivoroo.ini", shared);
     PlaceCopy(m_disc / "GAME.DAT", m_c / "Games" / "foo" / "GAME.DAT", std::chrono::seconds(0));
-    PlaceCopy(m_disc / "Music" / "theme.mid", m_c / "Games" / "foo" / "music" / "Theme.mid", std::chrono::seconds(-2));
-    PlaceCopy(m_disc / "movies" / "Intro.avi", m_d / "GAMES" / "FOO" / "MOVIES" / "INTRO.AVI", std::chrono::seconds(0));
+    PlaceCopy(m_disc / "Music" / "theme.mid", m_c / "Games" / "foo" / "music" / "Theme.mid",
+              std::chrono::seconds(-2));
+    PlaceCopy(m_disc / "movies" / "Intro.avi", m_d / "GAMES" / "FOO" / "MOVIES" / "INTRO.AVI",
+              std::chrono::seconds(0));
 
     Result result = Verify();
     EXPECT_EQ(result.status, 1) << result.out << result.err;
@@ -394,40 +457,52 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
         EXPECT_EQ(result.out.compare(start + 2, std::strlen(e.outcome), e.outcome), 0)
             << result.out.substr(start, line - start);
     }
-    EXPECT_NE(result.out.find("result: 1 required file is not current"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("result: 1 required file is not current"), std::string::npos)
+        << result.out;
     EXPECT_EQ(ReadFile(m_root / "tivoroo.ini"), shared) << "verify must not write the shared file";
-    EXPECT_TRUE(HasLine(result.out, "shared file: " + (m_root / "tivoroo.ini").string() + ", section [FOO]"))
+    EXPECT_TRUE(HasLine(result.out,
+                        "shared file: " + (m_root / "tivoroo.ini").string() + ", section [FOO]"))
         << result.out;
 
     // The same as JSON, and -q with only the files that are not current.
-    result = Tool({"verify", "--json", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),
-                   "--drive", "C:=" + m_c.string(), "--drive=d:=" + m_d.string()});
+    result = Tool({"verify", "--json", m_disc.string(), "--shared-file",
+                   (m_root / "tivoroo.ini").string(), "--drive", "C:=" + m_c.string(),
+                   "--drive=d:=" + m_d.string()});
     EXPECT_EQ(result.status, 1);
     WriteFile(m_root / "verify.json", result.out);
-    WriteFile(m_root / "verify.py", std::string(
-        "import json, sys\n"
-        "d = json.load(open(sys.argv[1]))\n"
-        "print(d['schema'], d['ok'], d['requiredNotCurrent'], d['sharedFile'])\n"
-        "for f in d['files']: print(f['section'], f['group'], f['number'], f['name'], f['key'], f['outcome'], f['current'])\n"));
-    const Result facts = Spawn({"python3", (m_root / "verify.py").string(), (m_root / "verify.json").string()}, m_logs);
-    EXPECT_EQ(facts.out, "1 False 1 " + (m_root / "tivoroo.ini").string() + "\n"
-              "Required 1 1 GAME.DAT GameDat current True\n"
-              "Required 1 2 MUSIC\\THEME.MID Theme stale False\n"
-              "Optional 1 1 MOVIES\\INTRO.AVI Intro adopted True\n") << facts.err << result.out;
-    result = Tool({"verify", "-q", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),
-                   "--drive", "C:=" + m_c.string(), "--drive=d:=" + m_d.string()});
+    WriteFile(
+        m_root / "verify.py",
+        std::string(
+            "import json, sys\n"
+            "d = json.load(open(sys.argv[1]))\n"
+            "print(d['schema'], d['ok'], d['requiredNotCurrent'], d['sharedFile'])\n"
+            "for f in d['files']: print(f['section'], f['group'], f['number'], f['name'], f['key'], f['outcome'], f['current'])\n"));
+    const Result facts = Spawn(
+        {"python3", (m_root / "verify.py").string(), (m_root / "verify.json").string()}, m_logs);
+    EXPECT_EQ(facts.out, "1 False 1 " + (m_root / "tivoroo.ini").string() +
+                             "\n"
+                             "Required 1 1 GAME.DAT GameDat current True\n"
+                             "Required 1 2 MUSIC\\THEME.MID Theme stale False\n"
+                             "Optional 1 1 MOVIES\\INTRO.AVI Intro adopted True\n")
+        << facts.err << result.out;
+    result =
+        Tool({"verify", "-q", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),
+              "--drive", "C:=" + m_c.string(), "--drive=d:=" + m_d.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out.find("GAME.DAT"), std::string::npos) << result.out;
     EXPECT_EQ(result.out.compare(0, 7, "  stale"), 0) << result.out;
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1) << result.out;
 
     // The same time again makes everything required current; a missing copy is missing.
-    PlaceCopy(m_disc / "Music" / "theme.mid", m_c / "Games" / "foo" / "music" / "Theme.mid", std::chrono::seconds(0));
+    PlaceCopy(m_disc / "Music" / "theme.mid", m_c / "Games" / "foo" / "music" / "Theme.mid",
+              std::chrono::seconds(0));
     fs::remove(m_d / "GAMES" / "FOO" / "MOVIES" / "INTRO.AVI");
     result = Verify();
     EXPECT_EQ(result.status, 0) << result.out;
-    EXPECT_NE(result.out.find("  missing                    MOVIES\\INTRO.AVI"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("result: every required file is current"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("  missing                    MOVIES\\INTRO.AVI"), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("result: every required file is current"), std::string::npos)
+        << result.out;
 
     // A recorded copy that is gone is stale even though a current copy lies in the
     // destination: only the record is looked at.
@@ -435,7 +510,8 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
     PlaceCopy(m_disc / "GAME.DAT", m_d / "GAMES" / "FOO" / "GAME.DAT", std::chrono::seconds(0));
     result = Verify();
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.out.find("  stale                      GAME.DAT"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("  stale                      GAME.DAT"), std::string::npos)
+        << result.out;
 }
 
 TEST_F(VerifyTest, WithoutRecordsOnlyTheProposedDestinationCounts) {
@@ -444,16 +520,19 @@ TEST_F(VerifyTest, WithoutRecordsOnlyTheProposedDestinationCounts) {
     EditScript("DefaultDir", "DefaultDir=");
     fs::create_directories(m_c / "tivoroo" / "FOO" / "MUSIC");
     PlaceCopy(m_disc / "GAME.DAT", m_c / "tivoroo" / "FOO" / "game.dat", std::chrono::seconds(0));
-    PlaceCopy(m_disc / "Music" / "theme.mid", m_c / "tivoroo" / "FOO" / "MUSIC" / "THEME.MID", std::chrono::seconds(0));
+    PlaceCopy(m_disc / "Music" / "theme.mid", m_c / "tivoroo" / "FOO" / "MUSIC" / "THEME.MID",
+              std::chrono::seconds(0));
     Result result = Verify();
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_NE(result.out.find("destination: C:\\Tivoroo\\FOO\\"), std::string::npos) << result.out;
 
     // Another Windows drive moves the default folder to a drive with no copies.
     result = Tool({"verify", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),
-                   "--drive", "C:=" + m_c.string(), "--drive", "D:=" + m_d.string(), "--windows-drive", "D:"});
+                   "--drive", "C:=" + m_c.string(), "--drive", "D:=" + m_d.string(),
+                   "--windows-drive", "D:"});
     EXPECT_EQ(result.status, 1) << result.out;
-    EXPECT_NE(result.out.find("  missing                    GAME.DAT"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("  missing                    GAME.DAT"), std::string::npos)
+        << result.out;
 
     // A drive that is not mapped cannot be judged, and does not count as current.
     result = Tool({"verify", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string()});

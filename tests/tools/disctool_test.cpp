@@ -93,7 +93,8 @@ Image ParsePpm(const std::string& bytes) {
     const int height = std::atoi(next().c_str());
     if (next() != "255" || p >= bytes.size()) return image;
     ++p;
-    const std::size_t length = 3 * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    const std::size_t length =
+        3 * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (bytes.size() - p != length) return image;
     image = {width, height, Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(p), bytes.end())};
     return image;
@@ -102,11 +103,13 @@ Image ParsePpm(const std::string& bytes) {
 // ---- hand-made WIZ and IFF files ---------------------------------------------------------
 
 void PutBE32(Bytes& out, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
 void PutLE32(Bytes& out, std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
 void PutBE16(Bytes& out, std::uint32_t v) {
@@ -224,7 +227,8 @@ Bytes TestPbm(int width, int height, int colours, bool packed) {
     Bytes body;
     for (int y = 0; y < height; ++y) {
         Bytes row;
-        for (int x = 0; x < width; ++x) row.push_back(static_cast<std::uint8_t>(TestIndex(x, y, colours)));
+        for (int x = 0; x < width; ++x)
+            row.push_back(static_cast<std::uint8_t>(TestIndex(x, y, colours)));
         Append(body, packed ? PackByteRun1(row) : row);
     }
     Bytes form = {'P', 'B', 'M', ' '};
@@ -286,7 +290,8 @@ protected:
 
     std::set<std::string> WorkFiles() const {
         std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_work)) names.insert(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(m_work))
+            names.insert(entry.path().filename());
         return names;
     }
 
@@ -417,7 +422,8 @@ TEST_F(Disctool, ConvertReadsChunkyIffPlainAndPacked) {
         const Image original = MakeImage(23, 6, 40);
         const fs::path input = Write("chunky.lbm", TestPbm(23, 6, 40, packed));
         const Result reference = Spawn({"ilbmtoppm", input.string()}, m_logs);
-        ASSERT_EQ(ParsePpm(reference.out), original) << "fixture not read by ilbmtoppm: " << reference.err;
+        ASSERT_EQ(ParsePpm(reference.out), original)
+            << "fixture not read by ilbmtoppm: " << reference.err;
         EXPECT_EQ(ConvertBothWays(input), original);
     }
 }
@@ -430,7 +436,7 @@ TEST_F(Disctool, ConvertDrawsWizPicturesOverFillColour255) {
         const char* name;
         Bytes file;
         int width, height;
-        Bytes indexes;           // expected palette indexes, row by row
+        Bytes indexes;  // expected palette indexes, row by row
         const std::uint8_t* palette;
     } cases[] = {
         {"worked example", TwoPixelWiz(), 2, 1, {5, 5}, defaults},
@@ -438,11 +444,21 @@ TEST_F(Disctool, ConvertDrawsWizPicturesOverFillColour255) {
         {"own palette and a transparent run",
          WizBlock("IMAG", Cat({Wizh(1, 3, 1), TestRgbs(),
                                WizBlock("WIZD", {0x03, 0x00, 0x03, 0x06, 0x07})})),
-         3, 1, {255, 7, 7}, rgbs.data()},
+         3,
+         1,
+         {255, 7, 7},
+         rgbs.data()},
         {"compression 0 leaves the fill colour",
-         WizBlock("IMAG", Cat({Wizh(0, 2, 2), WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})})), 2, 2,
-         {255, 255, 255, 255}, defaults},
-        {"first image of a MULT file with the shared palette", ThreeImageWiz(), 2, 1, {5, 5},
+         WizBlock("IMAG", Cat({Wizh(0, 2, 2), WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})})),
+         2,
+         2,
+         {255, 255, 255, 255},
+         defaults},
+        {"first image of a MULT file with the shared palette",
+         ThreeImageWiz(),
+         2,
+         1,
+         {5, 5},
          rgbs.data()},
     };
     for (const auto& c : cases) {
@@ -465,21 +481,21 @@ TEST_F(Disctool, ConvertRefusesWhatTheLoadersDoNotRead) {
         int colours;
         const char* reasonWord;  // a word the reason must contain, in any case
     } cases[] = {
-        {"ppmtopcx -quiet {ppm} > {out}", "planar16.pcx", 12, "8 bits"},      // 1 bit, 4 planes
-        {"ppmtopcx -quiet -packed {ppm} > {out}", "packed.pcx", 12, "8 bits"}, // 4 bits per pixel
-        {"ppmtopcx -quiet -24bit {ppm} > {out}", "rgb.pcx", 28, "plane"},      // 3 planes of 8 bits
-        {"convert {ppm} PCX:{out}", "magick-rgb.pcx", 28, "plane"},            // 3 planes of 8 bits
+        {"ppmtopcx -quiet {ppm} > {out}", "planar16.pcx", 12, "8 bits"},        // 1 bit, 4 planes
+        {"ppmtopcx -quiet -packed {ppm} > {out}", "packed.pcx", 12, "8 bits"},  // 4 bits per pixel
+        {"ppmtopcx -quiet -24bit {ppm} > {out}", "rgb.pcx", 28, "plane"},  // 3 planes of 8 bits
+        {"convert {ppm} PCX:{out}", "magick-rgb.pcx", 28, "plane"},        // 3 planes of 8 bits
         {"ppmtopcx -quiet -8bit {ppm} > {out} && printf '\\003' | "
          "dd of={out} bs=1 seek=1 conv=notrunc 2>/dev/null",
          "version3.pcx", 28, "version"},
-        {"ppmtoilbm -quiet {ppm} > {out}", "deep.lbm", 256, "CMAP"},          // 24 planes, no CMAP
+        {"ppmtoilbm -quiet {ppm} > {out}", "deep.lbm", 256, "CMAP"},  // 24 planes, no CMAP
         {"ppmtoilbm -quiet {ppm} > {out} && printf 'ACBM' | "
          "dd of={out} bs=1 seek=8 conv=notrunc 2>/dev/null",
          "acbm.lbm", 28, "ILBM"},
         {"ppmtoilbm -quiet {ppm} > {out} && printf 'LIST' | "
          "dd of={out} bs=1 seek=0 conv=notrunc 2>/dev/null",
          "list.lbm", 28, "FORM"},
-        {"convert {ppm} GIF:{out}", "pic.gif", 28, "extension"},              // no loader for it
+        {"convert {ppm} GIF:{out}", "pic.gif", 28, "extension"},  // no loader for it
         {"head -c 60 /dev/zero > {out}", "zeros.wiz", 28, "WIZH"},
         {"true > {out}", "empty.pcx", 28, "PCX"},
         {"printf 'FORM\\000\\000\\000\\004PBM ' > {out}", "nobody.lbm", 28, "BODY"},
@@ -520,8 +536,8 @@ TEST_F(Disctool, ConvertThatCannotWriteNamesTheOutputAndLeavesNothing) {
         fs::path output;
     } cases[] = {
         {TwoPixelWiz(), m_work / "no such folder" / "out.png"},
-        {TwoPixelWiz(), m_work / "subfolder.ppm"},                 // a folder in the way
-        {WizBlock("IMAG", Wizh(1, 0, 4)), m_work / "out.png"},     // a picture of 0 x 4
+        {TwoPixelWiz(), m_work / "subfolder.ppm"},              // a folder in the way
+        {WizBlock("IMAG", Wizh(1, 0, 4)), m_work / "out.png"},  // a picture of 0 x 4
     };
     fs::create_directory(m_work / "subfolder.ppm");
     for (const auto& c : cases) {
@@ -561,36 +577,55 @@ TEST_F(Disctool, InfoShowsFormatSizePaletteAndStructure) {
         int status;
         std::vector<std::string> lines;  // each must appear as a whole line
     } cases[] = {
-        {"two.wiz", nullptr, TwoPixelWiz(), 0,
+        {"two.wiz",
+         nullptr,
+         TwoPixelWiz(),
+         0,
          {"format: WIZ", "length: 40 bytes", "width: 2", "height: 1",
           "palette: none (the toolkit default palette)", "layout: single image",
           "  0: \"IMAG\" size 40", "    8: \"WIZH\" size 20: compression 1, width 2, height 1",
           "    28: \"WIZD\" size 12", "images: 1",
           "  image 0: 2 x 1, compression 1, palette none (the toolkit default palette), "
           "WIZD pixels"}},
-        {"three.wiz", nullptr, ThreeImageWiz(), 0,
+        {"three.wiz",
+         nullptr,
+         ThreeImageWiz(),
+         0,
          {"palette: shared (RGBS in DEFA)", "layout: several images (MULT)", "images: 3",
           "    8: \"DEFA\" size 784", "      16: \"RGBS\" size 776: 256 colours",
           "      800: \"OFFS\" size 20: 3 entries 20, 60, 876",
           "  image 0: 2 x 1, compression 1, palette shared (RGBS in DEFA), WIZD pixels",
           "  image 1: 2 x 1, compression 1, palette own, WIZD pixels",
           "  image 2: 4 x 3, compression 0, palette shared (RGBS in DEFA), WIZD pixels"}},
-        {"oddblock.wiz", nullptr,
+        {"oddblock.wiz",
+         nullptr,
          WizBlock("IMAG", Cat({WizBlock("XTRA", {1, 2, 3}), Wizh(1, 2, 1),
                                WizBlock("WIZD", {0x02, 0x00, 0x06, 0x05})})),
-         0, {"    8: \"XTRA\" size 11", "    19: \"WIZH\" size 20: compression 1, width 2, height 1"}},
+         0,
+         {"    8: \"XTRA\" size 11", "    19: \"WIZH\" size 20: compression 1, width 2, height 1"}},
         // A child that claims more than its container hides what follows, WIZH included.
-        {"broken.wiz", nullptr,
-         WizBlock("IMAG", Cat({{'X', 'T', 'R', 'A', 0, 0, 0, 64, 0, 0, 0, 0}, Wizh(1, 2, 1)})), 1,
+        {"broken.wiz",
+         nullptr,
+         WizBlock("IMAG", Cat({{'X', 'T', 'R', 'A', 0, 0, 0, 64, 0, 0, 0, 0}, Wizh(1, 2, 1)})),
+         1,
          {"    8: \"XTRA\" size 64 reaches past its container; the walk stops here"}},
-        {"pic.pcx", "ppmtopcx -quiet {ppm} > {out}", {}, 0,
+        {"pic.pcx",
+         "ppmtopcx -quiet {ppm} > {out}",
+         {},
+         0,
          {"format: PCX", "width: 21", "height: 7", "palette: own",
           "header: manufacturer 10, version 5, encoding 1, bits per pixel 8",
           "window: xmin 0, ymin 0, xmax 20, ymax 6", "planes: 1, bytes per line: 21",
           "palette marker: 0x0C"}},
-        {"rgb.pcx", "ppmtopcx -quiet -24bit {ppm} > {out}", {}, 1,
+        {"rgb.pcx",
+         "ppmtopcx -quiet -24bit {ppm} > {out}",
+         {},
+         1,
          {"format: PCX", "planes: 3, bytes per line: 21"}},
-        {"pic.lbm", "ppmtoilbm -quiet {ppm} > {out}", {}, 0,
+        {"pic.lbm",
+         "ppmtoilbm -quiet {ppm} > {out}",
+         {},
+         0,
          {"format: IFF", "width: 21", "height: 7", "palette: own",
           "  12: \"BMHD\" size 20: 21 x 7, 5 planes, masking 0, compression 1",
           "  40: \"CMAP\" size 51: 17 colours (and a pad byte)"}},
@@ -607,7 +642,8 @@ TEST_F(Disctool, InfoShowsFormatSizePaletteAndStructure) {
         const std::string text = "\n" + result.out;
         for (const std::string& line : c.lines) {
             EXPECT_NE(text.find("\n" + line + "\n"), std::string::npos)
-                << "missing line: " << line << "\n" << result.out;
+                << "missing line: " << line << "\n"
+                << result.out;
         }
         if (c.status == 0) {
             EXPECT_EQ(result.err, "");
@@ -624,7 +660,8 @@ TEST_F(Disctool, InfoOnFilesThatCannotBeReadGivesOneLineAndNoReport) {
         const fs::path input = m_work / name;
         if (std::string(name) == "picture.gif") WriteFile(input, std::string("GIF89a"));
         const Result result = Tool({"picture", "info", input});
-        EXPECT_EQ(result.status, std::string(name) == "picture.gif" ? 1 : 2) << "2: nothing could be read";
+        EXPECT_EQ(result.status, std::string(name) == "picture.gif" ? 1 : 2)
+            << "2: nothing could be read";
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err.rfind("disctool: " + input.string() + ": ", 0), 0u) << result.err;
         EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line";
@@ -677,9 +714,11 @@ TEST_F(Disctool, EncodeRoundTripsPicturesFromOtherPrograms) {
         const char* name;
         const char* reference;  // writes the input as a PPM on standard output
     } cases[] = {
-        {"convert -seed 3 -size 96x60 plasma:fractal -colors 256 PNG8:{out}", "plasma.png", "pngtopam {out}"},
+        {"convert -seed 3 -size 96x60 plasma:fractal -colors 256 PNG8:{out}", "plasma.png",
+         "pngtopam {out}"},
         {"convert rose: -colors 100 PNG8:{out}", "rose.png", "pngtopam {out}"},
-        {"convert -size 37x150 gradient:navy-orange -colors 256 PNG8:{out}", "gradient.png", "pngtopam {out}"},
+        {"convert -size 37x150 gradient:navy-orange -colors 256 PNG8:{out}", "gradient.png",
+         "pngtopam {out}"},
         {"convert logo: -resize 25% -colors 64 PCX:{out}", "logo.pcx", "pcxtoppm {out}"},
         {"ppmpat -gingham3 -color red,green,blue 45 31 | ppmtopcx -quiet -8bit > {out}",
          "pattern.pcx", "pcxtoppm {out}"},
@@ -717,12 +756,14 @@ TEST_F(Disctool, EncodeCodesTheTransparentIndexAsTheLaunchersFillColour) {
     const std::uint8_t* topLeft = image.rgb.data();
     for (std::size_t p = 0; p < 23 * 4; ++p) {
         const std::uint8_t index = loaded->bitmap->pixels[p];
-        const bool clear = std::equal(topLeft, topLeft + 3, image.rgb.begin() + static_cast<std::ptrdiff_t>(3 * p));
+        const bool clear = std::equal(topLeft, topLeft + 3,
+                                      image.rgb.begin() + static_cast<std::ptrdiff_t>(3 * p));
         if (clear) {
             EXPECT_EQ(index, 255) << p;
         } else {
             ASSERT_LT(index, 3) << p;
-            EXPECT_TRUE(std::equal(loaded->palette->rgb + 3 * index, loaded->palette->rgb + 3 * index + 3,
+            EXPECT_TRUE(std::equal(loaded->palette->rgb + 3 * index,
+                                   loaded->palette->rgb + 3 * index + 3,
                                    image.rgb.begin() + static_cast<std::ptrdiff_t>(3 * p)))
                 << p;
         }
@@ -753,8 +794,8 @@ TEST_F(Disctool, EncodeOfSeveralPicturesWritesAMultFileSharingOnePaletteWhenItCa
         EXPECT_EQ(WIZ_FindChild("DEFA", file.data(), memfile.size) != nullptr, k.shared);
         const std::uint8_t* wrap = WIZ_FindChild("WRAP", file.data(), memfile.size);
         ASSERT_NE(wrap, nullptr);
-        const std::uint8_t* offs =
-            WIZ_FindChild("OFFS", wrap, memfile.size - static_cast<std::uint32_t>(wrap - file.data()));
+        const std::uint8_t* offs = WIZ_FindChild(
+            "OFFS", wrap, memfile.size - static_cast<std::uint32_t>(wrap - file.data()));
         ASSERT_NE(offs, nullptr);
         for (std::uint32_t i = 0; i < k.inputs.size(); ++i) {
             SCOPED_TRACE(i);
@@ -785,7 +826,8 @@ TEST_F(Disctool, EncodeOfSeveralPicturesWritesAMultFileSharingOnePaletteWhenItCa
                 EXPECT_TRUE(std::equal(g, g + 3, w)) << p;
             }
         }
-        EXPECT_EQ(WIZ_LoadImage(&memfile, static_cast<std::uint32_t>(k.inputs.size()), 255), nullptr);
+        EXPECT_EQ(WIZ_LoadImage(&memfile, static_cast<std::uint32_t>(k.inputs.size()), 255),
+                  nullptr);
     }
 }
 

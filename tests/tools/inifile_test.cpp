@@ -52,15 +52,25 @@ TEST(IniFile, IntegersReadAsTheProfileIntegerRule) {
         const char* value;
         std::int32_t expected;
     } cases[] = {
-        {"12", 12},       {"-3", -3},    {"+7", 7},   {"12abc", 12}, {"abc", 0},
-        {"0x10", 0},      {"\"5\"", 5},  {"007", 7},  {"- 4", 0},    {"4294967297", 1},
+        {"12", 12},
+        {"-3", -3},
+        {"+7", 7},
+        {"12abc", 12},
+        {"abc", 0},
+        {"0x10", 0},
+        {"\"5\"", 5},
+        {"007", 7},
+        {"- 4", 0},
+        {"4294967297", 1},
         {"2147483648", INT32_MIN},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
-        EXPECT_EQ(ini::GetInt(ini::Parse(std::string("[S]\nN=") + c.value + "\n"), "s", "n", 99), c.expected);
+        EXPECT_EQ(ini::GetInt(ini::Parse(std::string("[S]\nN=") + c.value + "\n"), "s", "n", 99),
+                  c.expected);
     }
-    EXPECT_EQ(ini::GetInt(ini::Parse("[S]\nN=\n"), "S", "N", 1), 1) << "an empty value reads as missing";
+    EXPECT_EQ(ini::GetInt(ini::Parse("[S]\nN=\n"), "S", "N", 1), 1)
+        << "an empty value reads as missing";
     EXPECT_EQ(ini::GetInt(ini::Parse("[S]\n"), "S", "N", 1), 1);
 }
 

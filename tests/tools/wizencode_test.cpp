@@ -57,7 +57,8 @@ IndexedPicture Make(std::uint32_t width, std::uint32_t height,
     for (std::uint32_t y = 0; y < height; ++y) {
         for (std::uint32_t x = 0; x < width; ++x) picture.pixels.push_back(pixel(x, y, random));
     }
-    for (int i = 0; i < 768; ++i) picture.palette[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 37 + 11);
+    for (int i = 0; i < 768; ++i)
+        picture.palette[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 37 + 11);
     return picture;
 }
 
@@ -82,7 +83,8 @@ void ExpectDecodes(Bytes& file, std::uint32_t index, const IndexedPicture& pictu
     for (std::uint8_t& p : expected) {
         if (transparent && p == *transparent) p = 255;
     }
-    EXPECT_EQ(Bytes(loaded->bitmap->pixels, loaded->bitmap->pixels + loaded->bitmap->size), expected);
+    EXPECT_EQ(Bytes(loaded->bitmap->pixels, loaded->bitmap->pixels + loaded->bitmap->size),
+              expected);
 }
 
 struct PictureCase {
@@ -92,30 +94,40 @@ struct PictureCase {
 };
 
 const PictureCase pictureCases[] = {
-    {"one pixel", 1, 1, [](std::uint32_t, std::uint32_t, std::mt19937&) -> std::uint8_t { return 7; }},
-    {"flat, runs past 64", 301, 3, [](std::uint32_t, std::uint32_t, std::mt19937&) -> std::uint8_t { return 3; }},
+    {"one pixel", 1, 1,
+     [](std::uint32_t, std::uint32_t, std::mt19937&) -> std::uint8_t { return 7; }},
+    {"flat, runs past 64", 301, 3,
+     [](std::uint32_t, std::uint32_t, std::mt19937&) -> std::uint8_t { return 3; }},
     {"horizontal gradient", 257, 4,
      [](std::uint32_t x, std::uint32_t, std::mt19937&) { return static_cast<std::uint8_t>(x); }},
     {"gradient in steps of three", 200, 5,
-     [](std::uint32_t x, std::uint32_t y, std::mt19937&) { return static_cast<std::uint8_t>(x / 3 + y); }},
+     [](std::uint32_t x, std::uint32_t y, std::mt19937&) {
+         return static_cast<std::uint8_t>(x / 3 + y);
+     }},
     {"noise", 131, 9,
-     [](std::uint32_t, std::uint32_t, std::mt19937& r) { return static_cast<std::uint8_t>(r() & 255); }},
+     [](std::uint32_t, std::uint32_t, std::mt19937& r) {
+         return static_cast<std::uint8_t>(r() & 255);
+     }},
     {"noise of few colours, odd width", 77, 13,
-     [](std::uint32_t, std::uint32_t, std::mt19937& r) { return static_cast<std::uint8_t>(r() % 3); }},
+     [](std::uint32_t, std::uint32_t, std::mt19937& r) {
+         return static_cast<std::uint8_t>(r() % 3);
+     }},
     {"long runs of 0 and 255 between detail", 400, 6,
      [](std::uint32_t x, std::uint32_t y, std::mt19937& r) -> std::uint8_t {
          if ((x / 150 + y) % 3 == 0) return 0;
          if ((x / 150 + y) % 3 == 1) return 255;
          return static_cast<std::uint8_t>(r() % 5);
      }},
-    {"zero width", 0, 3, [](std::uint32_t, std::uint32_t, std::mt19937&) -> std::uint8_t { return 0; }},
+    {"zero width", 0, 3,
+     [](std::uint32_t, std::uint32_t, std::mt19937&) -> std::uint8_t { return 0; }},
 };
 
 TEST(WizEncode, PicturesDecodeExactlyAndNoLineIsLongerThanGreedy) {
     for (const PictureCase& c : pictureCases) {
         const IndexedPicture picture = Make(c.width, c.height, c.pixel);
         for (const std::optional<std::uint8_t> transparent :
-             {std::optional<std::uint8_t>(), std::optional<std::uint8_t>(0), std::optional<std::uint8_t>(255)}) {
+             {std::optional<std::uint8_t>(), std::optional<std::uint8_t>(0),
+              std::optional<std::uint8_t>(255)}) {
             SCOPED_TRACE(std::string(c.name) + ", transparent " +
                          (transparent ? std::to_string(*transparent) : "none"));
             std::string reason;

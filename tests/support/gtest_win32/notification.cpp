@@ -9,8 +9,8 @@ namespace testing {
 namespace internal {
 
 Notification::Notification() : m_event(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-  // GoogleTest's own Notification cannot fail; neither may this one.
-  if (m_event == nullptr) std::abort();
+    // GoogleTest's own Notification cannot fail; neither may this one.
+    if (m_event == nullptr) std::abort();
 }
 
 Notification::~Notification() { ::CloseHandle(m_event); }

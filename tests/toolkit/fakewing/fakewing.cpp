@@ -8,13 +8,13 @@ extern "C" {
 __declspec(dllexport) HDC WINAPI WinGCreateDC();
 __declspec(dllexport) BOOL WINAPI WinGRecommendDIBFormat(BITMAPINFO* info);
 __declspec(dllexport) HBITMAP WINAPI WinGCreateBitmap(HDC dc, const BITMAPINFO* info, void** bits);
-__declspec(dllexport) UINT WINAPI WinGSetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colours);
-__declspec(dllexport) BOOL WINAPI WinGStretchBlt(HDC destination, int x, int y, int width, int height,
-                                                 HDC source, int sx, int sy, int sourceWidth, int sourceHeight);
+__declspec(dllexport) UINT WINAPI
+    WinGSetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colours);
+__declspec(dllexport) BOOL WINAPI
+    WinGStretchBlt(HDC destination, int x, int y, int width, int height, HDC source, int sx, int sy,
+                   int sourceWidth, int sourceHeight);
 
-__declspec(dllexport) HDC WINAPI WinGCreateDC() {
-    return CreateCompatibleDC(nullptr);
-}
+__declspec(dllexport) HDC WINAPI WinGCreateDC() { return CreateCompatibleDC(nullptr); }
 
 // Recommends an 8-bit top-down bitmap, as the library does on a palette display.
 __declspec(dllexport) BOOL WINAPI WinGRecommendDIBFormat(BITMAPINFO* info) {
@@ -32,13 +32,16 @@ __declspec(dllexport) HBITMAP WINAPI WinGCreateBitmap(HDC dc, const BITMAPINFO* 
     return CreateDIBSection(dc, info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-__declspec(dllexport) UINT WINAPI WinGSetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colours) {
+__declspec(dllexport) UINT WINAPI
+    WinGSetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colours) {
     return SetDIBColorTable(dc, start, count, colours);
 }
 
-__declspec(dllexport) BOOL WINAPI WinGStretchBlt(HDC destination, int x, int y, int width, int height,
-                                                 HDC source, int sx, int sy, int sourceWidth, int sourceHeight) {
-    return StretchBlt(destination, x, y, width, height, source, sx, sy, sourceWidth, sourceHeight, SRCCOPY);
+__declspec(dllexport) BOOL WINAPI
+    WinGStretchBlt(HDC destination, int x, int y, int width, int height, HDC source, int sx, int sy,
+                   int sourceWidth, int sourceHeight) {
+    return StretchBlt(destination, x, y, width, height, source, sx, sy, sourceWidth, sourceHeight,
+                      SRCCOPY);
 }
 
 }  // extern "C"

@@ -14,19 +14,19 @@ namespace internal {
 // Lets a controlling thread hold new threads until it notifies them. Create and destroy it in
 // the controlling thread.
 class Notification {
- public:
-  Notification();
-  ~Notification();
-  Notification(const Notification&) = delete;
-  Notification& operator=(const Notification&) = delete;
+public:
+    Notification();
+    ~Notification();
+    Notification(const Notification&) = delete;
+    Notification& operator=(const Notification&) = delete;
 
-  // Releases every thread that waits, and every later one.
-  void Notify();
-  // Blocks until Notify has been called.
-  void WaitForNotification();
+    // Releases every thread that waits, and every later one.
+    void Notify();
+    // Blocks until Notify has been called.
+    void WaitForNotification();
 
- private:
-  void* m_event;  // a manual-reset event, so that one Notify releases every waiter
+private:
+    void* m_event;  // a manual-reset event, so that one Notify releases every waiter
 };
 
 }  // namespace internal

@@ -68,7 +68,8 @@ bool CreateFrame(HWND hwnd) {
 }
 
 void DestroyFrame() {
-    if (g_frame.dc != nullptr && g_frame.previous != nullptr) SelectObject(g_frame.dc, g_frame.previous);
+    if (g_frame.dc != nullptr && g_frame.previous != nullptr)
+        SelectObject(g_frame.dc, g_frame.previous);
     if (g_frame.bitmap != nullptr) DeleteObject(g_frame.bitmap);
     if (g_frame.dc != nullptr) DeleteDC(g_frame.dc);
     g_frame = {};
@@ -86,7 +87,8 @@ void DrawPlasma() {
         std::uint32_t* row = g_frame.pixels + static_cast<std::size_t>(y) * kWidth;
         for (int x = 0; x < kWidth; ++x) {
             const auto ux = static_cast<unsigned>(x);
-            const unsigned v = Sine(ux + t * 3U) + rowA + Sine((ux + uy) / 2U + rowB) + Sine(ux / 3U + t);
+            const unsigned v =
+                Sine(ux + t * 3U) + rowA + Sine((ux + uy) / 2U + rowB) + Sine(ux / 3U + t);
             row[x] = g_ramp[(v / 4U + t) & 255U];
         }
     }
@@ -168,8 +170,9 @@ UINT QuitAfterSeconds() {
 }
 
 HFONT MakeFont(int height, int weight) {
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, "Tahoma");
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                       VARIABLE_PITCH | FF_SWISS, "Tahoma");
 }
 
 }  // namespace
@@ -193,9 +196,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     const int h = frame.bottom - frame.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    HWND hwnd = CreateWindowExA(0, kClassName, kTitle, style, x, y, w, h, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = CreateWindowExA(0, kClassName, kTitle, style, x, y, w, h, nullptr, nullptr,
+                                instance, nullptr);
     if (hwnd == nullptr) return 1;
-    if (const UINT seconds = QuitAfterSeconds(); seconds > 0) SetTimer(hwnd, kQuitTimer, seconds * 1000U, nullptr);
+    if (const UINT seconds = QuitAfterSeconds(); seconds > 0)
+        SetTimer(hwnd, kQuitTimer, seconds * 1000U, nullptr);
     ShowWindow(hwnd, show == 0 ? SW_SHOWNORMAL : show);
     UpdateWindow(hwnd);
     SetForegroundWindow(hwnd);

@@ -1,4 +1,6 @@
-// The INI reader by the profile functions' rules that the launcher relies on.
+// The INI reader by the profile functions' rules that the launcher relies on. The Windows
+// suites compare it with the profile functions themselves (tests/launcher/script_reading_test);
+// these cases keep its rules in the host suite.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -8,9 +10,12 @@
 namespace {
 
 using namespace disctool;
+using namespace std::string_literals;
 
-TEST(IniFile, NamesWithoutCaseFirstKeyWinsQuotesRemoved) {
-    const IniFile file = ini::Parse(
+IniFile Parse(const std::string& text) { return ini::Parse(text, 1252); }
+
+TEST(IniFile, NamesWithoutCaseFirstSectionAndKeyWinQuotesRemoved) {
+    const IniFile file = Parse(
         "; a comment\r\n"
         "Orphan=before any section\n"
         "[ General ]\n"
@@ -33,7 +38,7 @@ TEST(IniFile, NamesWithoutCaseFirstKeyWinsQuotesRemoved) {
         {"General", "Title", "single"},
         {"General", "Mixed", "\"not closed'"},
         {"General", "Bare", ""},
-        {"General", "Late", "only in the repeated section"},
+        {"General", "Late", ""},  // a repeated section is never searched
         {"Other", "title", "elsewhere"},
         {"General", "Orphan", ""},
         {"Missing", "Title", ""},
@@ -42,46 +47,133 @@ TEST(IniFile, NamesWithoutCaseFirstKeyWinsQuotesRemoved) {
         SCOPED_TRACE(std::string(c.section) + "/" + c.key);
         EXPECT_EQ(ini::GetString(file, c.section, c.key, 2047), c.value);
     }
-    EXPECT_FALSE(file.hadByteOrderMark);
-    EXPECT_TRUE(ini::Parse("\xEF\xBB\xBF[A]\nk=v\n").hadByteOrderMark);
-    EXPECT_EQ(ini::GetString(ini::Parse("\xEF\xBB\xBF[A]\nk=v\n"), "a", "K", 10), "v");
+    EXPECT_TRUE(file.issues.empty());
 }
 
 TEST(IniFile, IntegersReadAsTheProfileIntegerRule) {
     const struct {
-        const char* value;
+        std::string value;
         std::int32_t expected;
+        bool decimal;  // ini::ReadsAsDecimal
     } cases[] = {
-        {"12", 12},
-        {"-3", -3},
-        {"+7", 7},
-        {"12abc", 12},
-        {"abc", 0},
-        {"0x10", 0},
-        {"\"5\"", 5},
-        {"007", 7},
-        {"- 4", 0},
-        {"4294967297", 1},
-        {"2147483648", INT32_MIN},
+        {"12", 12, true},
+        {"-3", -3, true},
+        {"+7", 7, true},
+        {"12abc", 12, true},
+        {"abc", 0, true},
+        {"007", 7, true},
+        {"- 4", 0, true},
+        {"\"5\"", 5, true},
+        {"0X1", 0, true},
+        {"0x10", 16, false},
+        {"-0x10", -16, false},
+        {"0b11", 3, false},
+        {"0o17", 15, false},
+        {"0b", 0, true},
+        {"0o8", 0, true},
+        {"4294967297", 1, false},
+        {"2147483648", INT32_MIN, false},
+        {"-2147483648", INT32_MIN, true},
+        // Only the first 29 characters are read.
+        {"1" + std::string(29, '0'), 268435456, false},
+        {std::string(29, '0') + "5", 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
-        EXPECT_EQ(ini::GetInt(ini::Parse(std::string("[S]\nN=") + c.value + "\n"), "s", "n", 99),
-                  c.expected);
+        const IniFile file = Parse("[S]\nN=" + c.value + "\n");
+        EXPECT_EQ(ini::GetInt(file, "s", "n", 99), c.expected);
+        EXPECT_EQ(ini::ReadsAsDecimal(ini::GetString(file, "S", "N", 2047)), c.decimal);
     }
-    EXPECT_EQ(ini::GetInt(ini::Parse("[S]\nN=\n"), "S", "N", 1), 1)
-        << "an empty value reads as missing";
-    EXPECT_EQ(ini::GetInt(ini::Parse("[S]\n"), "S", "N", 1), 1);
+    EXPECT_EQ(ini::GetInt(Parse("[S]\nN=\n"), "S", "N", 1), 1) << "an empty value reads as missing";
+    EXPECT_EQ(ini::GetInt(Parse("[S]\nN=\"\"\n"), "S", "N", 1), 1);
+    EXPECT_EQ(ini::GetInt(Parse("[S]\n"), "S", "N", 1), 1);
 }
 
 TEST(IniFile, ValuesAreCutToTheirBuffers) {
     const std::string longValue(3000, 'x');
-    const IniFile file = ini::Parse("[S]\nK=\"" + longValue + "\"\n");
+    const IniFile file =
+        Parse("[S]\nK=\"" + longValue + "\"\nE=\"abcd\"\nP=" + longValue.substr(0, 5) + "\n");
     bool cut = false;
     EXPECT_EQ(ini::GetString(file, "S", "K", 2047, &cut).size(), 2047u);
     EXPECT_TRUE(cut);
-    EXPECT_EQ(ini::GetString(file, "S", "K", 3000, &cut), longValue);
+    EXPECT_EQ(ini::GetString(file, "S", "K", 3001, &cut), longValue);
     EXPECT_FALSE(cut);
+    // A quoted value that just fills the buffer loses its last character.
+    EXPECT_EQ(ini::GetString(file, "S", "E", 4, &cut), "abc");
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(ini::GetString(file, "S", "E", 5, &cut), "abcd");
+    EXPECT_FALSE(cut);
+    // A reader that refuses cut values: up to maxChars, or nothing.
+    EXPECT_EQ(ini::GetUncut(file, "S", "P", 5), "xxxxx");
+    EXPECT_EQ(ini::GetUncut(file, "S", "P", 4), std::nullopt);
+    EXPECT_EQ(ini::GetUncut(file, "S", "E", 4, &cut), "abcd");
+    EXPECT_FALSE(cut);
+    EXPECT_EQ(ini::GetUncut(file, "S", "E", 3, &cut), "abc") << "cut by the quote, not refused";
+    EXPECT_TRUE(cut);
+}
+
+TEST(IniFile, LinesBlanksAndHeadersAsTheProfileFunctionsTakeThem) {
+    const IniFile file = Parse(
+        "[A]\rcr=1\rboth=2\r\nlf=3\n"
+        "z=\v 4 \f\nnul=ab\0cd\nkey\0tail=5\nnbsp=\xA0x\n"
+        "[B] ; the ] comment\nb=6\n"
+        "[C\nc=7\n"
+        "[D]x\nd=8\n"
+        "[A]\nlate=9\n\x1A"s);
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"A", "cr", "1"},   {"A", "both", "2"},     {"A", "lf", "3"},       {"A", "z", "4"},
+        {"A", "nul", "ab"}, {"A", "key", "5"},      {"A", "nbsp", "\xA0x"}, {"B] ; the", "b", "6"},
+        {"B", "b", ""},     {"B] ; the", "[C", ""}, {"B] ; the", "c", "7"}, {"D", "d", "8"},
+        {"A", "late", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+        EXPECT_EQ(ini::GetString(file, c.section, c.key, 2047), c.value);
+    }
+    ASSERT_EQ(file.issues.size(), 4u);
+    EXPECT_EQ(file.issues[0].kind, IniIssue::kNulByte);
+    EXPECT_EQ(file.issues[0].line, 6);
+    EXPECT_EQ(file.issues[1].line, 7);
+    EXPECT_EQ(file.issues[2].kind, IniIssue::kSeveralBrackets);
+    EXPECT_EQ(file.issues[2].line, 9);
+    EXPECT_EQ(file.issues[3].kind, IniIssue::kUnclosedSection);
+    EXPECT_EQ(file.issues[3].line, 11);
+    EXPECT_EQ(ini::FindSection(file, "a")->line, 1);
+
+    const IniFile early = Parse("[S]\na=1\x1A\nb=2\n");
+    ASSERT_EQ(early.issues.size(), 1u);
+    EXPECT_EQ(early.issues[0].kind, IniIssue::kEndOfFileMark);
+    EXPECT_EQ(early.issues[0].line, 3);
+    EXPECT_EQ(ini::GetString(early, "S", "a", 10), "1") << "0x1A is a blank";
+}
+
+TEST(IniFile, UnicodeTextIsReadInTheAnsiCodePage) {
+    const IniFile utf8 = Parse("\xEF\xBB\xBF[S]\nk=caf\xC3\xA9\n");
+    EXPECT_EQ(utf8.encoding, IniEncoding::kUtf8);
+    EXPECT_EQ(ini::GetString(utf8, "S", "K", 10), "caf\xE9");
+    ASSERT_EQ(utf8.issues.size(), 1u);
+    EXPECT_EQ(utf8.issues[0].kind, IniIssue::kUtf8ByteOrderMark);
+
+    // "[S]\r\nk=é€\r\nx=ā" in UTF-16, little- and big-endian; ā has no byte in code page 1252.
+    const std::string little =
+        "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xE9\0\xAC\x20\r\0\n\0x\0=\0\x01\x01\0"s;
+    std::string big = "\xFE\xFF";
+    for (std::size_t i = 2; i + 1 < little.size(); i += 2)
+        big += std::string{little[i + 1], little[i]};
+    for (const std::string* text : {&little, static_cast<const std::string*>(&big)}) {
+        const IniFile file = Parse(*text);
+        EXPECT_EQ(ini::GetString(file, "S", "k", 10), "\xE9\x80");
+        EXPECT_EQ(ini::GetString(file, "S", "x", 10), "?");
+        const bool isBig = file.encoding == IniEncoding::kUtf16Be;
+        EXPECT_EQ(isBig, text == &big);
+        ASSERT_EQ(file.issues.size(), isBig ? 2u : 1u);
+        EXPECT_EQ(file.issues.back().kind, IniIssue::kUnmappable);
+        EXPECT_EQ(file.issues.back().line, 3);
+    }
 }
 
 }  // namespace

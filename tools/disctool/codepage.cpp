@@ -199,16 +199,21 @@ bool EncodeAnsi(const std::string& utf8, int codepage, std::string* bytes) {
         for (std::size_t i = 1; i < length; ++i)
             code = code << 6 | (static_cast<unsigned char>(utf8[at + i]) & 0x3Fu);
         at += length;
-        bool found = false;
-        for (std::size_t i = 0; i < page->upper.size() && !found; ++i) {
-            if (page->upper[i] == code) {
-                *bytes += static_cast<char>(0x80 + i);
-                found = true;
-            }
-        }
-        if (!found) return false;
+        const int byte = EncodeCodePoint(code, codepage);
+        if (byte < 0) return false;
+        *bytes += static_cast<char>(byte);
     }
     return true;
+}
+
+int EncodeCodePoint(std::uint32_t code, int codepage) {
+    if (code < 0x80) return static_cast<int>(code);
+    const Codepage* page = Find(codepage);
+    if (page == nullptr) return -1;
+    for (std::size_t i = 0; i < page->upper.size(); ++i) {
+        if (page->upper[i] == code) return static_cast<int>(0x80 + i);
+    }
+    return -1;
 }
 
 bool LooksLikeUtf8(const std::string& bytes) {

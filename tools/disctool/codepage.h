@@ -4,6 +4,7 @@
 // a script back into it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace disctool {
@@ -23,6 +24,10 @@ std::string DecodeAnsi(const std::string& bytes, int codepage);
 // The bytes of the UTF-8 text utf8 in codepage (a known one). False, with *bytes undefined,
 // when utf8 is not valid UTF-8 or holds a character the code page has no byte for.
 bool EncodeAnsi(const std::string& utf8, int codepage, std::string* bytes);
+
+// The byte of the character code in codepage: code itself below 0x80, else the byte the code
+// page maps to it, or -1 when it has none (or codepage is not a known one).
+int EncodeCodePoint(std::uint32_t code, int codepage);
 
 // Length of the valid UTF-8 sequence at text[at], or 0.
 std::size_t Utf8SequenceLength(const std::string& text, std::size_t at);

@@ -459,15 +459,15 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
                 ".inf beside the launcher; it would install nothing and start the game at once");
     } else {
         std::string why;
-        std::optional<IniFile> loaded = ini::Load(disc->script->string(), &why);
+        std::optional<IniFile> loaded = ini::Load(disc->script->string(), disc->codepage, &why);
         if (!loaded) {
             Add(disc, true, "missing-script",
                 "the install script " + disc->script->filename().string() + " " + why);
         } else {
             script = std::move(*loaded);
             script.codepage = disc->codepage;
-            WarnOfUtf8(script, disc);
-            if (script.hadByteOrderMark) {
+            if (script.encoding == IniEncoding::kAnsi) WarnOfUtf8(script, disc);
+            if (script.encoding == IniEncoding::kUtf8) {
                 Add(disc, false, "byte-order-mark",
                     "the install script starts with a UTF-8 byte order mark; older systems then miss its first section");
             }

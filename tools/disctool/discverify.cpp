@@ -225,7 +225,7 @@ int RunDiscVerify(const Invocation& invocation) {
         return Usage(std::string("--shared-file ") + sharedPath + ": " +
                      (fs::exists(sharedPath, error) ? "not a file" : "no such file"));
     }
-    std::optional<IniFile> shared = ini::Load(sharedPath, &reason);
+    std::optional<IniFile> shared = ini::Load(sharedPath, disc.codepage, &reason);
     if (!shared) return Usage(std::string("--shared-file ") + sharedPath + ": " + reason);
     shared->codepage = disc.codepage;
 

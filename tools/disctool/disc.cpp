@@ -66,8 +66,9 @@ std::string StripExtension(const std::string& name) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void Add(Disc* disc, bool error, const char* code, const std::string& message, int line = 0) {
-    disc->findings.push_back({error, code, message, line});
+void Add(Disc* disc, Severity severity, const char* code, const std::string& message,
+         int line = 0) {
+    disc->findings.push_back({severity, code, message, line});
 }
 
 // The script line of the first entry of key in section, or 0 when there is none.
@@ -85,7 +86,7 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
         disc->baseName = StripExtension(given);
         disc->chosenBy = "given with --launcher";
         if (!FindWithoutCase(folder, given)) {
-            Add(disc, true, "missing-launcher",
+            Add(disc, Severity::kError, "missing-launcher",
                 "the launcher " + given + " is not in the disc folder");
         }
         return true;
@@ -99,7 +100,7 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
         disc->launcher = StripExtension(scripts[0]) + ".EXE";
         disc->chosenBy = "named after the only .inf in the folder";
         if (!FindWithoutCase(folder, disc->launcher)) {
-            Add(disc, true, "missing-launcher",
+            Add(disc, Severity::kError, "missing-launcher",
                 "no launcher " + disc->launcher + " beside " + scripts[0]);
         }
     } else {
@@ -121,13 +122,13 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
     const int dirLine = LineOf(script, "General", "DefaultDir");
     const std::string& dir = disc->defaultDir;
     if (!dir.empty() && !rules::IsAbsoluteFolder(dir)) {
-        Add(disc, true, "default-dir-relative",
+        Add(disc, Severity::kError, "default-dir-relative",
             "DefaultDir " + Quote(dir) +
                 " is not a drive with its root nor a network name; it would depend on the drive and folder the launcher is started from, so the launcher proposes " +
                 disc->destination + " instead",
             dirLine);
     } else if (!dir.empty() && disc->defaultDestination) {
-        Add(disc, false, "default-dir-too-long",
+        Add(disc, Severity::kWarning, "default-dir-too-long",
             "DefaultDir does not fit a path with its backslash; the launcher proposes " +
                 disc->destination + " instead",
             dirLine);
@@ -136,7 +137,7 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
         disc->titles[i] = ini::GetString(script, rules::kGeneralSection, kScriptTitleKeys[i],
                                          kScriptTitleChars, &cut);
         if (cut) {
-            Add(disc, false, "value-cut",
+            Add(disc, Severity::kWarning, "value-cut",
                 std::string(kScriptTitleKeys[i]) + " is longer than 255 characters and is cut",
                 LineOf(script, "General", kScriptTitleKeys[i]));
         }
@@ -149,7 +150,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     if (disc->bitmap.empty()) return;
     const int line = LineOf(script, rules::kStartupSection, rules::kBitmapKey);
     if (!rules::IsSafeRelativeName(disc->bitmap)) {
-        Add(disc, false, "bitmap-not-checked",
+        Add(disc, Severity::kWarning, "bitmap-not-checked",
             "the start-up picture " + Quote(disc->bitmap) +
                 " is not a name inside the disc folder and cannot be checked here",
             line);
@@ -158,7 +159,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     disc->bitmapFile = FindWithoutCase(disc->folder, disc->bitmap);
     if (!disc->bitmapFile || !fs::is_regular_file(*disc->bitmapFile)) {
         disc->bitmapFile.reset();
-        Add(disc, true, "bad-bitmap",
+        Add(disc, Severity::kError, "bad-bitmap",
             "the start-up picture " + Quote(disc->bitmap) + " is not on the disc", line);
         return;
     }
@@ -166,7 +167,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     std::unique_ptr<RawPicture, decltype(&RAWPICT_Free)> picture(
         PICTURE_Load(disc->bitmapFile->string().c_str(), &reason), &RAWPICT_Free);
     if (picture == nullptr) {
-        Add(disc, true, "bad-bitmap",
+        Add(disc, Severity::kError, "bad-bitmap",
             "the start-up picture " + Quote(disc->bitmap) +
                 " does not load: " + (reason != nullptr ? reason : "unknown reason"),
             line);
@@ -180,7 +181,7 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (file->name.empty()) return;  // reported per group
     if (!rules::IsSafeRelativeName(file->name)) {
         file->refused = true;
-        Add(disc, true, "refused-name",
+        Add(disc, Severity::kError, "refused-name",
             where + " " + Quote(file->name) +
                 " is not a relative name inside the disc folder that Windows holds as given (no dot-only component, trailing dot or space, device name, forbidden character, or more than " +
                 std::to_string(rules::kMaxFileNameLength) + " characters); the launcher refuses it",
@@ -196,7 +197,7 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     }
     const bool folder = file->found.has_value();
     file->found.reset();
-    Add(disc, true, "missing-file",
+    Add(disc, Severity::kError, "missing-file",
         where + " " + Quote(file->name) +
             (folder ? " is a folder, not a file" : " is not on the disc"),
         file->line);
@@ -210,7 +211,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
     disc->groupCount[sectionIndex] = count;
     const int countLine = LineOf(script, section, "PC-GroupCount");
     if (count > rules::kMaxScriptGroups) {
-        Add(disc, true, "count-over-limit",
+        Add(disc, Severity::kError, "count-over-limit",
             std::string(section) + " PC-GroupCount is " + std::to_string(count) +
                 ", over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups) +
                 ": it reads no group of the section and never counts the product installed",
@@ -230,19 +231,19 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         group.line = nameLine != 0 ? nameLine : fileCountLine;
         group.name = ini::GetString(script, section, prefix + "Name", kScriptValueChars, &cut);
         if (cut)
-            Add(disc, false, "value-cut", where + " name is longer than 2047 characters and is cut",
-                nameLine);
+            Add(disc, Severity::kWarning, "value-cut",
+                where + " name is longer than 2047 characters and is cut", nameLine);
         if (required) group.name += " (required)";
         group.description =
             ini::GetString(script, section, prefix + "Desc", kScriptValueChars, &cut);
         if (cut) {
-            Add(disc, false, "value-cut",
+            Add(disc, Severity::kWarning, "value-cut",
                 where + " description is longer than 2047 characters and is cut",
                 LineOf(script, section, prefix + "Desc"));
         }
         group.fileCount = ini::GetInt(script, section, prefix + "FileCount", 0);
         if (group.fileCount > rules::kMaxGroupFiles) {
-            Add(disc, true, "count-over-limit",
+            Add(disc, Severity::kError, "count-over-limit",
                 where + " FileCount is " + std::to_string(group.fileCount) +
                     ", over the launcher's limit of " + std::to_string(rules::kMaxGroupFiles) +
                     ": it reads none of its files and never counts the product installed",
@@ -263,20 +264,20 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             file.name =
                 ini::GetString(script, section, filePrefix + "Name", kScriptValueChars, &cut);
             if (cut)
-                Add(disc, false, "value-cut",
+                Add(disc, Severity::kWarning, "value-cut",
                     fileWhere + " name is longer than 2047 characters and is cut", fileNameLine);
             file.key = ini::GetString(script, section, filePrefix + "Key", kScriptValueChars, &cut);
             if (cut)
-                Add(disc, false, "value-cut",
+                Add(disc, Severity::kWarning, "value-cut",
                     fileWhere + " key is longer than 2047 characters and is cut", keyLine);
             if (file.name.empty()) {
                 if (unnamed++ == 0) firstUnnamed = f;
             } else if (file.key.empty()) {
-                Add(disc, true, "empty-key",
+                Add(disc, Severity::kError, "empty-key",
                     fileWhere + " " + Quote(file.name) + " has no key to record it under",
                     keyLine != 0 ? keyLine : fileNameLine);
             } else if (!rules::IsSafeRecordKey(file.key)) {
-                Add(disc, true, "unsafe-key",
+                Add(disc, Severity::kError, "unsafe-key",
                     fileWhere + " " + Quote(file.name) + " has the key " + Quote(file.key) +
                         ", which the shared file cannot hold (\"=\", a leading \"[\" or \";\", blanks at either end, or a control character); the launcher never records it and a checked group with it fails",
                     keyLine != 0 ? keyLine : fileNameLine);
@@ -286,7 +287,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             group.files.push_back(std::move(file));
         }
         if (unnamed > 0) {
-            Add(disc, true, "empty-name",
+            Add(disc, Severity::kError, "empty-name",
                 where + ": " + std::to_string(unnamed) +
                     (unnamed == 1 ? " file has" : " files have") + " no name (first: file " +
                     std::to_string(firstUnnamed) +
@@ -306,7 +307,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             const std::string at = std::string(section) + " " + entry.key;
             const auto [first, isNew] = seen.emplace(LowerAscii(entry.key), entry.line);
             if (!isNew) {
-                Add(disc, false, "duplicate-key",
+                Add(disc, Severity::kWarning, "duplicate-key",
                     at + " repeats the key of line " + std::to_string(first->second) +
                         "; only the first is read",
                     entry.line);
@@ -314,7 +315,8 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             }
             const rules::ScriptKey key = rules::ParseScriptKey(entry.key);
             if (key.kind == rules::ScriptKey::kNone) {
-                Add(disc, false, "unread-key", at + " is not a key the launcher reads", entry.line);
+                Add(disc, Severity::kWarning, "unread-key", at + " is not a key the launcher reads",
+                    entry.line);
                 continue;
             }
             if (key.kind == rules::ScriptKey::kGroupCount) continue;
@@ -322,12 +324,12 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             if (key.file > 0) fileEntries[key.group] = true;
             if (count < 1 || count > rules::kMaxScriptGroups) continue;  // reported as a whole
             if (key.group > groups) {
-                Add(disc, false, "past-count",
+                Add(disc, Severity::kWarning, "past-count",
                     at + " is past PC-GroupCount=" + std::to_string(count) + " and never read",
                     entry.line);
             } else if (key.file > 0 && fileCounts[key.group] >= 1 &&
                        key.file > fileCounts[key.group]) {
-                Add(disc, false, "past-count",
+                Add(disc, Severity::kWarning, "past-count",
                     at + " is past the group's FileCount=" + std::to_string(fileCounts[key.group]) +
                         " and never read",
                     entry.line);
@@ -335,14 +337,14 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         }
     }
     if (count < 1 && groupEntries) {
-        Add(disc, false, "count-below-one",
+        Add(disc, Severity::kWarning, "count-below-one",
             std::string(section) + " PC-GroupCount is " + std::to_string(count) +
                 " but the section has group entries; none of them is read",
             countLine);
     }
     for (const DiscGroup& group : disc->groups) {
         if (group.required == required && group.fileCount < 1 && fileEntries[group.number]) {
-            Add(disc, false, "count-below-one",
+            Add(disc, Severity::kWarning, "count-below-one",
                 std::string(section) + " group " + std::to_string(group.number) + " FileCount is " +
                     std::to_string(group.fileCount) +
                     " but the group lists files; none of them is read",
@@ -364,7 +366,7 @@ void WarnOfUtf8(const IniFile& script, Disc* disc) {
         }
     }
     if (first == nullptr || !LooksLikeUtf8(all)) return;
-    Add(disc, false, "utf8-script",
+    Add(disc, Severity::kWarning, "utf8-script",
         "the install script looks like UTF-8, but the launcher reads it in code page " +
             std::to_string(disc->codepage) + ": it shows " + Quote(first->value) + " as " +
             Quote(DecodeAnsi(first->value, disc->codepage)) +
@@ -378,7 +380,7 @@ void CheckKeys(Disc* disc) {
         for (const DiscFile& file : group.files) {
             if (file.key.empty() || file.name.empty()) continue;
             if (SameNoCase(file.key, rules::kShowStartupAgainKey)) {
-                Add(disc, false, "show-startup-again-key",
+                Add(disc, Severity::kWarning, "show-startup-again-key",
                     "the key " + Quote(file.key) + " of " + Quote(file.name) +
                         " is the start-up message's flag in the shared file; the two overwrite each other",
                     file.line);
@@ -386,7 +388,7 @@ void CheckKeys(Disc* disc) {
             const auto [entry, isNew] = names.emplace(
                 LowerAscii(file.key), std::make_pair(NormalName(file.name), file.name));
             if (!isNew && entry->second.first != NormalName(file.name)) {
-                Add(disc, false, "key-reused",
+                Add(disc, Severity::kWarning, "key-reused",
                     "the key " + Quote(file.key) + " records both " + Quote(entry->second.second) +
                         " and " + Quote(file.name) +
                         "; only one installed copy can be recorded under it",
@@ -399,7 +401,8 @@ void CheckKeys(Disc* disc) {
 }  // namespace
 
 bool Disc::HasErrors() const {
-    return std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.error; });
+    return std::any_of(findings.begin(), findings.end(),
+                       [](const Finding& f) { return f.severity == Severity::kError; });
 }
 
 std::uint64_t Disc::TotalBytes() const {
@@ -448,27 +451,27 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
 
     disc->game = FindWithoutCase(folder, disc->baseName + ".a32");
     if (!disc->game) {
-        Add(disc, true, "missing-game",
+        Add(disc, Severity::kError, "missing-game",
             "the game " + disc->baseName + ".a32 is not beside the launcher");
     }
     disc->script = FindWithoutCase(folder, disc->baseName + ".inf");
     IniFile script;
     if (!disc->script) {
-        Add(disc, true, "missing-script",
+        Add(disc, Severity::kError, "missing-script",
             "no install script " + disc->baseName +
                 ".inf beside the launcher; it would install nothing and start the game at once");
     } else {
         std::string why;
         std::optional<IniFile> loaded = ini::Load(disc->script->string(), disc->codepage, &why);
         if (!loaded) {
-            Add(disc, true, "missing-script",
+            Add(disc, Severity::kError, "missing-script",
                 "the install script " + disc->script->filename().string() + " " + why);
         } else {
             script = std::move(*loaded);
             script.codepage = disc->codepage;
             if (script.encoding == IniEncoding::kAnsi) WarnOfUtf8(script, disc);
             if (script.encoding == IniEncoding::kUtf8) {
-                Add(disc, false, "byte-order-mark",
+                Add(disc, Severity::kWarning, "byte-order-mark",
                     "the install script starts with a UTF-8 byte order mark; older systems then miss its first section");
             }
         }

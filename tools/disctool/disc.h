@@ -17,8 +17,12 @@ namespace disctool {
 
 namespace fs = std::filesystem;
 
+// How much a finding weighs: an error fails check, a warning fails it with --strict, and a
+// note (something allowed that the author may not have meant) never does.
+enum class Severity { kError, kWarning, kNote };
+
 struct Finding {
-    bool error;           // else a warning
+    Severity severity;
     std::string code;     // a stable word for the kind ("missing-file")
     std::string message;  // one line for the author
     int line = 0;         // the install script's line it is about; 0 for the script or disc

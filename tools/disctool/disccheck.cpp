@@ -60,10 +60,13 @@ void PrintText(const Disc& disc) {
     std::printf("required groups: %s MB\n", Megabytes(requiredBytes).c_str());
     std::printf("all groups: %s MB\n", Megabytes(disc.TotalBytes()).c_str());
     PrintFindings(disc, stdout);
-    const std::size_t errors = CountFindings(disc, true);
-    const std::size_t warnings = CountFindings(disc, false);
-    std::printf("result: %zu error%s, %zu warning%s\n", errors, errors == 1 ? "" : "s", warnings,
+    const std::size_t errors = CountFindings(disc, Severity::kError);
+    const std::size_t warnings = CountFindings(disc, Severity::kWarning);
+    const std::size_t notes = CountFindings(disc, Severity::kNote);
+    std::printf("result: %zu error%s, %zu warning%s", errors, errors == 1 ? "" : "s", warnings,
                 warnings == 1 ? "" : "s");
+    if (notes > 0) std::printf(", %zu note%s", notes, notes == 1 ? "" : "s");
+    std::printf("\n");
 }
 
 void PrintJson(const Disc& disc, bool strict) {

@@ -89,7 +89,7 @@ int RunDiscMaster(const Invocation& invocation) {
     if (FindingsFail(disc, invocation.Has("--strict"))) {
         std::fprintf(stderr, "disctool: %s: the disc has %s; no image written\n",
                      disc.folder.string().c_str(),
-                     CountFindings(disc, true) > 0 ? "errors" : "warnings");
+                     CountFindings(disc, Severity::kError) > 0 ? "errors" : "warnings");
         return kExitFailed;
     }
     if (const std::size_t fractions = FilesWithFractions(disc.folder); fractions > 0) {

@@ -42,31 +42,47 @@ std::string FindingLocation(const Disc& disc, const Finding& finding) {
     return finding.line > 0 ? script + ":" + std::to_string(finding.line) : script;
 }
 
+namespace {
+
+const char* SeverityWord(Severity severity) {
+    switch (severity) {
+        case Severity::kError:
+            return "error";
+        case Severity::kWarning:
+            return "warning";
+        case Severity::kNote:
+            return "note";
+    }
+    return "error";
+}
+
+}  // namespace
+
 void PrintFindings(const Disc& disc, std::FILE* out) {
     for (const Finding& finding : disc.findings) {
         std::fprintf(out, "%s: %s: %s [%s]\n", FindingLocation(disc, finding).c_str(),
-                     finding.error ? "error" : "warning", finding.message.c_str(),
-                     finding.code.c_str());
+                     SeverityWord(finding.severity), finding.message.c_str(), finding.code.c_str());
     }
 }
 
-std::size_t CountFindings(const Disc& disc, bool errors) {
+std::size_t CountFindings(const Disc& disc, Severity severity) {
     std::size_t count = 0;
     for (const Finding& finding : disc.findings) {
-        if (finding.error == errors) ++count;
+        if (finding.severity == severity) ++count;
     }
     return count;
 }
 
 bool FindingsFail(const Disc& disc, bool strict) {
-    return CountFindings(disc, true) > 0 || (strict && CountFindings(disc, false) > 0);
+    return CountFindings(disc, Severity::kError) > 0 ||
+           (strict && CountFindings(disc, Severity::kWarning) > 0);
 }
 
 void WriteFindingsJson(const Disc& disc, JsonWriter* json) {
-    for (const bool errors : {true, false}) {
-        json->Key(errors ? "errors" : "warnings").BeginArray();
+    for (const Severity severity : {Severity::kError, Severity::kWarning, Severity::kNote}) {
+        json->Key(std::string(SeverityWord(severity)) + "s").BeginArray();
         for (const Finding& finding : disc.findings) {
-            if (finding.error != errors) continue;
+            if (finding.severity != severity) continue;
             json->BeginObject();
             json->Key("code").String(finding.code);
             json->Key("message").String(finding.message);

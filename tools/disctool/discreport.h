@@ -30,16 +30,16 @@ int ReadDiscForCommand(const Invocation& invocation, Disc* disc);
 // whole, the disc folder when there is no script.
 std::string FindingLocation(const Disc& disc, const Finding& finding);
 
-// Prints every finding as "LOCATION: error: MESSAGE [code]" (or "warning:") on out.
+// Prints every finding as "LOCATION: error: MESSAGE [code]" (or "warning:", "note:") on out.
 void PrintFindings(const Disc& disc, std::FILE* out);
 
-// The number of errors, and of warnings.
-std::size_t CountFindings(const Disc& disc, bool errors);
+// The number of findings of one severity.
+std::size_t CountFindings(const Disc& disc, Severity severity);
 
-// Whether the findings fail the command: an error, or with strict any warning.
+// Whether the findings fail the command: an error, or with strict any warning. Notes never do.
 bool FindingsFail(const Disc& disc, bool strict);
 
-// Writes the members "errors" and "warnings": arrays of {code, message, line}.
+// Writes the members "errors", "warnings" and "notes": arrays of {code, message, line}.
 void WriteFindingsJson(const Disc& disc, JsonWriter* json);
 
 }  // namespace disctool

@@ -58,7 +58,7 @@ const char* const kJsonFacts =
     "    print('group', g['section'], g['number'], g['name'], g['megabytes'], "
     "[(f['name'], f['key'], f['size']) for f in g['files']])\n"
     "print('required', d['requiredMegabytes'], 'total', d['totalMegabytes'])\n"
-    "for kind in ('errors', 'warnings'):\n"
+    "for kind in ('errors', 'warnings', 'notes'):\n"
     "    for f in d[kind]:\n"
     "        print(kind[0].upper(), f['code'], f['line'], f['message'])\n";
 
@@ -166,85 +166,154 @@ TEST_F(DiscTest, CheckOfAGoodDiscReportsWhatTheLauncherSees) {
     }
 }
 
-// Each kind of error and warning once: the good disc broken in one way, with the script line
-// the finding points at (0: the script as a whole, -1: the disc folder, having no script).
+// Each kind of error, warning and note once: the good disc broken in one way, with the script
+// line the finding points at (0: the script as a whole, -1: the disc folder, having no script).
 // Line 21 is the line appended to the good script.
 TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
     const std::string longTitle(300, 't');
+    const char E = 'E', W = 'W', N = 'N';
+    const auto name = [](const std::string& value) {
+        return [value](DiscTest& t) {
+            t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=" + value);
+        };
+    };
+    const auto key = [](const std::string& value) {
+        return [value](DiscTest& t) {
+            t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=" + value);
+        };
+    };
+    const auto rewrite = [](std::function<std::string(const std::string&)> change) {
+        return [change](DiscTest& t) {
+            WriteFile(t.m_disc / "foo.inf", change(ReadFile(t.m_disc / "foo.inf")));
+        };
+    };
     const struct {
         const char* code;
-        bool error;
+        char kind;  // 'E'rror, 'W'arning or 'N'ote
         int line;
         std::function<void(DiscTest&)> breakIt;
     } cases[] = {
-        {"missing-script", true, -1, [](DiscTest& t) { fs::remove(t.m_disc / "foo.inf"); }},
-        {"missing-game", true, 0, [](DiscTest& t) { fs::remove(t.m_disc / "foo.a32"); }},
-        {"missing-file", true, 12,
-         [](DiscTest& t) { fs::remove(t.m_disc / "Music" / "theme.mid"); }},
-        {"missing-file", true, 10,
+        {"missing-script", E, -1, [](DiscTest& t) { fs::remove(t.m_disc / "foo.inf"); }},
+        {"missing-game", E, 0, [](DiscTest& t) { fs::remove(t.m_disc / "foo.a32"); }},
+        {"missing-file", E, 12, [](DiscTest& t) { fs::remove(t.m_disc / "Music" / "theme.mid"); }},
+        {"missing-file", E, 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=MUSIC"); }},
-        {"empty-name", true, 9,
+        {"empty-name", E, 9,
          [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=5"); }},
-        {"empty-key", true, 13,
+        {"empty-key", E, 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\"\""); }},
-        {"refused-name", true, 10,
+        {"refused-name", E, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=..\\disc\\GAME.DAT");
          }},
-        {"refused-name", true, 10,
+        {"refused-name", E, 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=C:GAME.DAT"); }},
-        {"refused-name", true, 10,
+        {"refused-name", E, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=\\\\server\\GAME.DAT");
          }},
-        {"refused-name", true, 10,
+        {"refused-name", E, 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=/GAME.DAT"); }},
-        {"refused-name", true, 10,
+        {"refused-name", E, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=...\\GAME.DAT");
          }},
-        {"refused-name", true, 10,
+        {"refused-name", E, 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=COM1.BIN"); }},
-        {"refused-name", true, 10,
+        {"refused-name", E, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=GAME.DAT:hidden");
          }},
-        {"unsafe-key", true, 13,
+        {"unsafe-key", E, 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=A=B"); }},
-        {"unsafe-key", true, 13,
+        {"unsafe-key", E, 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=[Other]"); }},
-        {"unsafe-key", true, 13,
+        {"unsafe-key", E, 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\" Theme\""); }},
-        {"bad-bitmap", true, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
-        {"bad-bitmap", true, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
-        {"count-over-limit", true, 7,
+        {"bad-bitmap", E, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
+        {"bad-bitmap", E, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
+        {"count-over-limit", E, 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=1001"); }},
-        {"show-startup-again-key", false, 10,
+        {"show-startup-again-key", W, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Key", "PC-Group1File1Key=showstartupagain");
          }},
-        {"key-reused", false, 12,
+        {"key-reused", W, 12,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=GAMEDAT"); }},
-        {"past-count", false, 21,
-         [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
-        {"past-count", false, 21,
-         [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
-        {"count-below-one", false, 7,
+        {"past-count", W, 21, [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
+        {"past-count", W, 21, [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
+        {"count-below-one", W, 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=-1"); }},
-        {"count-below-one", false, 9,
+        {"count-below-one", W, 9,
          [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=none"); }},
-        {"default-dir-relative", true, 2,
+        {"default-dir-relative", E, 2,
          [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=\\GAMES\\FOO"); }},
-        {"default-dir-relative", true, 2,
+        {"default-dir-relative", E, 2,
          [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=GAMES"); }},
-        {"unread-key", false, 21,
-         [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
-        {"duplicate-key", false, 21,
+        {"unread-key", W, 21, [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
+        {"duplicate-key", W, 21,
          [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
-        {"value-cut", false, 3,
+        {"value-cut", W, 3,
          [&](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=" + longTitle); }},
-        {"utf8-script", false, 3,
+        {"utf8-script", W, 3,
          [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup"); }},
+        // Names Windows cannot hold as given, "/" read as "\\", and keys the shared file cannot hold.
+        {"refused-name", E, 10, name("MUSIC/../GAME.DAT")},
+        {"refused-name", E, 10, name(". .\\GAME.DAT")},
+        {"refused-name", E, 10, name("GAME.DAT.")},
+        {"refused-name", E, 10, name("\"GAME.DAT \"")},
+        {"refused-name", E, 10, name("MUSIC/aux .mid")},
+        {"refused-name", E, 10, name("lpt1")},
+        {"refused-name", E, 10, name("con/GAME.DAT")},
+        {"refused-name", E, 10, name("GAME*.DAT")},
+        {"refused-name", E, 10, name("GA<ME>.DAT")},
+        {"refused-name", E, 10, name("GAME|.DAT")},
+        {"refused-name", E, 10, name("GA\"ME.DAT")},
+        {"refused-name", E, 10, name("GAME\x01.DAT")},
+        {"refused-name", E, 10, name(std::string(197, 'g') + ".DAT")},
+        {"unsafe-key", E, 13, key(";Theme")},
+        {"unsafe-key", E, 13, key("\"Theme \"")},
+        {"unsafe-key", E, 13, key("\"\tTheme\"")},
+        // Text the launcher reads differently on other systems, or cannot use.
+        {"count-not-decimal", E, 7,
+         [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=0x1"); }},
+        {"count-not-decimal", E, 9,
+         [](DiscTest& t) {
+             t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=" + std::string(29, '0') + "2");
+         }},
+        {"byte-order-mark", E, 0, rewrite([](const std::string& s) { return "\xEF\xBB\xBF" + s; })},
+        {"nul-byte", E, 3,
+         [](DiscTest& t) { t.EditScript("BasDlgTitle", std::string("BasDlgTitle=a\0b", 15)); }},
+        {"end-of-file-mark", E, 4,
+         [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Foo\x1A"); }},
+        {"unmappable-character", E, 3, rewrite([](const std::string& s) {
+             std::string utf16 = "\xFF\xFE";
+             for (const char c : s.substr(0, s.find("BasDlgTitle=") + 12))
+                 utf16 += std::string{c, '\0'};
+             utf16 += "\x01\x01";  // a character code page 1252 has no byte for
+             for (const char c : s.substr(s.find("\r\n[StartupOptions]")))
+                 utf16 += std::string{c, '\0'};
+             return utf16;
+         })},
+        {"utf16-big-endian", E, 0, rewrite([](const std::string& s) {
+             std::string utf16 = "\xFE\xFF";
+             for (const char c : s) utf16 += std::string{'\0', c};
+             return utf16;
+         })},
+        {"section-header", E, 21, [](DiscTest& t) { t.EditScript("", "[Extra"); }},
+        {"section-header", E, 6, rewrite([](std::string s) {
+             return s.replace(s.find("[Required]"), 10, "[Required] ; ]");
+         })},
+        {"repeated-section", W, 21, [](DiscTest& t) { t.EditScript("", "[general]"); }},
+        {"bad-bitmap", E, 5,
+         [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=" + std::string(260, 'p')); }},
+        {"quoted-path-cut", E, 5,
+         [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=\"" + std::string(260, 'p') + "\""); }},
+        // One file listed twice.
+        {"file-in-two-groups", N, 19,
+         rewrite([](std::string s) { return s.replace(s.find("MOVIES"), 16, "GAME.DAT"); })},
+        {"name-case", W, 19,
+         rewrite([](std::string s) { return s.replace(s.find("MOVIES"), 16, "music/theme.MID"); })},
     };
     WriteFile(m_root / "good.inf", ReadFile(m_disc / "foo.inf"));
     WriteFile(m_root / "good.a32", std::string("MZ"));
@@ -258,20 +327,23 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         fs::copy_file(m_root / "theme.mid", m_disc / "Music" / "theme.mid",
                       fs::copy_options::overwrite_existing);
         c.breakIt(*this);
+        const bool error = c.kind == 'E';
         const Result facts = CheckJson();
-        EXPECT_EQ(facts.status, c.error ? 1 : 0) << facts.out;
+        EXPECT_EQ(facts.status, error ? 1 : 0) << facts.out;
         const std::string line = c.line > 0 ? std::to_string(c.line) : "None";
-        EXPECT_NE(
-            facts.out.find(std::string(c.error ? "\nE " : "\nW ") + c.code + " " + line + " "),
-            std::string::npos)
+        EXPECT_NE(facts.out.find("\n" + std::string(1, c.kind) + " " + c.code + " " + line + " "),
+                  std::string::npos)
             << facts.out;
-        if (!c.error) EXPECT_EQ(facts.out.find("\nE "), std::string::npos) << facts.out;
-        EXPECT_TRUE(HasLine(facts.out, c.error ? "ok False" : "ok True")) << facts.out;
+        if (!error) EXPECT_EQ(facts.out.find("\nE "), std::string::npos) << facts.out;
+        EXPECT_TRUE(HasLine(facts.out, error ? "ok False" : "ok True")) << facts.out;
 
         // The text form points an editor at the line: "disc/foo.inf:12: error: ... [code]".
         std::string location = c.line < 0 ? m_disc.string() : (m_disc / "foo.inf").string();
         if (c.line > 0) location += ":" + std::to_string(c.line);
-        const std::string start = "\n" + location + (c.error ? ": error: " : ": warning: ");
+        const std::string start = "\n" + location +
+                                  (error           ? ": error: "
+                                   : c.kind == 'W' ? ": warning: "
+                                                   : ": note: ");
         const std::string end = " [" + std::string(c.code) + "]\n";
         const Result text = Tool({"check", m_disc.string()});
         EXPECT_EQ(text.status, facts.status);
@@ -308,6 +380,41 @@ TEST_F(DiscTest, CheckQuietAndStrict) {
     result = Tool({"check", "-q", "--strict", m_disc.string()});
     EXPECT_EQ(result.status, 1) << "unless --strict";
     EXPECT_EQ(result.out, warning);
+
+    // A note never fails the check, not even with --strict.
+    std::string twice = kGoodScript;
+    WriteFile(m_disc / "foo.inf", twice.replace(twice.find("MOVIES\\INTRO.AVI"), 16, "GAME.DAT"));
+    result = Tool({"check", "-q", "--strict", m_disc.string()});
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_EQ(
+        result.out,
+        script +
+            ":19: note: \"GAME.DAT\" is listed in Optional group 1 and already in Required group 1; "
+            "the launcher installs it when either group is chosen [file-in-two-groups]\n");
+    result = Tool({"check", m_disc.string()});
+    EXPECT_TRUE(HasLine(result.out, "result: 0 errors, 0 warnings, 1 note")) << result.out;
+}
+
+// Windows asks for administrator rights before it starts a program whose name looks like an
+// installer's; check warns of such launcher names.
+TEST_F(DiscTest, CheckWarnsOfLauncherNamesThatLookLikeInstallers) {
+    const struct {
+        const char* launcher;
+        bool warns;
+    } cases[] = {
+        {"SETUP.EXE", true},   {"MyInstaller.exe", true}, {"GameUpdate.EXE", true},
+        {"Patch2.exe", true},  {"UPGRADER.exe", true},    {"FOO.EXE", false},
+        {"SETTLE.EXE", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.launcher);
+        const Result result = Tool({"check", "-q", "--launcher", c.launcher, m_disc.string()});
+        const std::size_t at = result.out.find("[installer-name]");
+        EXPECT_EQ(at != std::string::npos, c.warns) << result.out;
+        if (c.warns) {
+            EXPECT_NE(result.out.find("administrator rights"), std::string::npos) << result.out;
+        }
+    }
 }
 
 TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {

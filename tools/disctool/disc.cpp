@@ -79,6 +79,10 @@ int LineOf(const IniFile& script, const std::string& section, const std::string&
 
 std::string Quote(const std::string& text) { return "\"" + text + "\""; }
 
+const char* SectionName(const DiscGroup& group) {
+    return group.required ? rules::kRequiredSection : rules::kOptionalSection;
+}
+
 bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std::string* reason) {
     if (option != nullptr) {
         const std::string given = fs::path(option).filename().string();
@@ -113,15 +117,40 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
     return true;
 }
 
+// A path value (DefaultDir, Bitmap) as the launcher reads it: the value, or empty when it is
+// longer than a path (*tooLong set). A quoted value of exactly kScriptPathChars + 1 characters
+// is an error of its own: Wine's reader drops its last character and hands over a cut path,
+// while a reader without that slip refuses it.
+std::string ReadPathValue(const IniFile& script, const char* section, const char* key, Disc* disc,
+                          bool* tooLong) {
+    bool cut = false;
+    const std::optional<std::string> value =
+        ini::GetUncut(script, section, key, kScriptPathChars, &cut);
+    *tooLong = !value.has_value();
+    if (cut) {
+        Add(disc, Severity::kError, "quoted-path-cut",
+            std::string(key) + " is a quoted value of " + std::to_string(kScriptPathChars + 1) +
+                " characters: some systems refuse it as too long, others drop its last character and use the rest",
+            LineOf(script, section, key));
+    }
+    return value.value_or("");
+}
+
 void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* disc) {
     bool cut = false;
-    disc->defaultDir = ini::GetString(script, rules::kGeneralSection, rules::kDefaultDirKey,
-                                      kScriptPathChars + 1, &cut);
+    bool tooLong = false;
+    disc->defaultDir =
+        ReadPathValue(script, rules::kGeneralSection, rules::kDefaultDirKey, disc, &tooLong);
     disc->destination = ProposedDestination(disc->defaultDir, windowsDrive, disc->baseName,
                                             &disc->defaultDestination);
     const int dirLine = LineOf(script, "General", "DefaultDir");
     const std::string& dir = disc->defaultDir;
-    if (!dir.empty() && !rules::IsAbsoluteFolder(dir)) {
+    if (tooLong) {
+        Add(disc, Severity::kWarning, "default-dir-too-long",
+            "DefaultDir is longer than a path can be; the launcher proposes " + disc->destination +
+                " instead",
+            dirLine);
+    } else if (!dir.empty() && !rules::IsAbsoluteFolder(dir)) {
         Add(disc, Severity::kError, "default-dir-relative",
             "DefaultDir " + Quote(dir) +
                 " is not a drive with its root nor a network name; it would depend on the drive and folder the launcher is started from, so the launcher proposes " +
@@ -145,10 +174,17 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
 }
 
 void ReadBitmap(const IniFile& script, Disc* disc) {
-    disc->bitmap =
-        ini::GetString(script, rules::kStartupSection, rules::kBitmapKey, kScriptPathChars);
-    if (disc->bitmap.empty()) return;
+    bool tooLong = false;
+    disc->bitmap = ReadPathValue(script, rules::kStartupSection, rules::kBitmapKey, disc, &tooLong);
     const int line = LineOf(script, rules::kStartupSection, rules::kBitmapKey);
+    if (tooLong) {
+        Add(disc, Severity::kError, "bad-bitmap",
+            "the start-up picture's name is longer than " + std::to_string(kScriptPathChars) +
+                " characters; the launcher refuses it and shows no start-up message",
+            line);
+        return;
+    }
+    if (disc->bitmap.empty()) return;
     if (!rules::IsSafeRelativeName(disc->bitmap)) {
         Add(disc, Severity::kWarning, "bitmap-not-checked",
             "the start-up picture " + Quote(disc->bitmap) +
@@ -203,11 +239,27 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
         file->line);
 }
 
+// A count as the launcher reads it, with an error when systems read its text differently.
+std::int32_t ReadCount(const IniFile& script, const std::string& section, const std::string& key,
+                       const std::string& where, Disc* disc) {
+    const std::string text = ini::GetString(script, section, key, kScriptValueChars);
+    const std::int32_t count = ini::GetInt(script, section, key, 0);
+    if (!ini::ReadsAsDecimal(text)) {
+        Add(disc, Severity::kError, "count-not-decimal",
+            where + " is written " + Quote(text) + ", which this launcher reads as " +
+                std::to_string(count) +
+                " but older systems read otherwise (they know no base prefix, read fewer digits or stop at 32 bits); write a plain decimal number",
+            LineOf(script, section, key));
+    }
+    return count;
+}
+
 // Reads the groups of one section and warns about its entries the launcher never reads.
 void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
     const char* section = kSections[sectionIndex];
     const bool required = sectionIndex == 0;
-    const std::int32_t count = ini::GetInt(script, section, "PC-GroupCount", 0);
+    const std::int32_t count =
+        ReadCount(script, section, "PC-GroupCount", std::string(section) + " PC-GroupCount", disc);
     disc->groupCount[sectionIndex] = count;
     const int countLine = LineOf(script, section, "PC-GroupCount");
     if (count > rules::kMaxScriptGroups) {
@@ -241,7 +293,8 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
                 where + " description is longer than 2047 characters and is cut",
                 LineOf(script, section, prefix + "Desc"));
         }
-        group.fileCount = ini::GetInt(script, section, prefix + "FileCount", 0);
+        group.fileCount =
+            ReadCount(script, section, prefix + "FileCount", where + " FileCount", disc);
         if (group.fileCount > rules::kMaxGroupFiles) {
             Add(disc, Severity::kError, "count-over-limit",
                 where + " FileCount is " + std::to_string(group.fileCount) +
@@ -263,6 +316,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             file.line = fileNameLine != 0 ? fileNameLine : keyLine;
             file.name =
                 ini::GetString(script, section, filePrefix + "Name", kScriptValueChars, &cut);
+            rules::NormalizeSeparators(file.name.data());  // as the launcher reads it
             if (cut)
                 Add(disc, Severity::kWarning, "value-cut",
                     fileWhere + " name is longer than 2047 characters and is cut", fileNameLine);
@@ -374,6 +428,113 @@ void WarnOfUtf8(const IniFile& script, Disc* disc) {
         first->line);
 }
 
+// Text of the script that systems read differently (ini's issues): one error per kind, at its
+// first line, counting the further lines.
+void ReportIssues(const IniFile& script, Disc* disc) {
+    struct Kind {
+        IniIssue::Kind kind;
+        const char* code;
+        const char* message;
+    };
+    static const Kind kKinds[] = {
+        {IniIssue::kUtf8ByteOrderMark, "byte-order-mark",
+         "the install script starts with a UTF-8 byte order mark: Wine reads the script as UTF-8, Windows reads the mark as part of the first line and misses its section; save the script in the ANSI code page without the mark"},
+        {IniIssue::kUtf16BigEndian, "utf16-big-endian",
+         "the install script is big-endian UTF-16, which Windows does not read; save it in the ANSI code page or as little-endian UTF-16"},
+        {IniIssue::kUnmappable, "unmappable-character",
+         "the Unicode install script holds a character the ANSI code page has no byte for; the launcher reads a look-alike or \"?\" instead"},
+        {IniIssue::kNulByte, "nul-byte",
+         "the install script holds a NUL byte, which ends the name or value it is in (UTF-16 text without its byte order mark?)"},
+        {IniIssue::kEndOfFileMark, "end-of-file-mark",
+         "text follows byte 0x1A, an old end-of-file mark: some systems stop reading the script there, others take it for a blank"},
+        {IniIssue::kUnclosedSection, "section-header",
+         "a line starts with \"[\" but has no \"]\": it starts no section, and it and the entries after it belong to the section before"},
+        {IniIssue::kSeveralBrackets, "section-header",
+         "a section header holds more than one \"]\": Wine's section name runs to the last one, others end it at the first; keep comments out of section headers"},
+    };
+    for (const Kind& kind : kKinds) {
+        int first = -1, more = 0;
+        for (const IniIssue& issue : script.issues) {
+            if (issue.kind != kind.kind) continue;
+            if (first < 0)
+                first = issue.line;
+            else
+                ++more;
+        }
+        if (first < 0) continue;
+        std::string message = kind.message;
+        if (more > 0)
+            message +=
+                " (and " + std::to_string(more) + " more line" + (more == 1 ? "" : "s") + ")";
+        Add(disc, Severity::kError, kind.code, message, first);
+    }
+}
+
+// A later section of a name the launcher reads: the profile functions search only the first.
+void WarnOfRepeatedSections(const IniFile& script, Disc* disc) {
+    for (const char* name : {rules::kGeneralSection, rules::kStartupSection,
+                             rules::kRequiredSection, rules::kOptionalSection}) {
+        const IniSection* first = ini::FindSection(script, name);
+        for (const IniSection& section : script.sections) {
+            if (&section == first || !SameNoCase(section.name, name)) continue;
+            Add(disc, Severity::kWarning, "repeated-section",
+                "[" + section.name + "] repeats the section of line " +
+                    std::to_string(first->line) +
+                    "; the launcher reads only the first, so none of the " +
+                    std::to_string(section.entries.size()) + " entries here is read",
+                section.line);
+        }
+    }
+}
+
+// Windows' installer detection asks for administrator rights before it starts a program whose
+// name holds one of these words, unless its manifest names an execution level; the launcher's
+// manifest names none on purpose, so that the shared file stays writable.
+void WarnOfInstallerName(Disc* disc) {
+    const std::string name = LowerAscii(disc->baseName);
+    for (const char* word : {"install", "setup", "update", "patch", "upgrade"}) {
+        if (name.find(word) == std::string::npos) continue;
+        Add(disc, Severity::kWarning, "installer-name",
+            "the launcher's name " + disc->launcher + " contains \"" + word +
+                "\": Windows takes a program so named for an installer and asks for administrator rights every time it starts, and the game then runs as administrator; choose a name without install, setup, update, patch or upgrade");
+        return;
+    }
+}
+
+// File names listed more than once: in two groups (allowed: each listing is tested and
+// copied, and a later unticked group leaves the copy alone; a note), and spellings that differ
+// only in case, which name one file on Windows.
+void CheckRepeatedNames(Disc* disc) {
+    struct Listing {
+        const DiscGroup* group;
+        const DiscFile* file;
+    };
+    std::map<std::string, Listing> seen;  // normal name -> first listing
+    for (const DiscGroup& group : disc->groups) {
+        for (const DiscFile& file : group.files) {
+            if (file.name.empty() || file.refused) continue;
+            const auto [entry, isNew] = seen.emplace(NormalName(file.name), Listing{&group, &file});
+            if (isNew) continue;
+            const DiscGroup& other = *entry->second.group;
+            const std::string& otherName = entry->second.file->name;
+            if (&other != &group) {
+                Add(disc, Severity::kNote, "file-in-two-groups",
+                    Quote(file.name) + " is listed in " + std::string(SectionName(group)) +
+                        " group " + std::to_string(group.number) + " and already in " +
+                        SectionName(other) + " group " + std::to_string(other.number) +
+                        "; the launcher installs it when either group is chosen",
+                    file.line);
+            }
+            if (file.name != otherName) {
+                Add(disc, Severity::kWarning, "name-case",
+                    Quote(file.name) + " and " + Quote(otherName) +
+                        " differ only in case and name one file on Windows; write them alike",
+                    file.line);
+            }
+        }
+    }
+}
+
 void CheckKeys(Disc* disc) {
     std::map<std::string, std::pair<std::string, std::string>> names;  // key -> normal name, name
     for (const DiscGroup& group : disc->groups) {
@@ -448,6 +609,7 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
         return false;
     }
     if (!ChooseLauncher(folder, launcherOption, disc, reason)) return false;
+    WarnOfInstallerName(disc);
 
     disc->game = FindWithoutCase(folder, disc->baseName + ".a32");
     if (!disc->game) {
@@ -470,10 +632,8 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
             script = std::move(*loaded);
             script.codepage = disc->codepage;
             if (script.encoding == IniEncoding::kAnsi) WarnOfUtf8(script, disc);
-            if (script.encoding == IniEncoding::kUtf8) {
-                Add(disc, Severity::kWarning, "byte-order-mark",
-                    "the install script starts with a UTF-8 byte order mark; older systems then miss its first section");
-            }
+            ReportIssues(script, disc);
+            WarnOfRepeatedSections(script, disc);
         }
     }
     ReadGeneral(script, windowsDrive, disc);
@@ -481,6 +641,7 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
     ReadSection(script, 0, disc);
     ReadSection(script, 1, disc);
     CheckKeys(disc);
+    CheckRepeatedNames(disc);
     return true;
 }
 

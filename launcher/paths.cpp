@@ -158,8 +158,10 @@ int FormatPath(char* dest, const char* format, ...) {
 }
 
 int ReadProfilePath(char* dest, const char* section, const char* key, const char* file) {
-    // One byte more than a path may hold, so that a value that was cut shows by its length.
-    char value[kPathSize + 1];
+    // Two bytes more than a path may hold, so that a value that was cut shows by its length: the
+    // profile reader drops the last character of a quoted value that just fills its buffer, so
+    // with one spare byte a quoted value of kPathSize characters would come back as a cut path.
+    char value[kPathSize + 2];
     const DWORD length = GetPrivateProfileStringA(section, key, "", value, sizeof value, file);
     if (length >= static_cast<DWORD>(kPathSize)) {
         dest[0] = '\0';

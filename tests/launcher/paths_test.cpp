@@ -117,11 +117,22 @@ TEST(ReadProfilePath, TakesUpTo259CharactersAndRefusesLonger) {
     const std::string tooLong = fits + "g";
     WritePrivateProfileStringA("S", "fits", fits.c_str(), file.c_str());
     WritePrivateProfileStringA("S", "long", tooLong.c_str(), file.c_str());
+    // Quoted: the reader drops the last character of a quoted value that fills its buffer, so
+    // these must not come back as a cut path of 259 characters either.
+    WritePrivateProfileStringA("S", "quotedFits", ("\"" + fits + "\"").c_str(), file.c_str());
+    WritePrivateProfileStringA("S", "quoted260", ("\"" + tooLong + "\"").c_str(), file.c_str());
+    WritePrivateProfileStringA("S", "quoted261", ("\"" + tooLong + "h\"").c_str(), file.c_str());
     char dest[kPathSize];
     ASSERT_EQ(ReadProfilePath(dest, "S", "fits", file.c_str()), 1);
     EXPECT_EQ(std::string(dest), fits);
-    EXPECT_EQ(ReadProfilePath(dest, "S", "long", file.c_str()), 0);
-    EXPECT_STREQ(dest, "");
+    ASSERT_EQ(ReadProfilePath(dest, "S", "quotedFits", file.c_str()), 1);
+    EXPECT_EQ(std::string(dest), fits);
+    for (const char* key : {"long", "quoted260", "quoted261"}) {
+        SCOPED_TRACE(key);
+        std::strcpy(dest, "untouched");
+        EXPECT_EQ(ReadProfilePath(dest, "S", key, file.c_str()), 0);
+        EXPECT_STREQ(dest, "");
+    }
     ASSERT_EQ(ReadProfilePath(dest, "S", "missing", file.c_str()), 1);
     EXPECT_STREQ(dest, "");
 }

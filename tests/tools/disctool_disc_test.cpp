@@ -307,7 +307,7 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         {"repeated-section", W, 21, [](DiscTest& t) { t.EditScript("", "[general]"); }},
         {"bad-bitmap", E, 5,
          [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=" + std::string(260, 'p')); }},
-        {"quoted-path-cut", E, 5,
+        {"bad-bitmap", E, 5,
          [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=\"" + std::string(260, 'p') + "\""); }},
         // One file listed twice.
         {"file-in-two-groups", N, 19,

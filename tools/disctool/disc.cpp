@@ -118,21 +118,11 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
 }
 
 // A path value (DefaultDir, Bitmap) as the launcher reads it: the value, or empty when it is
-// longer than a path (*tooLong set). A quoted value of exactly kScriptPathChars + 1 characters
-// is an error of its own: Wine's reader drops its last character and hands over a cut path,
-// while a reader without that slip refuses it.
-std::string ReadPathValue(const IniFile& script, const char* section, const char* key, Disc* disc,
+// longer than a path (*tooLong set), quoted or not.
+std::string ReadPathValue(const IniFile& script, const char* section, const char* key,
                           bool* tooLong) {
-    bool cut = false;
-    const std::optional<std::string> value =
-        ini::GetUncut(script, section, key, kScriptPathChars, &cut);
+    const std::optional<std::string> value = ini::GetUncut(script, section, key, kScriptPathChars);
     *tooLong = !value.has_value();
-    if (cut) {
-        Add(disc, Severity::kError, "quoted-path-cut",
-            std::string(key) + " is a quoted value of " + std::to_string(kScriptPathChars + 1) +
-                " characters: some systems refuse it as too long, others drop its last character and use the rest",
-            LineOf(script, section, key));
-    }
     return value.value_or("");
 }
 
@@ -140,7 +130,7 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
     bool cut = false;
     bool tooLong = false;
     disc->defaultDir =
-        ReadPathValue(script, rules::kGeneralSection, rules::kDefaultDirKey, disc, &tooLong);
+        ReadPathValue(script, rules::kGeneralSection, rules::kDefaultDirKey, &tooLong);
     disc->destination = ProposedDestination(disc->defaultDir, windowsDrive, disc->baseName,
                                             &disc->defaultDestination);
     const int dirLine = LineOf(script, "General", "DefaultDir");
@@ -175,7 +165,7 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
 
 void ReadBitmap(const IniFile& script, Disc* disc) {
     bool tooLong = false;
-    disc->bitmap = ReadPathValue(script, rules::kStartupSection, rules::kBitmapKey, disc, &tooLong);
+    disc->bitmap = ReadPathValue(script, rules::kStartupSection, rules::kBitmapKey, &tooLong);
     const int line = LineOf(script, rules::kStartupSection, rules::kBitmapKey);
     if (tooLong) {
         Add(disc, Severity::kError, "bad-bitmap",

@@ -222,10 +222,8 @@ std::string ini::GetString(const IniFile& file, const std::string& section, cons
 }
 
 std::optional<std::string> ini::GetUncut(const IniFile& file, const std::string& section,
-                                         const std::string& key, std::size_t maxChars, bool* cut) {
-    bool lost = false;
-    const std::string value = ReadBytes(file, section, key, maxChars + 1, &lost);
-    if (cut != nullptr) *cut = lost && value.size() <= maxChars;
+                                         const std::string& key, std::size_t maxChars) {
+    const std::string value = ReadBytes(file, section, key, maxChars + 2, nullptr);
     if (value.size() > maxChars) return std::nullopt;
     return Decoded(file, value);
 }

@@ -106,13 +106,11 @@ const IniEntry* Find(const IniFile& file, const std::string& section, const std:
 std::string GetString(const IniFile& file, const std::string& section, const std::string& key,
                       std::size_t maxChars, bool* cut = nullptr);
 
-// The value of key when it fits a buffer whose reader refuses cut values: read into a buffer
-// of maxChars + 2 bytes, a value of more than maxChars characters gives an empty optional.
-// *cut (when not null) tells whether a value that was handed over lost a character: a quoted
-// value of exactly maxChars + 1 characters, by the slip GetString describes.
+// The value of key as a reader that refuses cut values takes it: read into a buffer of
+// maxChars + 3 bytes (two spare characters, so that the slip GetString describes never hands
+// over a cut value), a value of more than maxChars characters gives an empty optional.
 std::optional<std::string> GetUncut(const IniFile& file, const std::string& section,
-                                    const std::string& key, std::size_t maxChars,
-                                    bool* cut = nullptr);
+                                    const std::string& key, std::size_t maxChars);
 
 // The profile-integer reading of a value (quotes already removed): leading characters up to
 // the space skipped, an optional sign, a base prefix "0x", "0o" or "0b" (lower case), then the

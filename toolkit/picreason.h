@@ -14,6 +14,7 @@ inline constexpr char PICREASON_UnknownExtension[] = "unknown picture extension"
 
 // WIZ.
 inline constexpr char PICREASON_WizNoData[] = "no data";
+inline constexpr char PICREASON_WizFileTooLarge[] = "WIZ file larger than 64 MiB";
 inline constexpr char PICREASON_WizNoHeader[] = "no WIZH block";
 inline constexpr char PICREASON_WizShortHeader[] = "WIZH block too short";
 inline constexpr char PICREASON_WizBadSize[] = "bad picture size";

@@ -181,9 +181,13 @@ RawPicture* WIZ_LoadFile(const char* path, int fill, const char** reason) {
     FileParts parts;
     parts.file = TOOLFILE_Open(path, "rb");
     if (parts.file == nullptr) return PICREASON_Fail(reason, PICREASON_NotFound);
+    // Refused by its length before any memory is taken for its bytes (a file of 4 GiB or more
+    // on an uncached handle reads as 0xFFFFFFFF and is refused here too).
+    const std::uint32_t size = TOOLFILE_GetLength(parts.file);
+    if (size > WIZ_MaxFileBytes) return PICREASON_Fail(reason, PICREASON_WizFileTooLarge);
     parts.memfile = static_cast<WIZ_MEMFILE*>(TOOLMEM_Alloc(1, sizeof(WIZ_MEMFILE)));
     if (parts.memfile == nullptr) return PICREASON_Fail(reason, PICREASON_Memory);
-    parts.memfile->size = TOOLFILE_GetLength(parts.file);
+    parts.memfile->size = size;
     parts.memfile->data = TOOLFILE_ReadAlloc(parts.memfile->size, parts.file);
     if (parts.memfile->data == nullptr) return PICREASON_Fail(reason, PICREASON_Memory);
     // A stream error leaves part of the data zeroed: decoding it would show a damaged picture

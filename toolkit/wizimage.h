@@ -20,6 +20,10 @@ inline constexpr std::uint32_t WIZ_PaletteBlockSize = WIZ_BlockHeaderSize + 768;
 // The "WIZH" compression of run-length lines (rledecode.h); with any other value no pixels
 // are drawn.
 inline constexpr std::uint32_t WIZ_CompressionRle = 1;
+// The largest file WIZ_LoadFile reads (64 MiB). The loader holds the whole file in memory
+// while it builds the picture; a start-up picture needs a small fraction of this, so a larger
+// file is refused by its length before any of it is read.
+inline constexpr std::uint32_t WIZ_MaxFileBytes = 64u * 1024u * 1024u;
 
 // A whole file held in memory.
 struct WIZ_MEMFILE {
@@ -44,5 +48,6 @@ const std::uint8_t* WIZ_FindBlock(const WIZ_MEMFILE* file, std::uint32_t index, 
 RawPicture* WIZ_LoadImage(const WIZ_MEMFILE* file, std::uint32_t index, int fill,
                           const char** reason = nullptr);
 // Reads the file at path whole and returns a new picture of its first image, or null (with
-// *reason set when reason is not null). Free the picture with RAWPICT_Free.
+// *reason set when reason is not null). A file longer than WIZ_MaxFileBytes is refused before
+// it is read. Free the picture with RAWPICT_Free.
 RawPicture* WIZ_LoadFile(const char* path, int fill, const char** reason = nullptr);

@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "tests/toolkit/fixtures.h"
+#include "toolkit/picreason.h"
 #include "toolkit/rawbitm.h"
 #include "toolkit/rawpal.h"
 #include "toolkit/rawpict.h"
@@ -412,6 +414,36 @@ TEST(WizImage, LoadFileReadsTheFirstImage) {
         reason = nullptr;
         EXPECT_EQ(WIZ_LoadFile(f.path.c_str(), 255, &reason), nullptr) << f.path;
         EXPECT_STREQ(reason, f.reason) << f.path;
+    }
+}
+
+// The worked example followed by zero bytes up to the cap and one past it: the file is made
+// sparse by resizing, so it costs no disk, and the load must refuse the larger one by its
+// length before taking memory for it. The one at the cap loads, block walk unchanged.
+TEST(WizImage, LoadFileRefusesAFileLargerThanTheCap) {
+    const Bytes example = Root({kWizhExample, kWizdExample});
+    const struct {
+        const char* name;
+        std::uintmax_t length;
+        const char* reason;  // null: loads
+    } cases[] = {
+        {"ATCAP.WIZ", WIZ_MaxFileBytes, nullptr},
+        {"OVERCAP.WIZ", std::uintmax_t{WIZ_MaxFileBytes} + 1, PICREASON_WizFileTooLarge},
+    };
+    for (const auto& c : cases) {
+        const std::string path = fixtures::WriteTempFile(c.name, example);
+        std::filesystem::resize_file(path, c.length);
+        const char* reason = nullptr;
+        RawPicture* picture = WIZ_LoadFile(path.c_str(), 255, &reason);
+        if (c.reason == nullptr) {
+            ASSERT_NE(picture, nullptr) << c.name << ": " << (reason != nullptr ? reason : "");
+            EXPECT_EQ(Pixels(picture), (Bytes{5, 5})) << c.name;
+            RAWPICT_Free(picture);
+        } else {
+            EXPECT_EQ(picture, nullptr) << c.name;
+            EXPECT_STREQ(reason, c.reason) << c.name;
+        }
+        std::filesystem::remove(path);
     }
 }
 

@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/tool_process.h"
+#include "toolkit/picreason.h"
+#include "toolkit/wizimage.h"
 
 namespace {
 
@@ -352,6 +354,25 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         EXPECT_EQ(text.out.substr(text.out.find('\n', at + 1) - end.size() + 1, end.size()), end)
             << text.out;
     }
+}
+
+// A start-up picture longer than the launcher reads is an error of check, and convert says
+// why it cannot load it. The file is the good disc's picture made sparse past the cap, so it
+// costs no disk and the tool refuses it without reading it.
+TEST_F(DiscTest, CheckReportsAStartupPictureTooLargeToLoad) {
+    fs::resize_file(m_disc / "pic.wiz", std::uintmax_t{WIZ_MaxFileBytes} + 1);
+    const Result text = Tool({"check", "-q", m_disc.string()});
+    EXPECT_EQ(text.status, 1) << text.out;
+    EXPECT_EQ(text.out, (m_disc / "foo.inf").string() +
+                            ":5: error: the start-up picture \"PIC.WIZ\" does not load: " +
+                            PICREASON_WizFileTooLarge + " [bad-bitmap]\n");
+
+    const Result converted =
+        Tool({"picture", "convert", (m_disc / "pic.wiz").string(), (m_root / "pic.png").string()});
+    EXPECT_EQ(converted.status, 1);
+    EXPECT_EQ(converted.err, "disctool: " + (m_disc / "pic.wiz").string() + ": " +
+                                 PICREASON_WizFileTooLarge + "\n");
+    EXPECT_FALSE(fs::exists(m_root / "pic.png"));
 }
 
 // -q prints the findings alone; --strict makes a warning fail the check.

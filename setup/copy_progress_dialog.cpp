@@ -7,10 +7,11 @@
 
 namespace {
 
-// Closes a file handle when it goes out of scope.
+// Closes a file handle, with close, when it goes out of scope.
 class FileHandle {
 public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
+    explicit FileHandle(HANDLE handle, CopyProgressDialog::CloseFileFn close = CloseHandle)
+        : m_handle(handle), m_close(close) {}
     ~FileHandle() { Close(); }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
@@ -19,13 +20,14 @@ public:
     // false when the handle was open and closing it failed (for a written file, the data
     // may not have reached the disk).
     bool Close() {
-        const bool closed = !IsOpen() || CloseHandle(m_handle);
+        const bool closed = !IsOpen() || m_close(m_handle);
         m_handle = INVALID_HANDLE_VALUE;
         return closed;
     }
 
 private:
     HANDLE m_handle;
+    CopyProgressDialog::CloseFileFn m_close;
 };
 
 // The size of an open file in bytes, 0 when it cannot be read. GetFileSize with its high word
@@ -135,7 +137,8 @@ int CopyProgressDialog::CopyFileWithProgress(const char* source, const char* tar
         return kFailed;
     }
     FileHandle out(CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+                               FILE_ATTRIBUTE_NORMAL, nullptr),
+                   m_closeTarget);
     if (!out.IsOpen()) return kFailed;
 
     if (m_hWnd != nullptr) {

@@ -16,6 +16,8 @@ class CopyProgressDialog : public CDialog {
 public:
     // Result of CopyFileWithProgress.
     enum CopyResult : int { kCopied = 0, kFailed = 1, kCancelled = 2 };
+    // Closes a file handle; FALSE when the close failed.
+    using CloseFileFn = BOOL(WINAPI*)(HANDLE);
     // Bytes read and written per block.
     static constexpr DWORD kBlockSize = 0x20000;
 
@@ -45,6 +47,9 @@ public:
     std::uint64_t m_total = 0;   // bytes expected in the run
     std::uint64_t m_copied = 0;  // bytes written so far in the run
     int m_cancelRequested = 0;   // set by Cancel, cleared when a file starts
+    // Closes each copy's target. The product keeps CloseHandle; tests put in a close that
+    // fails, which no real file can be made to do on demand.
+    CloseFileFn m_closeTarget = CloseHandle;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

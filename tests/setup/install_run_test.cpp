@@ -507,6 +507,28 @@ TEST_F(InstallRunTest, RecordThatCannotBeWrittenFailsTheFile) {
     EXPECT_EQ(ReadProfile(m_paths.sharedIniPath, "PUZZLE", "GameDat"), "");
 }
 
+// A close that fails after the handle is really closed, as one that could not write the file's
+// last data to the disk would.
+BOOL WINAPI CloseThenFail(HANDLE handle) {
+    CloseHandle(handle);
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+TEST_F(InstallRunTest, TargetWhoseCloseFailsFailsTheFile) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
+    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
+    m_progress.m_closeTarget = CloseThenFail;
+
+    EXPECT_EQ(Run({{&game, 1}}, Path("chosen\\")), 0);
+
+    EXPECT_EQ(m_prompts.reported, std::vector<Prompt>({{"Unable to copy " + Path("src\\GAME.DAT") +
+                                                            " to \n" + Path("chosen\\GAME.DAT"),
+                                                        "PUZZLE"}}));
+    EXPECT_FALSE(Exists("chosen\\GAME.DAT"));
+    EXPECT_EQ(Record("GameDat"), "");
+}
+
 TEST_F(InstallRunTest, RecordedPathIsDeletedOnlyWhenItEndsInTheFilesName) {
     struct Case {
         const char* what;

@@ -337,6 +337,69 @@ scenario_setup_cancel_copy() {
   launcher_wait 8000
 }
 
+# ---- a second OK during a run ----------------------------------------------------------
+
+# window_count EXE CAPTION: how many top-level windows of EXE carry CAPTION.
+window_count() { drv windows --exe "$1" --caption "$2" 2>/dev/null | grep -c . ; }
+
+# expect_at_most_one EXE CAPTION MS: for MS milliseconds, never more than one window of EXE
+# carries CAPTION.
+expect_at_most_one() {
+  local limit=$(( $(now_ms) + $3 )) n
+  while [ "$(now_ms)" -lt "$limit" ]; do
+    n=$(window_count "$1" "$2")
+    [ "$n" -le 1 ] || fail "$n windows '$2'"
+    sleep 0.05
+  done
+}
+
+# The number of times the game was started (each start appends its record to the log).
+game_starts() { grep -c '^start=' "$GAME_LOG" 2>/dev/null || true; }
+
+# An OK command that reaches the setup dialog while its run is under way is ignored: once while
+# the copy waits on the question for a missing folder (its message box dispatches the command),
+# once while the launcher waits for the game. One progress window and one question come up,
+# the game starts once, and the files are copied and recorded as by a single run.
+scenario_setup_second_ok() {
+  setup_disc E2ESECOND FIRST.DAT DATA/SECOND.DAT
+  local dest=$T/dest
+  mkdir -p "$dest"
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|FIRST.DAT=First DATA/SECOND.DAT=Second"
+  export E2E_GAME_STOP; E2E_GAME_STOP=$(winpath "$T/stop")
+  export E2E_GAME_MS=30000
+  setup_start "$DISC" "$NAME"
+
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
+  local mb
+  mb=$(drv wait-window --exe "$EXE" --caption "Create Directory" --visible --timeout 15000) ||
+    fail "no question for the DATA folder"
+  expect_eq "$(window_count "$EXE" "Copy Progress")" 1 "progress windows before the second OK"
+  drv command --hwnd "$DLG" --id IDOK || fail "post the second OK"
+  expect_at_most_one "$EXE" "Copy Progress" 1500
+  expect_eq "$(window_count "$EXE" "Create Directory")" 1 "questions after the second OK"
+  drv click --hwnd "$mb" --id IDYES || fail "answer Yes"
+  drv wait-gone --hwnd "$mb" --timeout 5000 || fail "the question stayed"
+
+  game_wait_start 15000
+  drv command --hwnd "$DLG" --id IDOK || fail "post an OK while the game runs"
+  local limit=$(( $(now_ms) + 2000 ))
+  while [ "$(now_ms)" -lt "$limit" ]; do
+    [ "$(window_count "$EXE" "Copy Progress")" -eq 0 ] || fail "a progress window came up while the game ran"
+    [ -z "$(message_box "$EXE")" ] || fail "a message box came up while the game ran"
+    sleep 0.05
+  done
+  expect_eq "$(game_starts)" 1 "game starts while the game runs"
+  launcher_running || fail "the launcher did not wait for the game"
+  : >"$T/stop"
+  launcher_wait 15000
+  expect_eq "$(game_starts)" 1 "game starts"
+  expect_game_from "$DISC" "$NAME"
+  expect_copy "$DISC/FIRST.DAT" "$dest/FIRST.DAT"
+  expect_copy "$DISC/DATA/SECOND.DAT" "$dest/DATA/SECOND.DAT"
+  expect_eq "$(ini_get "$NAME" First)" "$(dest_path "$dest" FIRST.DAT)" "record of FIRST.DAT"
+  expect_eq "$(ini_get "$NAME" Second)" "$(dest_path "$dest" DATA/SECOND.DAT)" "record of SECOND.DAT"
+}
+
 # ---- failures reported -----------------------------------------------------------------
 
 # A read-only file at the target cannot be replaced: one message with the stop icon, captioned

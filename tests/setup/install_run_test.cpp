@@ -72,6 +72,21 @@ protected:
         const InstallRequest request{&m_paths, destination.c_str(), available, required};
         return InstallComponents(request, rows, m_progress, nullptr, m_prompts);
     }
+    // The outcome of a run of one row whose file the launcher refuses (name is its name in
+    // the script): checked, the run fails with one message naming the file; unchecked, it
+    // succeeds and says nothing.
+    void ExpectRefusedRow(int result, int checked, const std::string& name) const {
+        if (checked) {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(m_prompts.reported,
+                      std::vector<Prompt>({{"Unable to copy " + Path("src\\") + name + " to \n" +
+                                                Path("chosen\\") + name,
+                                            "PUZZLE"}}));
+        } else {
+            EXPECT_EQ(result, 1);
+            EXPECT_TRUE(m_prompts.reported.empty());
+        }
+    }
 
     TempFolder m_temp;
     ProductPaths m_paths{};
@@ -332,16 +347,7 @@ TEST_F(InstallRunTest, NamesOutsideTheFolderAreNeverTouched) {
 
             const int result = Run({{&group, checked}}, Path("chosen\\"));
 
-            if (checked) {
-                EXPECT_EQ(result, 0);
-                EXPECT_EQ(m_prompts.reported,
-                          std::vector<Prompt>({{"Unable to copy " + Path("src\\") + name +
-                                                    " to \n" + Path("chosen\\") + name,
-                                                "PUZZLE"}}));
-            } else {
-                EXPECT_EQ(result, 1);
-                EXPECT_TRUE(m_prompts.reported.empty());
-            }
+            ExpectRefusedRow(result, checked, name);
             EXPECT_EQ(ReadWholeFile(outside), "not ours");
             EXPECT_TRUE(Exists("old\\EVIL.DAT"));
             EXPECT_EQ(Record("Evil"), Path("old\\EVIL.DAT"));
@@ -365,16 +371,7 @@ TEST_F(InstallRunTest, NamesWindowsCannotHoldAreNeverTouched) {
 
             const int result = Run({{&group, checked}}, Path("chosen\\"));
 
-            if (checked) {
-                EXPECT_EQ(result, 0);
-                EXPECT_EQ(m_prompts.reported,
-                          std::vector<Prompt>({{"Unable to copy " + Path("src\\") + name +
-                                                    " to \n" + Path("chosen\\") + name,
-                                                "PUZZLE"}}));
-            } else {
-                EXPECT_EQ(result, 1);
-                EXPECT_TRUE(m_prompts.reported.empty());
-            }
+            ExpectRefusedRow(result, checked, name);
             EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "the user's");
             EXPECT_EQ(ReadWholeFile(Path("tivoroo.ini")), "<missing>");
         }
@@ -397,16 +394,7 @@ TEST_F(InstallRunTest, UnsafeKeysAreNeverWritten) {
 
             const int result = Run({{&group, checked}}, Path("chosen\\"));
 
-            if (checked) {
-                EXPECT_EQ(result, 0);
-                EXPECT_EQ(m_prompts.reported,
-                          std::vector<Prompt>({{"Unable to copy " + Path("src\\GAME.DAT") +
-                                                    " to \n" + Path("chosen\\GAME.DAT"),
-                                                "PUZZLE"}}));
-            } else {
-                EXPECT_EQ(result, 1);
-                EXPECT_TRUE(m_prompts.reported.empty());
-            }
+            ExpectRefusedRow(result, checked, "GAME.DAT");
             EXPECT_EQ(ReadWholeFile(Path("tivoroo.ini")), shared);
             EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "the user's");
             EXPECT_EQ(ReadWholeFile(Path("old\\GAME.DAT")), "recorded");

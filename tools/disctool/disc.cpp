@@ -26,25 +26,10 @@ constexpr std::size_t kScriptPathChars = rules::kPathSize - 1;          // Defau
 constexpr std::size_t kScriptTitleChars = rules::kScriptTextSize - 1;   // titles, instructions
 constexpr std::size_t kScriptValueChars = rules::kScriptValueSize - 1;  // component values
 
-// The components of a Windows relative name; empty and "." components name nothing.
-std::vector<std::string> Components(const std::string& name) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (const char c : name + '\\') {
-        if (c == '\\' || c == '/') {
-            if (!part.empty() && part != ".") parts.push_back(part);
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    return parts;
-}
-
 // A file name the way two listings of one file compare: without case, one kind of separator.
 std::string NormalName(const std::string& name) {
     std::string normal;
-    for (const std::string& part : Components(name))
+    for (const std::string& part : NameComponents(name))
         normal += (normal.empty() ? "" : "\\") + LowerAscii(part);
     return normal;
 }
@@ -565,7 +550,7 @@ std::uint64_t Disc::TotalBytes() const {
 std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::string& name) {
     fs::path at = folder;
     std::error_code error;
-    for (const std::string& part : Components(name)) {
+    for (const std::string& part : NameComponents(name)) {
         if (part == "..") return std::nullopt;
         if (fs::exists(at / part, error)) {
             at /= part;

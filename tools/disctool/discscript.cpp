@@ -53,20 +53,6 @@ bool MatchComponent(const std::string& pattern, const std::string& name) {
     return p == pattern.size();
 }
 
-std::vector<std::string> SplitComponents(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (const char c : path + '\\') {
-        if (c == '\\' || c == '/') {
-            if (!part.empty() && part != ".") parts.push_back(part);
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    return parts;
-}
-
 // Adds to *found the files under folder (named prefix relative to the disc) that match
 // parts[at...]. Depth is bounded by the folder tree itself; symbolic links to folders are not
 // followed, so a loop of links cannot make it run for ever.
@@ -172,7 +158,7 @@ private:
             return Error(line, "\"" + pattern + "\" is not a name inside the disc folder");
         }
         std::vector<std::string> found;
-        MatchFrom(m_disc, "", SplitComponents(pattern), 0, &found);
+        MatchFrom(m_disc, "", NameComponents(pattern), 0, &found);
         for (const std::string& name : found) {
             if (!rules::IsSafeRelativeName(name)) {
                 return Error(line, "\"" + pattern + "\" matches \"" + name +
@@ -344,7 +330,7 @@ std::string DerivedKey(const std::string& name) {
 
 std::vector<std::string> MatchFiles(const fs::path& folder, const std::string& pattern) {
     std::vector<std::string> found;
-    MatchFrom(folder, "", SplitComponents(pattern), 0, &found);
+    MatchFrom(folder, "", NameComponents(pattern), 0, &found);
     std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
         return LowerAscii(a) < LowerAscii(b);
     });

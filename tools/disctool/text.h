@@ -1,4 +1,4 @@
-// ASCII case rules for the names disctool compares. Disc file names, extensions and the
+// How disctool takes names apart and compares them. Disc file names, extensions and the
 // install script's section and key names all compare without regard to ASCII case, as the
 // platform's file and profile functions compare them; other bytes compare as they are.
 #pragma once
@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace disctool {
 
@@ -29,6 +30,22 @@ constexpr bool SameNoCase(std::string_view a, std::string_view b) {
 constexpr bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
            SameNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// The components of a Windows relative name, split at backslashes and slashes; empty and "."
+// components name nothing and are left out.
+inline std::vector<std::string> NameComponents(const std::string& name) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char c : name + '\\') {
+        if (c == '\\' || c == '/') {
+            if (!part.empty() && part != ".") parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    return parts;
 }
 
 }  // namespace disctool

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/toolfile.h"
+#include "toolkit/toolread.h"
+
 namespace fixtures {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -36,5 +39,22 @@ struct RefusedCase {
 };
 
 inline void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
+// A reader over the whole file at path through a buffer of capacity bytes.
+struct FileReader {
+    TOOLFILE* file;
+    std::vector<std::uint8_t> buffer;
+    TOOLREAD reader;
+
+    FileReader(const std::string& path, std::uint32_t capacity)
+        : file(TOOLFILE_Open(path.c_str(), "rb")), buffer(capacity) {
+        reader = TOOLREAD_Start(file, buffer.data(), capacity, file ? TOOLFILE_GetLength(file) : 0);
+    }
+    ~FileReader() {
+        if (file) TOOLFILE_Close(file);
+    }
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+};
 
 }  // namespace fixtures

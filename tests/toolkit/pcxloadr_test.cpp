@@ -319,27 +319,6 @@ TEST(PcxLoad, MissingFile) {
     EXPECT_STREQ(reason, "file not found");
 }
 
-}  // namespace
-
-namespace {
-
-// A reader over the whole file at path through a buffer of capacity bytes.
-struct FileReader {
-    TOOLFILE* file;
-    std::vector<std::uint8_t> buffer;
-    TOOLREAD reader;
-
-    FileReader(const std::string& path, std::uint32_t capacity)
-        : file(TOOLFILE_Open(path.c_str(), "rb")), buffer(capacity) {
-        reader = TOOLREAD_Start(file, buffer.data(), capacity, file ? TOOLFILE_GetLength(file) : 0);
-    }
-    ~FileReader() {
-        if (file) TOOLFILE_Close(file);
-    }
-    FileReader(const FileReader&) = delete;
-    FileReader& operator=(const FileReader&) = delete;
-};
-
 // The fast row decoder against the plain one, row after row of random data (literals, runs
 // of every count including 0, long stretches of each, data that ends anywhere), at every
 // kind of buffer edge: the rows, the results and the places the readers stop must agree.
@@ -366,8 +345,8 @@ TEST(PcxDecodeRowReference, FastMatchesPlainOnRandomAndEdgeRows) {
         const std::string path = fixtures::WriteTempFile("rows.bin", data);
         const std::uint32_t capacity =
             static_cast<std::uint32_t>(pick(0, 2) == 0 ? pick(1, 40) : 16384);
-        FileReader fast(path, capacity);
-        FileReader plain(path, capacity);
+        fixtures::FileReader fast(path, capacity);
+        fixtures::FileReader plain(path, capacity);
         ASSERT_NE(fast.file, nullptr);
         ASSERT_NE(plain.file, nullptr);
         const int width = pick(1, 400);

@@ -467,27 +467,6 @@ TEST(IffChunkyBody, ReadsRowsAndLeavesTheFileAfterThem) {
     TOOLFILE_Close(handle);
 }
 
-}  // namespace
-
-namespace {
-
-// A reader over the whole file at path through a buffer of capacity bytes.
-struct FileReader {
-    TOOLFILE* file;
-    std::vector<std::uint8_t> buffer;
-    TOOLREAD reader;
-
-    FileReader(const std::string& path, std::uint32_t capacity)
-        : file(TOOLFILE_Open(path.c_str(), "rb")), buffer(capacity) {
-        reader = TOOLREAD_Start(file, buffer.data(), capacity, file ? TOOLFILE_GetLength(file) : 0);
-    }
-    ~FileReader() {
-        if (file) TOOLFILE_Close(file);
-    }
-    FileReader(const FileReader&) = delete;
-    FileReader& operator=(const FileReader&) = delete;
-};
-
 // The fast ByteRun1 unpacker against the plain one, stretch after stretch of random packets
 // (literals and runs of every length, 0x80 anywhere, long stretches of one kind, data that
 // ends anywhere), with and without a destination, at every kind of buffer edge: the bytes
@@ -521,8 +500,8 @@ TEST(IffUnpackReference, FastMatchesPlainOnRandomAndEdgeStretches) {
         const std::string path = fixtures::WriteTempFile("stretches.bin", data);
         const std::uint32_t capacity =
             static_cast<std::uint32_t>(pick(0, 2) == 0 ? pick(1, 300) : 65536);
-        FileReader fast(path, capacity);
-        FileReader plain(path, capacity);
+        fixtures::FileReader fast(path, capacity);
+        fixtures::FileReader plain(path, capacity);
         ASSERT_NE(fast.file, nullptr);
         ASSERT_NE(plain.file, nullptr);
         for (int stretch = 0;; ++stretch) {

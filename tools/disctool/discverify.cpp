@@ -50,19 +50,9 @@ const char* OutcomeWord(Outcome outcome) {
     }
 }
 
+// The words for an outcome in the text report: the JSON word, with adoption spelled out.
 const char* OutcomeText(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Current:
-            return "current";
-        case Outcome::Adopted:
-            return "current (would be adopted)";
-        case Outcome::Stale:
-            return "stale";
-        case Outcome::Missing:
-            return "missing";
-        default:
-            return "unknown";
-    }
+    return outcome == Outcome::Adopted ? "current (would be adopted)" : OutcomeWord(outcome);
 }
 
 using DriveMap = std::map<char, fs::path>;

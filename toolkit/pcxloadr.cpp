@@ -7,6 +7,7 @@
 #include "toolkit/picreason.h"
 #include "toolkit/rawbitm.h"
 #include "toolkit/rawpal.h"
+#include "toolkit/toolbyte.h"
 #include "toolkit/toolfile.h"
 #include "toolkit/toolmem.h"
 #include "toolkit/toolread.h"
@@ -28,24 +29,20 @@ struct PcxHeader {
     std::int32_t bytesPerLine;
 };
 
-std::uint32_t GetLE16(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8);
-}
-
 // Checks the header and derives the picture's size. Returns null when it is acceptable,
 // else the reason it is refused.
 const char* ParseHeader(const std::uint8_t* raw, PcxHeader* header) {
     if (raw[0] != 10 || raw[1] != 5 || raw[3] != 8) return PICREASON_PcxFormat;
     if (raw[65] == 0) return PICREASON_PcxNoPlane;
     if (raw[65] != 1) return PICREASON_PcxPlanes;
-    const std::int32_t xmin = static_cast<std::int32_t>(GetLE16(raw + 4));
-    const std::int32_t ymin = static_cast<std::int32_t>(GetLE16(raw + 6));
-    const std::int32_t xmax = static_cast<std::int32_t>(GetLE16(raw + 8));
-    const std::int32_t ymax = static_cast<std::int32_t>(GetLE16(raw + 10));
+    const std::int32_t xmin = static_cast<std::int32_t>(TOOLBYTE_GetLE16(raw + 4));
+    const std::int32_t ymin = static_cast<std::int32_t>(TOOLBYTE_GetLE16(raw + 6));
+    const std::int32_t xmax = static_cast<std::int32_t>(TOOLBYTE_GetLE16(raw + 8));
+    const std::int32_t ymax = static_cast<std::int32_t>(TOOLBYTE_GetLE16(raw + 10));
     if (xmax < xmin || ymax < ymin) return PICREASON_PcxNegative;
     header->width = xmax - xmin + 1;
     header->height = ymax - ymin + 1;
-    header->bytesPerLine = static_cast<std::int32_t>(GetLE16(raw + 66));
+    header->bytesPerLine = static_cast<std::int32_t>(TOOLBYTE_GetLE16(raw + 66));
     if (header->bytesPerLine < header->width) return PICREASON_PcxLineBytes;
     // Both sides are at most 65536, so the product fits in 64 bits without a check.
     if (static_cast<std::int64_t>(header->width) * header->height > RAWBITM_MaxBytes)

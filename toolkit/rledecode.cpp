@@ -15,36 +15,11 @@
 #include "toolkit/rledecode.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
+#include "toolkit/toolbyte.h"
+
 namespace {
-
-// Reads the 16-bit little-endian value at p.
-inline std::size_t Load16(const std::uint8_t* p) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::uint16_t value;
-        std::memcpy(&value, p, sizeof value);
-        return value;
-    } else {
-        return std::size_t{p[0]} | (std::size_t{p[1]} << 8);
-    }
-}
-
-// Reads the eight bytes at p as one little-endian word: byte 0 in the low bits.
-inline std::uint64_t Load64(const std::uint8_t* p) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::uint64_t value;
-        std::memcpy(&value, p, sizeof value);
-        return value;
-    } else {
-        std::uint64_t value = 0;
-        for (int i = 7; i >= 0; --i) {
-            value = (value << 8) | p[i];
-        }
-        return value;
-    }
-}
 
 // Returns the start of the line `lines` lines after the one at p, or null when a count on
 // the way is not wholly in the data or points past its end (no further line is there).
@@ -60,7 +35,7 @@ const std::uint8_t* SkipLines(const std::uint8_t* p, const std::uint8_t* end, st
         if (available < 2) {
             return false;
         }
-        const std::size_t count = Load16(q + offset);
+        const std::size_t count = TOOLBYTE_GetLE16(q + offset);
         if (count > available - 2) {
             return false;
         }
@@ -80,77 +55,6 @@ const std::uint8_t* SkipLines(const std::uint8_t* p, const std::uint8_t* end, st
         q += 2;
     }
     return q;
-}
-
-// Writes n (1-64) pixels of one colour with a few overlapping stores and no loop: runs of
-// 16 and more take two or four sixteen-byte stores, shorter ones two stores of 8, 4 or 1
-// bytes. (A call to memset costs more than the whole run at these lengths.)
-inline void FillRun(std::uint8_t* out, std::uint8_t colour, std::size_t n) {
-    if (n >= 16) {
-        std::uint8_t pattern[16];
-        std::memset(pattern, colour, sizeof pattern);
-        std::memcpy(out, pattern, 16);
-        std::memcpy(out + (n - 16), pattern, 16);
-        if (n > 32) {
-            std::memcpy(out + 16, pattern, 16);
-            std::memcpy(out + (n - 32), pattern, 16);
-        }
-    } else if (n >= 8) {
-        const std::uint64_t pattern = colour * std::uint64_t{0x0101010101010101};
-        std::memcpy(out, &pattern, 8);
-        std::memcpy(out + (n - 8), &pattern, 8);
-    } else if (n >= 4) {
-        const std::uint32_t pattern = colour * std::uint32_t{0x01010101};
-        std::memcpy(out, &pattern, 4);
-        std::memcpy(out + (n - 4), &pattern, 4);
-    } else {
-        out[0] = colour;
-        out[n / 2] = colour;
-        out[n - 1] = colour;
-    }
-}
-
-// Copies n (1-64) literal pixels in the same way: two or four sixteen-byte moves, or two
-// of 8, 4 or 1 bytes.
-inline void CopyRun(std::uint8_t* out, const std::uint8_t* from, std::size_t n) {
-    if (n >= 16) {
-        // All loads before the stores: the moves overlap each other, never the source.
-        std::uint8_t a[16];
-        std::uint8_t b[16];
-        std::memcpy(a, from, 16);
-        std::memcpy(b, from + (n - 16), 16);
-        if (n > 32) {
-            std::uint8_t c[16];
-            std::uint8_t d[16];
-            std::memcpy(c, from + 16, 16);
-            std::memcpy(d, from + (n - 32), 16);
-            std::memcpy(out + 16, c, 16);
-            std::memcpy(out + (n - 32), d, 16);
-        }
-        std::memcpy(out, a, 16);
-        std::memcpy(out + (n - 16), b, 16);
-    } else if (n >= 8) {
-        std::uint64_t head;
-        std::uint64_t tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + (n - 8), 8);
-        std::memcpy(out, &head, 8);
-        std::memcpy(out + (n - 8), &tail, 8);
-    } else if (n >= 4) {
-        std::uint32_t head;
-        std::uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + (n - 4), 4);
-        std::memcpy(out, &head, 4);
-        std::memcpy(out + (n - 4), &tail, 4);
-    } else {
-        const std::uint8_t first = from[0];
-        const std::uint8_t middle = from[n / 2];
-        const std::uint8_t final = from[n - 1];
-        out[0] = first;
-        out[n / 2] = middle;
-        out[n - 1] = final;
-    }
 }
 
 // Skipping several codes at once. In a word of eight code bytes (byte 0 lowest), four fills
@@ -192,7 +96,7 @@ void DecodeLine(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* ou
         const std::uint8_t* bytes;
         for (;;) {
             if (end - p >= 8) {
-                const std::uint64_t word = Load64(p);
+                const std::uint64_t word = TOOLBYTE_GetLE64(p);
                 if ((word & kFillMask) == kFillCodes) {
                     const std::int64_t covered = FillsLength(word);
                     if (covered <= skip) {
@@ -243,9 +147,9 @@ void DecodeLine(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* ou
         const auto n = static_cast<std::size_t>(visible);
         if ((code & 1u) == 0) {
             if ((code & 2u) != 0) {
-                FillRun(out, *bytes, n);
+                TOOLBYTE_FillRun(out, *bytes, n);
             } else {
-                CopyRun(out, bytes + skip, n);
+                TOOLBYTE_CopyRun(out, bytes + skip, n);
             }
         }
         width -= visible;
@@ -272,12 +176,12 @@ void DecodeLine(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* ou
             if (p == end) {
                 return;
             }
-            FillRun(out, *p++, n);
+            TOOLBYTE_FillRun(out, *p++, n);
         } else {
             if (end - p < length) {
                 return;
             }
-            CopyRun(out, p, n);
+            TOOLBYTE_CopyRun(out, p, n);
             p += length;
         }
         if (length >= width) {
@@ -329,9 +233,6 @@ bool FindArea(std::uint8_t* destination, std::int32_t stride, const ToolRect* po
     *area = {left, top, right - left + 1, bottom - top + 1, destination + (y * stride + x)};
     return true;
 }
-
-// The 16-bit little-endian count at p.
-std::size_t Count(const std::uint8_t* p) { return std::size_t{p[0]} | (std::size_t{p[1]} << 8); }
 
 // Decodes the line [p, end) one run at a time: its first `skip` pixels are passed over, the
 // next `width` (> 0) are drawn at out. x is the position of the next run relative to the
@@ -386,7 +287,7 @@ void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* 
     if (available < 2) {
         return;
     }
-    std::size_t count = Load16(p);
+    std::size_t count = TOOLBYTE_GetLE16(p);
     for (std::int64_t i = 0;;) {
         const std::uint8_t* codes = p + 2;
         // A count past the data's end leaves the line cut there, and it is the last one.
@@ -396,7 +297,7 @@ void RLE_Decode(std::uint8_t* destination, std::int32_t stride, const ToolRect* 
         available = static_cast<std::size_t>(end - p);
         const bool more = whole && ++i < lines && available >= 2;
         if (more) {
-            count = Load16(p);
+            count = TOOLBYTE_GetLE16(p);
         }
         DecodeLine(codes, lineEnd, row, left, width);
         if (!more) {
@@ -417,13 +318,13 @@ void RLE_DecodePlain(std::uint8_t* destination, std::int32_t stride, const ToolR
     // Lines above the area, by their counts alone.
     for (std::int64_t line = 0; line < area.top; ++line) {
         const auto available = static_cast<std::size_t>(end - p);
-        if (available < 2 || Count(p) > available - 2) return;
-        p += 2 + Count(p);
+        if (available < 2 || TOOLBYTE_GetLE16(p) > available - 2) return;
+        p += 2 + TOOLBYTE_GetLE16(p);
     }
     for (std::int64_t line = 0; line < area.lines; ++line) {
         const auto available = static_cast<std::size_t>(end - p);
         if (available < 2) return;
-        const std::size_t count = Count(p);
+        const std::size_t count = TOOLBYTE_GetLE16(p);
         // A count past the data's end leaves the line cut there, and it is the last one.
         const bool whole = count <= available - 2;
         const std::uint8_t* lineEnd = whole ? p + 2 + count : end;

@@ -7,6 +7,7 @@
 
 #include "toolkit/picreason.h"
 #include "toolkit/rawpal.h"
+#include "toolkit/toolbyte.h"
 #include "toolkit/toolmem.h"
 #include "toolkit/toolread.h"
 
@@ -47,50 +48,6 @@ Outcome EndOutcome(const TOOLREAD* reader) {
     return reader->failed ? Outcome::Failed : Outcome::Ended;
 }
 
-// Copies n (1-16) bytes with two overlapping moves of 8, 4 or 1 bytes, writing nothing
-// past them. (A call to memcpy costs more than the whole packet at these lengths.)
-inline void CopyShort(std::uint8_t* out, const std::uint8_t* from, std::size_t n) {
-    if (n >= 8) {
-        std::uint64_t head;
-        std::uint64_t tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + (n - 8), 8);
-        std::memcpy(out, &head, 8);
-        std::memcpy(out + (n - 8), &tail, 8);
-    } else if (n >= 4) {
-        std::uint32_t head;
-        std::uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + (n - 4), 4);
-        std::memcpy(out, &head, 4);
-        std::memcpy(out + (n - 4), &tail, 4);
-    } else {
-        const std::uint8_t first = from[0];
-        const std::uint8_t middle = from[n / 2];
-        const std::uint8_t last = from[n - 1];
-        out[0] = first;
-        out[n / 2] = middle;
-        out[n - 1] = last;
-    }
-}
-
-// Writes n (1-16) copies of value in the same way.
-inline void FillShort(std::uint8_t* out, std::uint8_t value, std::size_t n) {
-    if (n >= 8) {
-        const std::uint64_t pattern = value * std::uint64_t{0x0101010101010101};
-        std::memcpy(out, &pattern, 8);
-        std::memcpy(out + (n - 8), &pattern, 8);
-    } else if (n >= 4) {
-        const std::uint32_t pattern = value * std::uint32_t{0x01010101};
-        std::memcpy(out, &pattern, 4);
-        std::memcpy(out + (n - 4), &pattern, 4);
-    } else {
-        out[0] = value;
-        out[n / 2] = value;
-        out[n - 1] = value;
-    }
-}
-
 }  // namespace
 
 IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count) {
@@ -107,7 +64,7 @@ IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int
                 const std::int32_t take = n < count ? n : count;
                 if (destination) {
                     if (take <= kShortPacket)
-                        CopyShort(destination, source, static_cast<std::size_t>(take));
+                        TOOLBYTE_CopyRun(destination, source, static_cast<std::size_t>(take));
                     else
                         std::memcpy(destination, source, static_cast<std::size_t>(take));
                     destination += take;
@@ -120,7 +77,7 @@ IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int
                 const std::int32_t take = n < count ? n : count;
                 if (destination) {
                     if (take <= kShortPacket)
-                        FillShort(destination, value, static_cast<std::size_t>(take));
+                        TOOLBYTE_FillRun(destination, value, static_cast<std::size_t>(take));
                     else
                         std::memset(destination, value, static_cast<std::size_t>(take));
                     destination += take;

@@ -12,6 +12,7 @@
 #include "toolkit/rawpal.h"
 #include "toolkit/picreason.h"
 #include "toolkit/rawpict.h"
+#include "toolkit/toolbyte.h"
 #include "toolkit/toolfile.h"
 #include "toolkit/toolmem.h"
 
@@ -77,15 +78,9 @@ struct FileParts {
 
 }  // namespace
 
-std::uint32_t WIZ_GetLE32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
+std::uint32_t WIZ_GetLE32(const std::uint8_t* bytes) { return TOOLBYTE_GetLE32(bytes); }
 
-std::uint32_t WIZ_GetBE32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
-           static_cast<std::uint32_t>(bytes[2]) << 8 | static_cast<std::uint32_t>(bytes[3]);
-}
+std::uint32_t WIZ_GetBE32(const std::uint8_t* bytes) { return TOOLBYTE_GetBE32(bytes); }
 
 const std::uint8_t* WIZ_FindChild(const char* tag, const std::uint8_t* container,
                                   std::uint32_t available) {

@@ -57,14 +57,24 @@ const std::uint8_t* SkipLines(const std::uint8_t* p, const std::uint8_t* end, st
     return q;
 }
 
-// Skipping several codes at once. In a word of eight code bytes (byte 0 lowest), four fills
-// in a row have 2 in the low two bits of bytes 0, 2, 4 and 6 (their colours are bytes 1, 3, 5
-// and 7), and eight transparent runs have the low bit of every byte set.
+// Skipping several codes at once. A word is eight code bytes of a line, byte 0 lowest.
 constexpr std::uint64_t kFillMask = 0x0003000300030003;
 constexpr std::uint64_t kFillCodes = 0x0002000200020002;
 constexpr std::uint64_t kTransparentMask = 0x0101010101010101;
 // The code of a literal of 64 pixels, the longest there is.
 constexpr std::uint64_t kFullLiteral = 0xFC;
+
+// Whether the word is four fills in a row: 2 in the low two bits of bytes 0, 2, 4 and 6
+// (their colours are bytes 1, 3, 5 and 7).
+inline bool IsFourFills(std::uint64_t word) { return (word & kFillMask) == kFillCodes; }
+
+// Whether the word is eight transparent runs in a row: the low bit of every byte set.
+inline bool IsEightTransparents(std::uint64_t word) {
+    return (word & kTransparentMask) == kTransparentMask;
+}
+
+// Whether the word starts with the code of a literal of the full 64 pixels.
+inline bool StartsFullLiteral(std::uint64_t word) { return (word & 0xFF) == kFullLiteral; }
 
 // Pixels covered by the four fills of such a word: the sum of (code >> 2) + 1.
 inline std::int64_t FillsLength(std::uint64_t word) {
@@ -81,84 +91,95 @@ inline std::int64_t TransparentsLength(std::uint64_t word) {
     return static_cast<std::int64_t>((pairs * 0x0001000100010001) >> 48);
 }
 
-// Skips the first `skip` pixels of the line [p, end), then draws up to `width` (> 0)
-// pixels at out.
-void DecodeLine(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* out,
-                std::int64_t skip, std::int64_t width) {
-    // Skip phase: whole runs left of the area are consumed without writing anything. Where
-    // eight bytes of the line are left, they are looked at as one word first: four fills in
-    // a row or eight transparent runs in a row are passed together, and a literal of the
-    // full 64 pixels moves on by a constant, so the next code's address does not wait for
-    // this code's load. Other runs are taken one at a time, each kind by its own branch.
-    if (skip > 0) {
-        unsigned code;
-        std::int64_t length;
-        const std::uint8_t* bytes;
-        for (;;) {
-            if (end - p >= 8) {
-                const std::uint64_t word = TOOLBYTE_GetLE64(p);
-                if ((word & kFillMask) == kFillCodes) {
-                    const std::int64_t covered = FillsLength(word);
-                    if (covered <= skip) {
-                        skip -= covered;
-                        p += 8;
-                        continue;
-                    }
-                } else if ((word & kTransparentMask) == kTransparentMask) {
-                    const std::int64_t covered = TransparentsLength(word);
-                    if (covered <= skip) {
-                        skip -= covered;
-                        p += 8;
-                        continue;
-                    }
-                } else if ((word & 0xFF) == kFullLiteral && end - p > 64 && skip >= 64) {
-                    skip -= 64;
-                    p += 65;
+// The run of a line that crosses the area's left edge.
+struct EdgeRun {
+    unsigned code;
+    std::int64_t length;        // pixels of the whole run
+    std::int64_t hidden;        // of them, left of the edge (less than length)
+    const std::uint8_t* bytes;  // its colour byte, or its literal bytes
+    const std::uint8_t* next;   // the code after the run
+};
+
+// Finds where the area starts in the line [p, end): the runs that lie wholly in its first
+// `skip` (> 0) pixels are consumed without writing anything, and the run that reaches past
+// them is returned in *run. False when the line's codes end first (or a run's bytes are cut
+// off by the line's end).
+//
+// Where eight bytes of the line are left, they are looked at as one word first: four fills
+// in a row or eight transparent runs in a row are passed together, and a literal of the full
+// 64 pixels moves on by a constant, so the next code's address does not wait for this code's
+// load. Other runs are taken one at a time, each kind by its own branch.
+inline bool FindAreaStart(const std::uint8_t* p, const std::uint8_t* end, std::int64_t skip,
+                          EdgeRun* run) {
+    for (;;) {
+        if (end - p >= 8) {
+            const std::uint64_t word = TOOLBYTE_GetLE64(p);
+            if (IsFourFills(word)) {
+                const std::int64_t covered = FillsLength(word);
+                if (covered <= skip) {
+                    skip -= covered;
+                    p += 8;
                     continue;
                 }
+            } else if (IsEightTransparents(word)) {
+                const std::int64_t covered = TransparentsLength(word);
+                if (covered <= skip) {
+                    skip -= covered;
+                    p += 8;
+                    continue;
+                }
+            } else if (StartsFullLiteral(word) && end - p > 64 && skip >= 64) {
+                skip -= 64;
+                p += 65;
+                continue;
             }
+        }
+        if (p == end) {
+            return false;
+        }
+        const unsigned code = *p++;
+        const std::uint8_t* const bytes = p;
+        std::int64_t length;
+        if ((code & 1u) != 0) {
+            length = code >> 1;
+        } else if ((code & 2u) != 0) {
             if (p == end) {
-                return;
+                return false;
             }
-            code = *p++;
-            bytes = p;
-            if ((code & 1u) != 0) {
-                length = code >> 1;
-            } else if ((code & 2u) != 0) {
-                if (p == end) {
-                    return;
-                }
-                length = (code >> 2) + 1;
-                ++p;
-            } else {
-                length = (code >> 2) + 1;
-                if (end - p < length) {
-                    return;
-                }
-                p += length;
+            length = (code >> 2) + 1;
+            ++p;
+        } else {
+            length = (code >> 2) + 1;
+            if (end - p < length) {
+                return false;
             }
-            if (length > skip) {
-                break;
-            }
-            skip -= length;
+            p += length;
         }
-        // The run crosses the left edge: its last pixels are drawn.
-        const std::int64_t visible = std::min(length - skip, width);
-        const auto n = static_cast<std::size_t>(visible);
-        if ((code & 1u) == 0) {
-            if ((code & 2u) != 0) {
-                TOOLBYTE_FillRun(out, *bytes, n);
-            } else {
-                TOOLBYTE_CopyRun(out, bytes + skip, n);
-            }
+        if (length > skip) {
+            *run = {code, length, skip, bytes, p};
+            return true;
         }
-        width -= visible;
-        if (width <= 0) {
-            return;
-        }
-        out += n;
+        skip -= length;
     }
-    // Draw phase: each run is cut at the right edge.
+}
+
+// Draws the first n pixels of what the edge run shows inside the area at out: its colour,
+// its literal bytes from the edge on, or nothing for a transparent run.
+inline void DrawEdgeRun(const EdgeRun& run, std::uint8_t* out, std::size_t n) {
+    if ((run.code & 1u) != 0) {
+        return;
+    }
+    if ((run.code & 2u) != 0) {
+        TOOLBYTE_FillRun(out, *run.bytes, n);
+    } else {
+        TOOLBYTE_CopyRun(out, run.bytes + run.hidden, n);
+    }
+}
+
+// Draws the runs of the line [p, end) at out until `width` (> 0) pixels are covered, each
+// run cut at the right edge; stops early when the codes end or a run's bytes are cut off.
+inline void DrawRuns(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* out,
+                     std::int64_t width) {
     while (p != end) {
         const unsigned code = *p++;
         if ((code & 1u) != 0) {
@@ -190,6 +211,28 @@ void DecodeLine(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* ou
         out += n;
         width -= length;
     }
+}
+
+// Skips the first `skip` pixels of the line [p, end), then draws up to `width` (> 0)
+// pixels at out.
+void DecodeLine(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t* out,
+                std::int64_t skip, std::int64_t width) {
+    if (skip > 0) {
+        EdgeRun run;
+        if (!FindAreaStart(p, end, skip, &run)) {
+            return;
+        }
+        const std::int64_t visible = std::min(run.length - run.hidden, width);
+        const auto n = static_cast<std::size_t>(visible);
+        DrawEdgeRun(run, out, n);
+        width -= visible;
+        if (width <= 0) {
+            return;
+        }
+        out += n;
+        p = run.next;
+    }
+    DrawRuns(p, end, out, width);
 }
 
 // The part of the destination a decode draws: source columns from left and lines from top

@@ -51,27 +51,27 @@ const char* ParseHeader(const std::uint8_t* raw, PcxHeader* header) {
 }
 
 // Steps over the skip bytes that complete a row's bytes per line, counting a run as its
-// count. Returns false when the data ended first.
-bool SkipRest(TOOLREAD* reader, std::int32_t skip) {
+// count. Returns the row's outcome: Done, or how the data stopped first.
+RowOutcome SkipRest(TOOLREAD* reader, std::int32_t skip) {
     while (skip > 0) {
         std::uint8_t b;
-        if (!TOOLREAD_GetByte(reader, &b)) return false;
+        if (!TOOLREAD_GetByte(reader, &b)) return TOOLREAD_Stopped(reader);
         if (b >= 0xC0) {
             std::uint8_t ignored;
-            if (!TOOLREAD_GetByte(reader, &ignored)) return false;
+            if (!TOOLREAD_GetByte(reader, &ignored)) return TOOLREAD_Stopped(reader);
             skip -= b & 0x3F;
         } else {
             skip -= 1;
         }
     }
-    return true;
+    return RowOutcome::Done;
 }
 
-// Sets the n pixels of a row that the data did not reach to 0; returns false, for the row
-// decoders' exits at the end of the data.
-bool ClearRest(std::uint8_t* rest, std::int32_t n) {
+// Sets the n pixels of a row that the data did not reach to 0; returns how the data
+// stopped, for the row decoders' exits at the end of the data.
+RowOutcome ClearRest(const TOOLREAD* reader, std::uint8_t* rest, std::int32_t n) {
     std::memset(rest, 0, static_cast<std::size_t>(n));
-    return false;
+    return TOOLREAD_Stopped(reader);
 }
 
 // The run bytes (two top bits set) among the eight bytes of word: bit 7 of each such byte.
@@ -89,7 +89,8 @@ inline std::int32_t FirstRunByte(std::uint64_t runs) {
 
 }  // namespace
 
-bool PCX_DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip) {
+RowOutcome PCX_DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width,
+                         std::int32_t skip) {
     std::int32_t left = width;
     while (left > 0) {
         // Fast path, while the row has room for eight literals and a longest run and the
@@ -125,7 +126,7 @@ bool PCX_DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std:
         // Near the end of the row or of the buffer: one literal or run at a time. When the
         // data ends here, the rest of the row, which may hold bytes stored ahead, is cleared.
         std::uint8_t b;
-        if (!TOOLREAD_GetByte(reader, &b)) return ClearRest(row, left);
+        if (!TOOLREAD_GetByte(reader, &b)) return ClearRest(reader, row, left);
         if (b < 0xC0) {
             *row++ = b;
             --left;
@@ -134,7 +135,7 @@ bool PCX_DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std:
         // A run: count copies of the byte that follows. A count of 0 writes nothing.
         std::int32_t count = b & 0x3F;
         std::uint8_t value;
-        if (!TOOLREAD_GetByte(reader, &value)) return ClearRest(row, left);
+        if (!TOOLREAD_GetByte(reader, &value)) return ClearRest(reader, row, left);
         if (count > left) {
             skip -= count - left;
             count = left;
@@ -146,19 +147,19 @@ bool PCX_DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std:
     return SkipRest(reader, skip);
 }
 
-bool PCX_DecodeRowPlain(TOOLREAD* reader, std::uint8_t* row, std::int32_t width,
-                        std::int32_t skip) {
+RowOutcome PCX_DecodeRowPlain(TOOLREAD* reader, std::uint8_t* row, std::int32_t width,
+                              std::int32_t skip) {
     std::int32_t x = 0;
     while (x < width) {
         std::uint8_t b;
-        if (!TOOLREAD_GetByte(reader, &b)) return ClearRest(row + x, width - x);
+        if (!TOOLREAD_GetByte(reader, &b)) return ClearRest(reader, row + x, width - x);
         if (b < 0xC0) {
             row[x++] = b;
             continue;
         }
         std::int32_t count = b & 0x3F;  // a count of 0 writes nothing
         std::uint8_t value;
-        if (!TOOLREAD_GetByte(reader, &value)) return ClearRest(row + x, width - x);
+        if (!TOOLREAD_GetByte(reader, &value)) return ClearRest(reader, row + x, width - x);
         if (count > width - x) {
             skip -= count - (width - x);
             count = width - x;
@@ -229,7 +230,7 @@ RawPicture* PCX_Load(const char* path, const char** reason) {
     std::uint8_t* row = parts.picture->bitmap->pixels;
     const std::int32_t skip = header.bytesPerLine - header.width;
     for (std::int32_t y = 0; y < header.height; ++y) {
-        if (!PCX_DecodeRow(&reader, row, header.width, skip)) break;
+        if (PCX_DecodeRow(&reader, row, header.width, skip) != RowOutcome::Done) break;
         row += header.width;
     }
     if (reason) *reason = nullptr;

@@ -20,9 +20,12 @@ RawPicture* PCX_Load(const char* path, const char** reason = nullptr);
 // of count (its low six bits) copies of the byte that follows; any other byte is one pixel.
 // A run that reaches past the row is cut to what the row still needs, and what it would
 // have written beyond is taken off the bytes to step over. When the data ends first, the
-// pixels it did not reach are set to 0 and the result is false; otherwise true.
+// pixels it did not reach are set to 0 and the result is Ended (Failed when a read failed);
+// otherwise Done.
 // PCX_DecodeRow takes up to eight pixels a step where the buffer and the row have room;
 // PCX_DecodeRowPlain takes one byte or run at a time and is the reference the tests hold
 // the fast one to. Both give the same row and leave the reader in the same place.
-bool PCX_DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip);
-bool PCX_DecodeRowPlain(TOOLREAD* reader, std::uint8_t* row, std::int32_t width, std::int32_t skip);
+RowOutcome PCX_DecodeRow(TOOLREAD* reader, std::uint8_t* row, std::int32_t width,
+                         std::int32_t skip);
+RowOutcome PCX_DecodeRowPlain(TOOLREAD* reader, std::uint8_t* row, std::int32_t width,
+                              std::int32_t skip);

@@ -42,15 +42,9 @@ constexpr int kMaxUsedPlanes = 8;
 // 3 (lasso) store none.
 constexpr std::uint8_t kMaskHasMask = 1;
 
-using Outcome = IFF_Outcome;
-
-Outcome EndOutcome(const TOOLREAD* reader) {
-    return reader->failed ? Outcome::Failed : Outcome::Ended;
-}
-
 }  // namespace
 
-IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count) {
+RowOutcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count) {
     while (count > 0) {
         // Fast path while the buffer holds a whole packet of any kind (up to 129 bytes):
         // no end-of-buffer checks, and packets of up to 16 bytes written with two
@@ -90,12 +84,12 @@ IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int
 
         // Near the end of the buffer: one packet at a time, refilling as needed.
         std::uint8_t control;
-        if (!TOOLREAD_GetByte(reader, &control)) return EndOutcome(reader);
+        if (!TOOLREAD_GetByte(reader, &control)) return TOOLREAD_Stopped(reader);
         if (control < 0x80) {
             const std::int32_t n = control + 1;
             const std::int32_t take = n < count ? n : count;
             if (!TOOLREAD_Take(reader, destination, static_cast<std::uint32_t>(take)))
-                return EndOutcome(reader);
+                return TOOLREAD_Stopped(reader);
             if (destination) destination += take;
             count -= take;
             // Running out while stepping over the surplus is noticed by the next read.
@@ -103,7 +97,7 @@ IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int
         } else if (control > 0x80) {
             const std::int32_t n = 257 - control;
             std::uint8_t value;
-            if (!TOOLREAD_GetByte(reader, &value)) return EndOutcome(reader);
+            if (!TOOLREAD_GetByte(reader, &value)) return TOOLREAD_Stopped(reader);
             const std::int32_t take = n < count ? n : count;
             if (destination) {
                 std::memset(destination, value, static_cast<std::size_t>(take));
@@ -112,18 +106,18 @@ IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int
             count -= take;
         }
     }
-    return reader->failed ? Outcome::Failed : Outcome::Done;
+    return reader->failed ? RowOutcome::Failed : RowOutcome::Done;
 }
 
-IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count) {
+RowOutcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count) {
     while (count > 0) {
         std::uint8_t control;
-        if (!TOOLREAD_GetByte(reader, &control)) return EndOutcome(reader);
+        if (!TOOLREAD_GetByte(reader, &control)) return TOOLREAD_Stopped(reader);
         if (control < 0x80) {
             const std::int32_t n = control + 1;
             const std::int32_t take = std::min(n, count);
             if (!TOOLREAD_Take(reader, destination, static_cast<std::uint32_t>(take)))
-                return EndOutcome(reader);
+                return TOOLREAD_Stopped(reader);
             // Running out while stepping over the surplus is noticed by the next read.
             if (n > take) TOOLREAD_Take(reader, nullptr, static_cast<std::uint32_t>(n - take));
             if (destination) destination += take;
@@ -131,7 +125,7 @@ IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination, std
         } else if (control > 0x80) {
             const std::int32_t n = 257 - control;
             std::uint8_t value;
-            if (!TOOLREAD_GetByte(reader, &value)) return EndOutcome(reader);
+            if (!TOOLREAD_GetByte(reader, &value)) return TOOLREAD_Stopped(reader);
             const std::int32_t take = std::min(n, count);
             if (destination) {
                 std::memset(destination, value, static_cast<std::size_t>(take));
@@ -140,32 +134,33 @@ IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination, std
             count -= take;
         }
     }
-    return reader->failed ? Outcome::Failed : Outcome::Done;
+    return reader->failed ? RowOutcome::Failed : RowOutcome::Done;
 }
 
 namespace {
 
 // Reads one stretch of count bytes of a row: plainly, or ByteRun1-packed.
-Outcome ReadStretch(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count, bool packed) {
+RowOutcome ReadStretch(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count,
+                       bool packed) {
     if (packed) return IFF_UnpackRun1(reader, destination, count);
     if (!TOOLREAD_Take(reader, destination, static_cast<std::uint32_t>(count)))
-        return reader->failed ? Outcome::Failed : Outcome::Ended;
-    return Outcome::Done;
+        return TOOLREAD_Stopped(reader);
+    return RowOutcome::Done;
 }
 
-Outcome ReadChunky(RawBitmap* bitmap, const BitmapHeader* header, TOOLREAD* reader) {
+RowOutcome ReadChunky(RawBitmap* bitmap, const BitmapHeader* header, TOOLREAD* reader) {
     const std::int32_t w = header->w;
     const bool packed = header->compression != 0;
     std::uint8_t* row = bitmap->pixels;
     for (std::int32_t y = 0; y < header->h; ++y, row += w) {
-        Outcome outcome = ReadStretch(reader, row, w, packed);
-        if (outcome != Outcome::Done) return outcome;
+        RowOutcome outcome = ReadStretch(reader, row, w, packed);
+        if (outcome != RowOutcome::Done) return outcome;
         if (header->masking == kMaskHasMask) {
             outcome = ReadStretch(reader, nullptr, w, packed);
-            if (outcome != Outcome::Done) return outcome;
+            if (outcome != RowOutcome::Done) return outcome;
         }
     }
-    return Outcome::Done;
+    return RowOutcome::Done;
 }
 
 // kPlaneBits[b] spreads the eight bits of a plane byte over eight pixel bytes, each 0 or
@@ -237,40 +232,46 @@ void IFF_PlanesToPixelsPlain(const std::uint8_t* planes, std::int32_t rowBytes, 
 
 namespace {
 
+// The bytes of one plane row of the planar body: whole 16-bit words.
+std::int32_t PlaneRowBytes(const BitmapHeader* header) { return ((header->w + 15) / 16) * 2; }
+
+// The bit-planes that give a colour index its bits; further planes are read and dropped.
+int UsedPlanes(const BitmapHeader* header) {
+    return header->nPlanes < kMaxUsedPlanes ? header->nPlanes : kMaxUsedPlanes;
+}
+
 // The planar body: per row nPlanes plane rows of whole 16-bit words, then the mask row
-// when there is one. A row that the data does not complete stays index 0.
-Outcome ReadPlanar(RawBitmap* bitmap, const BitmapHeader* header, TOOLREAD* reader) {
+// when there is one. planeRows (UsedPlanes x PlaneRowBytes bytes) holds one row's planes.
+// A row that the data does not complete stays index 0.
+RowOutcome ReadPlanar(RawBitmap* bitmap, const BitmapHeader* header, TOOLREAD* reader,
+                      std::uint8_t* planeRows) {
     const std::int32_t w = header->w;
-    const std::int32_t rowBytes = ((w + 15) / 16) * 2;
+    const std::int32_t rowBytes = PlaneRowBytes(header);
     const int planes = header->nPlanes;
-    const int used = planes < kMaxUsedPlanes ? planes : kMaxUsedPlanes;
+    const int used = UsedPlanes(header);
     const bool packed = header->compression != 0;
-    auto* planeRows = static_cast<std::uint8_t*>(
-        TOOLMEM_AllocRaw(static_cast<std::size_t>(used) * static_cast<std::size_t>(rowBytes)));
-    if (!planeRows) return Outcome::Failed;
-    Outcome outcome = Outcome::Done;
+    RowOutcome outcome = RowOutcome::Done;
     std::uint8_t* row = bitmap->pixels;
-    for (std::int32_t y = 0; y < header->h && outcome == Outcome::Done; ++y, row += w) {
-        for (int p = 0; p < planes && outcome == Outcome::Done; ++p) {
+    for (std::int32_t y = 0; y < header->h && outcome == RowOutcome::Done; ++y, row += w) {
+        for (int p = 0; p < planes && outcome == RowOutcome::Done; ++p) {
             std::uint8_t* slot = p < used ? planeRows + p * rowBytes : nullptr;
             outcome = ReadStretch(reader, slot, rowBytes, packed);
         }
-        if (outcome == Outcome::Done) IFF_PlanesToPixels(planeRows, rowBytes, used, row, w);
-        if (outcome == Outcome::Done && header->masking == kMaskHasMask)
+        if (outcome == RowOutcome::Done) IFF_PlanesToPixels(planeRows, rowBytes, used, row, w);
+        if (outcome == RowOutcome::Done && header->masking == kMaskHasMask)
             outcome = ReadStretch(reader, nullptr, rowBytes, packed);
     }
-    TOOLMEM_Free(planeRows);
     return outcome;
 }
 
 // Runs body on a reader over the rest of the file from the current position, then puts
 // the file position right after the bytes the body consumed.
 template <typename Body>
-Outcome ReadFromFile(TOOLFILE* file, std::uint8_t* buffer, std::uint32_t capacity, Body body) {
+RowOutcome ReadFromFile(TOOLFILE* file, std::uint8_t* buffer, std::uint32_t capacity, Body body) {
     const std::uint32_t start = TOOLFILE_Tell(file);
     const std::uint32_t length = TOOLFILE_GetLength(file);
     TOOLREAD reader = TOOLREAD_Start(file, buffer, capacity, length > start ? length - start : 0);
-    const Outcome outcome = body(&reader);
+    const RowOutcome outcome = body(&reader);
     const std::uint32_t unconsumed = reader.end - reader.position;
     if (unconsumed > 0) TOOLFILE_Seek(file, -static_cast<std::int32_t>(unconsumed), 1);
     return outcome;
@@ -284,6 +285,7 @@ struct LoadState {
     RawPalette* palette = nullptr;
     RawBitmap* bitmap = nullptr;
     std::uint8_t* bodyBuffer = nullptr;
+    std::uint8_t* planeRows = nullptr;
 
     LoadState() = default;
     LoadState(const LoadState&) = delete;
@@ -294,6 +296,7 @@ struct LoadState {
         RAWPAL_Free(palette);
         RAWBITM_Free(bitmap);
         TOOLMEM_Free(bodyBuffer);
+        TOOLMEM_Free(planeRows);
     }
 };
 
@@ -346,20 +349,29 @@ const char* CheckHeader(const BitmapHeader* header, bool planar) {
 }
 
 // Reads a "BODY" chunk of size bytes into a new bitmap. A body whose data ends before the
-// last row keeps what it had; rows it does not reach stay index 0.
+// last row keeps what it had; rows it does not reach stay index 0. All the memory the body
+// needs is taken before it is read, so a failed read is the only failure of the rows.
 const char* ReadBody(LoadState* state, bool planar, std::uint32_t size) {
     if (!state->header || !state->palette) return PICREASON_IffBodyFirst;
-    if (const char* why = CheckHeader(state->header, planar)) return why;
-    state->bitmap = RAWBITM_Create(state->header->w, state->header->h);
+    const BitmapHeader* header = state->header;
+    if (const char* why = CheckHeader(header, planar)) return why;
+    state->bitmap = RAWBITM_Create(header->w, header->h);
     state->bodyBuffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kBodyBufferSize));
     if (!state->bitmap || !state->bodyBuffer) return PICREASON_Memory;
+    if (planar) {
+        state->planeRows = static_cast<std::uint8_t*>(
+            TOOLMEM_AllocRaw(static_cast<std::size_t>(UsedPlanes(header)) *
+                             static_cast<std::size_t>(PlaneRowBytes(header))));
+        if (!state->planeRows) return PICREASON_Memory;
+    }
     TOOLREAD reader = TOOLREAD_Start(state->file, state->bodyBuffer, kBodyBufferSize, size);
-    const Outcome outcome = planar ? ReadPlanar(state->bitmap, state->header, &reader)
-                                   : ReadChunky(state->bitmap, state->header, &reader);
+    const RowOutcome outcome = planar ? ReadPlanar(state->bitmap, header, &reader, state->planeRows)
+                                      : ReadChunky(state->bitmap, header, &reader);
     TOOLMEM_Free(state->bodyBuffer);
     state->bodyBuffer = nullptr;
-    if (outcome == Outcome::Failed) return reader.failed ? PICREASON_Read : PICREASON_Memory;
-    return nullptr;
+    TOOLMEM_Free(state->planeRows);
+    state->planeRows = nullptr;
+    return outcome == RowOutcome::Failed ? PICREASON_Read : nullptr;
 }
 
 // Walks the chunks of the FORM. Returns null when a picture can be made, else the reason.
@@ -420,19 +432,19 @@ RawPicture* IFF_Load(const char* path, const char** reason) {
 int IFF_UnpackByteRun1(std::uint8_t* destination, std::int32_t count, TOOLFILE* file) {
     // The reader looks ahead at most this far and gives back what it did not use.
     std::uint8_t buffer[512];
-    const Outcome outcome = ReadFromFile(file, buffer, sizeof buffer, [&](TOOLREAD* reader) {
+    const RowOutcome outcome = ReadFromFile(file, buffer, sizeof buffer, [&](TOOLREAD* reader) {
         return IFF_UnpackRun1(reader, destination, count);
     });
-    return outcome == Outcome::Done && TOOLFILE_GetFlags(file) == 0 ? 1 : 0;
+    return outcome == RowOutcome::Done && TOOLFILE_GetFlags(file) == 0 ? 1 : 0;
 }
 
 int IFF_ReadChunkyBody(RawBitmap* bitmap, const BitmapHeader* header, TOOLFILE* file) {
     if (!bitmap || !header || bitmap->width != header->w || bitmap->height != header->h) return 0;
     auto* buffer = static_cast<std::uint8_t*>(TOOLMEM_AllocRaw(kBodyBufferSize));
     if (!buffer) return 0;
-    const Outcome outcome = ReadFromFile(file, buffer, kBodyBufferSize, [&](TOOLREAD* reader) {
+    const RowOutcome outcome = ReadFromFile(file, buffer, kBodyBufferSize, [&](TOOLREAD* reader) {
         return ReadChunky(bitmap, header, reader);
     });
     TOOLMEM_Free(buffer);
-    return outcome != Outcome::Failed && TOOLFILE_GetFlags(file) == 0 ? 1 : 0;
+    return outcome != RowOutcome::Failed && TOOLFILE_GetFlags(file) == 0 ? 1 : 0;
 }

@@ -47,19 +47,12 @@ int IFF_ReadChunkyBody(RawBitmap* bitmap, const BitmapHeader* header, TOOLFILE* 
 // reference the tests hold the fast one to. Both give the same bytes and leave the reader
 // in the same place.
 
-// How unpacking a stretch of a row ended.
-enum class IFF_Outcome {
-    Done,    // every byte asked for was produced
-    Ended,   // the data ended first
-    Failed,  // the file layer reported a read error
-};
-
 // Unpacks count bytes of ByteRun1 data from reader into destination (or steps over them when
 // it is null), with the rules of IFF_UnpackByteRun1. IFF_UnpackRun1 reads whole packets
 // straight from the buffer while it holds the longest there is, and writes short ones
 // without a call.
-IFF_Outcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count);
-IFF_Outcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count);
+RowOutcome IFF_UnpackRun1(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count);
+RowOutcome IFF_UnpackRun1Plain(TOOLREAD* reader, std::uint8_t* destination, std::int32_t count);
 
 // Turns the plane rows (used of them, 1-8, plane 0 first, rowBytes each) into width colour
 // indexes: bit p of pixel x is bit 7 - x % 8 of byte x / 8 of plane p, so the leftmost pixel

@@ -20,6 +20,14 @@ struct TOOLREAD {
     bool failed;              // a read set an error bit of the file; the stretch ended there
 };
 
+// How decoding a row, or a stretch of one, from a reader ended. It speaks of the data alone:
+// the loaders take all their memory before they decode, and report a lack of it themselves.
+enum class RowOutcome {
+    Done,    // every byte asked for was produced
+    Ended,   // the data ended first
+    Failed,  // the file layer reported a read error
+};
+
 // Returns a reader over the next limit bytes of file from its current position, taken
 // through buffer (capacity bytes, at least 1). Nothing is read yet. The caller keeps both
 // the file and the buffer, and frees them after the last read.
@@ -37,6 +45,12 @@ inline bool TOOLREAD_GetByte(TOOLREAD* reader, std::uint8_t* value) {
     if (reader->position == reader->end && !TOOLREAD_Refill(reader)) return false;
     *value = reader->buffer[reader->position++];
     return true;
+}
+
+// The outcome of a row whose data stopped before it was complete: Failed when a read
+// failed, else Ended.
+inline RowOutcome TOOLREAD_Stopped(const TOOLREAD* reader) {
+    return reader->failed ? RowOutcome::Failed : RowOutcome::Ended;
 }
 
 // Copies the next count bytes to destination, or steps over them when destination is null.

@@ -354,14 +354,15 @@ TEST(PcxDecodeRowReference, FastMatchesPlainOnRandomAndEdgeRows) {
         for (int row = 0;; ++row) {
             Bytes fastRow(static_cast<std::size_t>(width), 0x5A);
             Bytes plainRow = fastRow;
-            const bool fastDone = PCX_DecodeRow(&fast.reader, fastRow.data(), width, skip);
-            const bool plainDone = PCX_DecodeRowPlain(&plain.reader, plainRow.data(), width, skip);
-            ASSERT_EQ(fastDone, plainDone) << "round " << round << " row " << row;
+            const RowOutcome fastOutcome = PCX_DecodeRow(&fast.reader, fastRow.data(), width, skip);
+            const RowOutcome plainOutcome =
+                PCX_DecodeRowPlain(&plain.reader, plainRow.data(), width, skip);
+            ASSERT_EQ(fastOutcome, plainOutcome) << "round " << round << " row " << row;
             ASSERT_EQ(fastRow, plainRow) << "round " << round << " row " << row;
             ASSERT_EQ(fast.reader.remaining + fast.reader.end - fast.reader.position,
                       plain.reader.remaining + plain.reader.end - plain.reader.position)
                 << "round " << round << " row " << row;
-            if (!fastDone) break;
+            if (fastOutcome != RowOutcome::Done) break;
         }
     }
 }

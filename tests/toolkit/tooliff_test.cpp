@@ -509,16 +509,16 @@ TEST(IffUnpackReference, FastMatchesPlainOnRandomAndEdgeStretches) {
             const bool withDestination = pick(0, 4) != 0;
             Bytes fastOut(static_cast<std::size_t>(count) + 16, 0x5A);
             Bytes plainOut = fastOut;
-            const IFF_Outcome fastOutcome =
+            const RowOutcome fastOutcome =
                 IFF_UnpackRun1(&fast.reader, withDestination ? fastOut.data() : nullptr, count);
-            const IFF_Outcome plainOutcome = IFF_UnpackRun1Plain(
+            const RowOutcome plainOutcome = IFF_UnpackRun1Plain(
                 &plain.reader, withDestination ? plainOut.data() : nullptr, count);
             ASSERT_EQ(fastOutcome, plainOutcome) << "round " << round << " stretch " << stretch;
             ASSERT_EQ(fastOut, plainOut) << "round " << round << " stretch " << stretch;
             ASSERT_EQ(fast.reader.remaining + fast.reader.end - fast.reader.position,
                       plain.reader.remaining + plain.reader.end - plain.reader.position)
                 << "round " << round << " stretch " << stretch;
-            if (fastOutcome != IFF_Outcome::Done) break;
+            if (fastOutcome != RowOutcome::Done) break;
         }
     }
 }

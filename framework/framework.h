@@ -7,7 +7,6 @@
 #include "framework/command_line_info.h"
 #include "framework/data_exchange.h"
 #include "framework/dialog.h"
-#include "framework/edit.h"
 #include "framework/list_box.h"
 #include "framework/paint_dc.h"
 #include "framework/progress_ctrl.h"

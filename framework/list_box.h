@@ -22,7 +22,6 @@ public:
         return static_cast<int>(SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(nIndex),
                                             static_cast<LPARAM>(dwItemData)));
     }
-    void* GetItemDataPtr(int nIndex) const { return reinterpret_cast<void*>(GetItemData(nIndex)); }
     int SetItemDataPtr(int nIndex, void* pData) const {
         return SetItemData(nIndex, reinterpret_cast<DWORD_PTR>(pData));
     }

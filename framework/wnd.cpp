@@ -50,12 +50,6 @@ void CWnd::ScreenToClient(RECT* rect) const {
     ::ScreenToClient(m_hWnd, &corners[1]);
 }
 
-void CWnd::ClientToScreen(RECT* rect) const {
-    auto* corners = reinterpret_cast<POINT*>(rect);
-    ::ClientToScreen(m_hWnd, &corners[0]);
-    ::ClientToScreen(m_hWnd, &corners[1]);
-}
-
 CWnd* CWnd::GetDlgItem(int nID) {
     HWND hItem = ::GetDlgItem(m_hWnd, nID);
     if (hItem == nullptr) return nullptr;

@@ -22,7 +22,6 @@ public:
     HWND m_hWnd = nullptr;
 
     // Attributes
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
     // The framework object whose OnMessage receives hWnd's messages, or null when the window
     // is not subclassed by the framework. The caller does not own it.
@@ -49,7 +48,6 @@ public:
     int GetWindowText(char* text, int nMaxCount) const {
         return ::GetWindowTextA(m_hWnd, text, nMaxCount);
     }
-    int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE) const {
         ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
     }
@@ -62,11 +60,8 @@ public:
     }
     void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
-    void ScreenToClient(POINT* point) const { ::ScreenToClient(m_hWnd, point); }
     // Converts both corners of a rectangle from screen to client coordinates.
     void ScreenToClient(RECT* rect) const;
-    void ClientToScreen(POINT* point) const { ::ClientToScreen(m_hWnd, point); }
-    void ClientToScreen(RECT* rect) const;
     void InvalidateRect(const RECT* rect, BOOL bErase = TRUE) const {
         ::InvalidateRect(m_hWnd, rect, bErase);
     }
@@ -79,7 +74,6 @@ public:
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::PostMessageA(m_hWnd, message, wParam, lParam);
     }
-    HWND SetFocus() const { return ::SetFocus(m_hWnd); }
     HWND GetParentHandle() const { return ::GetParent(m_hWnd); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     // Sets the window's big (bBigIcon TRUE) or small icon; returns the previous one.
@@ -101,9 +95,6 @@ public:
     // Copies at most nMaxCount - 1 characters and a terminator; returns the count copied.
     UINT GetDlgItemText(int nID, char* text, int nMaxCount) const {
         return ::GetDlgItemTextA(m_hWnd, nID, text, nMaxCount);
-    }
-    LRESULT SendDlgItemMessage(int nID, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::SendDlgItemMessageA(m_hWnd, nID, message, wParam, lParam);
     }
 
 protected:

@@ -35,7 +35,7 @@ public:
     HWND ownerAtInit = nullptr;
 
     // Data exchanged with the controls.
-    CEdit edit;
+    CWnd edit;
     CButton check;
     CProgressCtrl progress;
     char text[8] = "abc";

@@ -23,14 +23,14 @@ bool Inside(const ToolRect& r, std::int32_t x, std::int32_t y) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    RleInput in;
-    if (!RLEINPUT_Parse(data, size, &in)) return 0;
+    fuzz::RleInput in;
+    if (!fuzz::ParseRleInput(data, size, &in)) return 0;
 
     // The coded lines in a buffer of their own, so that a read before or after them is
     // caught by the address sanitizer.
-    const std::size_t codedSize = size - RLEINPUT_HeadSize;
+    const std::size_t codedSize = size - fuzz::kRleInputHeadSize;
     std::unique_ptr<std::uint8_t[]> coded(new std::uint8_t[codedSize]);
-    if (codedSize > 0) std::memcpy(coded.get(), data + RLEINPUT_HeadSize, codedSize);
+    if (codedSize > 0) std::memcpy(coded.get(), data + fuzz::kRleInputHeadSize, codedSize);
 
     RawBitmap* bitmap = RAWBITM_Create(in.bitmapWidth, in.bitmapHeight);
     if (bitmap == nullptr) std::abort();

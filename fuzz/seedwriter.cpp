@@ -36,7 +36,7 @@ void WriteRleSeeds(const fs::path& dir) {
     const picenc::Bytes flat = picenc::RleLines(picenc::MakePicture(128, 4, picenc::Content::Flat));
     struct Seed {
         const char* name;
-        RleInput input;
+        fuzz::RleInput input;
         const picenc::Bytes* lines;
     };
     const Seed seeds[] = {
@@ -52,7 +52,7 @@ void WriteRleSeeds(const fs::path& dir) {
         {"noise-window", {8, 8, 20, 6, 0, 0, true, false, {7, 1, 14, 5}, {}}, &noise},
         {"flat-wide", {64, 4, 128, 4, -40, 0, false, false, {}, {}}, &flat},
     };
-    for (const Seed& s : seeds) Write(dir, s.name, Concat(RLEINPUT_Head(s.input), *s.lines));
+    for (const Seed& s : seeds) Write(dir, s.name, Concat(fuzz::RleInputHead(s.input), *s.lines));
 }
 
 void WriteWizSeeds(const fs::path& dir) {

@@ -1,5 +1,7 @@
 #include "tests/support/rleinput.h"
 
+namespace fuzz {
+
 namespace {
 
 std::int32_t Signed(std::uint8_t b) { return static_cast<std::int8_t>(b); }
@@ -7,8 +9,8 @@ std::uint8_t Low(std::int32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 
 }  // namespace
 
-bool RLEINPUT_Parse(const std::uint8_t* data, std::size_t size, RleInput* input) {
-    if (size < RLEINPUT_HeadSize) return false;
+bool ParseRleInput(const std::uint8_t* data, std::size_t size, RleInput* input) {
+    if (size < kRleInputHeadSize) return false;
     input->bitmapWidth = data[0] % 65;
     input->bitmapHeight = data[1] % 65;
     input->imageWidth = data[2] % 129;
@@ -22,7 +24,7 @@ bool RLEINPUT_Parse(const std::uint8_t* data, std::size_t size, RleInput* input)
     return true;
 }
 
-std::vector<std::uint8_t> RLEINPUT_Head(const RleInput& input) {
+std::vector<std::uint8_t> RleInputHead(const RleInput& input) {
     return {Low(input.bitmapWidth),
             Low(input.bitmapHeight),
             Low(input.imageWidth),
@@ -39,3 +41,5 @@ std::vector<std::uint8_t> RLEINPUT_Head(const RleInput& input) {
             Low(input.clip.right),
             Low(input.clip.bottom)};
 }
+
+}  // namespace fuzz

@@ -1,6 +1,6 @@
 // The layout of a run-length fuzz input: a 15-byte head of drawing parameters followed by
-// the coded lines. The seed writer builds heads with RLEINPUT_Head; the harness reads them
-// with RLEINPUT_Parse.
+// the coded lines. The seed writer builds heads with RleInputHead; the harness and the golden
+// table read them with ParseRleInput.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,9 @@
 
 #include "toolkit/rawbitm.h"
 
-inline constexpr std::size_t RLEINPUT_HeadSize = 15;
+namespace fuzz {
+
+inline constexpr std::size_t kRleInputHeadSize = 15;
 
 struct RleInput {
     std::int32_t bitmapWidth;   // 0-64
@@ -25,6 +27,8 @@ struct RleInput {
 };
 
 // Reads the head of data; false when data is shorter than the head.
-bool RLEINPUT_Parse(const std::uint8_t* data, std::size_t size, RleInput* input);
-// Returns the head bytes that RLEINPUT_Parse reads back as input (values out of range wrap).
-std::vector<std::uint8_t> RLEINPUT_Head(const RleInput& input);
+bool ParseRleInput(const std::uint8_t* data, std::size_t size, RleInput* input);
+// Returns the head bytes that ParseRleInput reads back as input (values out of range wrap).
+std::vector<std::uint8_t> RleInputHead(const RleInput& input);
+
+}  // namespace fuzz

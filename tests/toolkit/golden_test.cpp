@@ -102,12 +102,13 @@ bool FileAllowed(const picenc::Bytes& bytes, bool pcx) {
 std::string LoadCorpusFile(const std::string& format, const std::string& name,
                            const picenc::Bytes& bytes) {
     if (format == "rle") {
-        RleInput in;
-        if (!RLEINPUT_Parse(bytes.data(), bytes.size(), &in)) return name + " - - - - too short";
+        fuzz::RleInput in;
+        if (!fuzz::ParseRleInput(bytes.data(), bytes.size(), &in))
+            return name + " - - - - too short";
         RawBitmap* bitmap = RAWBITM_Create(in.bitmapWidth, in.bitmapHeight);
         if (bitmap->size > 0)
             std::memset(bitmap->pixels, 0xA5, static_cast<std::size_t>(bitmap->size));
-        const picenc::Bytes lines(bytes.begin() + RLEINPUT_HeadSize, bytes.end());
+        const picenc::Bytes lines(bytes.begin() + fuzz::kRleInputHeadSize, bytes.end());
         RAWBITM_DrawPacked(bitmap, lines.data(), lines.size(), in.imageWidth, in.imageHeight, in.x,
                            in.y, in.hasSource ? &in.source : nullptr,
                            in.hasClip ? &in.clip : nullptr);

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <stdexcept>
 
+#include "tests/support/testbytes.h"
+
 namespace picenc {
 
 namespace {
@@ -18,25 +20,11 @@ std::uint32_t NextRandom(std::uint32_t& state) {
 
 std::uint8_t Byte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
-void PutLE16(Bytes& out, std::uint32_t v) {
-    out.push_back(Byte(static_cast<int>(v)));
-    out.push_back(Byte(static_cast<int>(v >> 8)));
-}
-
-void PutLE32(Bytes& out, std::uint32_t v) {
-    PutLE16(out, v & 0xFFFF);
-    PutLE16(out, v >> 16);
-}
-
-void PutBE16(Bytes& out, std::uint32_t v) {
-    out.push_back(Byte(static_cast<int>(v >> 8)));
-    out.push_back(Byte(static_cast<int>(v)));
-}
-
-void PutBE32(Bytes& out, std::uint32_t v) {
-    PutBE16(out, v >> 16);
-    PutBE16(out, v & 0xFFFF);
-}
+using testbytes::PutBE16;
+using testbytes::PutBE32;
+using testbytes::PutLE16;
+using testbytes::PutLE32;
+using testbytes::SetLE16;
 
 void PutTag(Bytes& out, const char* tag) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
@@ -246,17 +234,13 @@ Bytes Pcx(const Picture& picture) {
     out[1] = 5;
     out[2] = 1;
     out[3] = 8;
-    auto put16 = [&out](std::size_t at, int v) {
-        out[at] = Byte(v);
-        out[at + 1] = Byte(v >> 8);
-    };
-    put16(8, picture.width - 1);
-    put16(10, picture.height - 1);
-    put16(12, 72);
-    put16(14, 72);
+    SetLE16(out, 8, static_cast<std::uint32_t>(picture.width - 1));
+    SetLE16(out, 10, static_cast<std::uint32_t>(picture.height - 1));
+    SetLE16(out, 12, 72);
+    SetLE16(out, 14, 72);
     out[65] = 1;
-    put16(66, bytesPerLine);
-    put16(68, 1);
+    SetLE16(out, 66, static_cast<std::uint32_t>(bytesPerLine));
+    SetLE16(out, 68, 1);
     Bytes row(static_cast<std::size_t>(bytesPerLine), 0);
     for (int y = 0; y < picture.height; ++y) {
         std::copy_n(picture.pixels.begin() + static_cast<std::ptrdiff_t>(y) * picture.width,

@@ -59,26 +59,6 @@ std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
     return path.string();
 }
 
-void PutBE16(Bytes& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-    out.push_back(static_cast<std::uint8_t>(value));
-}
-
-void PutBE32(Bytes& out, std::uint32_t value) {
-    PutBE16(out, value >> 16);
-    PutBE16(out, value & 0xFFFFu);
-}
-
-void PutLE16(Bytes& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void PutLE32(Bytes& out, std::uint32_t value) {
-    PutLE16(out, value & 0xFFFFu);
-    PutLE16(out, value >> 16);
-}
-
 void PutTag(Bytes& out, const char* fourCharacters) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(fourCharacters[i]));
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/testbytes.h"
 #include "toolkit/toolfile.h"
 #include "toolkit/toolread.h"
 
@@ -21,10 +22,10 @@ using Bytes = std::vector<std::uint8_t>;
 std::string WriteTempFile(const std::string& name, const Bytes& bytes);
 
 // Appenders for building files byte by byte.
-void PutBE16(Bytes& out, std::uint32_t value);
-void PutBE32(Bytes& out, std::uint32_t value);
-void PutLE16(Bytes& out, std::uint32_t value);
-void PutLE32(Bytes& out, std::uint32_t value);
+using testbytes::PutBE16;
+using testbytes::PutBE32;
+using testbytes::PutLE16;
+using testbytes::PutLE32;
 void PutTag(Bytes& out, const char* fourCharacters);
 void PutBytes(Bytes& out, std::initializer_list<std::uint8_t> bytes);
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -35,16 +34,12 @@ Bytes Header(const HeaderFields& f) {
     out[1] = static_cast<std::uint8_t>(f.version);
     out[2] = 1;
     out[3] = static_cast<std::uint8_t>(f.bitsPerPixel);
-    auto put16 = [&out](std::size_t at, int value) {
-        out[at] = static_cast<std::uint8_t>(value);
-        out[at + 1] = static_cast<std::uint8_t>(value >> 8);
-    };
-    put16(4, f.xmin);
-    put16(6, f.ymin);
-    put16(8, f.xmax);
-    put16(10, f.ymax);
+    testbytes::SetLE16(out, 4, static_cast<std::uint32_t>(f.xmin));
+    testbytes::SetLE16(out, 6, static_cast<std::uint32_t>(f.ymin));
+    testbytes::SetLE16(out, 8, static_cast<std::uint32_t>(f.xmax));
+    testbytes::SetLE16(out, 10, static_cast<std::uint32_t>(f.ymax));
     out[65] = static_cast<std::uint8_t>(f.planes);
-    put16(66, f.bytesPerLine);
+    testbytes::SetLE16(out, 66, static_cast<std::uint32_t>(f.bytesPerLine));
     return out;
 }
 
@@ -323,10 +318,8 @@ TEST(PcxLoad, MissingFile) {
 // of every count including 0, long stretches of each, data that ends anywhere), at every
 // kind of buffer edge: the rows, the results and the places the readers stop must agree.
 TEST(PcxDecodeRowReference, FastMatchesPlainOnRandomAndEdgeRows) {
-    std::mt19937 random(20261210u);
-    auto pick = [&random](int low, int high) {
-        return std::uniform_int_distribution<int>(low, high)(random);
-    };
+    testbytes::RandomRows random(20261210u);
+    auto pick = [&random](int low, int high) { return random.Pick(low, high); };
     for (int round = 0; round < 300; ++round) {
         Bytes data;
         const int stretches = pick(1, 30);

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -228,10 +227,10 @@ std::vector<std::vector<int>> ReferenceExpand(const Bytes& data, int lines) {
 }
 
 // Codes random runs until the line covers at least `width` pixels.
-void EncodeRandomLine(std::mt19937& rng, int width, Bytes& out) {
+void EncodeRandomLine(testbytes::RandomRows& rng, int width, Bytes& out) {
     Bytes codes;
     int covered = 0;
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto pick = [&rng](int lo, int hi) { return rng.Pick(lo, hi); };
     while (covered < width) {
         const int kind = pick(0, 2);
         if (kind == 0) {
@@ -253,8 +252,8 @@ void EncodeRandomLine(std::mt19937& rng, int width, Bytes& out) {
 }
 
 TEST(RleDecode, MatchesPixelReferenceOnRandomPictures) {
-    std::mt19937 rng(1234);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    testbytes::RandomRows rng(1234);
+    auto pick = [&rng](int lo, int hi) { return rng.Pick(lo, hi); };
     for (int iteration = 0; iteration < 400; ++iteration) {
         const int imageWidth = pick(1, 300);
         const int imageHeight = pick(1, 8);
@@ -274,8 +273,7 @@ TEST(RleDecode, MatchesPixelReferenceOnRandomPictures) {
         const int x = pick(0, stride - areaWidth);
         const int y = pick(0, rows - areaHeight);
 
-        Bytes destination(static_cast<std::size_t>(stride * rows));
-        for (auto& b : destination) b = static_cast<std::uint8_t>(pick(0, 255));
+        Bytes destination = rng.Row(static_cast<std::size_t>(stride * rows));
         Bytes expected = destination;
         for (int r = 0; r < areaHeight; ++r) {
             for (int c = 0; c < areaWidth; ++c) {
@@ -297,11 +295,10 @@ TEST(RleDecode, MatchesPixelReferenceOnRandomPictures) {
 // Random bytes: whatever they say, only the area's pixels may change (and, under the
 // sanitizers, nothing outside the data is read).
 TEST(RleDecode, GarbageNeverTouchesOutsideTheArea) {
-    std::mt19937 rng(99);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    testbytes::RandomRows rng(99);
+    auto pick = [&rng](int lo, int hi) { return rng.Pick(lo, hi); };
     for (int iteration = 0; iteration < 2000; ++iteration) {
-        std::vector<std::uint8_t> data(static_cast<std::size_t>(pick(0, 200)));
-        for (auto& b : data) b = static_cast<std::uint8_t>(pick(0, 255));
+        Bytes data = rng.Row(static_cast<std::size_t>(pick(0, 200)));
         if (data.size() >= 2 && pick(0, 1) == 0) data[1] = 0;  // plausible small counts
         ToolRect source;
         source.left = pick(0, 150);
@@ -354,8 +351,8 @@ enum class Streak { Fills, MostlyTransparents, FullLiterals, FillsAndTransparent
 
 // Codes of about 700 pixels made mostly or only of the given kinds of run (transparent runs
 // of length 0 included; a fill now and then among them shows where they end).
-Bytes StreakCodes(Streak streak, std::mt19937& rng) {
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+Bytes StreakCodes(Streak streak, testbytes::RandomRows& rng) {
+    auto pick = [&rng](int lo, int hi) { return rng.Pick(lo, hi); };
     Bytes codes;
     for (int covered = 0; covered < 700;) {
         int kind = 0;  // 0 fill, 1 transparent, 2 literal of 64, 3 short literal
@@ -414,7 +411,7 @@ void ExpectRow(const Bytes& data, const std::vector<int>& pixels, int width, int
 class RleDecodeStreak : public testing::TestWithParam<Streak> {};
 
 TEST_P(RleDecodeStreak, EveryLeftEdgeMatchesTheReference) {
-    std::mt19937 rng(static_cast<unsigned>(GetParam()) + 7);
+    testbytes::RandomRows rng(static_cast<unsigned>(GetParam()) + 7);
     for (int line = 0; line < 8; ++line) {
         const Bytes codes = StreakCodes(GetParam(), rng);
         const std::vector<int> pixels = ExpandCodes(codes);
@@ -428,7 +425,7 @@ TEST_P(RleDecodeStreak, EveryLeftEdgeMatchesTheReference) {
 // The line's count cuts its codes anywhere: nothing beyond the count is drawn, whether the
 // data ends there or the rest of the codes follow it.
 TEST_P(RleDecodeStreak, CutLinesMatchTheReference) {
-    std::mt19937 rng(static_cast<unsigned>(GetParam()) + 70);
+    testbytes::RandomRows rng(static_cast<unsigned>(GetParam()) + 70);
     const Bytes codes = StreakCodes(GetParam(), rng);
     const int width = static_cast<int>(ExpandCodes(codes).size());
     for (std::size_t cut = 0; cut <= codes.size(); ++cut) {
@@ -494,10 +491,8 @@ TEST(RleDecode, AreaStartsAtAnyLineAndDataEndsInAnyLine) {
 // stretches of one kind, every length, lines cut anywhere, counts past the data's end) and
 // random areas and positions: the destinations must come out byte for byte the same.
 TEST(RleDecodeReference, FastMatchesPlainOnRandomAndEdgeLines) {
-    std::mt19937 random(20261210u);
-    auto pick = [&random](int low, int high) {
-        return std::uniform_int_distribution<int>(low, high)(random);
-    };
+    testbytes::RandomRows random(20261210u);
+    auto pick = [&random](int low, int high) { return random.Pick(low, high); };
     for (int round = 0; round < 3000; ++round) {
         const int imageWidth = pick(1, 300);
         const int imageHeight = pick(1, 12);
@@ -545,8 +540,8 @@ TEST(RleDecodeReference, FastMatchesPlainOnRandomAndEdgeLines) {
         const int height = source.bottom - source.top + 1;
         ToolRect position;
         RECT_Set(&position, pick(0, stride - width), pick(0, rows - height), 0, 0);
-        Bytes before(static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows));
-        for (std::uint8_t& b : before) b = static_cast<std::uint8_t>(pick(0, 255));
+        const Bytes before =
+            random.Row(static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows));
         Bytes fast = before;
         Bytes plain = before;
         const std::uint8_t* bytes = data.empty() ? nullptr : data.data();

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -472,10 +471,8 @@ TEST(IffChunkyBody, ReadsRowsAndLeavesTheFileAfterThem) {
 // ends anywhere), with and without a destination, at every kind of buffer edge: the bytes
 // written, the outcomes and the places the readers stop must agree.
 TEST(IffUnpackReference, FastMatchesPlainOnRandomAndEdgeStretches) {
-    std::mt19937 random(20261210u);
-    auto pick = [&random](int low, int high) {
-        return std::uniform_int_distribution<int>(low, high)(random);
-    };
+    testbytes::RandomRows random(20261210u);
+    auto pick = [&random](int low, int high) { return random.Pick(low, high); };
     for (int round = 0; round < 1000; ++round) {
         Bytes data;
         const int stretches = pick(1, 6);
@@ -526,12 +523,11 @@ TEST(IffUnpackReference, FastMatchesPlainOnRandomAndEdgeStretches) {
 // The table-driven plane conversion against the plain one, pixel by pixel, for every number
 // of planes and widths around whole bytes and words.
 TEST(IffPlanesReference, FastMatchesPlainForEveryPlaneCount) {
-    std::mt19937 random(20261210u);
+    testbytes::RandomRows random(20261210u);
     for (int used = 1; used <= 8; ++used) {
         for (int width = 1; width <= 70; ++width) {
             const std::int32_t rowBytes = (width + 15) / 16 * 2;
-            Bytes planes(static_cast<std::size_t>(used * rowBytes));
-            for (std::uint8_t& b : planes) b = static_cast<std::uint8_t>(random());
+            const Bytes planes = random.Row(static_cast<std::size_t>(used * rowBytes));
             Bytes fast(static_cast<std::size_t>(width) + 8, 0x5A);
             Bytes plain = fast;
             IFF_PlanesToPixels(planes.data(), rowBytes, used, fast.data(), width);

@@ -381,8 +381,7 @@ TEST(WizImage, MultiImageFileFaults) {
     Bytes file = BuildMult({});
     const std::uint32_t offsAt = 16;
     const auto nearEnd = static_cast<std::uint32_t>(file.size() - offsAt - 4);
-    file[offsAt + 8] = static_cast<std::uint8_t>(nearEnd);
-    file[offsAt + 9] = static_cast<std::uint8_t>(nearEnd >> 8);
+    testbytes::SetLE32(file, offsAt + 8, nearEnd);
     const WIZ_MEMFILE memfile = Memfile(file);
     EXPECT_EQ(WIZ_FindBlock(&memfile, 0, "WIZH"), nullptr);
 }

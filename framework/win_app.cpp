@@ -20,11 +20,16 @@ CWinApp::CWinApp(const char* pszAppName)
         const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
         if (length > 0 && length < MAX_PATH) {
             const char* name = path;
-            for (const char* p = path; *p != '\0'; ++p) {
+            // By character: the second byte of a double-byte character can be 0x5C.
+            for (const char* p = path; *p != '\0'; p = ::CharNextA(p)) {
                 if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
             }
             std::memcpy(m_appName, name, std::strlen(name) + 1);  // shorter than path, so it fits
-            if (char* dot = std::strrchr(m_appName, '.')) *dot = '\0';
+            char* dot = nullptr;
+            for (char* p = m_appName; *p != '\0'; p = ::CharNextA(p)) {
+                if (*p == '.') dot = p;
+            }
+            if (dot != nullptr) *dot = '\0';
         }
         m_pszAppName = m_appName;
     }

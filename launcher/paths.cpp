@@ -8,8 +8,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool IsLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
-
 bool IsCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 // Copies src into dest (kPathSize bytes). Returns false with dest empty when it does not fit.
@@ -39,7 +37,7 @@ bool AppendFolder(char* path, const char* text, std::size_t textLength) {
 // count as one separator and produce no empty token.
 class FolderChain {
 public:
-    explicit FolderChain(const char* path) : m_next(path) {}
+    FolderChain(const char* path, UINT codePage) : m_next(path), m_codePage(codePage) {}
 
     // Writes the chain's root into prefix: "\" for a rooted path, "\\server\share\" for a
     // network name, empty otherwise (the drive then comes as the first token). Returns false
@@ -69,7 +67,7 @@ public:
         while (*m_next == '\\') ++m_next;
         if (*m_next == '\0') return false;
         const char* start = m_next;
-        while (*m_next != '\0' && *m_next != '\\') ++m_next;
+        while (*m_next != '\0' && *m_next != '\\') m_next = NextPathChar(m_next, m_codePage);
         *token = start;
         *length = static_cast<std::size_t>(m_next - start);
         return true;
@@ -77,6 +75,7 @@ public:
 
 private:
     const char* m_next;
+    UINT m_codePage;
 };
 
 // Returns the Windows directory in windowsDir (kPathSize bytes), or false when it cannot be
@@ -92,7 +91,25 @@ bool ReadWindowsDirectory(char* windowsDir) {
 
 }  // namespace
 
-int SplitPath(PathParts* parts, const char* path) {
+const char* NextPathChar(const char* p, UINT codePage) {
+    return IsDBCSLeadByteEx(codePage, static_cast<BYTE>(*p)) && p[1] != '\0' ? p + 2 : p + 1;
+}
+
+const char* LastPathChar(const char* path, UINT codePage) {
+    const char* last = nullptr;
+    for (const char* p = path; *p != '\0'; p = NextPathChar(p, codePage)) last = p;
+    return last;
+}
+
+const char* LastPathComponent(const char* path, UINT codePage) {
+    const char* start = path;
+    for (const char* p = path; *p != '\0'; p = NextPathChar(p, codePage)) {
+        if (IsSeparator(*p)) start = p + 1;
+    }
+    return start;
+}
+
+int SplitPath(PathParts* parts, const char* path, UINT codePage) {
     parts->drive[0] = parts->folder[0] = parts->name[0] = parts->extension[0] = '\0';
     const std::size_t length = std::strlen(path);
     if (length >= static_cast<std::size_t>(kPathSize)) return 0;
@@ -107,13 +124,12 @@ int SplitPath(PathParts* parts, const char* path) {
     // The folder ends after the last separator; the extension starts at the last dot after it.
     std::size_t nameStart = start;
     std::size_t lastDot = length;
-    for (std::size_t i = start; i < length; ++i) {
-        if (IsLeadByte(path[i]) && path[i + 1] != '\0') {
-            ++i;
-        } else if (IsSeparator(path[i])) {
+    for (const char* p = path + start; *p != '\0'; p = NextPathChar(p, codePage)) {
+        const std::size_t i = static_cast<std::size_t>(p - path);
+        if (IsSeparator(*p)) {
             nameStart = i + 1;
             lastDot = length;
-        } else if (path[i] == '.') {
+        } else if (*p == '.') {
             lastDot = i;
         }
     }
@@ -126,18 +142,10 @@ int SplitPath(PathParts* parts, const char* path) {
 }
 
 int JoinPath(char* dest, const char* drive, const char* folder, const char* name,
-             const char* extension) {
-    // The folder gets a backslash unless it is empty or already ends in a separator; the last
-    // character is found with the same double-byte rule as the split.
-    bool folderNeedsSeparator = false;
-    if (folder[0] != '\0') {
-        const char* last = folder;
-        for (const char* p = folder; *p != '\0'; ++p) {
-            last = p;
-            if (IsLeadByte(*p) && p[1] != '\0') ++p;
-        }
-        folderNeedsSeparator = !IsSeparator(*last);
-    }
+             const char* extension, UINT codePage) {
+    // The folder gets a backslash unless it is empty or already ends in a separator.
+    const char* last = LastPathChar(folder, codePage);
+    const bool folderNeedsSeparator = last != nullptr && !IsSeparator(*last);
     const char* dot = "";
     if (extension != nullptr && extension[0] != '\0' && extension[0] != '.') dot = ".";
     return FormatPath(dest, "%s%s%s%s%s%s", drive, folder, folderNeedsSeparator ? "\\" : "",
@@ -187,11 +195,11 @@ int PathFolderExists(const char* path) {
     return PathExists(folder);
 }
 
-int CreateFolderChain(const char* path) {
+int CreateFolderChain(const char* path, UINT codePage) {
     char copy[kPathSize];
     if (!CopyPath(copy, path)) return 0;
     char prefix[kPathSize];
-    FolderChain chain(copy);
+    FolderChain chain(copy, codePage);
     if (!chain.TakeRoot(prefix)) return 0;
     const char* token = nullptr;
     std::size_t length = 0;
@@ -224,37 +232,42 @@ int CompareFileWriteTimes(const char* first, const char* second) {
     return static_cast<int>(CompareFileTime(&firstTime, &secondTime));
 }
 
-int AddTrailingBackslash(char* path) {
+int AddTrailingBackslash(char* path) { return AddTrailingBackslash(path, CP_ACP); }
+
+int AddTrailingBackslash(char* path, UINT codePage) {
+    const char* last = LastPathChar(path, codePage);
+    if (last == nullptr) return 0;
+    if (*last == '\\') return 1;
     const std::size_t length = std::strlen(path);
-    if (length == 0) return 0;
-    if (path[length - 1] == '\\') return 1;
     if (length + 2 > static_cast<std::size_t>(kPathSize)) return 0;
     path[length] = '\\';
     path[length + 1] = '\0';
     return 1;
 }
 
-int RemoveTrailingBackslash(char* path) {
-    const std::size_t length = std::strlen(path);
-    if (length == 0) return 0;
-    if (path[length - 1] == '\\') path[length - 1] = '\0';
+int RemoveTrailingBackslash(char* path) { return RemoveTrailingBackslash(path, CP_ACP); }
+
+int RemoveTrailingBackslash(char* path, UINT codePage) {
+    char* last = const_cast<char*>(LastPathChar(path, codePage));
+    if (last == nullptr) return 0;
+    if (*last == '\\') *last = '\0';
     return 1;
 }
 
-int GetPathFolder(char* dest, const char* path) {
+int GetPathFolder(char* dest, const char* path, UINT codePage) {
     PathParts parts;
-    SplitPath(&parts, path);
-    JoinPath(dest, parts.drive, parts.folder, nullptr, nullptr);
+    SplitPath(&parts, path, codePage);
+    JoinPath(dest, parts.drive, parts.folder, nullptr, nullptr, codePage);
     return 1;
 }
 
-int GetExistingFolderPrefix(char* dest, const char* path) {
+int GetExistingFolderPrefix(char* dest, const char* path, UINT codePage) {
     char copy[kPathSize];
     const bool copied = CopyPath(copy, path);
     dest[0] = '\0';
     if (!copied) return 1;
     char test[kPathSize];
-    FolderChain chain(copy);
+    FolderChain chain(copy, codePage);
     if (!chain.TakeRoot(test)) return 1;
     if (test[0] != '\0') {
         if (!PathExists(test)) return 1;

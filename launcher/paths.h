@@ -21,14 +21,29 @@ struct PathParts {
     char extension[kPathSize];
 };
 
+// Every search for a backslash, a slash or a dot in a path steps through it by character in
+// the ANSI code page the path is written in: on a double-byte code page (932, 936, 949, 950)
+// the second byte of a character can be 0x5C, a backslash's byte, and is never one. The
+// functions below take the code page where tests hand in another one; everything else uses
+// the system's (CP_ACP).
+
+// The character after the one at p: two bytes on for a lead byte of codePage followed by
+// another byte, else one. p must not point at the terminator.
+const char* NextPathChar(const char* p, UINT codePage = CP_ACP);
+// The last character of path, or null when path is empty.
+const char* LastPathChar(const char* path, UINT codePage = CP_ACP);
+// The start of path's last component: the character after its last backslash or slash, or
+// path itself when it has none.
+const char* LastPathComponent(const char* path, UINT codePage = CP_ACP);
+
 // Cuts path into parts. The second byte of a double-byte character is never taken for a
 // separator or a dot. Returns 1; a path of kPathSize bytes or more gives 0 and empty parts.
-int SplitPath(PathParts* parts, const char* path);
+int SplitPath(PathParts* parts, const char* path, UINT codePage = CP_ACP);
 // Writes drive, folder (with a backslash after a folder that lacks one), then name and, when
 // extension is not empty, a dot unless it has one and the extension, into dest (kPathSize
 // bytes). name and extension may be null. Returns 1, or 0 with dest empty when it does not fit.
 int JoinPath(char* dest, const char* drive, const char* folder, const char* name,
-             const char* extension);
+             const char* extension, UINT codePage = CP_ACP);
 // Formats into dest (kPathSize bytes) as snprintf does. Returns 1, or 0 with dest empty when
 // the result does not fit: a cut path could name another file.
 int FormatPath(char* dest, const char* format, ...)
@@ -50,7 +65,7 @@ int PathFolderExists(const char* path);
 // Creates every missing folder along the folder path. Returns 1 when all exist afterwards, 0 at
 // the first folder that can neither be found nor made (the folders made so far stay). A drive,
 // a leading backslash and a \\server\share\ root are kept as the chain's start, never created.
-int CreateFolderChain(const char* path);
+int CreateFolderChain(const char* path, UINT codePage = CP_ACP);
 // Opens both files for reading without sharing and compares their last-write times: -1, 0 or
 // 1 as the first is earlier than, equal to or later than the second; -2 when either file cannot
 // be opened or its time cannot be read. Both handles are closed whatever the result.
@@ -71,14 +86,16 @@ void NormalizeSeparators(char* name);
 // Appends a backslash to path (a kPathSize buffer) unless it ends in one. Returns 0 and leaves
 // path unchanged when it is empty or has no room for the backslash, else 1.
 int AddTrailingBackslash(char* path);
+int AddTrailingBackslash(char* path, UINT codePage);
 // Removes one trailing backslash. Returns 0 for an empty path, else 1.
 int RemoveTrailingBackslash(char* path);
+int RemoveTrailingBackslash(char* path, UINT codePage);
 // Writes the drive-and-folder part of path into dest (kPathSize bytes; may be path itself). A
 // bare file name gives an empty string. Returns 1.
-int GetPathFolder(char* dest, const char* path);
+int GetPathFolder(char* dest, const char* path, UINT codePage = CP_ACP);
 // Writes into dest (kPathSize bytes; may be path itself) the longest leading run of path's
 // folders that exist, with a trailing backslash, or an empty string. Returns 1.
-int GetExistingFolderPrefix(char* dest, const char* path);
+int GetExistingFolderPrefix(char* dest, const char* path, UINT codePage = CP_ACP);
 // Writes windowsDir, a backslash when missing and "tivoroo.ini" into dest (kPathSize bytes).
 // Returns 0 with dest empty when windowsDir is empty or the result does not fit, else 1.
 int FormatSharedIniPath(char* dest, const char* windowsDir);

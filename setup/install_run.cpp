@@ -58,11 +58,7 @@ std::string ComparisonKey(const char* path) {
 // The last component of path (after its last backslash or slash), in upper case; the second
 // byte of a double-byte character is never taken for a separator.
 std::string LastComponentKey(const char* path) {
-    const char* last = path;
-    for (const char* p = path; *p != '\0'; p = CharNextA(p)) {
-        if (*p == '\\' || *p == '/') last = p + 1;
-    }
-    std::string key(last);
+    std::string key(LastPathComponent(path));
     CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
     return key;
 }
@@ -122,7 +118,7 @@ public:
     bool Load(const char* sourceFolder, const std::vector<InstallRow>& rows) {
         m_folder = ComparisonKey(sourceFolder);
         if (m_folder.empty()) return false;
-        if (m_folder.back() != '\\') m_folder += '\\';
+        if (const char* last = LastPathChar(m_folder.c_str()); *last != '\\') m_folder += '\\';
         m_folderIdentity.Add(sourceFolder);
         char source[kPathSize];
         for (const InstallRow& row : rows) {
@@ -151,12 +147,11 @@ public:
     bool Contains(const char* path) const {
         const std::string key = ComparisonKey(path);
         if (key.empty()) return true;
-        const std::size_t slash = key.rfind('\\');
-        if (slash != std::string::npos && key.compare(0, slash + 1, m_folder) == 0) return true;
-        if (m_files.count(key) != 0 || m_fileIdentities.Contains(path)) return true;
         char folder[kPathSize];
-        return GetPathFolder(folder, key.c_str()) && folder[0] != '\0' &&
-               m_folderIdentity.Contains(folder);
+        GetPathFolder(folder, key.c_str());
+        if (folder == m_folder) return true;
+        if (m_files.count(key) != 0 || m_fileIdentities.Contains(path)) return true;
+        return folder[0] != '\0' && m_folderIdentity.Contains(folder);
     }
 
 private:

@@ -88,9 +88,7 @@ int GetPathDriveRoot(const char* path, char* root, DWORD size) {
         const char* p = full + 2;
         for (int part = 0; part < 2; ++part) {
             const char* start = p;
-            while (*p != '\0' && *p != '\\') {
-                p += IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0' ? 2 : 1;
-            }
+            while (*p != '\0' && *p != '\\') p = NextPathChar(p);
             if (p == start) return 0;
             if (part == 0) {
                 if (*p == '\0') return 0;

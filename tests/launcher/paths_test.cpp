@@ -137,6 +137,69 @@ TEST(ReadProfilePath, TakesUpTo259CharactersAndRefusesLonger) {
     EXPECT_STREQ(dest, "");
 }
 
+// Double-byte code pages: a character whose second byte is 0x5C (a backslash's byte) is one
+// character, never a separator. Each row names a code page and one such character; the same
+// bytes read in the Latin code page 1252 are two characters, the second a backslash, which
+// shows that the code page handed in is the one used.
+TEST(PathCharacters, TrailByteBackslashOnDoubleBytePageIsNoSeparator) {
+    struct Page {
+        UINT codePage;
+        const char* character;  // ends in 0x5C
+    };
+    const Page pages[] = {
+        {932, "\x95\x5C"},  // a kanji (table) in Shift-JIS
+        {932, "\x83\x5C"},  // a katakana (so) in Shift-JIS
+        {936, "\x81\x5C"},  // GBK
+        {950, "\xB3\x5C"},  // Big5
+    };
+    for (const Page& page : pages) {
+        SCOPED_TRACE(page.codePage);
+        ASSERT_TRUE(IsValidCodePage(page.codePage));
+        const std::string c = page.character;
+        const std::string folder = "C:\\GAMES\\" + c;  // a folder named by the one character
+        char buffer[kPathSize];
+
+        std::strcpy(buffer, folder.c_str());
+        EXPECT_EQ(AddTrailingBackslash(buffer, page.codePage), 1);
+        EXPECT_EQ(std::string(buffer), folder + "\\");
+        std::strcpy(buffer, folder.c_str());
+        EXPECT_EQ(AddTrailingBackslash(buffer, 1252), 1);
+        EXPECT_EQ(std::string(buffer), folder);
+
+        std::strcpy(buffer, folder.c_str());
+        EXPECT_EQ(RemoveTrailingBackslash(buffer, page.codePage), 1);
+        EXPECT_EQ(std::string(buffer), folder);
+        std::strcpy(buffer, (folder + "\\").c_str());
+        EXPECT_EQ(RemoveTrailingBackslash(buffer, page.codePage), 1);
+        EXPECT_EQ(std::string(buffer), folder);
+
+        EXPECT_EQ(GetPathFolder(buffer, (folder + "\\GAME.DAT").c_str(), page.codePage), 1);
+        EXPECT_EQ(std::string(buffer), folder + "\\");
+        EXPECT_EQ(GetPathFolder(buffer, folder.c_str(), page.codePage), 1);
+        EXPECT_STREQ(buffer, "C:\\GAMES\\");
+        EXPECT_EQ(GetPathFolder(buffer, (folder + "GAME").c_str(), 1252), 1);
+        EXPECT_EQ(std::string(buffer), folder);
+
+        const std::string file = "C:\\" + c + "X.DAT";
+        EXPECT_STREQ(LastPathComponent(file.c_str(), page.codePage), (c + "X.DAT").c_str());
+        EXPECT_STREQ(LastPathComponent(file.c_str(), 1252), "X.DAT");
+
+        PathParts parts;
+        ASSERT_EQ(SplitPath(&parts, (folder + "\\" + c + ".A32").c_str(), page.codePage), 1);
+        EXPECT_EQ(std::string(parts.folder), "\\GAMES\\" + c + "\\");
+        EXPECT_EQ(std::string(parts.name), c);
+        EXPECT_STREQ(parts.extension, ".A32");
+
+        ASSERT_EQ(JoinPath(buffer, "C:", ("\\" + c).c_str(), "A", "B", page.codePage), 1);
+        EXPECT_EQ(std::string(buffer), "C:\\" + c + "\\A.B");
+        // A lead byte at the very end is a character of its own.
+        const std::string cut = "C:\\A" + c.substr(0, 1);
+        std::strcpy(buffer, cut.c_str());
+        EXPECT_EQ(AddTrailingBackslash(buffer, page.codePage), 1);
+        EXPECT_EQ(std::string(buffer), cut + "\\");
+    }
+}
+
 TEST(GetPathFolder, CasesAndSameBuffer) {
     struct Case {
         const char* path;

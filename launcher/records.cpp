@@ -1,18 +1,46 @@
 #include "launcher/records.h"
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+// The full path of path in full (kPathSize bytes). false when it cannot be formed or does not
+// fit.
+bool ResolveFullPath(const char* path, char* full) {
+    const DWORD length = GetFullPathNameA(path, static_cast<DWORD>(kPathSize), full, nullptr);
+    return length != 0 && length < static_cast<DWORD>(kPathSize);
+}
+
+}  // namespace
+
+int IsRecordPath(const char* value) {
+    if (!rules::IsFullPathShape(value, &IsLeadByte)) return 0;
+    char full[kPathSize];
+    return ResolveFullPath(value, full) && std::strcmp(full, value) == 0 ? 1 : 0;
+}
 
 int ReadRecord(const ProductPaths& paths, const char* key, char* dest) {
     if (!rules::IsSafeRecordKey(key)) {
         dest[0] = '\0';
-        return 0;
+        return kRecordRefused;
     }
-    return ReadProfilePath(dest, paths.baseName, key, paths.sharedIniPath);
+    if (!ReadProfilePath(dest, paths.baseName, key, paths.sharedIniPath)) return kRecordRefused;
+    if (dest[0] != '\0' && !IsRecordPath(dest)) {
+        dest[0] = '\0';
+        return kRecordNoCopy;
+    }
+    return kRecordRead;
 }
 
 int WriteRecord(const ProductPaths& paths, const char* key, const char* path) {
-    if (!rules::IsSafeRecordKey(key)) return 0;
-    return WritePrivateProfileStringA(paths.baseName, key, path, paths.sharedIniPath) ? 1 : 0;
+    char full[kPathSize];
+    if (!rules::IsSafeRecordKey(key) || !ResolveFullPath(path, full) || !IsRecordPath(full)) {
+        return 0;
+    }
+    return WritePrivateProfileStringA(paths.baseName, key, full, paths.sharedIniPath) ? 1 : 0;
 }
 
 void EraseRecord(const ProductPaths& paths, const char* key) {

@@ -11,12 +11,25 @@
 // would not give them back as the same key, and writing one could touch another record or
 // start a new section.
 
-// The recorded path of key into dest (kPathSize bytes), empty when nothing is recorded.
-// Returns 0 with dest empty when the record is too long for a path (it names no copy of ours)
-// or the key is unsafe.
+// The record rule: a value of the shared file is the record of a copy only when it is a full
+// drive or network path (rules::IsFullPathShape) equal to its own full-path resolution. Any
+// other value ("GAME.DAT", "C:GAME.DAT", "\GAME.DAT", "C:\A\..\GAME.DAT") would be resolved
+// against the current folder or names a file by another spelling: it is no record, never
+// resolved and never deleted. Returns 1 for a record, else 0.
+int IsRecordPath(const char* value);
+
+// What ReadRecord found.
+enum RecordRead {
+    kRecordRefused = 0,  // the key is unsafe, or the value is too long for a path: left as it is
+    kRecordRead = 1,     // dest holds the recorded copy's path, or is empty: nothing recorded
+    kRecordNoCopy = 2,   // a value that is no record (IsRecordPath): names no copy
+};
+// The recorded path of key into dest (kPathSize bytes); dest is empty unless the result is
+// kRecordRead with a copy recorded.
 int ReadRecord(const ProductPaths& paths, const char* key, char* dest);
-// Records path as the installed copy of key. Returns 1, or 0 when the key is unsafe or the
-// shared file could not be written.
+// Records path, by its full-path resolution (so that it reads back as a record), as the
+// installed copy of key. Returns 1, or 0 when the key is unsafe, the path cannot be resolved
+// to a full path that fits, or the shared file could not be written.
 int WriteRecord(const ProductPaths& paths, const char* key, const char* path);
 // Removes the record of key; nothing for an unsafe key.
 void EraseRecord(const ProductPaths& paths, const char* key);

@@ -269,6 +269,39 @@ constexpr bool IsSafeRecordKey(std::string_view key) {
     return true;
 }
 
+// Whether a value read from the shared file has the shape of a full path: a drive letter, a
+// colon and a backslash ("C:\GAMES\GAME.DAT"), or a network name with a server and a share
+// ("\\server\share\GAME.DAT"). "GAME.DAT", "C:GAME.DAT" and "\GAME.DAT" name a file only
+// relative to the current drive or folder, wherever the launcher was started, and slashes are
+// never written by the launcher. The launcher counts a value as the record of a copy only when
+// it has this shape and equals its own full-path resolution; anything else names no copy and
+// is never resolved or deleted.
+constexpr bool IsFullPathShape(std::string_view value, LeadByteTest isLeadByte = nullptr) {
+    if (value.size() >= 3 && value[1] == ':' && value[2] == '\\') {
+        const char drive = detail::LowerAscii(value[0]);
+        return drive >= 'a' && drive <= 'z';
+    }
+    if (value.size() < 2 || value[0] != '\\' || value[1] != '\\') return false;
+    // The server and the share: each one or more characters, ended by a backslash (the share
+    // also by the end of the value).
+    std::size_t i = 2;
+    for (int part = 0; part < 2; ++part) {
+        const std::size_t start = i;
+        while (i < value.size() && value[i] != '\\') {
+            const bool lead = isLeadByte != nullptr &&
+                              isLeadByte(static_cast<unsigned char>(value[i])) &&
+                              i + 1 < value.size();
+            i += lead ? 2 : 1;
+        }
+        if (i == start) return false;
+        if (part == 0) {
+            if (i == value.size()) return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Currency of an installed copy
 

@@ -134,7 +134,16 @@ int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
     }
 
     char recorded[kPathSize];
-    if (!ReadRecord(paths, key, recorded)) return 0;
+    switch (ReadRecord(paths, key, recorded)) {
+        case kRecordRefused:
+            return 0;
+        case kRecordNoCopy:
+            // A value that is no full path names no copy: forgotten like a missing one.
+            EraseRecord(paths, key);
+            return 0;
+        default:
+            break;
+    }
 
     if (recorded[0] != '\0') {
         if (PathExists(recorded) && HasSourceWriteTime(source, recorded, queryFileSystem)) {

@@ -358,7 +358,7 @@ void SetupDialog::BrowseWithOpenFileDialog() {
     dialog.nMaxFile = kPathSize;
     dialog.lpstrInitialDir = folder;
     dialog.lpstrTitle = kBrowseTitle;
-    dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLETEMPLATE | OFN_NOTESTFILECREATE;
+    dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLETEMPLATE | OFN_NOTESTFILECREATE | OFN_NOCHANGEDIR;
     dialog.lpTemplateName = MAKEINTRESOURCEA(IDD_BROWSE_FOLDER);
     if (!GetOpenFileNameA(&dialog)) return;
     // The placeholder file name is dropped; the folder keeps its trailing backslash.

@@ -105,6 +105,37 @@ TEST(InstallRules, SafeRecordKeys) {
     }
 }
 
+// A recorded value counts only with a drive and its root or a server and share before the rest.
+TEST(InstallRules, FullPathShapes) {
+    const auto leadByte = [](unsigned char byte) { return byte == 0x95; };
+    struct Case {
+        const char* value;
+        bool full;
+    };
+    const Case cases[] = {
+        {"C:\\GAMES\\GAME.DAT", true},
+        {"z:\\", true},
+        {"\\\\srv\\share\\GAME.DAT", true},
+        {"\\\\srv\\share", true},
+        {"GAME.DAT", false},
+        {"C:GAME.DAT", false},
+        {"\\GAME.DAT", false},
+        {"C:/GAMES/GAME.DAT", false},
+        {"//srv/share/GAME.DAT", false},
+        {"\\\\srv", false},
+        {"\\\\srv\\", false},
+        {"\\\\\\share\\x", false},
+        {"1:\\x", false},
+        {"", false},
+        // The server "\x95\\" is one character on the double-byte page; no share follows.
+        {"\\\\\x95\\", false},
+        {"\\\\\x95\\\\share", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rules::IsFullPathShape(c.value, leadByte), c.full) << c.value;
+    }
+}
+
 // Slashes become backslashes, except as the second byte of a double-byte character.
 TEST(InstallRules, NormalizedSeparators) {
     const auto leadByte = [](unsigned char byte) { return byte == 0x81; };

@@ -561,6 +561,38 @@ TEST_F(InstallRunTest, RecordedPathIsDeletedOnlyWhenItEndsInTheFilesName) {
     }
 }
 
+// A recorded value that is not a full path equal to its own resolution names a file only
+// relative to wherever the launcher runs: no record. The file it would name survives, and the
+// key is rewritten (checked) or erased (unchecked).
+TEST_F(InstallRunTest, RecordedValuesThatAreNoFullPathAreNeverDeleted) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "new"));
+    ASSERT_TRUE(WriteFileAt(Path("cwd\\GAME.DAT"), 50, "theirs"));
+    ASSERT_TRUE(WriteFileAt(Path("cwd\\old\\GAME.DAT"), 50, "theirs"));
+    const std::string cwd = Path("cwd\\");
+    const std::string drive = cwd.substr(0, 2);
+    const std::string rooted = cwd.substr(2) + "GAME.DAT";  // "\...\cwd\GAME.DAT"
+    char previous[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, previous), 0U);
+    ASSERT_TRUE(SetCurrentDirectoryA(cwd.c_str()));
+    const std::string values[] = {
+        "GAME.DAT",          drive + "GAME.DAT",        rooted,
+        "old\\..\\GAME.DAT", cwd + "old\\..\\GAME.DAT", cwd + "old/GAME.DAT",
+        ".\\GAME.DAT",
+    };
+    for (const std::string& value : values) {
+        for (const int checked : {1, 0}) {
+            SCOPED_TRACE(value + (checked ? " checked" : " unchecked"));
+            SetRecord("GameDat", value);
+            const ComponentGroup group = Group({{"GAME.DAT", "GameDat"}});
+            EXPECT_EQ(Run({{&group, checked}}, Path("chosen\\")), 1);
+            EXPECT_TRUE(Exists("cwd\\GAME.DAT"));
+            EXPECT_TRUE(Exists("cwd\\old\\GAME.DAT"));
+            EXPECT_EQ(Record("GameDat"), checked ? Path("chosen\\GAME.DAT") : "");
+        }
+    }
+    SetCurrentDirectoryA(previous);
+}
+
 TEST_F(InstallRunTest, UncheckedRowDeletesOnlyOurCopyInTheChosenFolder) {
     struct Case {
         const char* what;

@@ -103,6 +103,38 @@ TEST_F(InstallState, StaleOrMissingRecordIsErased) {
     }
 }
 
+// Only a full path equal to its own resolution is a record. Any other value is forgotten
+// like a missing copy, without resolving it against the current folder, where a current copy
+// lies; the next test adopts the copy in the proposed destination as the record.
+TEST_F(InstallState, RecordedValuesThatAreNoFullPathAreForgotten) {
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "cwd\\GAME.DAT", 100));
+    const std::string cwd = m_temp / "cwd\\";
+    char previous[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, previous), 0U);
+    ASSERT_TRUE(SetCurrentDirectoryA(cwd.c_str()));
+    const std::string values[] = {
+        "GAME.DAT",
+        cwd.substr(0, 2) + "GAME.DAT",
+        cwd.substr(2) + "GAME.DAT",
+        cwd + ".\\GAME.DAT",
+        cwd + "x\\..\\GAME.DAT",
+        cwd.substr(0, 2) + "/" + cwd.substr(3) + "GAME.DAT",
+    };
+    for (const std::string& value : values) {
+        SCOPED_TRACE(value);
+        SetRecord("GameDat", value);
+        EXPECT_EQ(Check("GAME.DAT", "GameDat"), 0);
+        EXPECT_EQ(Record("GameDat"), "");
+    }
+    SetCurrentDirectoryA(previous);
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 100));
+    SetRecord("GameDat", "GAME.DAT");
+    EXPECT_EQ(Check("GAME.DAT", "GameDat"), 0);
+    EXPECT_EQ(Check("GAME.DAT", "GameDat"), 1);
+    EXPECT_EQ(Record("GameDat"), m_temp / "dest\\GAME.DAT");
+}
+
 TEST_F(InstallState, CopyInProposedDestinationIsAdopted) {
     ASSERT_TRUE(WriteFileAt(m_temp / "src\\DATA\\LEVEL1.DAT", 100));
     ASSERT_TRUE(WriteFileAt(m_temp / "dest\\DATA\\LEVEL1.DAT", 100));

@@ -17,6 +17,22 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
 endif()
 include(GoogleTest)
 
+# The machine's slowdown factor: TEST_SLOWDOWN in the environment when the tree is configured,
+# a whole number from 1 to 100 (scripts/test sets it where the suite runs emulated; native
+# runs keep 1), multiplies every test's time limit. The end-to-end scripts and their driver
+# read the same variable when they run.
+set(LAUNCHER_TEST_SLOWDOWN 1)
+if("$ENV{TEST_SLOWDOWN}" MATCHES "^[0-9]+$" AND "$ENV{TEST_SLOWDOWN}" GREATER_EQUAL 1
+   AND "$ENV{TEST_SLOWDOWN}" LESS_EQUAL 100)
+  set(LAUNCHER_TEST_SLOWDOWN $ENV{TEST_SLOWDOWN})
+endif()
+
+# launcher_test_timeout(VAR SECONDS): VAR = SECONDS on this machine.
+function(launcher_test_timeout var seconds)
+  math(EXPR scaled "${seconds} * ${LAUNCHER_TEST_SLOWDOWN}")
+  set(${var} ${scaled} PARENT_SCOPE)
+endfunction()
+
 # launcher_add_gtest(name sources... LIBS libs...): one test executable whose cases CTest
 # discovers when the tests run (not at build time, which under Wine would start Wine during
 # the build).
@@ -24,9 +40,10 @@ function(launcher_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock project_warnings)
+  launcher_test_timeout(limit 300)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 300
+    DISCOVERY_TIMEOUT ${limit}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES TIMEOUT 300 LABELS unit)
+    PROPERTIES TIMEOUT ${limit} LABELS unit)
 endfunction()

@@ -136,13 +136,13 @@ L_PID=$!
 
 # The first thing the launcher shows: its setup dialog, the start-up message, or the game.
 first=""
-limit=$(( $(now_ms) + 30000 ))
+limit=$(( $(now_ms) + $(limit_ms 30000) ))
 while [ -z "$first" ]; do
   if hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id IDC_COMPONENTS --visible); then first=setup
   elif hwnd=$(find_window --exe "$NAME.EXE" --class '#32770' --with-id IDC_PICTURE --visible); then first=message
   elif find_window --exe "$NAME.a32" --visible >/dev/null; then first=game
   elif ! kill -0 "$L_PID" 2>/dev/null; then fail "the launcher ended without showing anything"
-  elif [ "$(now_ms)" -ge "$limit" ]; then fail "nothing came up within 30 s"
+  elif [ "$(now_ms)" -ge "$limit" ]; then fail "nothing came up within $((30 * SLOWDOWN)) s"
   else sleep 0.1
   fi
 done
@@ -174,7 +174,7 @@ if [ "$first" == setup ]; then
   # over when the start-up message (no caption, the picture frame IDC_PICTURE) or the game
   # comes up.
   copy_seen=0
-  limit=$(( $(now_ms) + 60000 ))
+  limit=$(( $(now_ms) + $(limit_ms 60000) ))
   while :; do
     others=$(drv windows --exe "$NAME.EXE" --class '#32770' --visible | awk -F'\t' -v s="$setup" '$1 != s')
     box=$(awk -F'\t' '$6 != "" && $6 != "Copy Progress" { print $1; exit }' <<<"$others")
@@ -213,7 +213,7 @@ if [ "$first" == setup ]; then
     elif ! kill -0 "$L_PID" 2>/dev/null; then
       fail "the launcher ended during setup"
     elif [ "$(now_ms)" -ge "$limit" ]; then
-      fail "setup did not finish within 60 s"
+      fail "setup did not finish within $((60 * SLOWDOWN)) s"
     else
       sleep 0.05
     fi
@@ -234,9 +234,9 @@ log "the game runs; ending it in $GAME_SHOW_S s"
 sleep "$GAME_SHOW_S"
 snap game "$game"
 drv quit --exe "$NAME.a32" >/dev/null || fail "could not end the game"
-limit=$(( $(now_ms) + 15000 ))
+limit=$(( $(now_ms) + $(limit_ms 15000) ))
 while kill -0 "$L_PID" 2>/dev/null && [ "$(ps -o stat= -p "$L_PID" 2>/dev/null | cut -c1)" != Z ]; do
-  [ "$(now_ms)" -lt "$limit" ] || fail "the launcher still runs 15 s after the game was ended"
+  [ "$(now_ms)" -lt "$limit" ] || fail "the launcher still runs $((15 * SLOWDOWN)) s after the game was ended"
   sleep 0.1
 done
 wait "$L_PID"

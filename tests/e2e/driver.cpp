@@ -309,6 +309,18 @@ bool IntValue(const IntOption& opt, const std::wstring& text, int& value) {
     return false;
 }
 
+// The machine's slowdown factor: TEST_SLOWDOWN, a whole number from 1 to 100 set where the
+// suite runs under emulation; 1 when unset or not such a number. Every time limit of a
+// command is multiplied by it, so native runs keep their limits exactly.
+DWORD Slowdown() {
+    wchar_t buf[8];
+    DWORD n = GetEnvironmentVariableW(L"TEST_SLOWDOWN", buf, 8);
+    if (n == 0 || n >= 8) return 1;
+    long long v = 0;
+    if (!ParseInt(buf, v) || v < 1 || v > 100) return 1;
+    return static_cast<DWORD>(v);
+}
+
 bool Parse(int argc, wchar_t** argv, Options& o) {
     if (argc < 2) return false;
     o.command = argv[1];
@@ -353,12 +365,17 @@ bool Parse(int argc, wchar_t** argv, Options& o) {
         } else if (a == L"--pid") {
             o.pid = static_cast<DWORD>(n);
         } else if (a == L"--timeout") {
+            if (n < 0 || n > 3600 * 1000) {
+                Err("time-out out of range: " + Utf8(v));
+                return false;
+            }
             o.timeoutMs = static_cast<DWORD>(n);
         } else {
             Err("unknown option " + Utf8(a));
             return false;
         }
     }
+    o.timeoutMs *= Slowdown();
     return true;
 }
 

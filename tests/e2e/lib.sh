@@ -11,6 +11,9 @@
 #   E2E_SCRIPTS                          the project's scripts/, for this host's Wine defaults
 #   DISPLAY, WINEPREFIX, WINE            the virtual display, the Wine prefix and the loader
 #                                        (by default those of scripts/wine-session env)
+#   TEST_SLOWDOWN                        the machine's slowdown factor (a whole number, 1 to
+#                                        100; set where the suite runs emulated): every time
+#                                        limit here and in the driver is multiplied by it
 #
 # Every scenario works in its own temporary folder $T, uses its own product base name (so
 # its section of the shared file is its own), bounds every wait, and on exit ends whatever
@@ -40,6 +43,15 @@ GAME_LOG=""
 STARTED_PIDS=()
 
 now_ms() { date +%s%3N; }
+
+# The slowdown factor (TEST_SLOWDOWN) the driver uses too; 1 when unset or not such a number.
+SLOWDOWN=1
+if [[ ${TEST_SLOWDOWN:-} =~ ^[0-9]{1,3}$ ]] && ((10#$TEST_SLOWDOWN >= 1 && 10#$TEST_SLOWDOWN <= 100)); then
+  SLOWDOWN=$((10#$TEST_SLOWDOWN))
+fi
+
+# limit_ms MS: a time limit of MS milliseconds on a native machine, on this one.
+limit_ms() { echo $(($1 * SLOWDOWN)); }
 
 # The Windows path of a Unix path (Wine maps / to Z:).
 winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
@@ -226,11 +238,11 @@ launcher_start() {
 # launcher_wait TIMEOUT_MS: waits for the launcher's end; sets L_END and L_RC. Fails the
 # scenario on time-out.
 launcher_wait() {
-  local limit=$(( $(now_ms) + $1 ))
+  local limit=$(( $(now_ms) + $(limit_ms "$1") ))
   while kill -0 "$L_PID" 2>/dev/null; do
     # A process that has exited but is not yet reaped still answers kill -0: reap it.
     if [ "$(ps -o stat= -p "$L_PID" 2>/dev/null | cut -c1)" == Z ]; then break; fi
-    [ "$(now_ms)" -lt "$limit" ] || fail "the launcher still runs after $1 ms"
+    [ "$(now_ms)" -lt "$limit" ] || fail "the launcher still runs after $(limit_ms "$1") ms"
     sleep 0.02
   done
   L_END=$(now_ms)
@@ -249,7 +261,7 @@ watch_start() {
   W_PID=$!
   STARTED_PIDS+=("$W_PID")
   local i
-  for i in $(seq 100); do grep -q watching "$T/watch.out" 2>/dev/null && return 0; sleep 0.05; done
+  for i in $(seq $((100 * SLOWDOWN))); do grep -q watching "$T/watch.out" 2>/dev/null && return 0; sleep 0.05; done
   fail "the window watcher did not start"
 }
 
@@ -278,9 +290,9 @@ game_get() {
 
 # game_wait_start TIMEOUT_MS: waits until the game has recorded its start.
 game_wait_start() {
-  local limit=$(( $(now_ms) + $1 ))
+  local limit=$(( $(now_ms) + $(limit_ms "$1") ))
   until game_get cwd >/dev/null; do
-    [ "$(now_ms)" -lt "$limit" ] || fail "the game did not start within $1 ms"
+    [ "$(now_ms)" -lt "$limit" ] || fail "the game did not start within $(limit_ms "$1") ms"
     sleep 0.02
   done
 }

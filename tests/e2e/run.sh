@@ -149,7 +149,7 @@ scenario_no_script() {
   ini_drop_section "$NAME"
   launch_without_window "$T"
   expect_game_from "$DISC" "$NAME"
-  [ $(( $(game_get start) - L_START )) -le 5000 ] || fail "the game started late"
+  [ $(( $(game_get start) - L_START )) -le "$(limit_ms 5000)" ] || fail "the game started late"
 }
 
 # A source folder with a space ("My Games") and a program "My.exe" beside it: the game of

@@ -170,7 +170,7 @@ EOF2
   expect_eq "$(drv text --hwnd "$DLG" --id IDC_DESCRIPTION)" "Intro and ending films." "description"
 
   drv tick --hwnd "$DLG" --id IDC_COMPONENTS --row 1 || fail "untick Movies"
-  for _ in $(seq 50); do [ "$(row_state "$DLG" 1)" == "checked=0 enabled=1" ] && break; sleep 0.05; done
+  for _ in $(seq $((50 * SLOWDOWN))); do [ "$(row_state "$DLG" 1)" == "checked=0 enabled=1" ] && break; sleep 0.05; done
   expect_eq "$(row_state "$DLG" 1)" "checked=0 enabled=1" "Movies after a click on its box"
   drv tick --hwnd "$DLG" --id IDC_COMPONENTS --row 0 || fail "click the required row's box"
   sleep 0.2
@@ -506,7 +506,7 @@ scenario_setup_layout() {
 # dialog of the launcher that holds a tree view).
 browser_open() {
   drv click --hwnd "$DLG" --id IDC_BROWSE || fail "click Browse"
-  for _ in $(seq 80); do
+  for _ in $(seq $((80 * SLOWDOWN))); do
     browser=$(drv find --exe "$EXE" --class '#32770' --visible --caption "Browse for Folder" 2>/dev/null) && return 0
     sleep 0.1
   done
@@ -533,7 +533,7 @@ scenario_setup_browse() {
     browser_open
     drv controls --hwnd "$browser" | cut -f6 | grep -qxF "Choose Destination Folder" ||
       fail "the browser does not say Choose Destination Folder"
-    for _ in $(seq 20); do tree=$(drv tree --hwnd "$browser" 2>/dev/null | paste -sd'|') && break; sleep 0.1; done
+    for _ in $(seq $((20 * SLOWDOWN))); do tree=$(drv tree --hwnd "$browser" 2>/dev/null | paste -sd'|') && break; sleep 0.1; done
     [ -z "$tree" ] && [ $attempt == 1 ] || break
     log "the browser opened without a selection; once more"
     drv click --hwnd "$browser" --id IDCANCEL || fail "click Cancel in the browser"

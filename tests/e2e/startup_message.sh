@@ -48,7 +48,7 @@ frame_shot() {
 expect_frame_shows() {
   local want=$T/$2.want.rgb got=$T/$2.got.rgb
   convert "$T/$2.ppm" rgb:"$want"
-  for _ in $(seq 25); do
+  for _ in $(seq $((25 * SLOWDOWN))); do
     frame_shot "$1" "$got"
     cmp -s "$want" "$got" && return 0
     sleep 0.2

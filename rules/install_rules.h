@@ -164,10 +164,6 @@ constexpr ScriptKey ParseScriptKey(std::string_view key) {
 // its second byte is then never taken for a separator. Null: a single-byte code page.
 using LeadByteTest = bool (*)(unsigned char byte);
 
-// Longest file name the launcher accepts, in bytes: a longer one could never fit a path buffer
-// under any real destination folder.
-inline constexpr std::size_t kMaxFileNameLength = 200;
-
 namespace detail {
 
 // Whether a component names one of the devices Windows opens in place
@@ -188,15 +184,15 @@ constexpr bool IsDeviceName(std::string_view component) {
     return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
 
-// Whether a component (as bytes, lastIsSingle telling whether its last character is a
-// single-byte one) is one Windows holds as given: not made only of dots and spaces (".", ".."
-// and "..." all leave or alias the folder), no trailing dot or space (Windows strips them, so
-// another file would be named), and no device name. Empty components are left to the file
-// system: they name the folder itself, which no copy replaces.
-constexpr bool IsSafeComponent(std::string_view component, bool lastIsSingle) {
+// Whether a component is one Windows holds as a file or folder of its own: not made only of
+// dots and spaces (".", ".." and "..." all leave or alias the folder) and no device name. A
+// component that ends in a dot or space and holds anything else is accepted: Windows strips
+// them alike on the source, the target and the recorded path, so the same files are named
+// throughout. Empty components are left to the file system: they name the folder itself,
+// which no copy replaces.
+constexpr bool IsSafeComponent(std::string_view component) {
     if (component.empty()) return true;
     if (component.find_first_not_of(". ") == std::string_view::npos) return false;
-    if (lastIsSingle && (component.back() == '.' || component.back() == ' ')) return false;
     return !IsDeviceName(component);
 }
 
@@ -210,29 +206,24 @@ constexpr bool IsForbiddenNameByte(unsigned char byte) {
 }  // namespace detail
 
 // Whether name is a relative path that stays below its folder and that Windows holds as given:
-// no leading backslash or slash (which also covers network names), at most kMaxFileNameLength
-// bytes, none of the characters of detail::IsForbiddenNameByte (":" also covers drives), and
-// every component safe by detail::IsSafeComponent. Backslash and slash both separate
-// components. The launcher copies, deletes, records and measures only files with such names.
+// no leading backslash or slash (which also covers network names), none of the characters of
+// detail::IsForbiddenNameByte (":" also covers drives), and every component safe by
+// detail::IsSafeComponent. Backslash and slash both separate components. Its length is left to
+// the path buffers, which refuse what does not fit. The launcher copies, deletes, records and
+// measures only files with such names.
 constexpr bool IsSafeRelativeName(std::string_view name, LeadByteTest isLeadByte = nullptr) {
-    if (name.size() > kMaxFileNameLength) return false;
     if (!name.empty() && (name[0] == '\\' || name[0] == '/')) return false;
     std::size_t start = 0;
-    bool lastIsSingle = true;
     for (std::size_t i = 0;; ++i) {
         if (i == name.size() || name[i] == '\\' || name[i] == '/') {
-            if (!detail::IsSafeComponent(name.substr(start, i - start), lastIsSingle)) return false;
+            if (!detail::IsSafeComponent(name.substr(start, i - start))) return false;
             if (i == name.size()) return true;
             start = i + 1;
-            lastIsSingle = true;
         } else if (isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(name[i])) &&
                    i + 1 < name.size()) {
             ++i;  // the second byte of a double-byte character is never a separator
-            lastIsSingle = false;
         } else if (detail::IsForbiddenNameByte(static_cast<unsigned char>(name[i]))) {
             return false;
-        } else {
-            lastIsSingle = true;
         }
     }
 }

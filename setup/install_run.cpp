@@ -4,7 +4,6 @@
 #include <string>
 #include <unordered_set>
 
-#include "setup/install_state.h"
 #include "launcher/paths.h"
 #include "launcher/records.h"
 #include "resources/resource.h"
@@ -20,6 +19,9 @@ constexpr const char kCreateCaption[] = "Create Directory";
 constexpr const char kCreateFailed[] = "Unable to create directory structure %s";
 constexpr const char kCopyFailed[] = "Unable to copy %s to \n%s";
 constexpr const char kSameAsSource[] = "The destination folder is the same as the source folder.";
+constexpr const char kNotRecorded[] =
+    "The installed files could not all be recorded in %s.\nSetup may appear again at the next "
+    "start.";
 
 // The text of format with each "%s" replaced by the next argument, whatever their lengths.
 std::string Format(const char* format, const char* first, const char* second = "") {
@@ -59,6 +61,9 @@ std::string ComparisonKey(const char* path) {
 // byte of a double-byte character is never taken for a separator.
 std::string LastComponentKey(const char* path) {
     std::string key(LastPathComponent(path));
+    // Windows strips trailing dots and spaces from a name; no trail byte of a double-byte
+    // character is a dot or a space.
+    while (!key.empty() && (key.back() == '.' || key.back() == ' ')) key.pop_back();
     CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
     return key;
 }
@@ -165,12 +170,13 @@ private:
 class InstallRun {
 public:
     InstallRun(const InstallRequest& request, CopyProgressDialog& progress, CWnd* owner,
-               InstallPrompts& prompts)
+               InstallPrompts& prompts, VolumeFileSystemQuery queryFileSystem)
         : m_paths(*request.paths),
           m_request(request),
           m_progress(progress),
           m_owner(owner),
-          m_prompts(prompts) {}
+          m_prompts(prompts),
+          m_queryFileSystem(queryFileSystem) {}
 
     int Run(const std::vector<InstallRow>& rows) {
         if (Prepare(rows)) {
@@ -185,6 +191,9 @@ public:
         if (m_progress.m_hWnd != nullptr) m_progress.DestroyWindow();
         if (!m_success && !m_message.empty()) {
             m_prompts.Report(m_message.c_str(), m_paths.baseName);
+        }
+        if (m_success && m_unrecorded) {
+            m_prompts.Inform(Format(kNotRecorded, m_paths.sharedIniPath).c_str(), m_paths.baseName);
         }
         return m_success ? 1 : 0;
     }
@@ -236,9 +245,9 @@ private:
         const char* key = file.key.c_str();
         char source[kPathSize];
         char target[kPathSize];
-        // A key the shared file cannot hold (rules::IsSafeRecordKey) makes the file as unsafe
-        // as a name that leaves its folder: it could never be recorded as installed.
-        const bool safe = IsSafeRelativeName(name) != 0 && rules::IsSafeRecordKey(key);
+        // A key the shared file cannot hold (rules::IsSafeRecordKey) is never read, written or
+        // erased; its file is copied like any other and simply not recorded.
+        const bool safe = IsSafeRelativeName(name) != 0;
         const bool sourceFits = FormatPath(source, "%s%s", m_paths.sourceFolder, name);
         const bool targetFits = FormatPath(target, "%s%s", m_destination, name);
         if (checked && (!safe || !sourceFits || !targetFits || m_sources.Contains(target))) {
@@ -247,8 +256,7 @@ private:
             const std::string to = std::string(m_destination) + name;
             return Fail(Format(kCopyFailed, from.c_str(), to.c_str()));
         }
-        // A name that leaves its folder names nothing of this product, and an unsafe key
-        // names no record of it: nothing is touched.
+        // A name that leaves its folder names nothing of this product: nothing is touched.
         if (!safe) return true;
 
         // A record too long for a path names no copy of ours: it reads as empty and is left,
@@ -271,18 +279,17 @@ private:
         }
         if (checked && IsCopiedThisRun(target)) {
             // Copied already by an earlier row: recorded under this key too, not copied again.
-            if (WriteRecord(m_paths, key, target)) return true;
-            return Fail(Format(kCopyFailed, source, target));
+            Record(key, target);
+            return true;
         }
 
         if (!checked) {
             // In the chosen folder (perhaps one of the user's own) only a copy of ours goes:
             // the recorded copy (deleted above when it is the target) or a file with exactly
             // the source's last-write time.
-            if (targetFits && sourceFits && CompareFileWriteTimes(target, source) == 0) {
-                DeleteOldCopy(target);
-            }
-            if (!recordsThisRun) EraseRecord(m_paths, key);
+            if (targetFits && sourceFits && IsCopyOfSource(source, target)) DeleteOldCopy(target);
+            // A source path that does not fit left the recorded copy in place: so is its record.
+            if (!recordsThisRun && sourceFits) EraseRecord(m_paths, key);
             return true;
         }
 
@@ -301,14 +308,33 @@ private:
             default:
                 return Fail(Format(kCopyFailed, source, target));
         }
-        if (!WriteRecord(m_paths, key, target)) {
-            // A copy the shared file does not know is no install: it goes, and the file fails.
-            DeleteFileA(target);
-            return Fail(Format(kCopyFailed, source, target));
-        }
         m_copied.insert(ComparisonKey(target));
         m_copiedIdentities.Add(target);
+        Record(key, target);
         return true;
+    }
+
+    // Records target under key. A record that cannot be written leaves the copy installed: the
+    // next start's install-state check adopts it when it lies in the proposed destination, and
+    // the run ends with a warning.
+    void Record(const char* key, const char* target) {
+        if (!WriteRecord(m_paths, key, target)) m_unrecorded = true;
+    }
+
+    // Whether target carries its source's last-write time, within the tolerance of target's
+    // volume (rules::CoarseTimeTolerance): a copy made by this launcher.
+    bool IsCopyOfSource(const char* source, const char* target) const {
+        FILETIME sourceTime{};
+        FILETIME targetTime{};
+        if (!ReadFileWriteTimes(source, target, &sourceTime, &targetTime)) return false;
+        const auto ticks = [](const FILETIME& time) {
+            return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+        };
+        char fileSystem[MAX_PATH + 1] = "";
+        const std::uint64_t tolerance = m_queryFileSystem(target, fileSystem, sizeof fileSystem)
+                                            ? rules::CoarseTimeTolerance(fileSystem)
+                                            : 0;
+        return rules::IsCopyCurrent({0, ticks(sourceTime)}, {0, ticks(targetTime)}, tolerance);
     }
 
     // Whether path is a target this run has copied to.
@@ -337,11 +363,13 @@ private:
     CopyProgressDialog& m_progress;
     CWnd* m_owner;
     InstallPrompts& m_prompts;
+    VolumeFileSystemQuery m_queryFileSystem;
     SourceFiles m_sources;
     std::unordered_set<std::string> m_copied;  // targets copied to so far, as ComparisonKey
     IdentitySet m_copiedIdentities;            // and by identity
     char m_destination[kPathSize] = "";
     bool m_success = true;
+    bool m_unrecorded = false;  // a copy whose record could not be written
     std::string m_message;
 };
 
@@ -355,9 +383,14 @@ void MessageBoxPrompts::Report(const char* text, const char* caption) {
     MessageBoxA(m_owner, text, caption, MB_OK | MB_ICONHAND);
 }
 
+void MessageBoxPrompts::Inform(const char* text, const char* caption) {
+    MessageBoxA(m_owner, text, caption, MB_OK | MB_ICONINFORMATION);
+}
+
 int InstallComponents(const InstallRequest& request, const std::vector<InstallRow>& rows,
-                      CopyProgressDialog& progress, CWnd* owner, InstallPrompts& prompts) {
-    InstallRun run(request, progress, owner, prompts);
+                      CopyProgressDialog& progress, CWnd* owner, InstallPrompts& prompts,
+                      VolumeFileSystemQuery queryFileSystem) {
+    InstallRun run(request, progress, owner, prompts, queryFileSystem);
     return run.Run(rows);
 }
 

@@ -13,6 +13,7 @@
 
 #include "setup/components.h"
 #include "setup/copy_progress_dialog.h"
+#include "setup/install_state.h"
 #include "launcher/product_paths.h"
 
 // How an install run talks to the user.
@@ -23,15 +24,18 @@ public:
     virtual int Ask(const char* text, const char* caption) = 0;
     // The run's one failure message, shown with an OK button.
     virtual void Report(const char* text, const char* caption) = 0;
+    // The run's one warning after a success, shown with an OK button.
+    virtual void Inform(const char* text, const char* caption) = 0;
 };
 
 // Message boxes owned by a window: questions with the question icon, the failure with the stop
-// icon.
+// icon, the warning with the information icon.
 class MessageBoxPrompts final : public InstallPrompts {
 public:
     explicit MessageBoxPrompts(HWND owner) : m_owner(owner) {}
     int Ask(const char* text, const char* caption) override;
     void Report(const char* text, const char* caption) override;
+    void Inform(const char* text, const char* caption) override;
 
 private:
     HWND m_owner;
@@ -62,11 +66,16 @@ struct InstallRequest {
 // (by path or by file identity). The progress window is created on progress, owned by owner,
 // at the first file actually copied, and closed at the end. Nothing that names one of the
 // product's source files (by path or by identity) is ever deleted or replaced, and a file whose
-// name or key is unsafe (rules::IsSafeRelativeName, rules::IsSafeRecordKey) is never copied,
-// deleted or recorded: in a checked row it ends the run with "Unable to copy". A copy made by
-// the run is never deleted or unrecorded by a later row. A recorded path is deleted only when it
-// ends in the file's own name; an unchecked row's target in the chosen folder only when it has
-// exactly its source's last-write time. A copy whose record cannot be written fails. Returns 1
-// when every step succeeded, else 0 after at most one message through prompts.Report.
+// name is unsafe (rules::IsSafeRelativeName) is never copied or deleted: in a checked row it
+// ends the run with "Unable to copy". A copy made by the run is never deleted or unrecorded by
+// a later row. A recorded path is deleted only when it ends in the file's own name; an
+// unchecked row's target in the chosen folder only when its last-write time is its source's
+// (within the tolerance of that volume, rules::CoarseTimeTolerance). A copy whose record cannot
+// be written (the shared file cannot be written, or the key is one it cannot hold,
+// rules::IsSafeRecordKey) stays: when the run otherwise succeeds it ends with one warning
+// through prompts.Inform naming the shared file, since setup may then appear at the next start.
+// Returns 1 when every step succeeded, else 0 after at most one message through
+// prompts.Report.
 int InstallComponents(const InstallRequest& request, const std::vector<InstallRow>& rows,
-                      CopyProgressDialog& progress, CWnd* owner, InstallPrompts& prompts);
+                      CopyProgressDialog& progress, CWnd* owner, InstallPrompts& prompts,
+                      VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);

@@ -22,6 +22,7 @@ public:
     std::vector<int> answers;
     std::vector<Prompt> asked;
     std::vector<Prompt> reported;
+    std::vector<Prompt> informed;
 
     int Ask(const char* text, const char* caption) override {
         asked.emplace_back(text, caption);
@@ -30,10 +31,20 @@ public:
     void Report(const char* text, const char* caption) override {
         reported.emplace_back(text, caption);
     }
+    void Inform(const char* text, const char* caption) override {
+        informed.emplace_back(text, caption);
+    }
 
 private:
     std::size_t m_next = 0;
 };
+
+// Stands in for the volume query: every volume reports the file system named here.
+const char* g_fileSystem = "NTFS";
+int FakeFileSystem(const char*, char* name, DWORD size) {
+    lstrcpynA(name, g_fileSystem, static_cast<int>(size));
+    return 1;
+}
 
 const char kCreateText[] = "The specified destination directory does not exist.  Create?";
 
@@ -48,6 +59,7 @@ ComponentGroup Group(std::vector<ComponentFile> files) {
 class InstallRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        g_fileSystem = "NTFS";
         std::strcpy(m_paths.sourceFolder, Path("src\\").c_str());
         std::strcpy(m_paths.destFolder, Path("proposed\\").c_str());
         std::strcpy(m_paths.sharedIniPath, Path("tivoroo.ini").c_str());
@@ -70,7 +82,7 @@ protected:
     int Run(const std::vector<InstallRow>& rows, const std::string& destination,
             std::uint64_t available = 1ULL << 40, std::uint64_t required = 0) {
         const InstallRequest request{&m_paths, destination.c_str(), available, required};
-        return InstallComponents(request, rows, m_progress, nullptr, m_prompts);
+        return InstallComponents(request, rows, m_progress, nullptr, m_prompts, FakeFileSystem);
     }
     // The outcome of a run of one row whose file the launcher refuses (name is its name in
     // the script): checked, the run fails with one message naming the file; unchecked, it
@@ -359,9 +371,8 @@ TEST_F(InstallRunTest, NamesOutsideTheFolderAreNeverTouched) {
 // an unchecked one touches nothing (the user's GAME.DAT in the chosen folder survives).
 TEST_F(InstallRunTest, NamesWindowsCannotHoldAreNeverTouched) {
     ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "source"));
-    const std::string names[] = {"GAME.DAT.",     "GAME.DAT ",       ".\\GAME.DAT",
-                                 "...\\GAME.DAT", "GAME.DAT:hidden", "COM1.BIN",
-                                 "nul",           "GA*E.DAT",        std::string(201, 'g')};
+    const std::string names[] = {".\\GAME.DAT", "...\\GAME.DAT", "GAME.DAT:hidden",
+                                 "COM1.BIN",    "nul",           "GA*E.DAT"};
     for (const std::string& name : names) {
         for (const int checked : {1, 0}) {
             SCOPED_TRACE(name + (checked ? " checked" : " unchecked"));
@@ -378,26 +389,30 @@ TEST_F(InstallRunTest, NamesWindowsCannotHoldAreNeverTouched) {
     }
 }
 
-// Keys the shared file cannot hold: nothing is written, read or erased under them. A checked
-// row fails naming the file before anything is copied; an unchecked one touches nothing.
-TEST_F(InstallRunTest, UnsafeKeysAreNeverWritten) {
+// Keys the shared file cannot hold: nothing is written, read or erased under them. The file is
+// copied like any other (checked) or its copies removed (unchecked); a checked run ends with
+// the one warning that names the shared file.
+TEST_F(InstallRunTest, UnsafeKeysAreNeverWrittenTheirFilesAreCopied) {
     ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "source"));
     for (const char* key : {"", "A=B", "[Other]", ";Note", " A", "A ", "\tA"}) {
         for (const int checked : {1, 0}) {
             SCOPED_TRACE(std::string("'") + key + (checked ? "' checked" : "' unchecked"));
             ASSERT_TRUE(WriteFileAt(Path("old\\GAME.DAT"), 100, "recorded"));
+            ASSERT_TRUE(WriteFileAt(Path("proposed\\GAME.DAT"), 100, "proposed"));
             ASSERT_TRUE(WriteFileAt(Path("chosen\\GAME.DAT"), 50, "the user's"));
             SetRecord("A", Path("old\\GAME.DAT"));
             const std::string shared = ReadWholeFile(Path("tivoroo.ini"));
             m_prompts = ScriptedPrompts();
             const ComponentGroup group = Group({{"GAME.DAT", key}});
 
-            const int result = Run({{&group, checked}}, Path("chosen\\"));
+            EXPECT_EQ(Run({{&group, checked}}, Path("chosen\\")), 1);
 
-            ExpectRefusedRow(result, checked, "GAME.DAT");
+            EXPECT_TRUE(m_prompts.reported.empty());
             EXPECT_EQ(ReadWholeFile(Path("tivoroo.ini")), shared);
-            EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "the user's");
             EXPECT_EQ(ReadWholeFile(Path("old\\GAME.DAT")), "recorded");
+            EXPECT_FALSE(Exists("proposed\\GAME.DAT"));
+            EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), checked ? "source" : "the user's");
+            EXPECT_EQ(m_prompts.informed.size(), checked ? 1U : 0U);
         }
     }
 }
@@ -479,20 +494,35 @@ TEST_F(InstallRunTest, FailedCopyEndsTheRunAfterEarlierFilesAreRecorded) {
     SetFileAttributesA(Path("chosen\\B.DAT").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(InstallRunTest, RecordThatCannotBeWrittenFailsTheFile) {
+// The shared file cannot be written (a limited user's Windows folder): the copies stay, the
+// run succeeds and ends with one warning naming the shared file.
+TEST_F(InstallRunTest, RecordThatCannotBeWrittenKeepsTheCopyAndWarnsOnce) {
     // The shared file in a folder that does not exist: the profile functions cannot write it.
     // (A read-only shared file would do on Windows; under Wine as root it is written anyway.)
     std::strcpy(m_paths.sharedIniPath, Path("missing\\tivoroo.ini").c_str());
     ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
-    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
+    ASSERT_TRUE(WriteFileAt(Path("src\\MUSIC.DAT"), 100, "music"));
+    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}, {"MUSIC.DAT", "Music"}});
+    const ComponentGroup again = Group({{"GAME.DAT", "Again"}});
 
-    EXPECT_EQ(Run({{&game, 1}}, Path("chosen\\")), 0);
+    EXPECT_EQ(Run({{&game, 1}, {&again, 1}}, Path("chosen\\")), 1);
 
-    EXPECT_EQ(m_prompts.reported, std::vector<Prompt>({{"Unable to copy " + Path("src\\GAME.DAT") +
-                                                            " to \n" + Path("chosen\\GAME.DAT"),
-                                                        "PUZZLE"}}));
-    EXPECT_FALSE(Exists("chosen\\GAME.DAT"));
-    EXPECT_EQ(ReadProfile(m_paths.sharedIniPath, "PUZZLE", "GameDat"), "");
+    EXPECT_TRUE(m_prompts.reported.empty());
+    EXPECT_EQ(m_prompts.informed,
+              std::vector<Prompt>({{"The installed files could not all be recorded in " +
+                                        Path("missing\\tivoroo.ini") +
+                                        ".\nSetup may appear again at the next start.",
+                                    "PUZZLE"}}));
+    EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "game");
+    EXPECT_EQ(ReadWholeFile(Path("chosen\\MUSIC.DAT")), "music");
+    EXPECT_FALSE(Exists("missing\\tivoroo.ini"));
+
+    // A failed run says only its failure.
+    m_prompts = ScriptedPrompts();
+    const ComponentGroup missing = Group({{"GAME.DAT", "GameDat"}, {"NOSUCH.DAT", "No"}});
+    EXPECT_EQ(Run({{&missing, 1}}, Path("chosen\\")), 0);
+    EXPECT_EQ(m_prompts.reported.size(), 1U);
+    EXPECT_TRUE(m_prompts.informed.empty());
 }
 
 // A close that fails after the handle is really closed, as one that could not write the file's
@@ -524,8 +554,8 @@ TEST_F(InstallRunTest, RecordedPathIsDeletedOnlyWhenItEndsInTheFilesName) {
         const char* recorded;  // under the temp folder
         bool deleted;
     };
-    // A name whose source path does not fit, with a last component that fits anywhere. It is
-    // longer than any name the launcher accepts, so its record is left as it is, too.
+    // A name whose source path does not fit, with a last component that fits anywhere: an
+    // unchecked row keeps both the recorded copy and its record, so neither is orphaned.
     const std::size_t room =
         static_cast<std::size_t>(kPathSize) - std::strlen(m_paths.sourceFolder);
     const std::string tooLong = std::string(room, 'd') + "\\OLD.DAT";
@@ -600,17 +630,22 @@ TEST_F(InstallRunTest, UncheckedRowDeletesOnlyOurCopyInTheChosenFolder) {
         bool recorded;   // chosen\OPT.DAT is the recorded copy
         bool sourcePresent;
         bool deleted;
+        const char* fileSystem = "NTFS";  // of the chosen folder's volume
     };
     const Case cases[] = {
         {"the source's last-write time", 100, false, true, true},
         {"a user's file of the same name", 50, false, true, false},
         {"a second later", 101, false, true, false},
+        {"a second later on FAT, which keeps two seconds", 101, false, true, true, "FAT32"},
+        {"three seconds later on FAT", 103, false, true, false, "FAT"},
+        {"a second later on exFAT", 101, false, true, false, "exFAT"},
         {"the recorded copy, another time", 50, true, true, true},
         {"no source to compare with", 100, false, false, false},
     };
     const ComponentGroup optional = Group({{"OPT.DAT", "OptDat"}});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        g_fileSystem = c.fileSystem;
         DeleteFileA(Path("src\\OPT.DAT").c_str());
         if (c.sourcePresent) {
             ASSERT_TRUE(WriteFileAt(Path("src\\OPT.DAT"), 100, "optional"));

@@ -248,8 +248,7 @@ TEST_F(InstallState, UnsafeNamesAreNeverAdopted) {
     ASSERT_TRUE(WriteFileAt(m_temp / "dest\\X", 100));
     const std::string absolute = m_temp / "dest\\X";
     const std::string rooted = absolute.substr(2);
-    // Names Windows reads as another file: dest\inner\X by its trailing dot or space, or by
-    // the dot component.
+    // A name Windows reads as another file: dest\inner\X by the dot component.
     ASSERT_TRUE(WriteFileAt(m_temp / "src\\inner\\X", 100));
     ASSERT_TRUE(WriteFileAt(m_temp / "dest\\inner\\X", 100));
     const char* names[] = {"..\\X",
@@ -260,8 +259,6 @@ TEST_F(InstallState, UnsafeNamesAreNeverAdopted) {
                            rooted.c_str(),
                            "\\\\server\\share\\X",
                            "C:X",
-                           "X.",
-                           "X ",
                            ".\\X",
                            "X:stream",
                            "COM1.X",
@@ -271,6 +268,20 @@ TEST_F(InstallState, UnsafeNamesAreNeverAdopted) {
     }
     EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
     EXPECT_EQ(IsSafeRelativeName("DATA\\..LEVEL\\x..y\\.A\\A.DAT"), 1);
+}
+
+// A trailing dot or space is stripped by Windows alike on the source, the copy and the
+// record: "X." names X on both sides and is adopted and recorded as X.
+TEST_F(InstallState, TrailingDotsAndSpacesNameTheSameFiles) {
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\X", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\X", 100));
+    for (const char* name : {"X.", "X ", "X. ."}) {
+        SCOPED_TRACE(name);
+        SetRecord("Dotted", "");
+        EXPECT_EQ(Check(name, "Dotted"), 1);
+        EXPECT_EQ(Record("Dotted"), m_temp / "dest\\X");
+        EXPECT_EQ(Check(name, "Dotted"), 1);
+    }
 }
 
 TEST_F(InstallState, PathsThatDoNotFitWriteNothing) {

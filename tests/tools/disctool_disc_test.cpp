@@ -262,8 +262,6 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         // Names Windows cannot hold as given, "/" read as "\\", and keys the shared file cannot hold.
         {"refused-name", E, 10, name("MUSIC/../GAME.DAT")},
         {"refused-name", E, 10, name(". .\\GAME.DAT")},
-        {"refused-name", E, 10, name("GAME.DAT.")},
-        {"refused-name", E, 10, name("\"GAME.DAT \"")},
         {"refused-name", E, 10, name("MUSIC/aux .mid")},
         {"refused-name", E, 10, name("lpt1")},
         {"refused-name", E, 10, name("con/GAME.DAT")},
@@ -272,7 +270,6 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         {"refused-name", E, 10, name("GAME|.DAT")},
         {"refused-name", E, 10, name("GA\"ME.DAT")},
         {"refused-name", E, 10, name("GAME\x01.DAT")},
-        {"refused-name", E, 10, name(std::string(197, 'g') + ".DAT")},
         {"unsafe-key", E, 13, key(";Theme")},
         {"unsafe-key", E, 13, key("\"Theme \"")},
         {"unsafe-key", E, 13, key("\"\tTheme\"")},

@@ -194,8 +194,7 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
         file->refused = true;
         Add(disc, Severity::kError, "refused-name",
             where + " " + Quote(file->name) +
-                " is not a relative name inside the disc folder that Windows holds as given (no dot-only component, trailing dot or space, device name, forbidden character, or more than " +
-                std::to_string(rules::kMaxFileNameLength) + " characters); the launcher refuses it",
+                " is not a relative name inside the disc folder that Windows holds as given (no dot-only component, device name or forbidden character); the launcher refuses it",
             file->line);
         return;
     }

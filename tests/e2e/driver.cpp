@@ -43,6 +43,7 @@ constexpr UINT kSendTimeoutMs = 2000;
 struct Options {
     std::wstring command;
     HWND hwnd = nullptr;
+    HWND thenHwnd = nullptr;
     bool hasCaption = false;
     std::wstring caption;
     std::wstring className;
@@ -362,6 +363,8 @@ bool Parse(int argc, wchar_t** argv, Options& o) {
             return false;
         } else if (a == L"--hwnd") {
             o.hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(n));
+        } else if (a == L"--then-hwnd") {
+            o.thenHwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(n));
         } else if (a == L"--pid") {
             o.pid = static_cast<DWORD>(n);
         } else if (a == L"--timeout") {
@@ -483,6 +486,34 @@ int CmdClick(const Options& o) {
     if (!c) return 1;
     // Posted: the button's handler may open a modal box, which would block a sent click.
     return PostMessageW(c, BM_CLICK, 0, 0) ? 0 : 1;
+}
+
+// Two clicks queued in order while the windows' thread is held still, so that the program
+// meets them in one known state whatever the machine's speed: the first ends a modal box,
+// whose loop stops at once, and the second waits in the queue for the next dispatch.
+int CmdClickThen(const Options& o) {
+    HWND first = TargetControl(o);
+    if (!first || !IsWindow(o.thenHwnd) || o.click < 0) {
+        Err("click-then needs --hwnd, --id, --then-hwnd and --click");
+        return 1;
+    }
+    HWND second = Control(o.thenHwnd, o.click);
+    if (!second) return 1;
+    const DWORD threadId = GetWindowThreadProcessId(first, nullptr);
+    if (threadId != GetWindowThreadProcessId(second, nullptr)) {
+        Err("the two windows belong to different threads");
+        return 1;
+    }
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId);
+    if (!thread || SuspendThread(thread) == static_cast<DWORD>(-1)) {
+        Err("cannot hold the windows' thread");
+        if (thread) CloseHandle(thread);
+        return 1;
+    }
+    const bool ok = PostMessageW(first, BM_CLICK, 0, 0) && PostMessageW(second, BM_CLICK, 0, 0);
+    ResumeThread(thread);
+    CloseHandle(thread);
+    return ok ? 0 : 1;
 }
 
 int CmdCommand(const Options& o) {
@@ -1036,6 +1067,10 @@ constexpr Command kCommands[] = {
     {L"info", "info [--id]",
      "print visible=, enabled=, rect= (screen), client=, class=, id=", CmdInfo},
     {L"click", "click --id", "post BM_CLICK to a button", CmdClick},
+    {L"click-then", "click-then --id --then-hwnd H --click C",
+     "with the windows' thread suspended, post BM_CLICK to the button, then\n"
+     "BM_CLICK to H's control C, so both wait in the queue in that order",
+     CmdClickThen},
     {L"command", "command --id [--code C]",
      "post WM_COMMAND (id, code) to the window, as a control would", CmdCommand},
     {L"settext", "settext --id --text T",

@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "setup/source_files.h"
 #include "launcher/paths.h"
 #include "launcher/records.h"
 #include "resources/resource.h"
@@ -38,133 +39,6 @@ std::string Format(const char* format, const char* first, const char* second = "
     }
     return text;
 }
-
-// The full path of path ("." and ".." resolved, relative paths made absolute) in dest
-// (kPathSize bytes). false when it cannot be formed or does not fit.
-bool ResolvePath(char* dest, const char* path) {
-    if (path[0] == '\0') return false;
-    const DWORD length = GetFullPathNameA(path, static_cast<DWORD>(kPathSize), dest, nullptr);
-    return length != 0 && length < static_cast<DWORD>(kPathSize);
-}
-
-// The resolved path in upper case, as the file system compares names; empty when the path
-// cannot be resolved.
-std::string ComparisonKey(const char* path) {
-    char full[kPathSize];
-    if (!ResolvePath(full, path)) return std::string();
-    std::string key(full);
-    CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
-    return key;
-}
-
-// The last component of path (after its last backslash or slash), in upper case; the second
-// byte of a double-byte character is never taken for a separator.
-std::string LastComponentKey(const char* path) {
-    std::string key(LastPathComponent(path));
-    // Windows strips trailing dots and spaces from a name; no trail byte of a double-byte
-    // character is a dot or a space.
-    while (!key.empty() && (key.back() == '.' || key.back() == ' ')) key.pop_back();
-    CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
-    return key;
-}
-
-// Which file or folder a path names, whatever its spelling: the volume's serial number and
-// the file's index on it.
-struct FileIdentity {
-    DWORD volume = 0;
-    DWORD indexHigh = 0;
-    DWORD indexLow = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-// The identity of the existing file or folder at path into identity. false when it cannot be
-// read (no such file, a system that cannot open folders, a file system without file indexes);
-// callers then rely on comparing the resolved paths alone.
-bool ReadFileIdentity(const char* path, FileIdentity* identity) {
-    // Opened for no access, sharing everything a first 32-bit Windows knows, so that neither
-    // an open file nor a folder is refused.
-    const HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL read = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    if (!read || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) return false;
-    *identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-    return true;
-}
-
-// Identities of files and folders: a list, since a run knows few of them.
-class IdentitySet {
-public:
-    void Add(const char* path) {
-        FileIdentity identity;
-        if (ReadFileIdentity(path, &identity)) m_identities.push_back(identity);
-    }
-    bool Contains(const char* path) const {
-        FileIdentity identity;
-        if (m_identities.empty() || !ReadFileIdentity(path, &identity)) return false;
-        for (const FileIdentity& known : m_identities) {
-            if (known == identity) return true;
-        }
-        return false;
-    }
-
-private:
-    std::vector<FileIdentity> m_identities;
-};
-
-// Knows the product's source files: every file directly in the source folder (the launcher,
-// its script, the game) and the source of every component file. No step of a run deletes or
-// replaces one of them, whatever the shared file records or the user typed.
-class SourceFiles {
-public:
-    // false when the source folder cannot be resolved.
-    bool Load(const char* sourceFolder, const std::vector<InstallRow>& rows) {
-        m_folder = ComparisonKey(sourceFolder);
-        if (m_folder.empty()) return false;
-        if (const char* last = LastPathChar(m_folder.c_str()); *last != '\\') m_folder += '\\';
-        m_folderIdentity.Add(sourceFolder);
-        char source[kPathSize];
-        for (const InstallRow& row : rows) {
-            if (row.group == nullptr) continue;
-            for (const ComponentFile& file : row.group->files) {
-                if (IsSafeRelativeName(file.name.c_str()) &&
-                    FormatPath(source, "%s%s", sourceFolder, file.name.c_str())) {
-                    std::string key = ComparisonKey(source);
-                    if (!key.empty()) m_files.insert(std::move(key));
-                    m_fileIdentities.Add(source);
-                }
-            }
-        }
-        return true;
-    }
-
-    // Whether folder (with a trailing backslash) is the source folder, by its resolved path or
-    // by its identity (another spelling: a "\\?\" prefix, a mapped or substituted drive, a
-    // short name, a junction).
-    bool IsSourceFolder(const char* folder) const {
-        return ComparisonKey(folder) == m_folder || m_folderIdentity.Contains(folder);
-    }
-
-    // Whether path names a source file, by its resolved path or by identity. A path that
-    // cannot be resolved counts as one, so it is left alone.
-    bool Contains(const char* path) const {
-        const std::string key = ComparisonKey(path);
-        if (key.empty()) return true;
-        char folder[kPathSize];
-        GetPathFolder(folder, key.c_str());
-        if (folder == m_folder) return true;
-        if (m_files.count(key) != 0 || m_fileIdentities.Contains(path)) return true;
-        return folder[0] != '\0' && m_folderIdentity.Contains(folder);
-    }
-
-private:
-    std::string m_folder;
-    std::unordered_set<std::string> m_files;
-    IdentitySet m_folderIdentity;
-    IdentitySet m_fileIdentities;
-};
 
 // One install run: the state it carries from step to step.
 class InstallRun {
@@ -214,7 +88,11 @@ private:
         if (!ResolvePath(m_destination, typed) || !AddTrailingBackslash(m_destination)) {
             return Fail(Format(kCreateFailed, typed));
         }
-        if (!m_sources.Load(m_paths.sourceFolder, rows)) return Fail();
+        if (!m_sources.Load(m_paths.sourceFolder)) return Fail();
+        for (const InstallRow& row : rows) {
+            if (row.group == nullptr) continue;
+            for (const ComponentFile& file : row.group->files) m_sources.AddFile(file.name.c_str());
+        }
         if (m_sources.IsSourceFolder(m_destination)) return Fail(kSameAsSource);
 
         if (m_request.available < m_request.required) {

@@ -19,23 +19,6 @@ std::uint64_t ToTicks(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-// Whether the installed copy is current by rules::IsCopyCurrent. false when either file
-// cannot be opened or its times cannot be read.
-bool HasSourceWriteTime(const char* source, const char* copy,
-                        VolumeFileSystemQuery queryFileSystem) {
-    FILETIME sourceWrite{};
-    FILETIME copyWrite{};
-    FILETIME sourceCreation{};
-    FILETIME copyCreation{};
-    if (!ReadFileWriteTimes(source, copy, &sourceWrite, &copyWrite, &sourceCreation,
-                            &copyCreation)) {
-        return false;
-    }
-    const rules::FileTimes sourceTimes{ToTicks(sourceCreation), ToTicks(sourceWrite)};
-    const rules::FileTimes copyTimes{ToTicks(copyCreation), ToTicks(copyWrite)};
-    return rules::IsCopyCurrent(sourceTimes, copyTimes, VolumeTimeTolerance(copy, queryFileSystem));
-}
-
 // Tests every file of one component section as the walk hands it over.
 class SectionCheck final : public ComponentSectionVisitor {
 public:
@@ -75,6 +58,23 @@ bool AreSectionFilesCurrent(const ProductPaths& paths, const char* section,
 }
 
 }  // namespace
+
+int HasSourceWriteTime(const char* source, const char* copy,
+                       VolumeFileSystemQuery queryFileSystem) {
+    FILETIME sourceWrite{};
+    FILETIME copyWrite{};
+    FILETIME sourceCreation{};
+    FILETIME copyCreation{};
+    if (!ReadFileWriteTimes(source, copy, &sourceWrite, &copyWrite, &sourceCreation,
+                            &copyCreation)) {
+        return 0;
+    }
+    const rules::FileTimes sourceTimes{ToTicks(sourceCreation), ToTicks(sourceWrite)};
+    const rules::FileTimes copyTimes{ToTicks(copyCreation), ToTicks(copyWrite)};
+    return rules::IsCopyCurrent(sourceTimes, copyTimes, VolumeTimeTolerance(copy, queryFileSystem))
+               ? 1
+               : 0;
+}
 
 int GetPathDriveRoot(const char* path, char* root, DWORD size) {
     char full[kPathSize];

@@ -21,6 +21,11 @@ int QueryVolumeFileSystem(const char* path, char* name, DWORD size);
 // system without GetVolumePathNameA; QueryVolumeFileSystem uses it there.
 int GetPathDriveRoot(const char* path, char* root, DWORD size);
 
+// 1 when copy has the last-write time of source within the tolerance of copy's volume
+// (rules::IsCopyCurrent), else 0; 0 also when either file cannot be opened or read.
+int HasSourceWriteTime(const char* source, const char* copy,
+                       VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);
+
 // 1 when the file name (relative to the source folder) is installed and current, else 0.
 // A recorded copy that is missing or stale (also when the source is missing) loses its record;
 // with no record, a current copy in the proposed destination folder is recorded and counts.

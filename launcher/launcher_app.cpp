@@ -2,6 +2,7 @@
 
 #include "launcher/launcher_command_line_info.h"
 #include "launcher/setup_dialog.h"
+#include "setup/removal.h"
 
 namespace {
 
@@ -17,6 +18,24 @@ void RemoveCurrentFolderFromDllSearch() {
     if (setDllDirectory != nullptr) setDllDirectory("");
 }
 
+constexpr const char kRemoveWithSetup[] =
+    "The switches /remove and /a cannot be used together.\n\nStart the program with /remove "
+    "to remove the product, or with /a to show its setup.";
+
+// Removal instead of the install-state check: the game never starts.
+void RunRemoval(int forceSetup) {
+    ProductPaths paths;
+    if (!DeriveProductPathsForModule(&paths, nullptr)) return;
+    MessageBoxRemovalPrompts prompts(nullptr);
+    if (forceSetup) {
+        prompts.Tell(kRemoveWithSetup, ProductDisplayName(paths).c_str());
+        return;
+    }
+    CopyProgressDialog progress;
+    RemovalRequest request{&paths};
+    RemoveProduct(request, progress, nullptr, prompts);
+}
+
 }  // namespace
 
 BOOL LauncherApp::InitInstance() {
@@ -26,6 +45,10 @@ BOOL LauncherApp::InitInstance() {
     LauncherCommandLineInfo commandLine;
     ParseCommandLine(commandLine);
     ProcessShellCommand(commandLine);
+    if (commandLine.m_remove) {
+        RunRemoval(commandLine.m_forceSetup);
+        return FALSE;
+    }
 
     SetupDialog dialog;
     dialog.m_forceSetup = commandLine.m_forceSetup;

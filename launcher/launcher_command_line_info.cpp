@@ -5,5 +5,9 @@ void LauncherCommandLineInfo::ParseParam(const char* pszParam, BOOL bFlag, BOOL 
         m_forceSetup = 1;
         return;
     }
+    if (bFlag && lstrcmpiA(pszParam, "remove") == 0) {
+        m_remove = 1;
+        return;
+    }
     CCommandLineInfo::ParseParam(pszParam, bFlag, bLast);
 }

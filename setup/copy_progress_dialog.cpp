@@ -125,6 +125,19 @@ void CopyProgressDialog::DispatchPendingMessages() {
     }
 }
 
+int CopyProgressDialog::ShowRemoval(const char* path, std::uint64_t done) {
+    if (m_hWnd != nullptr) {
+        m_from.SetWindowText(path);
+        m_to.SetWindowText("");
+    }
+    m_copied = done;
+    ShowPosition();
+    DispatchPendingMessages();
+    const int cancelled = m_cancelRequested;
+    m_cancelRequested = 0;
+    return cancelled;
+}
+
 int CopyProgressDialog::CopyFileWithProgress(const char* source, const char* target, int perFile) {
     // The source is read once from start to end: saying so lets the platform read ahead.
     FileHandle in(CreateFileA(source, GENERIC_READ, 0, nullptr, OPEN_EXISTING,

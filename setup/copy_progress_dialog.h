@@ -36,6 +36,12 @@ public:
     // without the window; without one nothing is shown.
     int CopyFileWithProgress(const char* source, const char* target, int perFile);
 
+    // Shows the file a removal is about to delete in place of a copy's paths and moves the bar
+    // to done of the run's total (SetProgressTotal), then takes pending messages. Returns 1 when
+    // Cancel was asked for since the last call (the caller stops before this file), else 0.
+    // Without a window only the count moves.
+    int ShowRemoval(const char* path, std::uint64_t done);
+
     // Bar position for copied bytes of total: copied / total * 100, truncated toward zero and
     // not clamped; 0 for a total of 0.
     static int ProgressPosition(std::uint64_t copied, std::uint64_t total);

@@ -10,6 +10,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/setup_scenarios.sh"
 # shellcheck source=startup_message.sh
 . "$here/startup_message.sh"
+# shellcheck source=removal.sh
+. "$here/removal.sh"
 
 # ---- the driver itself, against the test game's fixture dialog -------------------------
 

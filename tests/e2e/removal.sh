@@ -1,0 +1,71 @@
+# shellcheck shell=bash
+# Scenarios of removal with /remove (sourced by run.sh): the question, what goes and what
+# stays on disk and in the shared file, the result message, and a second removal.
+
+# Installed copies and their records, as an install leaves them; the player then changes one
+# installed file and adds one of his own. /remove deletes our unchanged copies and their
+# records and the folder they emptied, keeps the changed file, the player's file and their
+# folder, and lists the kept file. A second /remove finds nothing installed.
+scenario_remove() {
+  local files=(GAME.DAT DATA/LEVEL1.DAT MUSIC/THEME.MID)
+  setup_disc E2EREMOVE "${files[@]}"
+  local dest=$T/games/remove
+  inf_required "$DISC/$NAME.inf" "$NAME" "$dest" "${files[@]}"
+  install_copies "$DISC" "$dest" "${files[@]}"
+  local i=0 rel
+  for rel in "${files[@]}"; do
+    i=$((i + 1))
+    ini_set "$NAME" "Key$i" "$(dest_path "$dest" "$rel")"
+  done
+  ini_set "$NAME" ShowStartupAgain 0
+  printf 'my own tune\n' >>"$dest/MUSIC/THEME.MID"
+  printf 'saved game\n' >"$dest/SAVE1.SAV"
+
+  local caption="$NAME basic setup" mb
+  launcher_start "$T" "$DISC/$EXE" /remove
+  mb=$(drv wait-window --exe "$EXE" --caption "$caption" --with-id IDC_STATIC --visible --timeout 8000) ||
+    fail "no question came up"
+  shot question
+  answer_box "$EXE" "$caption" "Remove $caption from this computer?"$'\n\n'"Its files in $(winpath "$dest")\\ will be deleted. Files changed since they were installed are kept." question IDYES
+  answer_box "$EXE" "$caption" "2 files of $caption were removed."$'\n\n'"These files were kept:"$'\n'"$(dest_path "$dest" MUSIC/THEME.MID) (changed since installed)" asterisk IDOK
+  launcher_wait 8000
+  expect_no_game
+
+  [ ! -e "$dest/GAME.DAT" ] || fail "an unchanged copy stayed"
+  [ ! -e "$dest/DATA" ] || fail "the folder emptied by the removal stayed"
+  [ -f "$dest/MUSIC/THEME.MID" ] || fail "the changed file was deleted"
+  [ -f "$dest/SAVE1.SAV" ] || fail "the player's file was deleted"
+  for rel in "${files[@]}"; do [ -f "$DISC/$rel" ] || fail "the source $rel was deleted"; done
+  ! ini_get "$NAME" Key1 >/dev/null || fail "the record of a removed copy stayed"
+  ! ini_get "$NAME" Key2 >/dev/null || fail "the record of a removed copy stayed"
+  expect_eq "$(ini_get "$NAME" Key3)" "$(dest_path "$dest" MUSIC/THEME.MID)" "record of the kept file"
+  expect_eq "$(ini_get "$NAME" ShowStartupAgain)" "0" "ShowStartupAgain while a record remains"
+
+  # The player deletes his changed file; the next removal forgets its record, and the one
+  # after that finds nothing installed.
+  rm "$dest/MUSIC/THEME.MID"
+  launcher_start "$T" "$DISC/$EXE" /remove
+  answer_box "$EXE" "$caption" "Remove $caption from this computer?"$'\n\n'"Its files in $(winpath "$dest")\\MUSIC\\ will be deleted. Files changed since they were installed are kept." question IDYES
+  answer_box "$EXE" "$caption" "0 files of $caption were removed." asterisk IDOK
+  launcher_wait 8000
+  ! ini_get "$NAME" ShowStartupAgain >/dev/null || fail "ShowStartupAgain stayed without records"
+  launcher_start "$T" "$DISC/$EXE" -REMOVE
+  answer_box "$EXE" "$caption" "$caption is not installed on this computer." asterisk IDOK
+  launcher_wait 8000
+  expect_no_game
+  [ -f "$dest/SAVE1.SAV" ] || fail "the player's file was deleted"
+}
+
+# /a with /remove: one usage message, nothing removed, no game.
+scenario_remove_with_a() {
+  setup_disc E2EREMOVEA GAME.DAT
+  local dest=$T/games/removea
+  inf_required "$DISC/$NAME.inf" "$NAME" "$dest" GAME.DAT
+  install_copies "$DISC" "$dest" GAME.DAT
+  ini_set "$NAME" Key1 "$(dest_path "$dest" GAME.DAT)"
+  launcher_start "$T" "$DISC/$EXE" /remove /a
+  answer_box "$EXE" "$NAME basic setup" "The switches /remove and /a cannot be used together."$'\n\n'"Start the program with /remove to remove the product, or with /a to show its setup." asterisk IDOK
+  launcher_wait 8000
+  expect_no_game
+  [ -f "$dest/GAME.DAT" ] || fail "a copy was removed"
+}

@@ -21,9 +21,9 @@ scenario_remove() {
   printf 'my own tune\n' >>"$dest/MUSIC/THEME.MID"
   printf 'saved game\n' >"$dest/SAVE1.SAV"
 
-  local caption="$NAME basic setup" mb
+  local caption="$NAME basic setup"
   launcher_start "$T" "$DISC/$EXE" /remove
-  mb=$(drv wait-window --exe "$EXE" --caption "$caption" --with-id IDC_STATIC --visible --timeout 8000) ||
+  drv wait-window --exe "$EXE" --caption "$caption" --with-id IDC_STATIC --visible --timeout 8000 >/dev/null ||
     fail "no question came up"
   shot question
   answer_box "$EXE" "$caption" "Remove $caption from this computer?"$'\n\n'"Its files in $(winpath "$dest")\\ will be deleted. Files changed since they were installed are kept." question IDYES

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/tool_process.h"
+#include "tools/disctool/findings.h"
 #include "toolkit/picreason.h"
 #include "toolkit/wizimage.h"
 
@@ -173,7 +174,6 @@ TEST_F(DiscTest, CheckOfAGoodDiscReportsWhatTheLauncherSees) {
 // Line 21 is the line appended to the good script.
 TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
     const std::string longTitle(300, 't');
-    const char E = 'E', W = 'W', N = 'N';
     const auto name = [](const std::string& value) {
         return [value](DiscTest& t) {
             t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=" + value);
@@ -191,101 +191,99 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
     };
     const struct {
         const char* code;
-        char kind;  // 'E'rror, 'W'arning or 'N'ote
         int line;
         std::function<void(DiscTest&)> breakIt;
     } cases[] = {
-        {"missing-script", E, -1, [](DiscTest& t) { fs::remove(t.m_disc / "foo.inf"); }},
-        {"missing-game", E, 0, [](DiscTest& t) { fs::remove(t.m_disc / "foo.a32"); }},
-        {"missing-file", E, 12, [](DiscTest& t) { fs::remove(t.m_disc / "Music" / "theme.mid"); }},
-        {"missing-file", E, 10,
+        {"missing-script", -1, [](DiscTest& t) { fs::remove(t.m_disc / "foo.inf"); }},
+        {"missing-game", 0, [](DiscTest& t) { fs::remove(t.m_disc / "foo.a32"); }},
+        {"missing-file", 12, [](DiscTest& t) { fs::remove(t.m_disc / "Music" / "theme.mid"); }},
+        {"missing-file", 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=MUSIC"); }},
-        {"empty-name", E, 9,
+        {"empty-name", 9,
          [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=5"); }},
-        {"empty-key", E, 13,
+        {"empty-key", 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\"\""); }},
-        {"refused-name", E, 10,
+        {"refused-name", 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=..\\disc\\GAME.DAT");
          }},
-        {"refused-name", E, 10,
+        {"refused-name", 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=C:GAME.DAT"); }},
-        {"refused-name", E, 10,
+        {"refused-name", 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=\\\\server\\GAME.DAT");
          }},
-        {"refused-name", E, 10,
+        {"refused-name", 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=/GAME.DAT"); }},
-        {"refused-name", E, 10,
+        {"refused-name", 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=...\\GAME.DAT");
          }},
-        {"refused-name", E, 10,
+        {"refused-name", 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=COM1.BIN"); }},
-        {"refused-name", E, 10,
+        {"refused-name", 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=GAME.DAT:hidden");
          }},
-        {"unsafe-key", E, 13,
+        {"unsafe-key", 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=A=B"); }},
-        {"unsafe-key", E, 13,
+        {"unsafe-key", 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=[Other]"); }},
-        {"unsafe-key", E, 13,
+        {"unsafe-key", 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\" Theme\""); }},
-        {"bad-bitmap", E, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
-        {"bad-bitmap", E, 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
-        {"count-over-limit", E, 7,
+        {"bad-bitmap", 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
+        {"bad-bitmap", 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
+        {"count-over-limit", 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=1001"); }},
-        {"show-startup-again-key", W, 10,
+        {"show-startup-again-key", 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Key", "PC-Group1File1Key=showstartupagain");
          }},
-        {"key-reused", W, 12,
+        {"key-reused", 12,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=GAMEDAT"); }},
-        {"past-count", W, 21, [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
-        {"past-count", W, 21, [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
-        {"count-below-one", W, 7,
+        {"past-count", 21, [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
+        {"past-count", 21, [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
+        {"count-below-one", 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=-1"); }},
-        {"count-below-one", W, 9,
+        {"count-below-one", 9,
          [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=none"); }},
-        {"default-dir-relative", E, 2,
+        {"default-dir-relative", 2,
          [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=\\GAMES\\FOO"); }},
-        {"default-dir-relative", E, 2,
+        {"default-dir-relative", 2,
          [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=GAMES"); }},
-        {"unread-key", W, 21, [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
-        {"duplicate-key", W, 21,
-         [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
-        {"value-cut", W, 3,
+        {"unread-key", 21, [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
+        {"duplicate-key", 21, [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
+        {"value-cut", 3,
          [&](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=" + longTitle); }},
-        {"utf8-script", W, 3,
+        {"utf8-script", 3,
          [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup"); }},
         // Names Windows cannot hold as given, "/" read as "\\", and keys the shared file cannot hold.
-        {"refused-name", E, 10, name("MUSIC/../GAME.DAT")},
-        {"refused-name", E, 10, name(". .\\GAME.DAT")},
-        {"refused-name", E, 10, name("MUSIC/aux .mid")},
-        {"refused-name", E, 10, name("lpt1")},
-        {"refused-name", E, 10, name("con/GAME.DAT")},
-        {"refused-name", E, 10, name("GAME*.DAT")},
-        {"refused-name", E, 10, name("GA<ME>.DAT")},
-        {"refused-name", E, 10, name("GAME|.DAT")},
-        {"refused-name", E, 10, name("GA\"ME.DAT")},
-        {"refused-name", E, 10, name("GAME\x01.DAT")},
-        {"unsafe-key", E, 13, key(";Theme")},
-        {"unsafe-key", E, 13, key("\"Theme \"")},
-        {"unsafe-key", E, 13, key("\"\tTheme\"")},
+        {"refused-name", 10, name("MUSIC/../GAME.DAT")},
+        {"refused-name", 10, name(". .\\GAME.DAT")},
+        {"refused-name", 10, name("MUSIC/aux .mid")},
+        {"refused-name", 10, name("lpt1")},
+        {"refused-name", 10, name("con/GAME.DAT")},
+        {"refused-name", 10, name("GAME*.DAT")},
+        {"refused-name", 10, name("GA<ME>.DAT")},
+        {"refused-name", 10, name("GAME|.DAT")},
+        {"refused-name", 10, name("GA\"ME.DAT")},
+        {"refused-name", 10, name("GAME\x01.DAT")},
+        {"unsafe-key", 13, key(";Theme")},
+        {"unsafe-key", 13, key("\"Theme \"")},
+        {"unsafe-key", 13, key("\"\tTheme\"")},
         // Text the launcher reads differently on other systems, or cannot use.
-        {"count-not-decimal", E, 7,
+        {"count-not-decimal", 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=0x1"); }},
-        {"count-not-decimal", E, 9,
+        {"count-not-decimal", 9,
          [](DiscTest& t) {
              t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=" + std::string(29, '0') + "2");
          }},
-        {"byte-order-mark", E, 0, rewrite([](const std::string& s) { return "\xEF\xBB\xBF" + s; })},
-        {"nul-byte", E, 3,
+        {"byte-order-mark", 0, rewrite([](const std::string& s) { return "\xEF\xBB\xBF" + s; })},
+        {"nul-byte", 3,
          [](DiscTest& t) { t.EditScript("BasDlgTitle", std::string("BasDlgTitle=a\0b", 15)); }},
-        {"end-of-file-mark", E, 4,
+        {"end-of-file-mark", 4,
          [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Foo\x1A"); }},
-        {"unmappable-character", E, 3, rewrite([](const std::string& s) {
+        {"unmappable-character", 3, rewrite([](const std::string& s) {
              std::string utf16 = "\xFF\xFE";
              for (const char c : s.substr(0, s.find("BasDlgTitle=") + 12))
                  utf16 += std::string{c, '\0'};
@@ -294,24 +292,24 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
                  utf16 += std::string{c, '\0'};
              return utf16;
          })},
-        {"utf16-big-endian", E, 0, rewrite([](const std::string& s) {
+        {"utf16-big-endian", 0, rewrite([](const std::string& s) {
              std::string utf16 = "\xFE\xFF";
              for (const char c : s) utf16 += std::string{'\0', c};
              return utf16;
          })},
-        {"section-header", E, 21, [](DiscTest& t) { t.EditScript("", "[Extra"); }},
-        {"section-header", E, 6, rewrite([](std::string s) {
+        {"section-header", 21, [](DiscTest& t) { t.EditScript("", "[Extra"); }},
+        {"section-header", 6, rewrite([](std::string s) {
              return s.replace(s.find("[Required]"), 10, "[Required] ; ]");
          })},
-        {"repeated-section", W, 21, [](DiscTest& t) { t.EditScript("", "[general]"); }},
-        {"bad-bitmap", E, 5,
+        {"repeated-section", 21, [](DiscTest& t) { t.EditScript("", "[general]"); }},
+        {"bad-bitmap", 5,
          [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=" + std::string(260, 'p')); }},
-        {"bad-bitmap", E, 5,
+        {"bad-bitmap", 5,
          [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=\"" + std::string(260, 'p') + "\""); }},
         // One file listed twice.
-        {"file-in-two-groups", N, 19,
+        {"file-in-two-groups", 19,
          rewrite([](std::string s) { return s.replace(s.find("MOVIES"), 16, "GAME.DAT"); })},
-        {"name-case", W, 19,
+        {"name-case", 19,
          rewrite([](std::string s) { return s.replace(s.find("MOVIES"), 16, "music/theme.MID"); })},
     };
     WriteFile(m_root / "good.inf", ReadFile(m_disc / "foo.inf"));
@@ -326,11 +324,16 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         fs::copy_file(m_root / "theme.mid", m_disc / "Music" / "theme.mid",
                       fs::copy_options::overwrite_existing);
         c.breakIt(*this);
-        const bool error = c.kind == 'E';
+        const disctool::FindingKind* kind = disctool::FindFindingKind(c.code);
+        ASSERT_NE(kind, nullptr);
+        const bool error = kind->severity == disctool::Severity::kError;
+        const char letter = error                                            ? 'E'
+                            : kind->severity == disctool::Severity::kWarning ? 'W'
+                                                                             : 'N';
         const Result facts = CheckJson();
         EXPECT_EQ(facts.status, error ? 1 : 0) << facts.out;
         const std::string line = c.line > 0 ? std::to_string(c.line) : "None";
-        EXPECT_NE(facts.out.find("\n" + std::string(1, c.kind) + " " + c.code + " " + line + " "),
+        EXPECT_NE(facts.out.find("\n" + std::string(1, letter) + " " + c.code + " " + line + " "),
                   std::string::npos)
             << facts.out;
         if (!error) EXPECT_EQ(facts.out.find("\nE "), std::string::npos) << facts.out;
@@ -339,10 +342,8 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         // The text form points an editor at the line: "disc/foo.inf:12: error: ... [code]".
         std::string location = c.line < 0 ? m_disc.string() : (m_disc / "foo.inf").string();
         if (c.line > 0) location += ":" + std::to_string(c.line);
-        const std::string start = "\n" + location +
-                                  (error           ? ": error: "
-                                   : c.kind == 'W' ? ": warning: "
-                                                   : ": note: ");
+        const std::string start =
+            "\n" + location + ": " + disctool::SeverityWord(kind->severity) + ": ";
         const std::string end = " [" + std::string(c.code) + "]\n";
         const Result text = Tool({"check", m_disc.string()});
         EXPECT_EQ(text.status, facts.status);

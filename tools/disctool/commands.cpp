@@ -35,6 +35,7 @@ void PrintUsage(std::FILE* out, const std::vector<const Command*>& chain, bool f
         std::fprintf(out, "usage: %s <command> [arguments]\n", path.c_str());
     }
     if (full && command.details != nullptr) std::fprintf(out, "\n%s\n", command.details);
+    if (full && command.printMoreHelp != nullptr) command.printMoreHelp(out);
     if (command.run != nullptr) {
         if (!full) std::fprintf(out, "Run \"%s --help\" for more.\n", path.c_str());
         return;

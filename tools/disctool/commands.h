@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <utility>
@@ -63,6 +64,9 @@ struct Command {
     std::span<const Option> options = {};
     // Options the leaf cannot run without (names with dashes).
     std::span<const char* const> requiredOptions = {};
+    // Prints what follows the details in the leaf's --help (a table built at run time); may be
+    // null.
+    void (*printMoreHelp)(std::FILE* out) = nullptr;
 };
 
 // Runs the command line argv[1 .. argc) against the tree under root (whose name is the

@@ -51,9 +51,8 @@ std::string StripExtension(const std::string& name) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void Add(Disc* disc, Severity severity, const char* code, const std::string& message,
-         int line = 0) {
-    disc->findings.push_back({severity, code, message, line});
+void Add(Disc* disc, FindingCode code, const std::string& message, int line = 0) {
+    disc->findings.push_back({code, message, line});
 }
 
 // The script line of the first entry of key in section, or 0 when there is none.
@@ -75,7 +74,7 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
         disc->baseName = StripExtension(given);
         disc->chosenBy = "given with --launcher";
         if (!FindWithoutCase(folder, given)) {
-            Add(disc, Severity::kError, "missing-launcher",
+            Add(disc, FindingCode::kMissingLauncher,
                 "the launcher " + given + " is not in the disc folder");
         }
         return true;
@@ -89,7 +88,7 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
         disc->launcher = StripExtension(scripts[0]) + ".EXE";
         disc->chosenBy = "named after the only .inf in the folder";
         if (!FindWithoutCase(folder, disc->launcher)) {
-            Add(disc, Severity::kError, "missing-launcher",
+            Add(disc, FindingCode::kMissingLauncher,
                 "no launcher " + disc->launcher + " beside " + scripts[0]);
         }
     } else {
@@ -121,18 +120,18 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
     const int dirLine = LineOf(script, "General", "DefaultDir");
     const std::string& dir = disc->defaultDir;
     if (tooLong) {
-        Add(disc, Severity::kWarning, "default-dir-too-long",
+        Add(disc, FindingCode::kDefaultDirTooLong,
             "DefaultDir is longer than a path can be; the launcher proposes " + disc->destination +
                 " instead",
             dirLine);
     } else if (!dir.empty() && !rules::IsAbsoluteFolder(dir)) {
-        Add(disc, Severity::kError, "default-dir-relative",
+        Add(disc, FindingCode::kDefaultDirRelative,
             "DefaultDir " + Quote(dir) +
                 " is not a drive with its root nor a network name; it would depend on the drive and folder the launcher is started from, so the launcher proposes " +
                 disc->destination + " instead",
             dirLine);
     } else if (!dir.empty() && disc->defaultDestination) {
-        Add(disc, Severity::kWarning, "default-dir-too-long",
+        Add(disc, FindingCode::kDefaultDirTooLong,
             "DefaultDir does not fit a path with its backslash; the launcher proposes " +
                 disc->destination + " instead",
             dirLine);
@@ -141,7 +140,7 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
         disc->titles[i] = ini::GetString(script, rules::kGeneralSection, kScriptTitleKeys[i],
                                          kScriptTitleChars, &cut);
         if (cut) {
-            Add(disc, Severity::kWarning, "value-cut",
+            Add(disc, FindingCode::kValueCut,
                 std::string(kScriptTitleKeys[i]) + " is longer than 255 characters and is cut",
                 LineOf(script, "General", kScriptTitleKeys[i]));
         }
@@ -153,7 +152,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     disc->bitmap = ReadPathValue(script, rules::kStartupSection, rules::kBitmapKey, &tooLong);
     const int line = LineOf(script, rules::kStartupSection, rules::kBitmapKey);
     if (tooLong) {
-        Add(disc, Severity::kError, "bad-bitmap",
+        Add(disc, FindingCode::kBadBitmap,
             "the start-up picture's name is longer than " + std::to_string(kScriptPathChars) +
                 " characters; the launcher refuses it and shows no start-up message",
             line);
@@ -161,7 +160,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     }
     if (disc->bitmap.empty()) return;
     if (!rules::IsSafeRelativeName(disc->bitmap)) {
-        Add(disc, Severity::kWarning, "bitmap-not-checked",
+        Add(disc, FindingCode::kBitmapNotChecked,
             "the start-up picture " + Quote(disc->bitmap) +
                 " is not a name inside the disc folder and cannot be checked here",
             line);
@@ -170,7 +169,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     disc->bitmapFile = FindWithoutCase(disc->folder, disc->bitmap);
     if (!disc->bitmapFile || !fs::is_regular_file(*disc->bitmapFile)) {
         disc->bitmapFile.reset();
-        Add(disc, Severity::kError, "bad-bitmap",
+        Add(disc, FindingCode::kBadBitmap,
             "the start-up picture " + Quote(disc->bitmap) + " is not on the disc", line);
         return;
     }
@@ -178,7 +177,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     std::unique_ptr<RawPicture, decltype(&RAWPICT_Free)> picture(
         PICTURE_Load(disc->bitmapFile->string().c_str(), &reason), &RAWPICT_Free);
     if (picture == nullptr) {
-        Add(disc, Severity::kError, "bad-bitmap",
+        Add(disc, FindingCode::kBadBitmap,
             "the start-up picture " + Quote(disc->bitmap) +
                 " does not load: " + (reason != nullptr ? reason : "unknown reason"),
             line);
@@ -192,7 +191,7 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (file->name.empty()) return;  // reported per group
     if (!rules::IsSafeRelativeName(file->name)) {
         file->refused = true;
-        Add(disc, Severity::kError, "refused-name",
+        Add(disc, FindingCode::kRefusedName,
             where + " " + Quote(file->name) +
                 " is not a relative name inside the disc folder that Windows holds as given (no dot-only component, device name or forbidden character); the launcher refuses it",
             file->line);
@@ -207,7 +206,7 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     }
     const bool folder = file->found.has_value();
     file->found.reset();
-    Add(disc, Severity::kError, "missing-file",
+    Add(disc, FindingCode::kMissingFile,
         where + " " + Quote(file->name) +
             (folder ? " is a folder, not a file" : " is not on the disc"),
         file->line);
@@ -219,7 +218,7 @@ std::int32_t ReadCount(const IniFile& script, const std::string& section, const 
     const std::string text = ini::GetString(script, section, key, kScriptValueChars);
     const std::int32_t count = ini::GetInt(script, section, key, 0);
     if (!ini::ReadsAsDecimal(text)) {
-        Add(disc, Severity::kError, "count-not-decimal",
+        Add(disc, FindingCode::kCountNotDecimal,
             where + " is written " + Quote(text) + ", which this launcher reads as " +
                 std::to_string(count) +
                 " but older systems read otherwise (they know no base prefix, read fewer digits or stop at 32 bits); write a plain decimal number",
@@ -237,7 +236,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
     disc->groupCount[sectionIndex] = count;
     const int countLine = LineOf(script, section, "PC-GroupCount");
     if (count > rules::kMaxScriptGroups) {
-        Add(disc, Severity::kError, "count-over-limit",
+        Add(disc, FindingCode::kCountOverLimit,
             std::string(section) + " PC-GroupCount is " + std::to_string(count) +
                 ", over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups) +
                 ": it reads no group of the section and never counts the product installed",
@@ -257,20 +256,20 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         group.line = nameLine != 0 ? nameLine : fileCountLine;
         group.name = ini::GetString(script, section, prefix + "Name", kScriptValueChars, &cut);
         if (cut)
-            Add(disc, Severity::kWarning, "value-cut",
+            Add(disc, FindingCode::kValueCut,
                 where + " name is longer than 2047 characters and is cut", nameLine);
         if (required) group.name += " (required)";
         group.description =
             ini::GetString(script, section, prefix + "Desc", kScriptValueChars, &cut);
         if (cut) {
-            Add(disc, Severity::kWarning, "value-cut",
+            Add(disc, FindingCode::kValueCut,
                 where + " description is longer than 2047 characters and is cut",
                 LineOf(script, section, prefix + "Desc"));
         }
         group.fileCount =
             ReadCount(script, section, prefix + "FileCount", where + " FileCount", disc);
         if (group.fileCount > rules::kMaxGroupFiles) {
-            Add(disc, Severity::kError, "count-over-limit",
+            Add(disc, FindingCode::kCountOverLimit,
                 where + " FileCount is " + std::to_string(group.fileCount) +
                     ", over the launcher's limit of " + std::to_string(rules::kMaxGroupFiles) +
                     ": it reads none of its files and never counts the product installed",
@@ -292,20 +291,20 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
                 ini::GetString(script, section, filePrefix + "Name", kScriptValueChars, &cut);
             rules::NormalizeSeparators(file.name.data());  // as the launcher reads it
             if (cut)
-                Add(disc, Severity::kWarning, "value-cut",
+                Add(disc, FindingCode::kValueCut,
                     fileWhere + " name is longer than 2047 characters and is cut", fileNameLine);
             file.key = ini::GetString(script, section, filePrefix + "Key", kScriptValueChars, &cut);
             if (cut)
-                Add(disc, Severity::kWarning, "value-cut",
+                Add(disc, FindingCode::kValueCut,
                     fileWhere + " key is longer than 2047 characters and is cut", keyLine);
             if (file.name.empty()) {
                 if (unnamed++ == 0) firstUnnamed = f;
             } else if (file.key.empty()) {
-                Add(disc, Severity::kError, "empty-key",
+                Add(disc, FindingCode::kEmptyKey,
                     fileWhere + " " + Quote(file.name) + " has no key to record it under",
                     keyLine != 0 ? keyLine : fileNameLine);
             } else if (!rules::IsSafeRecordKey(file.key)) {
-                Add(disc, Severity::kError, "unsafe-key",
+                Add(disc, FindingCode::kUnsafeKey,
                     fileWhere + " " + Quote(file.name) + " has the key " + Quote(file.key) +
                         ", which the shared file cannot hold (\"=\", a leading \"[\" or \";\", blanks at either end, or a control character); the launcher never records it and a checked group with it fails",
                     keyLine != 0 ? keyLine : fileNameLine);
@@ -315,7 +314,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             group.files.push_back(std::move(file));
         }
         if (unnamed > 0) {
-            Add(disc, Severity::kError, "empty-name",
+            Add(disc, FindingCode::kEmptyName,
                 where + ": " + std::to_string(unnamed) +
                     (unnamed == 1 ? " file has" : " files have") + " no name (first: file " +
                     std::to_string(firstUnnamed) +
@@ -335,7 +334,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             const std::string at = std::string(section) + " " + entry.key;
             const auto [first, isNew] = seen.emplace(LowerAscii(entry.key), entry.line);
             if (!isNew) {
-                Add(disc, Severity::kWarning, "duplicate-key",
+                Add(disc, FindingCode::kDuplicateKey,
                     at + " repeats the key of line " + std::to_string(first->second) +
                         "; only the first is read",
                     entry.line);
@@ -343,7 +342,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             }
             const rules::ScriptKey key = rules::ParseScriptKey(entry.key);
             if (key.kind == rules::ScriptKey::kNone) {
-                Add(disc, Severity::kWarning, "unread-key", at + " is not a key the launcher reads",
+                Add(disc, FindingCode::kUnreadKey, at + " is not a key the launcher reads",
                     entry.line);
                 continue;
             }
@@ -352,12 +351,12 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             if (key.file > 0) fileEntries[key.group] = true;
             if (count < 1 || count > rules::kMaxScriptGroups) continue;  // reported as a whole
             if (key.group > groups) {
-                Add(disc, Severity::kWarning, "past-count",
+                Add(disc, FindingCode::kPastCount,
                     at + " is past PC-GroupCount=" + std::to_string(count) + " and never read",
                     entry.line);
             } else if (key.file > 0 && fileCounts[key.group] >= 1 &&
                        key.file > fileCounts[key.group]) {
-                Add(disc, Severity::kWarning, "past-count",
+                Add(disc, FindingCode::kPastCount,
                     at + " is past the group's FileCount=" + std::to_string(fileCounts[key.group]) +
                         " and never read",
                     entry.line);
@@ -365,14 +364,14 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
         }
     }
     if (count < 1 && groupEntries) {
-        Add(disc, Severity::kWarning, "count-below-one",
+        Add(disc, FindingCode::kCountBelowOne,
             std::string(section) + " PC-GroupCount is " + std::to_string(count) +
                 " but the section has group entries; none of them is read",
             countLine);
     }
     for (const DiscGroup& group : disc->groups) {
         if (group.required == required && group.fileCount < 1 && fileEntries[group.number]) {
-            Add(disc, Severity::kWarning, "count-below-one",
+            Add(disc, FindingCode::kCountBelowOne,
                 std::string(section) + " group " + std::to_string(group.number) + " FileCount is " +
                     std::to_string(group.fileCount) +
                     " but the group lists files; none of them is read",
@@ -394,7 +393,7 @@ void WarnOfUtf8(const IniFile& script, Disc* disc) {
         }
     }
     if (first == nullptr || !LooksLikeUtf8(all)) return;
-    Add(disc, Severity::kWarning, "utf8-script",
+    Add(disc, FindingCode::kUtf8Script,
         "the install script looks like UTF-8, but the launcher reads it in code page " +
             std::to_string(disc->codepage) + ": it shows " + Quote(first->value) + " as " +
             Quote(DecodeAnsi(first->value, disc->codepage)) +
@@ -407,23 +406,23 @@ void WarnOfUtf8(const IniFile& script, Disc* disc) {
 void ReportIssues(const IniFile& script, Disc* disc) {
     struct Kind {
         IniIssue::Kind kind;
-        const char* code;
+        FindingCode code;
         const char* message;
     };
     static const Kind kKinds[] = {
-        {IniIssue::kUtf8ByteOrderMark, "byte-order-mark",
+        {IniIssue::kUtf8ByteOrderMark, FindingCode::kByteOrderMark,
          "the install script starts with a UTF-8 byte order mark: Wine reads the script as UTF-8, Windows reads the mark as part of the first line and misses its section; save the script in the ANSI code page without the mark"},
-        {IniIssue::kUtf16BigEndian, "utf16-big-endian",
+        {IniIssue::kUtf16BigEndian, FindingCode::kUtf16BigEndian,
          "the install script is big-endian UTF-16, which Windows does not read; save it in the ANSI code page or as little-endian UTF-16"},
-        {IniIssue::kUnmappable, "unmappable-character",
+        {IniIssue::kUnmappable, FindingCode::kUnmappableCharacter,
          "the Unicode install script holds a character the ANSI code page has no byte for; the launcher reads a look-alike or \"?\" instead"},
-        {IniIssue::kNulByte, "nul-byte",
+        {IniIssue::kNulByte, FindingCode::kNulByte,
          "the install script holds a NUL byte, which ends the name or value it is in (UTF-16 text without its byte order mark?)"},
-        {IniIssue::kEndOfFileMark, "end-of-file-mark",
+        {IniIssue::kEndOfFileMark, FindingCode::kEndOfFileMark,
          "text follows byte 0x1A, an old end-of-file mark: some systems stop reading the script there, others take it for a blank"},
-        {IniIssue::kUnclosedSection, "section-header",
+        {IniIssue::kUnclosedSection, FindingCode::kSectionHeader,
          "a line starts with \"[\" but has no \"]\": it starts no section, and it and the entries after it belong to the section before"},
-        {IniIssue::kSeveralBrackets, "section-header",
+        {IniIssue::kSeveralBrackets, FindingCode::kSectionHeader,
          "a section header holds more than one \"]\": Wine's section name runs to the last one, others end it at the first; keep comments out of section headers"},
     };
     for (const Kind& kind : kKinds) {
@@ -440,7 +439,7 @@ void ReportIssues(const IniFile& script, Disc* disc) {
         if (more > 0)
             message +=
                 " (and " + std::to_string(more) + " more line" + (more == 1 ? "" : "s") + ")";
-        Add(disc, Severity::kError, kind.code, message, first);
+        Add(disc, kind.code, message, first);
     }
 }
 
@@ -451,7 +450,7 @@ void WarnOfRepeatedSections(const IniFile& script, Disc* disc) {
         const IniSection* first = ini::FindSection(script, name);
         for (const IniSection& section : script.sections) {
             if (&section == first || !SameNoCase(section.name, name)) continue;
-            Add(disc, Severity::kWarning, "repeated-section",
+            Add(disc, FindingCode::kRepeatedSection,
                 "[" + section.name + "] repeats the section of line " +
                     std::to_string(first->line) +
                     "; the launcher reads only the first, so none of the " +
@@ -468,7 +467,7 @@ void WarnOfInstallerName(Disc* disc) {
     const std::string name = LowerAscii(disc->baseName);
     for (const char* word : {"install", "setup", "update", "patch", "upgrade"}) {
         if (name.find(word) == std::string::npos) continue;
-        Add(disc, Severity::kWarning, "installer-name",
+        Add(disc, FindingCode::kInstallerName,
             "the launcher's name " + disc->launcher + " contains \"" + word +
                 "\": Windows takes a program so named for an installer and asks for administrator rights every time it starts, and the game then runs as administrator; choose a name without install, setup, update, patch or upgrade");
         return;
@@ -492,7 +491,7 @@ void CheckRepeatedNames(Disc* disc) {
             const DiscGroup& other = *entry->second.group;
             const std::string& otherName = entry->second.file->name;
             if (&other != &group) {
-                Add(disc, Severity::kNote, "file-in-two-groups",
+                Add(disc, FindingCode::kFileInTwoGroups,
                     Quote(file.name) + " is listed in " + std::string(SectionName(group)) +
                         " group " + std::to_string(group.number) + " and already in " +
                         SectionName(other) + " group " + std::to_string(other.number) +
@@ -500,7 +499,7 @@ void CheckRepeatedNames(Disc* disc) {
                     file.line);
             }
             if (file.name != otherName) {
-                Add(disc, Severity::kWarning, "name-case",
+                Add(disc, FindingCode::kNameCase,
                     Quote(file.name) + " and " + Quote(otherName) +
                         " differ only in case and name one file on Windows; write them alike",
                     file.line);
@@ -515,7 +514,7 @@ void CheckKeys(Disc* disc) {
         for (const DiscFile& file : group.files) {
             if (file.key.empty() || file.name.empty()) continue;
             if (SameNoCase(file.key, rules::kShowStartupAgainKey)) {
-                Add(disc, Severity::kWarning, "show-startup-again-key",
+                Add(disc, FindingCode::kShowStartupAgainKey,
                     "the key " + Quote(file.key) + " of " + Quote(file.name) +
                         " is the start-up message's flag in the shared file; the two overwrite each other",
                     file.line);
@@ -523,7 +522,7 @@ void CheckKeys(Disc* disc) {
             const auto [entry, isNew] = names.emplace(
                 LowerAscii(file.key), std::make_pair(NormalName(file.name), file.name));
             if (!isNew && entry->second.first != NormalName(file.name)) {
-                Add(disc, Severity::kWarning, "key-reused",
+                Add(disc, FindingCode::kKeyReused,
                     "the key " + Quote(file.key) + " records both " + Quote(entry->second.second) +
                         " and " + Quote(file.name) +
                         "; only one installed copy can be recorded under it",
@@ -537,7 +536,7 @@ void CheckKeys(Disc* disc) {
 
 bool Disc::HasErrors() const {
     return std::any_of(findings.begin(), findings.end(),
-                       [](const Finding& f) { return f.severity == Severity::kError; });
+                       [](const Finding& f) { return f.severity() == Severity::kError; });
 }
 
 std::uint64_t Disc::TotalBytes() const {
@@ -587,20 +586,20 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
 
     disc->game = FindWithoutCase(folder, disc->baseName + ".a32");
     if (!disc->game) {
-        Add(disc, Severity::kError, "missing-game",
+        Add(disc, FindingCode::kMissingGame,
             "the game " + disc->baseName + ".a32 is not beside the launcher");
     }
     disc->script = FindWithoutCase(folder, disc->baseName + ".inf");
     IniFile script;
     if (!disc->script) {
-        Add(disc, Severity::kError, "missing-script",
+        Add(disc, FindingCode::kMissingScript,
             "no install script " + disc->baseName +
                 ".inf beside the launcher; it would install nothing and start the game at once");
     } else {
         std::string why;
         std::optional<IniFile> loaded = ini::Load(disc->script->string(), disc->codepage, &why);
         if (!loaded) {
-            Add(disc, Severity::kError, "missing-script",
+            Add(disc, FindingCode::kMissingScript,
                 "the install script " + disc->script->filename().string() + " " + why);
         } else {
             script = std::move(*loaded);

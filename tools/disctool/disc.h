@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/disctool/codepage.h"
+#include "tools/disctool/findings.h"
 #include "tools/disctool/inifile.h"
 #include "rules/install_rules.h"
 
@@ -17,15 +18,12 @@ namespace disctool {
 
 namespace fs = std::filesystem;
 
-// How much a finding weighs: an error fails check, a warning fails it with --strict, and a
-// note (something allowed that the author may not have meant) never does.
-enum class Severity { kError, kWarning, kNote };
-
 struct Finding {
-    Severity severity;
-    std::string code;     // a stable word for the kind ("missing-file")
+    FindingCode code;
     std::string message;  // one line for the author
     int line = 0;         // the install script's line it is about; 0 for the script or disc
+
+    Severity severity() const { return KindOf(code).severity; }
 };
 
 struct DiscFile {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/disctool/disc.h"
+#include "tools/disctool/findings.h"
 #include "tools/disctool/discreport.h"
 #include "tools/disctool/json.h"
 
@@ -154,6 +155,14 @@ int RunDiscCheck(const Invocation& invocation) {
         PrintText(disc);
     }
     return FindingsFail(disc, strict) ? kExitFailed : kExitOk;
+}
+
+void PrintFindingCodes(std::FILE* out) {
+    std::fprintf(out, "\nFindings:\n");
+    for (const FindingKind& kind : kFindingKinds) {
+        std::fprintf(out, "  %-23s %-8s %s\n", kind.code, SeverityWord(kind.severity),
+                     kind.summary);
+    }
 }
 
 }  // namespace disctool

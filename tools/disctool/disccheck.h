@@ -1,6 +1,8 @@
 // disctool check DISC_FOLDER: everything the launcher will see on a product disc folder.
 #pragma once
 
+#include <cstdio>
+
 #include "tools/disctool/commands.h"
 
 namespace disctool {
@@ -12,5 +14,8 @@ extern const Option kDiscCheckOptions[6];
 // kExitFailed; a malformed option or a folder or launcher that cannot be chosen gives one line
 // on standard error and kExitUsage.
 int RunDiscCheck(const Invocation& invocation);
+
+// Prints every finding's code, weight and meaning, one a line, for check's --help.
+void PrintFindingCodes(std::FILE* out);
 
 }  // namespace disctool

@@ -42,33 +42,18 @@ std::string FindingLocation(const Disc& disc, const Finding& finding) {
     return finding.line > 0 ? script + ":" + std::to_string(finding.line) : script;
 }
 
-namespace {
-
-const char* SeverityWord(Severity severity) {
-    switch (severity) {
-        case Severity::kError:
-            return "error";
-        case Severity::kWarning:
-            return "warning";
-        case Severity::kNote:
-            return "note";
-    }
-    return "error";
-}
-
-}  // namespace
-
 void PrintFindings(const Disc& disc, std::FILE* out) {
     for (const Finding& finding : disc.findings) {
         std::fprintf(out, "%s: %s: %s [%s]\n", FindingLocation(disc, finding).c_str(),
-                     SeverityWord(finding.severity), finding.message.c_str(), finding.code.c_str());
+                     SeverityWord(finding.severity()), finding.message.c_str(),
+                     KindOf(finding.code).code);
     }
 }
 
 std::size_t CountFindings(const Disc& disc, Severity severity) {
     std::size_t count = 0;
     for (const Finding& finding : disc.findings) {
-        if (finding.severity == severity) ++count;
+        if (finding.severity() == severity) ++count;
     }
     return count;
 }
@@ -82,9 +67,9 @@ void WriteFindingsJson(const Disc& disc, JsonWriter* json) {
     for (const Severity severity : {Severity::kError, Severity::kWarning, Severity::kNote}) {
         json->Key(std::string(SeverityWord(severity)) + "s").BeginArray();
         for (const Finding& finding : disc.findings) {
-            if (finding.severity != severity) continue;
+            if (finding.severity() != severity) continue;
             json->BeginObject();
-            json->Key("code").String(finding.code);
+            json->Key("code").String(KindOf(finding.code).code);
             json->Key("message").String(finding.message);
             json->Key("line");
             if (finding.line > 0)

@@ -78,17 +78,8 @@ const Command topCommands[] = {
      "in the folder, else the one .inf), its install script NAME.inf, the game NAME.a32,\n"
      "the proposed destination, the start-up picture and the component groups with their\n"
      "files, sizes and megabytes. Names compare without regard to case, as on Windows.\n"
-     "Errors: no install script, a listed file missing, an empty file name or key, a name\n"
-     "the launcher refuses (drive, leading backslash or slash, a dots-only component, a\n"
-     "trailing dot or space, a device name, a forbidden character, over 200 characters), a\n"
-     "key the shared file cannot hold, a relative DefaultDir, a start-up picture that is\n"
-     "missing, too long or does not load, no game, a count over the launcher's limits, and\n"
-     "script text that systems read differently (counts not in plain decimal, broken section\n"
-     "headers, byte order marks, NUL bytes). Warnings: entries the launcher never reads, a\n"
-     "repeated section, a key shared by two files or equal to ShowStartupAgain, names that\n"
-     "differ only in case, values that are cut, a script saved as UTF-8, a launcher name\n"
-     "that makes Windows ask for administrator rights. Notes (never failing): a file listed\n"
-     "in two groups. Each finding is one line \"DISC/NAME.inf:LINE: error: ... [code]\".\n"
+     "Each finding is one line \"DISC/NAME.inf:LINE: error: ... [code]\"; the codes are\n"
+     "listed below.\n"
      "\n"
      "--json               the same report as JSON (with \"schema\", its layout's version)\n"
      "-q                   print the findings only\n"
@@ -104,7 +95,9 @@ const Command topCommands[] = {
      disctool::RunDiscCheck,
      {},
      nullptr,
-     disctool::kDiscCheckOptions},
+     disctool::kDiscCheckOptions,
+     {},
+     disctool::PrintFindingCodes},
     {"verify",
      "--shared-file PATH [--launcher NAME.EXE] [--drive X:=DIR]... [--json | -q] [--strict] "
      "DISC_FOLDER",

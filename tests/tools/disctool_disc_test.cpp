@@ -585,6 +585,13 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
     }
     EXPECT_NE(result.out.find("result: 1 required file is not current"), std::string::npos)
         << result.out;
+    // What removal would do with each file.
+    for (const char* removal :
+         {"GAME.DAT [GameDat]: C:\\GAMES\\FOO\\GAME.DAT; removal deletes it\n",
+          "; removal keeps it (changed since installed)\n",
+          "; removal leaves it (nothing recorded)\n"}) {
+        EXPECT_NE(result.out.find(removal), std::string::npos) << removal << result.out;
+    }
     EXPECT_EQ(ReadFile(m_root / "tivoroo.ini"), shared) << "verify must not write the shared file";
     EXPECT_TRUE(HasLine(result.out,
                         "shared file: " + (m_root / "tivoroo.ini").string() + ", section [FOO]"))
@@ -602,14 +609,14 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
             "import json, sys\n"
             "d = json.load(open(sys.argv[1]))\n"
             "print(d['schema'], d['ok'], d['requiredNotCurrent'], d['sharedFile'])\n"
-            "for f in d['files']: print(f['section'], f['group'], f['number'], f['name'], f['key'], f['outcome'], f['current'])\n"));
+            "for f in d['files']: print(f['section'], f['group'], f['number'], f['name'], f['key'], f['outcome'], f['current'], f['removal'])\n"));
     const Result facts = Spawn(
         {"python3", (m_root / "verify.py").string(), (m_root / "verify.json").string()}, m_logs);
     EXPECT_EQ(facts.out, "1 False 1 " + (m_root / "tivoroo.ini").string() +
                              "\n"
-                             "Required 1 1 GAME.DAT GameDat current True\n"
-                             "Required 1 2 MUSIC\\THEME.MID Theme stale False\n"
-                             "Optional 1 1 MOVIES\\INTRO.AVI Intro adopted True\n")
+                             "Required 1 1 GAME.DAT GameDat current True delete\n"
+                             "Required 1 2 MUSIC\\THEME.MID Theme stale False keep\n"
+                             "Optional 1 1 MOVIES\\INTRO.AVI Intro adopted True none\n")
         << facts.err << result.out;
     result =
         Tool({"verify", "-q", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),

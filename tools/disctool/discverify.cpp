@@ -103,9 +103,48 @@ bool SameWriteTime(const std::optional<fs::path>& source, const fs::path& copy) 
     return rules::IsCopyCurrent(*a, *b, VolumeTimeTolerance(copy));
 }
 
+// What the launcher's /remove would do with the file: delete the recorded copy (it has its
+// source's write time), keep it (the player or the game changed it), only erase the record
+// (the copy is gone), or nothing (no record); unknown where the copy's drive is not mapped.
+enum class Removal { Delete, Keep, Forget, None, Unknown };
+
+const char* RemovalWord(Removal removal) {
+    switch (removal) {
+        case Removal::Delete:
+            return "delete";
+        case Removal::Keep:
+            return "keep";
+        case Removal::Forget:
+            return "forget";
+        case Removal::None:
+            return "none";
+        case Removal::Unknown:
+            break;
+    }
+    return "unknown";
+}
+
+// The same in the text report.
+const char* RemovalText(Removal removal) {
+    switch (removal) {
+        case Removal::Delete:
+            return "removal deletes it";
+        case Removal::Keep:
+            return "removal keeps it (changed since installed)";
+        case Removal::Forget:
+            return "removal erases its record (the copy is gone)";
+        case Removal::None:
+            return "removal leaves it (nothing recorded)";
+        case Removal::Unknown:
+            break;
+    }
+    return "removal unknown (drive not mapped)";
+}
+
 struct Verdict {
     Outcome outcome;
     std::string detail;
+    Removal removal = Removal::None;
 };
 
 Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives,
@@ -124,11 +163,15 @@ Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives,
         const std::optional<fs::path> copy = MapWindowsPath(drives, recorded, &mapped);
         if (!mapped)
             return {Outcome::Unknown,
-                    "recorded " + recorded + ", whose drive is not mapped (--drive)"};
-        if (copy && SameWriteTime(file.found, *copy)) return {Outcome::Current, recorded};
-        return {Outcome::Stale, "recorded " + recorded +
-                                    (copy ? " has another last-write time" : " is missing") +
-                                    source + "; the launcher would forget the record"};
+                    "recorded " + recorded + ", whose drive is not mapped (--drive)",
+                    Removal::Unknown};
+        if (copy && SameWriteTime(file.found, *copy)) {
+            return {Outcome::Current, recorded, Removal::Delete};
+        }
+        return {Outcome::Stale,
+                "recorded " + recorded + (copy ? " has another last-write time" : " is missing") +
+                    source + "; the launcher would forget the record",
+                copy ? Removal::Keep : Removal::Forget};
     }
     const std::string candidate = disc.destination + file.name;
     if (candidate.size() > kPathChars)
@@ -180,6 +223,7 @@ void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<J
         json.Key("outcome").String(OutcomeWord(entry.verdict.outcome));
         json.Key("current").Bool(entry.current);
         json.Key("detail").String(entry.verdict.detail);
+        json.Key("removal").String(RemovalWord(entry.verdict.removal));
         json.EndObject();
     }
     json.EndArray();
@@ -261,9 +305,9 @@ int RunDiscVerify(const Invocation& invocation) {
                         entry.group->number, entry.group->name.c_str());
             shownGroup = entry.group;
         }
-        std::printf("  %-26s %s [%s]: %s\n", OutcomeText(entry.verdict.outcome),
-                    entry.file->name.c_str(), entry.file->key.c_str(),
-                    entry.verdict.detail.c_str());
+        std::printf("  %-26s %s [%s]: %s; %s\n", OutcomeText(entry.verdict.outcome),
+                    entry.file->name.c_str(), entry.file->key.c_str(), entry.verdict.detail.c_str(),
+                    RemovalText(entry.verdict.removal));
     }
     if (quiet) return failed ? kExitFailed : kExitOk;
     if (notCurrent == 0) {

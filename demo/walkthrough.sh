@@ -5,11 +5,14 @@
 # screenshot of each step, cropped to the window, and checks what the run left behind: the
 # required files in C:\Tivoroo\DEMO\ with the disc's times, and their records in tivoroo.ini.
 #
-#   walkthrough.sh [--reset] [--by-hand] [--expect setup|direct] DISC_FOLDER SHOT_FOLDER
+#   walkthrough.sh [--reset] [--by-hand] [--remove] [--expect setup|direct] DISC_FOLDER SHOT_FOLDER
 #
 #   --reset    first forget the installation: the [DEMO] section of tivoroo.ini and the
 #              folder C:\Tivoroo\DEMO\ of the prefix
 #   --by-hand  only start the launcher and wait for its end: the user does the clicks
+#   --remove   after the walk-through, remove the product again with DEMO.EXE /remove: the
+#              question (Yes) and the result message (OK), then check that the copies, their
+#              records and C:\Tivoroo\DEMO\ are gone; with --by-hand only DEMO.EXE /remove
 #   --expect   fail unless the launcher showed the setup dialog (setup) or went straight to
 #              the start-up message (direct)
 #
@@ -22,18 +25,20 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 reset=0
 by_hand=0
+remove=0
 expect=""
 while [ $# -gt 0 ]; do
   case $1 in
     --reset) reset=1; shift ;;
     --by-hand) by_hand=1; shift ;;
+    --remove) remove=1; shift ;;
     --expect) expect=${2:-}; shift 2 ;;
     --) shift; break ;;
     -*) echo "walkthrough: unknown option $1" >&2; exit 2 ;;
     *) break ;;
   esac
 done
-[ $# -eq 2 ] || { echo "usage: walkthrough.sh [--reset] [--by-hand] [--expect setup|direct] DISC_FOLDER SHOT_FOLDER" >&2; exit 2; }
+[ $# -eq 2 ] || { echo "usage: walkthrough.sh [--reset] [--by-hand] [--remove] [--expect setup|direct] DISC_FOLDER SHOT_FOLDER" >&2; exit 2; }
 DISC=$(cd "$1" && pwd) || exit 2
 SHOTS=$2
 : "${DISPLAY:?DISPLAY must name a display}"
@@ -126,7 +131,9 @@ fi
 log "starting $NAME.EXE from $DISC"
 if [ $by_hand -eq 1 ]; then
   unset DEMO_GAME_SECONDS
-  (cd "$DISC" && exec "$WINE" "$NAME.EXE")
+  args=()
+  [ $remove -eq 0 ] || args=(/remove)
+  (cd "$DISC" && exec "$WINE" "$NAME.EXE" "${args[@]}")
   rc=$?
   log "$NAME.EXE ended with status $rc"
   exit $rc
@@ -254,3 +261,30 @@ for entry in "${REQUIRED[@]}"; do
   [ "$recorded" == "$DEST_WIN${rel//\//\\}" ] || fail "record of $key: '$recorded', expected '$DEST_WIN${rel//\//\\}'"
 done
 log "walkthrough done: the launcher came up with the $path; ${#REQUIRED[@]} required files installed and recorded"
+
+# ---- removal -----------------------------------------------------------------------------
+
+[ $remove -eq 1 ] || exit 0
+log "removing $NAME with $NAME.EXE /remove"
+(cd "$DISC" && exec "$WINE" "$NAME.EXE" /remove) &
+L_PID=$!
+box=$(drv wait-window --exe "$NAME.EXE" --with-id IDC_STATIC --visible --timeout 15000) ||
+  fail "no removal question came up"
+sleep 0.5
+snap remove-question "$box"
+drv click --hwnd "$box" --id IDYES || fail "could not answer Yes"
+drv wait-gone --hwnd "$box" --timeout 5000 || fail "the question stayed"
+box=$(drv wait-window --exe "$NAME.EXE" --with-id IDC_STATIC --visible --timeout 15000) ||
+  fail "no removal result came up"
+sleep 0.5
+snap remove-result "$box"
+drv click --hwnd "$box" --id IDOK || fail "could not close the result"
+wait "$L_PID"
+L_PID=""
+for entry in "${REQUIRED[@]}"; do
+  key=${entry%%:*} rel=${entry#*:}
+  [ ! -e "$DEST/$rel" ] || fail "still installed after removal: $DEST_WIN${rel//\//\\}"
+  ! ini_get "$NAME" "$key" >/dev/null || fail "record of $key kept after removal"
+done
+[ ! -e "$DEST" ] || fail "$DEST_WIN stayed after removal"
+log "removal done: ${#REQUIRED[@]} required files and their records gone, $DEST_WIN removed"

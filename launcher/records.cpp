@@ -16,6 +16,10 @@ bool ResolveFullPath(const char* path, char* full) {
 
 }  // namespace
 
+int IsRecordable(const ProductPaths& paths, const char* key) {
+    return rules::IsSafeSectionName(paths.baseName) && rules::IsSafeRecordKey(key) ? 1 : 0;
+}
+
 int IsRecordPath(const char* value) {
     if (!rules::IsFullPathShape(value, &IsLeadByte)) return 0;
     char full[kPathSize];
@@ -23,7 +27,7 @@ int IsRecordPath(const char* value) {
 }
 
 int ReadRecord(const ProductPaths& paths, const char* key, char* dest) {
-    if (!rules::IsSafeRecordKey(key)) {
+    if (!IsRecordable(paths, key)) {
         dest[0] = '\0';
         return kRecordRefused;
     }
@@ -37,23 +41,25 @@ int ReadRecord(const ProductPaths& paths, const char* key, char* dest) {
 
 int WriteRecord(const ProductPaths& paths, const char* key, const char* path) {
     char full[kPathSize];
-    if (!rules::IsSafeRecordKey(key) || !ResolveFullPath(path, full) || !IsRecordPath(full)) {
+    if (!IsRecordable(paths, key) || !ResolveFullPath(path, full) || !IsRecordPath(full)) {
         return 0;
     }
     return WritePrivateProfileStringA(paths.baseName, key, full, paths.sharedIniPath) ? 1 : 0;
 }
 
 void EraseRecord(const ProductPaths& paths, const char* key) {
-    if (!rules::IsSafeRecordKey(key)) return;
+    if (!IsRecordable(paths, key)) return;
     WritePrivateProfileStringA(paths.baseName, key, nullptr, paths.sharedIniPath);
 }
 
 int ReadShowStartupAgain(const ProductPaths& paths) {
+    if (!rules::IsSafeSectionName(paths.baseName)) return 1;
     return static_cast<int>(
         GetPrivateProfileIntA(paths.baseName, rules::kShowStartupAgainKey, 1, paths.sharedIniPath));
 }
 
 void WriteShowStartupAgain(const ProductPaths& paths, int showAgain) {
+    if (!rules::IsSafeSectionName(paths.baseName)) return;
     char value[16];
     std::snprintf(value, sizeof value, "%d", showAgain);
     WritePrivateProfileStringA(paths.baseName, rules::kShowStartupAgainKey, value,

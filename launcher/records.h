@@ -7,9 +7,13 @@
 
 #include "launcher/product_paths.h"
 
-// Keys that rules::IsSafeRecordKey refuses are never read, written or erased: the shared file
-// would not give them back as the same key, and writing one could touch another record or
-// start a new section.
+// Keys that rules::IsSafeRecordKey refuses, and every key of a base name that
+// rules::IsSafeSectionName refuses, are never read, written or erased: the shared file would
+// not give them back as the same key, and writing one could touch another record or start a
+// new section.
+
+// 1 when key of this product can be read, written and erased in the shared file, else 0.
+int IsRecordable(const ProductPaths& paths, const char* key);
 
 // The record rule: a value of the shared file is the record of a copy only when it is a full
 // drive or network path (rules::IsFullPathShape) equal to its own full-path resolution. Any
@@ -34,7 +38,7 @@ int WriteRecord(const ProductPaths& paths, const char* key, const char* path);
 // Removes the record of key; nothing for an unsafe key.
 void EraseRecord(const ProductPaths& paths, const char* key);
 
-// ShowStartupAgain as an integer, 1 when missing.
+// ShowStartupAgain as an integer, 1 when missing or when the base name is unsafe.
 int ReadShowStartupAgain(const ProductPaths& paths);
-// Writes ShowStartupAgain with "%d".
+// Writes ShowStartupAgain with "%d"; nothing when the base name is unsafe.
 void WriteShowStartupAgain(const ProductPaths& paths, int showAgain);

@@ -293,6 +293,21 @@ constexpr bool IsFullPathShape(std::string_view value, LeadByteTest isLeadByte =
     return true;
 }
 
+// Whether a launcher's base name can name its section of the shared file and be read back as
+// the same section: not empty, no "[" or "]" (some readers end the header at the first "]", so
+// the file would grow a section at every start), no blank (space or tab) at either end and no
+// control character. The launcher reads, writes and erases nothing in the shared file under
+// any other name.
+constexpr bool IsSafeSectionName(std::string_view name) {
+    if (name.empty()) return false;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (blank(name.front()) || blank(name.back())) return false;
+    for (const char c : name) {
+        if (c == '[' || c == ']' || static_cast<unsigned char>(c) < 0x20) return false;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Currency of an installed copy
 

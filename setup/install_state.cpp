@@ -128,13 +128,15 @@ int QueryVolumeFileSystem(const char* path, char* name, DWORD size) {
 int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
                   VolumeFileSystemQuery queryFileSystem) {
     char source[kPathSize];
-    if (!IsSafeRelativeName(name) || !rules::IsSafeRecordKey(key) ||
-        !FormatPath(source, "%s%s", paths.sourceFolder, name)) {
+    if (!IsSafeRelativeName(name) || !FormatPath(source, "%s%s", paths.sourceFolder, name)) {
         return 0;
     }
 
-    char recorded[kPathSize];
-    switch (ReadRecord(paths, key, recorded)) {
+    // A key (or base name) the shared file cannot hold has no record: only a current copy in
+    // the proposed destination counts, and nothing is written.
+    const bool recordable = IsRecordable(paths, key) != 0;
+    char recorded[kPathSize] = "";
+    switch (recordable ? ReadRecord(paths, key, recorded) : kRecordRead) {
         case kRecordRefused:
             return 0;
         case kRecordNoCopy:
@@ -159,7 +161,7 @@ int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
         !PathExists(candidate) || !HasSourceWriteTime(source, candidate, queryFileSystem)) {
         return 0;
     }
-    WriteRecord(paths, key, candidate);
+    if (recordable) WriteRecord(paths, key, candidate);
     return 1;
 }
 

@@ -29,8 +29,10 @@ int HasSourceWriteTime(const char* source, const char* copy,
 // 1 when the file name (relative to the source folder) is installed and current, else 0.
 // A recorded copy that is missing or stale (also when the source is missing) loses its record;
 // with no record, a current copy in the proposed destination folder is recorded and counts.
-// An unsafe name (rules::IsSafeRelativeName) or key (rules::IsSafeRecordKey), or a source,
-// recorded or candidate path that does not fit, is not current and nothing is written for it.
+// An unsafe name (rules::IsSafeRelativeName), or a source, recorded or candidate path that does
+// not fit, is not current and nothing is written for it. A key or base name the shared file
+// cannot hold (IsRecordable) is current only through a current copy in the proposed
+// destination, and nothing is written for it.
 int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
                   VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);
 

@@ -138,6 +138,21 @@ TEST(InstallRules, FullPathShapes) {
     }
 }
 
+TEST(InstallRules, SafeSectionNames) {
+    struct Case {
+        const char* name;
+        bool safe;
+    };
+    const Case cases[] = {
+        {"PUZZLE", true},   {"Puzzle.v2", true}, {"A B", true},  {"A;B=C", true},
+        {"", false},        {"A]B", false},      {"[A", false},  {"A[", false},
+        {" PUZZLE", false}, {"PUZZLE ", false},  {"\tA", false}, {"A\x01", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rules::IsSafeSectionName(c.name), c.safe) << c.name;
+    }
+}
+
 // Slashes become backslashes, except as the second byte of a double-byte character.
 TEST(InstallRules, NormalizedSeparators) {
     const auto leadByte = [](unsigned char byte) { return byte == 0x81; };

@@ -525,6 +525,19 @@ TEST_F(InstallRunTest, RecordThatCannotBeWrittenKeepsTheCopyAndWarnsOnce) {
     EXPECT_TRUE(m_prompts.informed.empty());
 }
 
+// A base name that cannot name a section: installed, nothing recorded, one warning.
+TEST_F(InstallRunTest, UnsafeBaseNameCopiesRecordsNothingAndWarns) {
+    std::strcpy(m_paths.baseName, "PUZ]ZLE");
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
+    const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
+
+    EXPECT_EQ(Run({{&game, 1}}, Path("chosen\\")), 1);
+
+    EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "game");
+    EXPECT_EQ(ReadWholeFile(Path("tivoroo.ini")), "<missing>");
+    EXPECT_EQ(m_prompts.informed.size(), 1U);
+}
+
 // A close that fails after the handle is really closed, as one that could not write the file's
 // last data to the disk would.
 BOOL WINAPI CloseThenFail(HANDLE handle) {

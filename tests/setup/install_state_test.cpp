@@ -345,16 +345,33 @@ TEST_F(InstallState, SlashesInTheScriptAreRecordedAsBackslashes) {
 
 // A key the shared file cannot give back is never written: the file is not current, and the
 // shared file stays as it was, whatever copies are present.
-TEST_F(InstallState, UnsafeKeysWriteNothing) {
+// A key or a base name the shared file cannot hold: nothing is read or written; the file counts
+// only through a current copy in the proposed destination.
+TEST_F(InstallState, UnsafeKeysAndBaseNamesWriteNothing) {
     ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "src\\OTHER.DAT", 100));
     ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(m_temp / "elsewhere\\OTHER.DAT", 100));
     SetRecord("A", m_temp / "dest\\GAME.DAT");
     const std::string before = ReadWholeFile(Shared());
     for (const char* key : {"", "A=B", "[Other]", ";Note", " A", "A ", "\tA", "A\nB"}) {
-        EXPECT_EQ(Check("GAME.DAT", key), 0) << key;
+        EXPECT_EQ(Check("GAME.DAT", key), 1) << key;
+        EXPECT_EQ(Check("OTHER.DAT", key), 0) << key;
         EXPECT_EQ(ReadWholeFile(Shared()), before) << key;
     }
     EXPECT_EQ(Check("GAME.DAT", "A"), 1);
+
+    for (const char* baseName : {"PUZ]ZLE", "[PUZZLE", " PUZZLE", "PUZZLE\t", "PU\x01ZZLE"}) {
+        SCOPED_TRACE(baseName);
+        std::strcpy(m_paths.baseName, baseName);
+        // A record some reader might find under it: never read.
+        WritePrivateProfileStringA(baseName, "Other", (m_temp / "elsewhere\\OTHER.DAT").c_str(),
+                                   Shared().c_str());
+        const std::string withSection = ReadWholeFile(Shared());
+        EXPECT_EQ(Check("GAME.DAT", "Game"), 1);
+        EXPECT_EQ(Check("OTHER.DAT", "Other"), 0);
+        EXPECT_EQ(ReadWholeFile(Shared()), withSection);
+    }
 }
 
 TEST_F(InstallState, NoScriptOrNoRequiredGroupsIsCurrent) {

@@ -436,6 +436,18 @@ TEST_F(DiscTest, CheckWarnsOfLauncherNamesThatLookLikeInstallers) {
     }
 }
 
+// A base name that cannot name a section of the shared file is an error.
+TEST_F(DiscTest, CheckRefusesLauncherNamesThatCannotNameASection) {
+    for (const char* launcher : {"FOO].EXE", "[FOO.EXE", " FOO.EXE", "FOO .EXE", "FOO.EXE"}) {
+        SCOPED_TRACE(launcher);
+        const Result result = Tool({"check", "-q", "--launcher", launcher, m_disc.string()});
+        const bool refused = std::string(launcher) != "FOO.EXE";
+        EXPECT_EQ(result.out.find("[unsafe-section-name]") != std::string::npos, refused)
+            << result.out;
+        if (refused) EXPECT_NE(result.status, 0);
+    }
+}
+
 TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {
     // Two programs: the one install script tells which is the launcher.
     WriteFile(m_disc / "SETUP.EXE", std::string("MZ"));

@@ -474,6 +474,15 @@ void WarnOfInstallerName(Disc* disc) {
     }
 }
 
+// A base name that cannot name a section of the shared file: the launcher then records
+// nothing for the product (rules::IsSafeSectionName).
+void CheckSectionName(Disc* disc) {
+    if (rules::IsSafeSectionName(disc->baseName)) return;
+    Add(disc, Severity::kError, "unsafe-section-name",
+        "the launcher's base name " + Quote(disc->baseName) +
+            " cannot name a section of the shared file (no \"[\" or \"]\", blank at either end or control character): the launcher records no installed file, and setup may appear at every start");
+}
+
 // File names listed more than once: in two groups (allowed: each listing is tested and
 // copied, and a later unticked group leaves the copy alone; a note), and spellings that differ
 // only in case, which name one file on Windows.
@@ -583,6 +592,7 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
     }
     if (!ChooseLauncher(folder, launcherOption, disc, reason)) return false;
     WarnOfInstallerName(disc);
+    CheckSectionName(disc);
 
     disc->game = FindWithoutCase(folder, disc->baseName + ".a32");
     if (!disc->game) {

@@ -478,7 +478,7 @@ void WarnOfInstallerName(Disc* disc) {
 // nothing for the product (rules::IsSafeSectionName).
 void CheckSectionName(Disc* disc) {
     if (rules::IsSafeSectionName(disc->baseName)) return;
-    Add(disc, Severity::kError, "unsafe-section-name",
+    Add(disc, FindingCode::kUnsafeSectionName,
         "the launcher's base name " + Quote(disc->baseName) +
             " cannot name a section of the shared file (no \"[\" or \"]\", blank at either end or control character): the launcher records no installed file, and setup may appear at every start");
 }

@@ -685,4 +685,33 @@ TEST_F(VerifyTest, WithoutRecordsOnlyTheProposedDestinationCounts) {
     EXPECT_NE(result.out.find("  unknown"), std::string::npos) << result.out;
 }
 
+// verify reads the shared file as the launcher does: section and key names in the code page,
+// a quoted record longer than a path refused, and a disc folder whose times have fractions
+// against a copy installed from the pressed disc, which keeps whole seconds.
+TEST_F(VerifyTest, ReadsRecordsAndTimesAsTheLauncherDoes) {
+    EditScript("PC-Group1File2Key", "PC-Group1File2Key=Th\xE8me");  // code page 1252
+    const std::string longPath = "C:\\GAMES\\FOO\\" + std::string(260 - 13, 'x');
+    ASSERT_EQ(longPath.size(), 260u);
+    WriteFile(m_root / "tivoroo.ini", "[foo]\r\nGameDat=\"" + longPath +
+                                          "\"\r\nTh\xE8me=C:\\GAMES\\FOO\\MUSIC\\THEME.MID\r\n");
+    const auto whole = std::chrono::floor<std::chrono::seconds>(m_sourceTime);
+    const fs::path theme = m_c / "Games" / "foo" / "music" / "Theme.mid";
+    fs::last_write_time(m_disc / "Music" / "theme.mid", whole + std::chrono::milliseconds(700));
+    fs::copy_file(m_disc / "Music" / "theme.mid", theme);
+    const auto outcomeOf = [](const std::string& out, const std::string& file) {
+        const std::size_t at = out.find(file);
+        if (at == std::string::npos) return std::string("not listed");
+        const std::size_t start = out.rfind('\n', at) + 1;
+        return out.substr(start + 2, out.find(' ', start + 2) - start - 2);
+    };
+    for (const auto& [copyTime, outcome] :
+         {std::pair{whole, "current"}, std::pair{whole + std::chrono::seconds(1), "stale"}}) {
+        fs::last_write_time(theme, copyTime);
+        const Result result = Verify();
+        EXPECT_EQ(outcomeOf(result.out, "MUSIC\\THEME.MID"), outcome) << result.out;
+        EXPECT_EQ(outcomeOf(result.out, "GAME.DAT"), "stale") << result.out;
+        EXPECT_NE(result.out.find("longer than a path"), std::string::npos) << result.out;
+    }
+}
+
 }  // namespace

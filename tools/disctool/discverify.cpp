@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "tools/disctool/codepage.h"
 #include "tools/disctool/disc.h"
 #include "tools/disctool/discreport.h"
 #include "tools/disctool/json.h"
@@ -94,12 +95,20 @@ std::uint64_t VolumeTimeTolerance(const fs::path& path) {
                                                             : "");
 }
 
-// Whether copy carries the source's last-write time by the launcher's rule.
+// Whether copy carries the source's last-write time by the launcher's rule. A pressed disc
+// (ISO 9660) keeps whole seconds, so a source folder with fractions and a copy installed from
+// the pressed disc, or the other way round, differ by the fraction alone: where either time is
+// a whole second, both are compared in whole seconds (then with the copy's volume tolerance).
 bool SameWriteTime(const std::optional<fs::path>& source, const fs::path& copy) {
     if (!source) return false;
-    const auto a = WriteTimes(*source);
-    const auto b = WriteTimes(copy);
+    auto a = WriteTimes(*source);
+    auto b = WriteTimes(copy);
     if (!a || !b) return false;
+    constexpr std::uint64_t kSecond = 10000000;
+    if (a->lastWrite % kSecond == 0 || b->lastWrite % kSecond == 0) {
+        a->lastWrite -= a->lastWrite % kSecond;
+        b->lastWrite -= b->lastWrite % kSecond;
+    }
     return rules::IsCopyCurrent(*a, *b, VolumeTimeTolerance(copy));
 }
 
@@ -151,14 +160,23 @@ Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives,
               const DiscFile& file) {
     if (file.name.empty()) return {Outcome::Missing, "the file has no name"};
     if (file.refused) return {Outcome::Missing, "the launcher refuses the name"};
+    // The shared file holds code-page bytes: its section and key names are looked up as such.
+    std::string section, key;
+    if (!EncodeAnsi(disc.baseName, disc.codepage, &section) ||
+        !EncodeAnsi(file.key, disc.codepage, &key)) {
+        return {Outcome::Unknown, "the section or key has a character code page " +
+                                      std::to_string(disc.codepage) + " lacks"};
+    }
     std::string recorded;
-    if (!file.key.empty())
-        recorded = ini::GetString(shared, disc.baseName, file.key, kPathChars + 1);
+    if (!key.empty()) {
+        // Read as the launcher reads a recorded path: a value longer than a path is refused.
+        const std::optional<std::string> value = ini::GetUncut(shared, section, key, kPathChars);
+        if (!value)
+            return {Outcome::Stale, "the record is longer than a path; the launcher ignores it"};
+        recorded = *value;
+    }
     const char* source = file.found ? "" : "; the file is not on the disc";
     bool mapped = false;
-    if (recorded.size() > kPathChars) {
-        return {Outcome::Stale, "the record is longer than a path; the launcher ignores it"};
-    }
     if (!recorded.empty()) {
         const std::optional<fs::path> copy = MapWindowsPath(drives, recorded, &mapped);
         if (!mapped)

@@ -427,6 +427,32 @@ scenario_setup_readonly_target() {
   launcher_wait 8000
 }
 
+# The shared file cannot be written (a folder stands where it would be, as unwritable as a
+# limited user's Windows folder): the file is installed, one message with the information icon
+# names the shared file, the game starts; the next start adopts the copy in the proposed
+# folder and goes straight to the game.
+scenario_setup_shared_unwritable() {
+  setup_disc E2ESHARED GAME.DAT
+  local dest=$T/dest
+  mkdir -p "$dest"
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|GAME.DAT=GameDat"
+  local saved=""
+  if [ -e "$SHARED_INI" ]; then saved=$T/shared.saved; mv "$SHARED_INI" "$saved"; fi
+  mkdir "$SHARED_INI"
+  setup_start "$DISC" "$NAME"
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
+  answer_box "$EXE" "$NAME" "The installed files could not all be recorded in C:\\windows\\tivoroo.ini."$'\n'"Setup may appear again at the next start." asterisk IDOK
+  game_wait_start 15000
+  launcher_wait 15000
+  expect_game_from "$DISC" "$NAME"
+  expect_copy "$DISC/GAME.DAT" "$dest/GAME.DAT"
+
+  launch_without_window "$T"
+  expect_game_from "$DISC" "$NAME"
+  rmdir "$SHARED_INI"
+  [ -z "$saved" ] || mv "$saved" "$SHARED_INI"
+}
+
 # The destination is the source folder, as typed in several spellings: refused with the stop
 # icon before anything is deleted; the disc stays whole and the dialog stays.
 scenario_setup_same_folder() {

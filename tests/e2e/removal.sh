@@ -69,3 +69,56 @@ scenario_remove_with_a() {
   expect_no_game
   [ -f "$dest/GAME.DAT" ] || fail "a copy was removed"
 }
+
+# Cancel in the progress window as soon as it shows: every file is either gone with its
+# record erased or still there with its record, and the result says how many went.
+scenario_remove_cancelled() {
+  local files=() i
+  for i in $(seq 1 300); do files+=("DATA/F$i.DAT"); done
+  NAME=E2EREMOVEC DISC=$T/disc EXE=E2EREMOVEC.exe
+  disc_make "$DISC" "$NAME"
+  disc_files "$DISC" "${files[@]}"
+  ini_drop_section "$NAME"
+  local dest=$T/games/removec caption="E2EREMOVEC basic setup" progress mb text
+  inf_required "$DISC/$NAME.inf" "$NAME" "$dest" "${files[@]}"
+  install_copies "$DISC" "$dest" "${files[@]}"
+  {
+    printf '[%s]\r\n' "$NAME"
+    for i in $(seq 1 300); do printf 'Key%d=%s\r\n' "$i" "$(dest_path "$dest" "DATA/F$i.DAT")"; done
+  } >>"$SHARED_INI"
+
+  launcher_start "$T" "$DISC/$EXE" /remove
+  mb=$(drv wait-window --exe "$EXE" --caption "$caption" --with-id IDC_STATIC --visible --timeout 8000) ||
+    fail "no question came up"
+  drv click --hwnd "$mb" --id IDYES || fail "cannot answer Yes"
+  if progress=$(drv wait-window --exe "$EXE" --caption "Copy Progress" --visible --timeout 5000); then
+    drv click --hwnd "$progress" --id IDCANCEL || log "the removal ended before Cancel"
+  fi
+  mb=$(drv wait-window --exe "$EXE" --caption "$caption" --with-id IDC_STATIC --visible --timeout 15000) ||
+    fail "no result came up"
+  text=$(drv text --hwnd "$mb" --id IDC_STATIC)
+  drv click --hwnd "$mb" --id IDOK || fail "cannot close the result"
+  launcher_wait 8000
+  expect_no_game
+
+  local gone=0 record
+  for i in $(seq 1 300); do
+    record=$(ini_get "$NAME" "Key$i") || record=""
+    if [ -e "$dest/DATA/F$i.DAT" ]; then
+      expect_eq "$record" "$(dest_path "$dest" "DATA/F$i.DAT")" "record of a file the removal left"
+    else
+      [ -z "$record" ] || fail "F$i.DAT is gone but its record stayed"
+      gone=$((gone + 1))
+    fi
+  done
+  case $text in
+    "$gone files of $caption were removed."*"The removal was cancelled"*)
+      [ "$gone" -lt 300 ] || fail "cancelled, yet every file went"
+      log "cancelled after $gone of 300 files" ;;
+    "$gone files of $caption were removed.")
+      [ "$gone" -eq 300 ] || fail "not cancelled, yet files were left"
+      log "the removal ended before Cancel reached it" ;;
+    *) fail "result '$text' does not match $gone removed files" ;;
+  esac
+  for i in 1 300; do [ -f "$DISC/DATA/F$i.DAT" ] || fail "a source was deleted"; done
+}

@@ -205,4 +205,32 @@ TEST_F(AuthorTest, MasterStopsOnACheckError) {
         << "not inside the disc";
 }
 
+// Names beside the outputs that a run once used for its temporary files: a planted link there
+// never makes script or master write another file, and a file there survives.
+TEST_F(AuthorTest, ScriptAndMasterLeaveFilesBesideTheirOutputsAlone) {
+    const fs::path victim = m_root / "victim.txt";
+    WriteFile(victim, std::string("keep"));
+    const fs::path image = m_root / "FOO.iso";
+    fs::create_symlink(victim, m_disc / "FOO.inf.new");
+    fs::create_symlink(victim, m_root / "FOO.iso.log");
+    WriteFile(m_root / "FOO.iso.new", std::string("mine"));
+    WriteFile(m_root / "groups.txt", std::string("required Game\nfile FOO.a32\n"));
+    ASSERT_EQ(
+        Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()}).status,
+        0);
+    fs::remove(m_disc / "FOO.inf.new");
+    const Result made = Tool({"master", m_disc.string(), image.string()});
+    ASSERT_EQ(made.status, 0) << made.out << made.err;
+    EXPECT_GT(fs::file_size(image), 0u);
+    EXPECT_EQ(ReadFile(victim), "keep");
+    EXPECT_EQ(ReadFile(m_root / "FOO.iso.new"), "mine");
+    EXPECT_TRUE(fs::is_symlink(m_root / "FOO.iso.log"));
+    for (const auto& entry : fs::directory_iterator(m_root)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name.rfind("FOO.iso.", 0) != 0 || name == "FOO.iso.new" ||
+                    name == "FOO.iso.log")
+            << "a temporary file left behind: " << name;
+    }
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,7 @@
 
 #include "tools/disctool/disc.h"
 #include "tools/disctool/discreport.h"
+#include "tools/disctool/stagedfile.h"
 
 extern char** environ;
 
@@ -58,24 +60,40 @@ std::size_t FilesWithFractions(const fs::path& folder) {
     return count;
 }
 
-// Runs argv (looked up on PATH) with its output into log; its exit status, or -1 when it
-// could not be started or did not exit normally.
-int Run(const std::vector<std::string>& argv, const fs::path& log) {
+// Runs argv (looked up on PATH) with its standard output into the descriptor output and its
+// messages read through a pipe into *messages; its exit status, or -1 when it could not be
+// started or did not exit normally.
+int Run(const std::vector<std::string>& argv, int output, std::string* messages) {
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_adddup2(&actions, output, 1);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
     std::vector<char*> arguments;
     for (const std::string& argument : argv)
         arguments.push_back(const_cast<char*>(argument.c_str()));
     arguments.push_back(nullptr);
     pid_t pid = 0;
     int status = -1;
-    if (posix_spawnp(&pid, arguments[0], &actions, nullptr, arguments.data(), environ) == 0) {
+    const bool started =
+        posix_spawnp(&pid, arguments[0], &actions, nullptr, arguments.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+        if (got > 0) {
+            messages->append(buffer, static_cast<std::size_t>(got));
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    close(pipeEnds[0]);
+    if (started) {
         int waited = 0;
         if (waitpid(pid, &waited, 0) == pid && WIFEXITED(waited)) status = WEXITSTATUS(waited);
     }
-    posix_spawn_file_actions_destroy(&actions);
     return status;
 }
 
@@ -108,24 +126,21 @@ int RunDiscMaster(const Invocation& invocation) {
         return kExitUsage;
     }
 
-    // xorriso writes a new file beside the image, renamed over it when complete.
-    const fs::path temporary = image.string() + ".new";
-    const fs::path log = image.string() + ".log";
-    fs::remove(temporary, error);
+    // xorriso writes the image to its standard output, a new file made exclusively beside the
+    // image and renamed over it when complete. It is given the canonical folder, so that no
+    // folder name is ever read as an option.
+    StagedFile staged(image.string().c_str());
+    if (const std::string why = staged.Open(); !why.empty()) {
+        std::fprintf(stderr, "disctool: %s: %s\n", image.string().c_str(), why.c_str());
+        return kExitFailed;
+    }
     const std::string volume =
         VolumeId(invocation.Has("--volume-id") ? invocation.Value("--volume-id") : disc.baseName);
-    const int status =
-        Run({"xorriso", "-as", "mkisofs", "-quiet", "-input-charset", "UTF-8", "-J", "-joliet-long",
-             "-V", volume, "-o", temporary.string(), disc.folder.string()},
-            log);
     std::string output;
-    {
-        std::ifstream stream(log, std::ios::binary);
-        output.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-    }
-    fs::remove(log, error);
+    const int status = Run({"xorriso", "-as", "mkisofs", "-quiet", "-input-charset", "UTF-8", "-J",
+                            "-joliet-long", "-V", volume, "-o", "-", folder.string()},
+                           fileno(staged.Stream()), &output);
     if (status != 0) {
-        fs::remove(temporary, error);
         if (status < 0) {
             std::fprintf(
                 stderr,
@@ -137,10 +152,8 @@ int RunDiscMaster(const Invocation& invocation) {
         }
         return kExitFailed;
     }
-    fs::rename(temporary, image, error);
-    if (error) {
-        fs::remove(temporary, error);
-        std::fprintf(stderr, "disctool: %s: cannot be written\n", image.string().c_str());
+    if (const std::string why = staged.Commit(); !why.empty()) {
+        std::fprintf(stderr, "disctool: %s: %s\n", image.string().c_str(), why.c_str());
         return kExitFailed;
     }
     std::printf("%s: volume %s, Joliet names\n", image.string().c_str(), volume.c_str());

@@ -1,5 +1,7 @@
 #include "tools/disctool/discscript.h"
 
+#include "tools/disctool/picwrite.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -372,21 +374,11 @@ int RunDiscScript(const Invocation& invocation) {
         return kExitOk;
     }
 
-    // Whole or not at all: a new file beside the script, renamed over it.
-    const fs::path temporary = scriptPath.string() + ".new";
-    {
-        std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
-        stream.write(script.data(), static_cast<std::streamsize>(script.size()));
-        if (!stream.flush()) {
-            fs::remove(temporary, error);
-            std::fprintf(stderr, "disctool: %s: cannot be written\n", temporary.string().c_str());
-            return kExitFailed;
-        }
-    }
-    fs::rename(temporary, scriptPath, error);
-    if (error) {
-        fs::remove(temporary, error);
-        std::fprintf(stderr, "disctool: %s: cannot be written\n", scriptPath.string().c_str());
+    // Whole or not at all: a new file made exclusively beside the script, renamed over it.
+    if (const std::string why = WriteFileBytes(
+            scriptPath.string().c_str(), std::vector<std::uint8_t>(script.begin(), script.end()));
+        !why.empty()) {
+        std::fprintf(stderr, "disctool: %s: %s\n", scriptPath.string().c_str(), why.c_str());
         return kExitFailed;
     }
     std::size_t files = 0;

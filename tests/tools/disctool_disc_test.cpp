@@ -448,6 +448,24 @@ TEST_F(DiscTest, CheckRefusesLauncherNamesThatCannotNameASection) {
     }
 }
 
+// A script listing more files than the launcher tests in about a second at every start.
+TEST_F(DiscTest, CheckWarnsOfScriptsThatSlowEveryStart) {
+    for (const int files : {400, 401}) {
+        SCOPED_TRACE(files);
+        std::string script = "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=All\r\n";
+        script += "PC-Group1FileCount=" + std::to_string(files) + "\r\n";
+        for (int i = 1; i <= files; ++i) {
+            const std::string n = std::to_string(i);
+            script += "PC-Group1File" + n + "Name=F" + n + ".DAT\r\nPC-Group1File" + n + "Key=K" +
+                      n + "\r\n";
+        }
+        WriteFile(m_disc / "foo.inf", script);
+        const Result result = Tool({"check", "-q", m_disc.string()});
+        EXPECT_EQ(result.out.find("[slow-start]") != std::string::npos, files > 400)
+            << result.out.substr(0, 2000);
+    }
+}
+
 TEST_F(DiscTest, CheckChoosesTheLauncherOrAsksForIt) {
     // Two programs: the one install script tells which is the launcher.
     WriteFile(m_disc / "SETUP.EXE", std::string("MZ"));

@@ -47,6 +47,7 @@ enum class FindingCode {
     kRepeatedSection,
     kNameCase,
     kInstallerName,
+    kSlowStart,
     kUtf8Script,
     kFileInTwoGroups,
 };
@@ -121,6 +122,8 @@ inline constexpr FindingKind kFindingKinds[] = {
      "two listings whose names differ only in case: one file on Windows"},
     {FindingCode::kInstallerName, "installer-name", Severity::kWarning,
      "the launcher's name makes Windows ask for administrator rights at every start"},
+    {FindingCode::kSlowStart, "slow-start", Severity::kWarning,
+     "the script lists more files than the launcher tests in about a second at every start"},
     {FindingCode::kUtf8Script, "utf8-script", Severity::kWarning,
      "the script looks like UTF-8 beyond ASCII: the launcher shows those characters wrongly"},
     {FindingCode::kFileInTwoGroups, "file-in-two-groups", Severity::kNote,

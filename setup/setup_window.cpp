@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "setup/components.h"
 #include "framework/paint_dc.h"
@@ -23,6 +24,8 @@ namespace {
 
 constexpr const char kBrowseTitle[] = "Choose Destination Folder";
 constexpr const char kPlaceholderFile[] = "tempfile.000";
+constexpr const char kScriptTooLarge[] =
+    "The install script lists more files than this computer's memory can hold.";
 // Captions and instructions: 255 characters and the terminator.
 constexpr int kTextSize = rules::kScriptTextSize;
 
@@ -158,7 +161,16 @@ BOOL SetupDialog::OnInitDialog() {
     // frame then takes the place of the "Files:" label.
     m_layoutDistance = ScreenTop(*this, IDC_DESTINATION_FRAME) - ScreenTop(*this, IDC_FILES_LABEL);
     BuildControlLists();
-    LoadComponents();
+    try {
+        LoadComponents();
+    } catch (const std::bad_alloc&) {
+        // A script too large to hold: one clear message and the launcher ends, never a dialog
+        // without its groups or its destination.
+        FreeComponents();
+        MessageBoxA(m_hWnd, kScriptTooLarge, m_paths.baseName, MB_OK | MB_ICONHAND);
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
     SetDlgItemText(IDC_DESTINATION, m_paths.destFolder);
     UpdateTitle();
     UpdateInstruction();

@@ -271,6 +271,24 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         {"unsafe-key", 13, key(";Theme")},
         {"unsafe-key", 13, key("\"Theme \"")},
         {"unsafe-key", 13, key("\"\tTheme\"")},
+        // Files the disc image would not hold as named: reached through a link, with ";", or
+        // with a component longer than a Joliet name.
+        {"unpressable-name", 10,
+         [](DiscTest& t) {
+             fs::create_directory_symlink(t.m_disc / "Music", t.m_disc / "Linked");
+             t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=LINKED\\THEME.MID");
+         }},
+        {"unpressable-name", 10,
+         [](DiscTest& t) {
+             WriteFile(t.m_disc / "A;B.DAT", std::string("x"));
+             t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=A;B.DAT");
+         }},
+        {"unpressable-name", 10,
+         [](DiscTest& t) {
+             const std::string name = std::string(100, 'n') + ".DAT";  // 104 characters
+             WriteFile(t.m_disc / name, std::string("x"));
+             t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=" + name);
+         }},
         // Text the launcher reads differently on other systems, or cannot use.
         {"count-not-decimal", 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=0x1"); }},

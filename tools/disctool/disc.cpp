@@ -26,6 +26,10 @@ constexpr std::size_t kScriptPathChars = rules::kPathSize - 1;          // Defau
 constexpr std::size_t kScriptTitleChars = rules::kScriptTextSize - 1;   // titles, instructions
 constexpr std::size_t kScriptValueChars = rules::kScriptValueSize - 1;  // component values
 
+// Characters of one name component that the image's Joliet tree holds (with long Joliet
+// names, which master asks for).
+constexpr std::size_t kJolietNameChars = 103;
+
 // A file name the way two listings of one file compare: without case, one kind of separator.
 std::string NormalName(const std::string& name) {
     std::string normal;
@@ -187,6 +191,32 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     disc->bitmapHeight = picture->bitmap->height;
 }
 
+// Why the file found below folder cannot be pressed into the image as named, or empty: a
+// symbolic link on the way (looked at without following it), a ";" (ISO 9660's version mark,
+// which the image writer replaces) or a component longer than a Joliet name holds.
+std::string UnpressableWhy(const fs::path& folder, const fs::path& found) {
+    std::error_code error;
+    fs::path at = folder;
+    for (const fs::path& part : found.lexically_relative(folder)) {
+        at /= part;
+        const std::string name = part.string();
+        if (fs::is_symlink(fs::symlink_status(at, error)))
+            return "is reached through the symbolic link " + Quote(name);
+        if (name.find(';') != std::string::npos) return "holds \";\" in " + Quote(name);
+        std::size_t units = 0;  // UTF-16 code units, as Joliet counts
+        for (std::size_t i = 0; i < name.size();) {
+            const std::size_t length = std::max<std::size_t>(Utf8SequenceLength(name, i), 1);
+            units += length == 4 ? 2 : 1;
+            i += length;
+        }
+        if (units > kJolietNameChars)
+            return "has the component " + Quote(name) + " of " + std::to_string(units) +
+                   " characters, over the " + std::to_string(kJolietNameChars) +
+                   " a Joliet name holds";
+    }
+    return {};
+}
+
 void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (file->name.empty()) return;  // reported per group
     if (!rules::IsSafeRelativeName(file->name)) {
@@ -202,6 +232,12 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (file->found && fs::is_regular_file(*file->found, error)) {
         file->size = fs::file_size(*file->found, error);
         if (error) file->size = 0;
+        if (const std::string why = UnpressableWhy(disc->folder, *file->found); !why.empty()) {
+            Add(disc, FindingCode::kUnpressableName,
+                where + " " + Quote(file->name) + " " + why +
+                    "; the disc image would not hold it as named",
+                file->line);
+        }
         return;
     }
     const bool folder = file->found.has_value();

@@ -233,4 +233,23 @@ TEST_F(AuthorTest, ScriptAndMasterLeaveFilesBesideTheirOutputsAlone) {
     }
 }
 
+// A script that script cannot rewrite the way check reads it is refused and left as it was:
+// UTF-16 with its byte order mark, and line ends of CR alone.
+TEST_F(AuthorTest, ScriptRefusesAScriptItCannotRewriteAsCheckReadsIt) {
+    WriteFile(m_root / "groups.txt", std::string("required Game\nfile FOO.a32\n"));
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("[General]\r\nBasDlgTitle=Foo\r\n"))
+        utf16 += std::string{c, '\0'};
+    for (const std::string& kept :
+         {utf16, std::string("[Required]\rPC-GroupCount=0\r[General]\r")}) {
+        WriteFile(m_disc / "FOO.inf", kept);
+        const Result result =
+            Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()});
+        EXPECT_EQ(result.status, 2) << result.out;
+        EXPECT_NE(result.err.find("save it in the ANSI code page"), std::string::npos)
+            << result.err;
+        EXPECT_EQ(ReadFile(m_disc / "FOO.inf"), kept);
+    }
+}
+
 }  // namespace

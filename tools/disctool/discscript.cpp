@@ -364,6 +364,23 @@ int RunDiscScript(const Invocation& invocation) {
         return kExitUsage;
     }
 
+    // The kept text is rewritten as bytes in the code page with CR LF or LF line ends; a script
+    // in UTF-16 or with CR-only line ends would come out as something check reads otherwise.
+    const bool utf16 = existing.size() >= 2 && ((existing[0] == '\xFF' && existing[1] == '\xFE') ||
+                                                (existing[0] == '\xFE' && existing[1] == '\xFF'));
+    bool crOnly = false;
+    for (std::size_t i = 0; i < existing.size(); ++i) {
+        if (existing[i] == '\r' && (i + 1 == existing.size() || existing[i + 1] != '\n'))
+            crOnly = true;
+    }
+    if (utf16 || crOnly) {
+        std::fprintf(stderr,
+                     "disctool: %s: %s; save it in the ANSI code page with CR LF line ends "
+                     "before script rewrites it\n",
+                     scriptPath.string().c_str(),
+                     utf16 ? "is UTF-16" : "has line ends of CR alone");
+        return kExitUsage;
+    }
     Description description(descriptionPath, disc, codepage);
     std::vector<ScriptGroup> groups;
     if (!description.Read(text, &groups)) return kExitFailed;

@@ -224,13 +224,16 @@ ini_keys() {
 
 # ---- running ---------------------------------------------------------------------------
 
+# Settings (NAME=VALUE) that the launcher's process alone gets, such as another locale.
+LAUNCHER_ENV=()
+
 # launcher_start CWD EXE [ARGS...]: starts the launcher in the background from folder CWD.
 launcher_start() {
   local cwd=$1; L_EXE=$2; shift 2
   rm -f "$GAME_LOG"
   L_RC=""
   L_START=$(now_ms)
-  (cd "$cwd" && exec "$WINE" "$L_EXE" "$@") &
+  (cd "$cwd" && exec env "${LAUNCHER_ENV[@]}" "$WINE" "$L_EXE" "$@") &
   L_PID=$!
   STARTED_PIDS+=("$L_PID")
 }

@@ -124,6 +124,62 @@ scenario_setup_forward_slashes() {
   expect_game_from "$DISC" "$NAME"
 }
 
+# The launcher under a Japanese Windows (ANSI code page 932), installing into a folder whose
+# name ends in a character with trail byte 0x5C ("表" is 0x95 0x5C), written so in the
+# script's DefaultDir: that byte is no separator. Both files land inside that folder (not
+# beside it in its parent), the folder chain asks for and makes exactly the folder and its
+# DATA folder, the shared file records the full paths in code page 932, and the next start
+# goes straight to the game. Skipped where the host cannot make the Japanese locale.
+scenario_setup_double_byte_folder() {
+  local defs=/usr/share/i18n/locales/ja_JP locales=$T/locales
+  if ! command -v localedef >/dev/null || [ ! -f "$defs" ]; then
+    log "SKIPPED [$SCENARIO]: no localedef or no $defs to make the ja_JP.UTF-8 locale"
+    exit 77
+  fi
+  mkdir -p "$locales"
+  localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1
+  if [ ! -f "$locales/ja_JP.UTF-8/LC_CTYPE" ]; then
+    log "SKIPPED [$SCENARIO]: localedef could not make the ja_JP.UTF-8 locale"
+    exit 77
+  fi
+  # shellcheck disable=SC2034 # launcher_start (lib.sh) hands these to the launcher alone
+  LAUNCHER_ENV=("LOCPATH=$locales" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
+
+  setup_disc E2EDBCS GAME.DAT DATA/LEVEL1.DAT
+  local folder=$'\xe8\xa1\xa8' dest # 表
+  dest=$T/$folder
+  inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|GAME.DAT=GameDat DATA/LEVEL1.DAT=Level1"
+  iconv -f UTF-8 -t CP932 "$DISC/$NAME.inf" >"$T/script.932" && mv "$T/script.932" "$DISC/$NAME.inf" ||
+    fail "cannot write the script in code page 932"
+  LC_ALL=C grep -qF $'\x95\\\r' "$DISC/$NAME.inf" || fail "the script's DefaultDir does not end in 0x95 0x5C"
+
+  setup_start "$DISC" "$NAME"
+  drv click --hwnd "$DLG" --id IDOK || fail "click OK"
+  local q="The specified destination directory does not exist.  Create?"
+  answer_box "$EXE" "Create Directory" "$q" question 6   # the destination itself
+  answer_box "$EXE" "Create Directory" "$q" question 6   # its DATA folder
+  game_wait_start 15000
+  launcher_wait 15000
+  expect_game_from "$DISC" "$NAME"
+
+  local rel
+  for rel in GAME.DAT DATA/LEVEL1.DAT; do
+    [ -f "$dest/$rel" ] || fail "not copied into the folder: $dest/$rel"
+    cmp -s "$DISC/$rel" "$dest/$rel" || fail "contents differ: $dest/$rel"
+    expect_eq "$(stat -c %y "$dest/$rel")" "$(stat -c %y "$DISC/$rel")" "write time of $dest/$rel"
+  done
+  expect_eq "$(cd "$T" && find . -mindepth 1 -not -path './disc*' -not -path './locales*' -not -name game.log | LC_ALL=C sort | paste -sd' ')" \
+    "./$folder ./$folder/DATA ./$folder/DATA/LEVEL1.DAT ./$folder/GAME.DAT" "what the install made"
+  local rec
+  for rec in GameDat=GAME.DAT Level1=DATA/LEVEL1.DAT; do
+    expect_eq "$(ini_get "$NAME" "${rec%%=*}")" "$(dest_path "$dest" "${rec#*=}" | iconv -f UTF-8 -t CP932)" \
+      "record of ${rec#*=} (code page 932)"
+  done
+
+  launch_without_window "$T"
+  expect_game_from "$DISC" "$NAME"
+}
+
 # ---- advanced mode ---------------------------------------------------------------------
 
 # More >> switches to the advanced layout; the description follows the selected row, checked

@@ -262,6 +262,7 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         {"refused-name", 10, name(". .\\GAME.DAT")},
         {"refused-name", 10, name("MUSIC/aux .mid")},
         {"refused-name", 10, name("lpt1")},
+        {"refused-name", 10, name("COM\xB9.BIN")},  // superscript one in code page 1252
         {"refused-name", 10, name("con/GAME.DAT")},
         {"refused-name", 10, name("GAME*.DAT")},
         {"refused-name", 10, name("GA<ME>.DAT")},

@@ -219,7 +219,10 @@ std::string UnpressableWhy(const fs::path& folder, const fs::path& found) {
 
 void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (file->name.empty()) return;  // reported per group
-    if (!rules::IsSafeRelativeName(file->name)) {
+    // The launcher applies its name rules to the code-page bytes ("COM\xB9" is a device there).
+    std::string bytes;
+    if (!EncodeAnsi(file->name, disc->codepage, &bytes)) bytes = file->name;
+    if (!rules::IsSafeRelativeName(bytes)) {
         file->refused = true;
         Add(disc, FindingCode::kRefusedName,
             where + " " + Quote(file->name) +

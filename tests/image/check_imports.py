@@ -52,6 +52,7 @@ KERNEL32 = {
     "GetVersionExA": NT35, "GetVolumeInformationA": NT31, "GetWindowsDirectoryA": NT31,
     "IsDBCSLeadByte": NT31, "LoadLibraryA": NT31, "LocalFree": NT31,
     "MultiByteToWideChar": NT31, "OutputDebugStringA": NT31, "ReadFile": NT31,
+    "RemoveDirectoryA": NT31,
     "SetErrorMode": NT31, "SetFileTime": NT31, "SetLastError": NT31, "Sleep": NT31,
     "WaitForSingleObject": NT31, "WideCharToMultiByte": NT31, "WriteFile": NT31,
     "WritePrivateProfileStringA": NT31, "lstrcmpiA": NT31, "lstrcpyA": NT31,

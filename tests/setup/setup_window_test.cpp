@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -472,4 +475,89 @@ TEST_F(SetupWindow, ShellBrowserSetsTheDestination) {
         }
     }
     UnhookWindowsHookEx(hook);
+}
+
+// ---- a script too large for memory -------------------------------------------------------
+
+namespace {
+
+// While g_failSize is not 0, an allocation of exactly that many bytes throws std::bad_alloc,
+// as when the heap runs out in the middle of reading the groups (see operator new below).
+std::size_t g_failSize = 0;
+int g_failures = 0;
+
+// What the user meets while the dialog runs modally, as the launcher runs it.
+struct Met {
+    int boxes = 0;        // message boxes answered
+    std::string caption;  // of the last one
+    std::string text;
+    int setupShown = 0;  // times the setup window itself was seen visible
+};
+Met* g_met = nullptr;
+
+BOOL CALLBACK MeetWindow(HWND window, LPARAM) {
+    if (!IsWindowVisible(window) || g_met == nullptr) return TRUE;
+    char text[1024] = "";
+    if (GetDlgItem(window, IDC_COMPONENTS) != nullptr) {
+        // A setup window came up after all: count it and close it so the run ends.
+        ++g_met->setupShown;
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    } else if (HWND label = GetDlgItem(window, 0xFFFF); label != nullptr) {
+        ++g_met->boxes;
+        GetWindowTextA(window, text, sizeof text);
+        g_met->caption = text;
+        GetWindowTextA(label, text, sizeof text);
+        g_met->text = text;
+        PostMessageA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+    }
+    return TRUE;
+}
+
+void CALLBACK Meet(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), &MeetWindow, 0);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (g_failSize != 0 && size == g_failSize) {
+        ++g_failures;
+        throw std::bad_alloc();
+    }
+    if (void* block = std::malloc(size != 0 ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+
+// Memory runs out while the optional group is read (the required row is made already): the
+// launcher's modal dialog ends with Cancel after one message naming the cause, under the
+// launcher's name, and the setup window never shows half made.
+TEST_F(SetupWindow, ScriptTooLargeForMemoryEndsWithOneMessage) {
+    const std::string description(1500, 'd');  // its copy is the one allocation of 1501 bytes
+    WriteScript(Script("Basic words.", "Advanced words.",
+                       "[Optional]\r\nPC-GroupCount=1\r\nPC-Group1Name=Movies\r\nPC-Group1Desc=" +
+                           description + "\r\nPC-Group1FileCount=0\r\n"));
+    SetupDialog dialog;
+    std::strcpy(dialog.m_paths.sourceFolder, Source().c_str());
+    std::strcpy(dialog.m_paths.destFolder, Dest().c_str());
+    std::strcpy(dialog.m_paths.sharedIniPath, Shared().c_str());
+    std::strcpy(dialog.m_paths.scriptPath, (Source() + "PUZZLE.inf").c_str());
+    std::strcpy(dialog.m_paths.baseName, "PUZZLE");
+
+    Met met;
+    g_met = &met;
+    g_failures = 0;
+    g_failSize = description.size() + 1;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &Meet);
+    const INT_PTR result = dialog.DoModal();
+    KillTimer(nullptr, timer);
+    g_failSize = 0;
+    g_met = nullptr;
+
+    EXPECT_EQ(g_failures, 1);
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(met.setupShown, 0);
+    EXPECT_EQ(met.boxes, 1);
+    EXPECT_EQ(met.caption, "PUZZLE");
+    EXPECT_EQ(met.text,
+              "The install script lists more files than this computer's memory can hold.");
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "setup/message_text.h"
 #include "setup/source_files.h"
 #include "launcher/paths.h"
 #include "launcher/records.h"
@@ -23,22 +24,6 @@ constexpr const char kSameAsSource[] = "The destination folder is the same as th
 constexpr const char kNotRecorded[] =
     "The installed files could not all be recorded in %s.\nSetup may appear again at the next "
     "start.";
-
-// The text of format with each "%s" replaced by the next argument, whatever their lengths.
-std::string Format(const char* format, const char* first, const char* second = "") {
-    const char* args[] = {first, second};
-    std::size_t next = 0;
-    std::string text;
-    for (const char* p = format; *p != '\0'; ++p) {
-        if (p[0] == '%' && p[1] == 's' && next < 2) {
-            text += args[next++];
-            ++p;
-        } else {
-            text += *p;
-        }
-    }
-    return text;
-}
 
 // One install run: the state it carries from step to step.
 class InstallRun {
@@ -67,7 +52,8 @@ public:
             m_prompts.Report(m_message.c_str(), m_paths.baseName);
         }
         if (m_success && m_unrecorded) {
-            m_prompts.Inform(Format(kNotRecorded, m_paths.sharedIniPath).c_str(), m_paths.baseName);
+            m_prompts.Inform(FormatText(kNotRecorded, m_paths.sharedIniPath).c_str(),
+                             m_paths.baseName);
         }
         return m_success ? 1 : 0;
     }
@@ -83,10 +69,10 @@ private:
         // holds, as much as the dialog reads.
         if (std::strlen(typed) >= static_cast<std::size_t>(kPathSize)) {
             const std::string shown(typed, static_cast<std::size_t>(kPathSize));
-            return Fail(Format(kCreateFailed, shown.c_str()));
+            return Fail(FormatText(kCreateFailed, shown.c_str()));
         }
         if (!ResolvePath(m_destination, typed) || !AddTrailingBackslash(m_destination)) {
-            return Fail(Format(kCreateFailed, typed));
+            return Fail(FormatText(kCreateFailed, typed));
         }
         if (!m_sources.Load(m_paths.sourceFolder)) return Fail();
         for (const InstallRow& row : rows) {
@@ -101,7 +87,7 @@ private:
                 drive[0] = m_destination[0];
                 drive[1] = ':';
             }
-            if (!m_prompts.Ask(Format(kSpaceQuestion, drive).c_str(), kSpaceCaption)) {
+            if (!m_prompts.Ask(FormatText(kSpaceQuestion, drive).c_str(), kSpaceCaption)) {
                 return Fail();
             }
         }
@@ -132,7 +118,7 @@ private:
             // Reported with the paths as they would read, whatever their length.
             const std::string from = std::string(m_paths.sourceFolder) + name;
             const std::string to = std::string(m_destination) + name;
-            return Fail(Format(kCopyFailed, from.c_str(), to.c_str()));
+            return Fail(FormatText(kCopyFailed, from.c_str(), to.c_str()));
         }
         // A name that leaves its folder names nothing of this product: nothing is touched.
         if (!safe) return true;
@@ -175,7 +161,7 @@ private:
             if (!m_prompts.Ask(kCreateQuestion, kCreateCaption)) return Fail();
             char folder[kPathSize];
             GetPathFolder(folder, target);
-            if (!CreateFolderChain(folder)) return Fail(Format(kCreateFailed, folder));
+            if (!CreateFolderChain(folder)) return Fail(FormatText(kCreateFailed, folder));
         }
         if (m_progress.m_hWnd == nullptr) m_progress.Create(IDD_COPY_PROGRESS, m_owner);
         switch (m_progress.CopyFileWithProgress(source, target, 0)) {
@@ -184,7 +170,7 @@ private:
             case CopyProgressDialog::kCancelled:
                 return Fail();
             default:
-                return Fail(Format(kCopyFailed, source, target));
+                return Fail(FormatText(kCopyFailed, source, target));
         }
         m_copied.insert(ComparisonKey(target));
         m_copiedIdentities.Add(target);

@@ -7,6 +7,7 @@
 #include "launcher/install_script.h"
 #include "launcher/records.h"
 #include "resources/resource.h"
+#include "setup/message_text.h"
 #include "setup/source_files.h"
 
 namespace {
@@ -38,22 +39,6 @@ const char* ReasonText(KeptReason reason) {
             return "not a copy made by this program";
     }
     return "";
-}
-
-// The text of format with each "%s" replaced by the next argument.
-std::string Format(const char* format, const char* first, const char* second = "") {
-    const char* args[] = {first, second};
-    std::size_t next = 0;
-    std::string text;
-    for (const char* p = format; *p != '\0'; ++p) {
-        if (p[0] == '%' && p[1] == 's' && next < 2) {
-            text += args[next++];
-            ++p;
-        } else {
-            text += *p;
-        }
-    }
-    return text;
 }
 
 // path cut in the middle to at most kMaxShownPath characters, its start and its file name kept.
@@ -139,7 +124,7 @@ public:
             }
         }
         if (entries.empty()) {
-            m_prompts.Tell(Format(kNothingInstalled, product.c_str()).c_str(), product.c_str());
+            m_prompts.Tell(FormatText(kNothingInstalled, product.c_str()).c_str(), product.c_str());
             return m_outcome;
         }
         m_outcome.installed = true;
@@ -152,8 +137,9 @@ public:
                 break;
             }
         }
-        if (!m_prompts.Ask(Format(kRemoveQuestion, product.c_str(), shownFolder.c_str()).c_str(),
-                           product.c_str())) {
+        if (!m_prompts.Ask(
+                FormatText(kRemoveQuestion, product.c_str(), shownFolder.c_str()).c_str(),
+                product.c_str())) {
             return m_outcome;
         }
         m_outcome.confirmed = true;
@@ -270,8 +256,8 @@ private:
     std::string ResultText(const std::string& product) const {
         const std::string count = std::to_string(m_outcome.removed);
         std::string text = m_outcome.removed == 1
-                               ? Format(kRemovedOne, product.c_str())
-                               : Format(kRemovedMany, count.c_str(), product.c_str());
+                               ? FormatText(kRemovedOne, product.c_str())
+                               : FormatText(kRemovedMany, count.c_str(), product.c_str());
         if (!m_outcome.kept.empty()) {
             text += kKeptHeading;
             std::size_t shown = 0;
@@ -281,7 +267,8 @@ private:
                 ++shown;
             }
             if (m_outcome.kept.size() > shown) {
-                text += Format(kKeptMore, std::to_string(m_outcome.kept.size() - shown).c_str());
+                text +=
+                    FormatText(kKeptMore, std::to_string(m_outcome.kept.size() - shown).c_str());
             }
         }
         if (m_outcome.cancelled) text += kCancelledNote;

@@ -13,7 +13,7 @@ namespace {
 
 using disctool::Command;
 
-const Command pictureCommands[] = {
+const Command kPictureCommands[] = {
     {"info",
      "FILE",
      "show a picture's format, size, palette and structure",
@@ -67,10 +67,10 @@ const Command pictureCommands[] = {
      disctool::kPictureEncodeOptions},
 };
 
-const Command topCommands[] = {
+const Command kTopCommands[] = {
     {"picture", nullptr, "inspect, convert and encode WIZ, PCX and IFF pictures",
      "Pictures as the launcher reads them: WIZ (.WIZ), PCX (.PCX) and IFF ILBM or PBM (.LBM).", 0,
-     0, nullptr, pictureCommands},
+     0, nullptr, kPictureCommands},
     {"check",
      "[--launcher NAME.EXE] [--json | -q] [--strict] [--codepage N] DISC_FOLDER",
      "report everything the launcher will see on a disc folder",
@@ -183,7 +183,7 @@ const Command topCommands[] = {
      disctool::kDiscMasterOptions},
 };
 
-const Command root = {
+const Command kRoot = {
     "disctool",
     nullptr,
     nullptr,
@@ -195,8 +195,8 @@ const Command root = {
     0,
     0,
     nullptr,
-    topCommands};
+    kTopCommands};
 
 }  // namespace
 
-int main(int argc, char** argv) { return disctool::Dispatch(root, argc, argv); }
+int main(int argc, char** argv) { return disctool::Dispatch(kRoot, argc, argv); }

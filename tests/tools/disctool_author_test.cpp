@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,83 @@ TEST_F(AuthorTest, MasterWritesAnImageWithEveryFileAndItsTime) {
     for (const auto& entry : fs::recursive_directory_iterator(out)) {
         fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
     }
+}
+
+// A stand-in for xorriso that presses a copy of the disc folder with one file changed (the
+// action in DISCTOOL_TEST_PRESS: "drop NAME", "rename NAME NEW", "truncate NAME" or "touch
+// NAME"), so that the image differs from the disc as a faulty press would.
+const char* const kFaultyPress =
+    "#!/usr/bin/env python3\n"
+    "import os, shutil, subprocess, sys, tempfile\n"
+    "here = os.path.dirname(os.path.abspath(__file__))\n"
+    "path = os.pathsep.join(p for p in os.environ['PATH'].split(os.pathsep) if p != here)\n"
+    "real = shutil.which('xorriso', path=path)\n"
+    "args = sys.argv[1:]\n"
+    "action = os.environ['DISCTOOL_TEST_PRESS'].split()\n"
+    "with tempfile.TemporaryDirectory() as work:\n"
+    "    copy = os.path.join(work, 'disc')\n"
+    "    shutil.copytree(args[-1], copy)\n"
+    "    target = os.path.join(copy, action[1])\n"
+    "    if action[0] == 'drop': os.remove(target)\n"
+    "    if action[0] == 'rename': os.rename(target, os.path.join(copy, action[2]))\n"
+    "    if action[0] == 'truncate':\n"
+    "        t = os.stat(target)\n"
+    "        os.truncate(target, 1)\n"
+    "        os.utime(target, ns=(t.st_atime_ns, t.st_mtime_ns))\n"
+    "    if action[0] == 'touch': os.utime(target, (2000000000, 2000000000))\n"
+    "    sys.stdout.flush()\n"
+    "    sys.exit(subprocess.call([real] + args[:-1] + [copy]))\n";
+
+// master reads its image back: each file the launcher reads is compared by name, size and
+// last-write time with the disc folder, and an image that differs is not left behind.
+TEST_F(AuthorTest, MasterReadsItsImageBackAndKeepsOnlyOneThatHoldsTheDisc) {
+    WriteFile(m_root / "groups.txt", std::string("required Game\nfile **\\*.*\n"));
+    ASSERT_EQ(
+        Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()}).status,
+        0);
+    const fs::path image = m_root / "FOO.iso";
+    const Result good = Tool({"master", m_disc.string(), image.string()});
+    ASSERT_EQ(good.status, 0) << good.out << good.err;
+    EXPECT_NE(good.out.find("read back: 10 files with the disc's names, sizes and last-write "
+                            "times (whole seconds)"),
+              std::string::npos)
+        << good.out;
+    fs::remove(image);
+
+    const fs::path bin = m_root / "bin";
+    fs::create_directory(bin);
+    WriteFile(bin / "xorriso", std::string(kFaultyPress));
+    fs::permissions(bin / "xorriso", fs::perms::owner_exec, fs::perm_options::add);
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
+    struct {
+        const char* action;
+        const char* difference;
+    } const cases[] = {
+        {"drop Data/Levels/Level2.dat", "Data/Levels/Level2.dat: not in the image under this name"},
+        {"rename Sound/Effects.snd Sound/EFFECTS.SND",
+         "Sound/Effects.snd: not in the image under this name"},
+        {"truncate Data/Core.pak", "Data/Core.pak: 1 bytes in the image, 70000 on the disc"},
+        {"touch FOO.inf", "FOO.inf: last written 2033-05-18 03:33:20 in the image"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.action);
+        setenv("DISCTOOL_TEST_PRESS", each.action, 1);
+        const Result made = Tool({"master", m_disc.string(), image.string()});
+        EXPECT_EQ(made.status, 1) << made.out << made.err;
+        EXPECT_NE(made.err.find("does not hold the disc as listed; no image written"),
+                  std::string::npos)
+            << made.err;
+        EXPECT_NE(made.err.find("  " + std::string(each.difference)), std::string::npos)
+            << made.err;
+        EXPECT_FALSE(fs::exists(image));
+        for (const auto& entry : fs::directory_iterator(m_root)) {
+            EXPECT_NE(entry.path().filename().string().rfind("FOO.iso", 0), 0u)
+                << "left behind: " << entry.path();
+        }
+    }
+    setenv("PATH", path.c_str(), 1);
+    unsetenv("DISCTOOL_TEST_PRESS");
 }
 
 TEST_F(AuthorTest, MasterStopsOnACheckError) {

@@ -6,16 +6,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "tools/disctool/disc.h"
 #include "tools/disctool/discreport.h"
+#include "tools/disctool/jolietread.h"
 #include "tools/disctool/stagedfile.h"
 
 extern char** environ;
@@ -97,6 +101,83 @@ int Run(const std::vector<std::string>& argv, int output, std::string* messages)
     return status;
 }
 
+// A time in seconds since 1970 as "YYYY-MM-DD HH:MM:SS" (UTC).
+std::string TimeText(std::int64_t seconds) {
+    const time_t time = static_cast<time_t>(seconds);
+    struct tm parts {};
+    char text[64] = "?";
+    if (gmtime_r(&time, &parts) != nullptr)
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+    return text;
+}
+
+// The files of the disc the launcher reads from it: the launcher, its script and game, the
+// start-up picture and every listed file found; each as its path relative to the disc folder,
+// once.
+std::vector<fs::path> FilesToPress(const Disc& disc) {
+    std::vector<fs::path> found;
+    if (const auto launcher = FindWithoutCase(disc.folder, disc.launcher))
+        found.push_back(*launcher);
+    for (const auto& file : {disc.script, disc.game, disc.bitmapFile}) {
+        if (file) found.push_back(*file);
+    }
+    for (const DiscGroup& group : disc.groups) {
+        for (const DiscFile& file : group.files) {
+            if (file.found && !file.refused) found.push_back(*file.found);
+        }
+    }
+    std::vector<fs::path> relative;
+    std::error_code error;
+    for (const fs::path& path : found) {
+        if (!fs::is_regular_file(path, error)) continue;
+        const fs::path name = path.lexically_relative(disc.folder);
+        if (std::find(relative.begin(), relative.end(), name) == relative.end())
+            relative.push_back(name);
+    }
+    return relative;
+}
+
+// Reads the Joliet tree of the image just written and compares each file the launcher reads
+// with the disc folder: present under the same name, the same size, and the same last-write
+// time in whole seconds (the image keeps no fractions; a fraction on the disc is cut, as
+// installs from the image carry the whole second). Returns the differences, one line each;
+// *checked is the number of files compared.
+std::vector<std::string> CompareImage(int image, const Disc& disc, std::size_t* checked) {
+    std::string why;
+    const std::optional<std::vector<ImageFile>> tree = ReadJolietTree(image, &why);
+    if (!tree) return {why};
+    std::map<std::string, const ImageFile*> pressed;
+    for (const ImageFile& file : *tree) pressed.emplace(file.path, &file);
+    std::vector<std::string> differences;
+    *checked = 0;
+    for (const fs::path& name : FilesToPress(disc)) {
+        ++*checked;
+        const std::string text = name.generic_string();
+        struct stat status {};
+        if (stat((disc.folder / name).c_str(), &status) != 0) {
+            differences.push_back(text + ": cannot be read on the disc");
+            continue;
+        }
+        const auto found = pressed.find(text);
+        if (found == pressed.end()) {
+            differences.push_back(text + ": not in the image under this name");
+            continue;
+        }
+        const ImageFile& file = *found->second;
+        if (file.size != static_cast<std::uint64_t>(status.st_size)) {
+            differences.push_back(text + ": " + std::to_string(file.size) +
+                                  " bytes in the image, " + std::to_string(status.st_size) +
+                                  " on the disc");
+        }
+        if (file.writeTime != static_cast<std::int64_t>(status.st_mtim.tv_sec)) {
+            differences.push_back(text + ": last written " + TimeText(file.writeTime) +
+                                  " in the image, " + TimeText(status.st_mtim.tv_sec) +
+                                  " on the disc (UTC, whole seconds)");
+        }
+    }
+    return differences;
+}
+
 }  // namespace
 
 int RunDiscMaster(const Invocation& invocation) {
@@ -152,11 +233,25 @@ int RunDiscMaster(const Invocation& invocation) {
         }
         return kExitFailed;
     }
+    std::fflush(staged.Stream());
+    std::size_t checked = 0;
+    const std::vector<std::string> differences =
+        CompareImage(fileno(staged.Stream()), disc, &checked);
+    if (!differences.empty()) {
+        std::fprintf(
+            stderr,
+            "disctool: %s: the image read back does not hold the disc as listed; no image written\n",
+            image.string().c_str());
+        for (const std::string& line : differences) std::fprintf(stderr, "  %s\n", line.c_str());
+        return kExitFailed;
+    }
     if (const std::string why = staged.Commit(); !why.empty()) {
         std::fprintf(stderr, "disctool: %s: %s\n", image.string().c_str(), why.c_str());
         return kExitFailed;
     }
-    std::printf("%s: volume %s, Joliet names\n", image.string().c_str(), volume.c_str());
+    std::printf(
+        "%s: volume %s, Joliet names; read back: %zu file%s with the disc's names, sizes and last-write times (whole seconds)\n",
+        image.string().c_str(), volume.c_str(), checked, checked == 1 ? "" : "s");
     return kExitOk;
 }
 

@@ -166,15 +166,19 @@ const Command kTopCommands[] = {
      "Runs check on DISC_FOLDER and, when it finds no error (with --strict: no warning),\n"
      "writes IMAGE.iso through xorriso: ISO 9660 with Joliet names as Windows shows them,\n"
      "every file with its last-write time, which makes installs from the disc current.\n"
-     "ISO 9660 keeps times to the second; a note tells when files have fractions.\n"
+     "ISO 9660 keeps times to the second; a note tells when files have fractions. The\n"
+     "image's Joliet tree is then read back, and every file the launcher reads from the disc\n"
+     "(launcher, script, game, start-up picture, listed files) must be there under its name\n"
+     "with its size and last-write time (whole seconds, a fraction on the disc cut); any\n"
+     "difference is listed and no image is kept.\n"
      "\n"
      "--volume-id ID       the volume name (default: the launcher's base name; at most 16\n"
      "                     of A-Z, 0-9 and _)\n"
      "--launcher, --windows-drive, --codepage   as for check\n"
      "\n"
-     "Exit status 0 when the image is written, 1 when the check fails or xorriso fails or is\n"
-     "missing (nothing is written then), 2 when the command line is wrong or the folder\n"
-     "cannot be read as a disc.",
+     "Exit status 0 when the image is written, 1 when the check fails, xorriso fails or is\n"
+     "missing, or the image read back differs (nothing is written then), 2 when the command\n"
+     "line is wrong or the folder cannot be read as a disc.",
      2,
      2,
      disctool::RunDiscMaster,

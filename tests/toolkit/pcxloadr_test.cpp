@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/toolkit/fixtures.h"
+#include "toolkit/picreason.h"
 #include "toolkit/rawpict.h"
 #include "toolkit/toolfile.h"
 #include "toolkit/toolread.h"
@@ -265,53 +266,53 @@ TEST_P(PcxRefused, ReturnsNullWithReason) {
     EXPECT_STREQ(reason, c.reason);
 }
 
-const char* const kNotPcx = "not a PCX picture of version 5 with 8 bits per pixel";
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, PcxRefused,
     testing::Values(
         RefusedCase{"version 3", WithData(Header(Fields([](HeaderFields& f) { f.version = 3; }))),
-                    kNotPcx},
+                    PICREASON_PcxFormat},
         RefusedCase{"4 bits per pixel",
-                    WithData(Header(Fields([](HeaderFields& f) { f.bitsPerPixel = 4; }))), kNotPcx},
+                    WithData(Header(Fields([](HeaderFields& f) { f.bitsPerPixel = 4; }))),
+                    PICREASON_PcxFormat},
         RefusedCase{"manufacturer 0",
-                    WithData(Header(Fields([](HeaderFields& f) { f.manufacturer = 0; }))), kNotPcx},
+                    WithData(Header(Fields([](HeaderFields& f) { f.manufacturer = 0; }))),
+                    PICREASON_PcxFormat},
         RefusedCase{"three planes", WithData(Header(Fields([](HeaderFields& f) { f.planes = 3; }))),
-                    "PCX with more than one plane"},
+                    PICREASON_PcxPlanes},
         RefusedCase{"no plane", WithData(Header(Fields([](HeaderFields& f) { f.planes = 0; }))),
-                    "PCX without a plane"},
+                    PICREASON_PcxNoPlane},
         RefusedCase{"bytes per line below width",
                     WithData(Header(Fields([](HeaderFields& f) { f.bytesPerLine = 1; }))),
-                    "PCX with fewer bytes per line than its width"},
+                    PICREASON_PcxLineBytes},
         RefusedCase{"xmax below xmin", WithData(Header(Fields([](HeaderFields& f) {
                         f.xmin = 5;
                         f.xmax = 2;
                     }))),
-                    "PCX whose xmax or ymax lies below xmin or ymin"},
+                    PICREASON_PcxNegative},
         RefusedCase{"ymax below ymin", WithData(Header(Fields([](HeaderFields& f) {
                         f.ymin = 1;
                         f.ymax = 0;
                     }))),
-                    "PCX whose xmax or ymax lies below xmin or ymin"},
+                    PICREASON_PcxNegative},
         RefusedCase{"65536 x 65536", WithData(Header(Fields([](HeaderFields& f) {
                         f.xmax = 0xFFFF;
                         f.ymax = 0xFFFF;
                         f.bytesPerLine = 0xFFFF;
                     }))),
-                    "PCX with fewer bytes per line than its width"},
+                    PICREASON_PcxLineBytes},
         RefusedCase{"65535 x 65536", WithData(Header(Fields([](HeaderFields& f) {
                         f.xmax = 0xFFFE;
                         f.ymax = 0xFFFF;
                         f.bytesPerLine = 0xFFFF;
                     }))),
-                    "picture too large"},
-        RefusedCase{"header cut short", Bytes(100, 10), "file too short for a PCX header"},
-        RefusedCase{"empty file", Bytes{}, "file too short for a PCX header"}));
+                    PICREASON_TooLarge},
+        RefusedCase{"header cut short", Bytes(100, 10), PICREASON_PcxShort},
+        RefusedCase{"empty file", Bytes{}, PICREASON_PcxShort}));
 
 TEST(PcxLoad, MissingFile) {
     const char* reason = nullptr;
     EXPECT_EQ(PCX_Load("no-such-folder/none.pcx", &reason), nullptr);
-    EXPECT_STREQ(reason, "file not found");
+    EXPECT_STREQ(reason, PICREASON_NotFound);
 }
 
 // The fast row decoder against the plain one, row after row of random data (literals, runs

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/toolkit/fixtures.h"
+#include "toolkit/picreason.h"
 #include "toolkit/rawpict.h"
 
 namespace {
@@ -104,11 +105,11 @@ INSTANTIATE_TEST_SUITE_P(
                     DispatchCase{"c.LBM", true, nullptr}, DispatchCase{"d.pcx", false, nullptr},
                     DispatchCase{"e.PcX", false, nullptr},
                     // The content does not choose the loader: the extension does.
-                    DispatchCase{"f.lbm", false, "not an IFF FORM"},
-                    DispatchCase{"g.pcx", true, "file too short for a PCX header"},
-                    DispatchCase{"h.bmp", true, "unknown picture extension"},
-                    DispatchCase{"i.lbmx", true, "unknown picture extension"},
-                    DispatchCase{"noextension", true, "unknown picture extension"}));
+                    DispatchCase{"f.lbm", false, PICREASON_IffNotForm},
+                    DispatchCase{"g.pcx", true, PICREASON_PcxShort},
+                    DispatchCase{"h.bmp", true, PICREASON_UnknownExtension},
+                    DispatchCase{"i.lbmx", true, PICREASON_UnknownExtension},
+                    DispatchCase{"noextension", true, PICREASON_UnknownExtension}));
 
 TEST(PictureLoad, WizExtensionGoesToTheWizLoader) {
     // Not a WIZ file: the WIZ loader refuses it with a reason of its own.
@@ -116,19 +117,19 @@ TEST(PictureLoad, WizExtensionGoesToTheWizLoader) {
     const char* reason = nullptr;
     EXPECT_EQ(PICTURE_Load(path.c_str(), &reason), nullptr);
     ASSERT_NE(reason, nullptr);
-    EXPECT_STRNE(reason, "unknown picture extension");
+    EXPECT_STRNE(reason, PICREASON_UnknownExtension);
 }
 
 TEST(PictureLoad, DotOnlyInAFolderNameIsNoExtension) {
     const char* reason = nullptr;
     EXPECT_EQ(PICTURE_Load("C:\\PICS.LBM\\START", &reason), nullptr);
-    EXPECT_STREQ(reason, "unknown picture extension");
+    EXPECT_STREQ(reason, PICREASON_UnknownExtension);
 }
 
 TEST(PictureLoad, MissingFileNamesWhy) {
     const char* reason = nullptr;
     EXPECT_EQ(PICTURE_Load("no-such-folder/none.lbm", &reason), nullptr);
-    EXPECT_STREQ(reason, "file not found");
+    EXPECT_STREQ(reason, PICREASON_NotFound);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/toolkit/fixtures.h"
+#include "toolkit/picreason.h"
 #include "toolkit/rawbitm.h"
 #include "toolkit/rawpict.h"
 #include "toolkit/toolfile.h"
@@ -320,9 +321,6 @@ TEST(IffPalette, SecondCmapReplacesTheFirst) {
 
 using fixtures::RefusedCase;
 
-const char* const kBodyFirst = "IFF BODY before BMHD and CMAP";
-const char* const kNoBody = "IFF file without BODY";
-
 std::vector<RefusedCase> RefusedCases() {
     Bytes bmhd = Bmhd(2, 1, 8, 0, 0);
     Bytes cmap = Cmap(256);
@@ -337,35 +335,32 @@ std::vector<RefusedCase> RefusedCases() {
     Bytes formCutBeforeBody = Form("PBM ", {bmhd, cmap, body});
     formCutBeforeBody[7] = static_cast<std::uint8_t>(formCutBeforeBody[7] - body.size() + 2);
     return {
-        {"empty file", {}, "not an IFF FORM"},
-        {"LIST instead of FORM", notForm, "not an IFF FORM"},
-        {"FORM of another type", Form("ACBM", {bmhd, cmap, body}),
-         "IFF form other than ILBM and PBM"},
-        {"BODY before CMAP", Form("PBM ", {bmhd, body, cmap}), kBodyFirst},
-        {"BODY before BMHD", Form("PBM ", {cmap, body, bmhd}), kBodyFirst},
-        {"no CMAP", Form("ILBM", {Bmhd(2, 1, 1, 0, 0), Body({0, 0})}), kBodyFirst},
-        {"no BODY", Form("PBM ", {bmhd, cmap}), kNoBody},
+        {"empty file", {}, PICREASON_IffNotForm},
+        {"LIST instead of FORM", notForm, PICREASON_IffNotForm},
+        {"FORM of another type", Form("ACBM", {bmhd, cmap, body}), PICREASON_IffFormType},
+        {"BODY before CMAP", Form("PBM ", {bmhd, body, cmap}), PICREASON_IffBodyFirst},
+        {"BODY before BMHD", Form("PBM ", {cmap, body, bmhd}), PICREASON_IffBodyFirst},
+        {"no CMAP", Form("ILBM", {Bmhd(2, 1, 1, 0, 0), Body({0, 0})}), PICREASON_IffBodyFirst},
+        {"no BODY", Form("PBM ", {bmhd, cmap}), PICREASON_IffNoBody},
         {"chunk size 0xFFFFFFF8 ends the walk", Form("PBM ", {bmhd, cmap, hugeChunk, body}),
-         kNoBody},
-        {"BODY reaching past the FORM", formCutBeforeBody, kNoBody},
+         PICREASON_IffNoBody},
+        {"BODY reaching past the FORM", formCutBeforeBody, PICREASON_IffNoBody},
         {"BODY reaching past the file",
          [&] {
              Bytes f = Form("PBM ", {bmhd, cmap, body});
              f.resize(f.size() - 1);
              return f;
          }(),
-         kNoBody},
-        {"chunk id 0 ends the walk", Form("PBM ", {bmhd, cmap, zeroId, body}), kNoBody},
+         PICREASON_IffNoBody},
+        {"chunk id 0 ends the walk", Form("PBM ", {bmhd, cmap, zeroId, body}), PICREASON_IffNoBody},
         {"BMHD shorter than 20 bytes", Form("PBM ", {shortBmhd, cmap, body}),
-         "IFF BMHD chunk shorter than 20 bytes"},
-        {"width 0", Form("PBM ", {Bmhd(0, 1, 8, 0, 0), cmap, body}),
-         "IFF picture of zero width or height"},
-        {"height 0", Form("ILBM", {Bmhd(1, 0, 8, 0, 0), cmap, body}),
-         "IFF picture of zero width or height"},
+         PICREASON_IffShortHeader},
+        {"width 0", Form("PBM ", {Bmhd(0, 1, 8, 0, 0), cmap, body}), PICREASON_IffEmpty},
+        {"height 0", Form("ILBM", {Bmhd(1, 0, 8, 0, 0), cmap, body}), PICREASON_IffEmpty},
         {"ILBM without planes", Form("ILBM", {Bmhd(2, 1, 0, 0, 0), cmap, body}),
-         "IFF ILBM without bit-planes"},
+         PICREASON_IffNoPlanes},
         {"65535 x 65535", Form("PBM ", {Bmhd(0xFFFF, 0xFFFF, 8, 0, 1), cmap, body}),
-         "picture too large"},
+         PICREASON_TooLarge},
     };
 }
 
@@ -384,7 +379,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, IffRefused, testing::ValuesIn(RefusedCases()));
 TEST(IffLoadFile, MissingFile) {
     const char* reason = nullptr;
     EXPECT_EQ(IFF_Load("no-such-folder/none.lbm", &reason), nullptr);
-    EXPECT_STREQ(reason, "file not found");
+    EXPECT_STREQ(reason, PICREASON_NotFound);
 }
 
 // ---- The unpacker and the chunky body on their own ----

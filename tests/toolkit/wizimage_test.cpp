@@ -174,7 +174,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "no WIZH block"},
+         PICREASON_WizNoHeader},
         {"child smaller than its header",
          Root({Block("JUNK", {}, 4), kWizhExample}),
          0,
@@ -182,7 +182,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "no WIZH block"},
+         PICREASON_WizNoHeader},
         {"child of size 0",
          Root({Block("JUNK", {}, 0), kWizhExample}),
          0,
@@ -190,7 +190,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "no WIZH block"},
+         PICREASON_WizNoHeader},
         {"child past the data",
          Root({Block("JUNK", {}, 1000), kWizhExample}),
          0,
@@ -198,7 +198,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "no WIZH block"},
+         PICREASON_WizNoHeader},
         {"root past the data",
          Root({kWizhExample, kWizdExample}, 41),
          0,
@@ -206,7 +206,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "no WIZH block"},
+         PICREASON_WizNoHeader},
         {"root holds no children",
          Root({kWizhExample, kWizdExample}, 8),
          0,
@@ -214,7 +214,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "no WIZH block"},
+         PICREASON_WizNoHeader},
         {"WIZH too short",
          Root({Block("WIZH", {1, 0, 0, 0, 2, 0, 0, 0})}),
          0,
@@ -222,7 +222,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "WIZH block too short"},
+         PICREASON_WizShortHeader},
         {"negative width",
          Root({Wizh(1, 0x80000000u, 1)}),
          0,
@@ -230,7 +230,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "bad picture size"},
+         PICREASON_WizBadSize},
         {"width times height overflows",
          Root({Wizh(1, 0x10000, 0x10000)}),
          0,
@@ -238,7 +238,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "picture too large"},
+         PICREASON_TooLarge},
         {"past the bitmap limit",
          Root({Wizh(1, static_cast<std::uint32_t>(RAWBITM_MaxBytes) + 1, 1)}),
          0,
@@ -246,7 +246,7 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "picture too large"},
+         PICREASON_TooLarge},
         {"header only",
          Bytes{'R', 'O', 'O', 'T', 0, 0, 0, 8},
          0,
@@ -254,8 +254,15 @@ TEST(WizImage, SingleImageFiles) {
          0,
          {},
          false,
-         "no WIZH block"},
-        {"shorter than a header", Bytes{'R', 'O', 'O', 'T'}, 0, -1, 0, {}, false, "no WIZH block"},
+         PICREASON_WizNoHeader},
+        {"shorter than a header",
+         Bytes{'R', 'O', 'O', 'T'},
+         0,
+         -1,
+         0,
+         {},
+         false,
+         PICREASON_WizNoHeader},
     };
     for (const SingleCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -346,7 +353,7 @@ TEST(WizImage, MultiImageFileUsesOffsetsAndDefaults) {
     }
     const char* reason = nullptr;
     EXPECT_EQ(WIZ_LoadImage(&memfile, 3, 0, &reason), nullptr);
-    EXPECT_STREQ(reason, "no WIZH block");
+    EXPECT_STREQ(reason, PICREASON_WizNoHeader);
 }
 
 TEST(WizImage, MultiImageFileFaults) {
@@ -406,8 +413,8 @@ TEST(WizImage, LoadFileReadsTheFirstImage) {
         std::string path;
         const char* reason;
     } failures[] = {
-        {path + ".missing", "file not found"},
-        {fixtures::WriteTempFile("EMPTY.WIZ", {}), "no WIZH block"},
+        {path + ".missing", PICREASON_NotFound},
+        {fixtures::WriteTempFile("EMPTY.WIZ", {}), PICREASON_WizNoHeader},
     };
     for (const auto& f : failures) {
         reason = nullptr;

@@ -1,6 +1,6 @@
-// Copy throughput of the install run's one-file copy (CopyProgressDialog::CopyFileWithProgress:
-// 128 KiB blocks, a bar update and a full message dispatch per block, the times carried over)
-// against the platform's own CopyFileA on the same files, measured in one run.
+// Copy throughput of the install run's one-file copy (CopyProgressDialog::CopyFileWithProgress
+// over BlockCopy: 128 KiB blocks, a bar update and a full message dispatch per block, the times
+// carried over) against the platform's own CopyFileA on the same files, measured in one run.
 //
 //   bench_install_copy.exe [FOLDER] [ROUNDS]
 //
@@ -77,10 +77,10 @@ double CopySet(const FileSet& set, const std::string& source, const std::string&
     for (int i = 0; i < set.count; ++i) {
         const std::string from = FilePath(source, i);
         const std::string to = FilePath(target, i);
-        const bool ok = progress != nullptr
-                            ? progress->CopyFileWithProgress(from.c_str(), to.c_str(), 0) ==
-                                  CopyProgressDialog::kCopied
-                            : CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+        const bool ok =
+            progress != nullptr
+                ? progress->CopyFileWithProgress(from.c_str(), to.c_str(), 0) == CopyResult::kCopied
+                : CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
         if (!ok) return -1.0;
     }
     return Now() - start;

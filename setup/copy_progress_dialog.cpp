@@ -7,39 +7,6 @@
 
 namespace {
 
-// Closes a file handle, with close, when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle, CopyProgressDialog::CloseFileFn close = CloseHandle)
-        : m_handle(handle), m_close(close) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    // false when the handle was open and closing it failed (for a written file, the data
-    // may not have reached the disk).
-    bool Close() {
-        const bool closed = !IsOpen() || m_close(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE m_handle;
-    CopyProgressDialog::CloseFileFn m_close;
-};
-
-// The size of an open file in bytes, 0 when it cannot be read. GetFileSize with its high word
-// reaches back to the first 32-bit Windows, where GetFileSizeEx does not.
-std::uint64_t FileSize(HANDLE file) {
-    DWORD high = 0;
-    const DWORD low = GetFileSize(file, &high);
-    // The low word may be INVALID_FILE_SIZE in a file of that size; only the error tells.
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return 0;
-    return (static_cast<std::uint64_t>(high) << 32) | low;
-}
-
 // The kinds of queued message that every 32-bit Windows knows. The headers' QS_ALLINPUT adds
 // raw input, touch and pointer input when built for newer systems, and a system that does not
 // know such a kind refuses the whole request as invalid.
@@ -62,7 +29,8 @@ bool IsMessageWaiting() {
 
 }  // namespace
 
-CopyProgressDialog::CopyProgressDialog() : CDialog(IDD_COPY_PROGRESS) {}
+CopyProgressDialog::CopyProgressDialog(BlockCopy::CloseFileFn closeTarget)
+    : CDialog(IDD_COPY_PROGRESS), m_copy(closeTarget) {}
 
 void CopyProgressDialog::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_TO, m_to);
@@ -108,6 +76,14 @@ void CopyProgressDialog::ShowPosition() {
     m_shownPosition = position;
 }
 
+// The nested message loop of a copy (and of a removal). Whatever waits in the queue runs here,
+// in the middle of a file and, during an install, inside the setup dialog's OK handler that
+// started the run; no handler reached from here may start a second run or end this one under
+// it. Two rules keep that true. An OK during a run is ignored: this window's OnOK does nothing,
+// and SetupDialog::OnOK returns at once while its run is under way. Cancel (this window's
+// button or Escape) only sets m_cancelRequested, which the copy loop reads after each dispatch
+// and before its next read, so the copy stops between blocks with its state whole. A quit
+// message counts as such a Cancel.
 void CopyProgressDialog::DispatchPendingMessages() {
     // Asking whether anything waits is much cheaper than a peek on some platforms, and with
     // nothing waiting there is nothing to dispatch.
@@ -138,62 +114,27 @@ int CopyProgressDialog::ShowRemoval(const char* path, std::uint64_t done) {
     return cancelled;
 }
 
-int CopyProgressDialog::CopyFileWithProgress(const char* source, const char* target, int perFile) {
-    // The source is read once from start to end: saying so lets the platform read ahead.
-    FileHandle in(CreateFileA(source, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!in.IsOpen()) return kFailed;
-    // A read-only file at the target is never replaced. The platform refuses to open one for
-    // writing; saying so here keeps that true for a user whom the file system would let write.
-    const DWORD existing = GetFileAttributesA(target);
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
-        return kFailed;
-    }
-    FileHandle out(CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr),
-                   m_closeTarget);
-    if (!out.IsOpen()) return kFailed;
+CopyResult CopyProgressDialog::CopyFileWithProgress(const char* source, const char* target,
+                                                    int perFile) {
+    m_perFile = perFile != 0;
+    return m_copy.Copy(source, target, *this);
+}
 
+void CopyProgressDialog::OnFileStart(const char* source, const char* target, std::uint64_t size) {
     if (m_hWnd != nullptr) {
         m_from.SetWindowText(source);
         m_to.SetWindowText(target);
     }
-    if (perFile) {
-        SetProgressTotal(FileSize(in.Get()));
-    }
-
-    int result = kFailed;
+    if (m_perFile) SetProgressTotal(size);
     m_cancelRequested = 0;
-    for (;;) {
-        if (m_cancelRequested) {
-            result = kCancelled;
-            break;
-        }
-        DWORD read = 0;
-        DWORD written = 0;
-        if (!ReadFile(in.Get(), m_buffer, kBlockSize, &read, nullptr)) break;
-        if (!WriteFile(out.Get(), m_buffer, read, &written, nullptr) || written != read) break;
-        m_copied += written;
-        ShowPosition();
-        DispatchPendingMessages();
-        if (written != 0) continue;
+}
 
-        // End of the file: the copy takes all three of the source's times, the last-write
-        // time above all, which is what makes it current for the install-state check.
-        FILETIME created{};
-        FILETIME accessed{};
-        FILETIME modified{};
-        if (GetFileTime(in.Get(), &created, &accessed, &modified) &&
-            SetFileTime(out.Get(), &created, &accessed, &modified)) {
-            result = kCopied;
-        }
-        break;
-    }
+void CopyProgressDialog::OnBlockWritten(DWORD bytes) {
+    m_copied += bytes;
+    ShowPosition();
+}
 
-    in.Close();
-    // A target whose close fails may not hold what was written: the copy fails.
-    if (!out.Close() && result == kCopied) result = kFailed;
-    // No partial or time-less copy remains after a failure or a cancel.
-    if (result != kCopied) DeleteFileA(target);
-    return result;
+bool CopyProgressDialog::DispatchMessagesAndCheckCancel() {
+    DispatchPendingMessages();
+    return m_cancelRequested != 0;
 }

@@ -1,7 +1,8 @@
-// CopyProgressDialog: the small modeless window of an install run. It copies one file at a time
-// in 128 KiB blocks from one buffer inside the object, shows the source and target paths and a
-// bar over the bytes of the whole run, and keeps the program responsive by dispatching the
-// thread's pending messages after every block. Its Cancel only asks the copy to stop.
+// CopyProgressDialog: the small modeless window of an install run. It is the view of the run's
+// block copy (BlockCopy, which it holds with its 128 KiB buffer): it shows the source and
+// target paths and a bar over the bytes of the whole run, and keeps the program responsive by
+// dispatching the thread's pending messages after every block. Its Cancel only asks the copy
+// to stop.
 #pragma once
 
 #include <windows.h>
@@ -11,30 +12,23 @@
 #include "framework/dialog.h"
 #include "framework/progress_ctrl.h"
 #include "framework/static_ctrl.h"
+#include "setup/block_copy.h"
 
-class CopyProgressDialog : public CDialog {
+class CopyProgressDialog : public CDialog, private CopyObserver {
 public:
-    // Result of CopyFileWithProgress.
-    enum CopyResult : int { kCopied = 0, kFailed = 1, kCancelled = 2 };
-    // Closes a file handle; FALSE when the close failed.
-    using CloseFileFn = BOOL(WINAPI*)(HANDLE);
-    // Bytes read and written per block.
-    static constexpr DWORD kBlockSize = 0x20000;
-
     // Constructors
     // No window yet: Create(IDD_COPY_PROGRESS, owner) makes it when the first file is copied.
-    CopyProgressDialog();
+    // closeTarget closes each copy's target (BlockCopy).
+    explicit CopyProgressDialog(BlockCopy::CloseFileFn closeTarget = CloseHandle);
 
     // Operations
     // Starts a new count of total bytes: copied = 0; with a window, the bar goes back to 0 of
     // 0..100.
     void SetProgressTotal(std::uint64_t total);
-    // Copies source to target (replacing it, with normal attributes) and gives the target the
-    // source's creation, last-access and last-write times. With perFile non-zero the total is
-    // first set to this file's size. Returns kCopied, kFailed (open, read, write or times
-    // failed) or kCancelled; on kFailed and kCancelled no partial target remains. Works with or
-    // without the window; without one nothing is shown.
-    int CopyFileWithProgress(const char* source, const char* target, int perFile);
+    // Copies source to target with the block copy (BlockCopy::Copy), showing it. With perFile
+    // non-zero the total is first set to this file's size. Works with or without the window;
+    // without one nothing is shown.
+    CopyResult CopyFileWithProgress(const char* source, const char* target, int perFile);
 
     // Shows the file a removal is about to delete in place of a copy's paths and moves the bar
     // to done of the run's total (SetProgressTotal), then takes pending messages. Returns 1 when
@@ -53,9 +47,6 @@ public:
     std::uint64_t m_total = 0;   // bytes expected in the run
     std::uint64_t m_copied = 0;  // bytes written so far in the run
     int m_cancelRequested = 0;   // set by Cancel, cleared when a file starts
-    // Closes each copy's target. The product keeps CloseHandle; tests put in a close that
-    // fails, which no real file can be made to do on demand.
-    CloseFileFn m_closeTarget = CloseHandle;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -66,12 +57,18 @@ protected:
     void OnCancel() override;
 
 private:
+    // CopyObserver: the paths, the bar and the dispatch after each block.
+    void OnFileStart(const char* source, const char* target, std::uint64_t size) override;
+    void OnBlockWritten(DWORD bytes) override;
+    bool DispatchMessagesAndCheckCancel() override;
+
     // Takes every pending message of the thread: the progress window's own keys go through
     // the dialog manager (Escape), everything else is translated and dispatched. A quit
     // message is posted again and stops the copy as a cancel does, so the program still ends.
     void DispatchPendingMessages();
     void ShowPosition();
 
+    BlockCopy m_copy;
+    bool m_perFile = false;    // the running copy's bar is over its own file alone
     int m_shownPosition = -1;  // last position sent to the bar
-    char m_buffer[kBlockSize];
 };

@@ -164,14 +164,9 @@ private:
             if (!CreateFolderChain(folder)) return Fail(FormatText(kCreateFailed, folder));
         }
         if (m_progress.m_hWnd == nullptr) m_progress.Create(IDD_COPY_PROGRESS, m_owner);
-        switch (m_progress.CopyFileWithProgress(source, target, 0)) {
-            case CopyProgressDialog::kCopied:
-                break;
-            case CopyProgressDialog::kCancelled:
-                return Fail();
-            default:
-                return Fail(FormatText(kCopyFailed, source, target));
-        }
+        const CopyResult copy = m_progress.CopyFileWithProgress(source, target, 0);
+        if (copy == CopyResult::kCancelled) return Fail();
+        if (copy != CopyResult::kCopied) return Fail(FormatText(kCopyFailed, source, target));
         m_copied.insert(ComparisonKey(target));
         m_copiedIdentities.Add(target);
         Record(key, target);

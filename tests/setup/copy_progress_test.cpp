@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr DWORD kBlock = CopyProgressDialog::kBlockSize;
+constexpr DWORD kBlock = BlockCopy::kBlockSize;
 
 // Distinct creation, last-access and last-write times, so a time taken from the wrong slot
 // shows.
@@ -80,7 +80,7 @@ TEST(CopyFileWithProgress, CopiesContentTimesAndNormalAttributes) {
         CopyProgressDialog progress;
         progress.SetProgressTotal(1000000);
         ASSERT_EQ(progress.CopyFileWithProgress(source.c_str(), target.c_str(), 0),
-                  CopyProgressDialog::kCopied);
+                  CopyResult::kCopied);
 
         // The source's own times as they stand after the copy read it (reading may have moved
         // its access time), and its write time exactly as it was made. Read before any content
@@ -132,7 +132,7 @@ TEST(CopyFileWithProgress, FailureLeavesNoPartialTarget) {
 
         CopyProgressDialog progress;
         EXPECT_EQ(progress.CopyFileWithProgress(source.c_str(), target.c_str(), 0),
-                  CopyProgressDialog::kFailed);
+                  CopyResult::kFailed);
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
         if (c.setup == kReadOnlyTarget) {
             EXPECT_EQ(ReadWholeFile(target), "installed");  // neither replaced nor deleted
@@ -149,7 +149,7 @@ TEST(CopyFileWithProgress, CancelBeforeTheFileStartsIsForgotten) {
     CopyProgressDialog progress;
     progress.m_cancelRequested = 1;  // clicked while a question was open
     EXPECT_EQ(progress.CopyFileWithProgress((temp / "A").c_str(), (temp / "B").c_str(), 0),
-              CopyProgressDialog::kCopied);
+              CopyResult::kCopied);
 }
 
 TEST(CopyFileWithProgress, QuitDuringTheCopyStopsItAndStaysPosted) {
@@ -158,7 +158,7 @@ TEST(CopyFileWithProgress, QuitDuringTheCopyStopsItAndStaysPosted) {
     CopyProgressDialog progress;
     PostQuitMessage(7);
     EXPECT_EQ(progress.CopyFileWithProgress((temp / "A").c_str(), (temp / "B").c_str(), 0),
-              CopyProgressDialog::kCancelled);
+              CopyResult::kCancelled);
     EXPECT_FALSE(Exists(temp / "B"));
     EXPECT_EQ(progress.m_copied, kBlock);  // stopped before the second read
     MSG msg;
@@ -215,7 +215,7 @@ TEST_F(CopyProgressWindow, ShowsPathsAndTheBarOverTheRun) {
     ASSERT_TRUE(MakeFile(m_source, 2 * kBlock));
     m_progress.SetProgressTotal(8 * kBlock);
     ASSERT_EQ(m_progress.CopyFileWithProgress(m_source.c_str(), m_target.c_str(), 0),
-              CopyProgressDialog::kCopied);
+              CopyResult::kCopied);
     EXPECT_EQ(Text(IDC_FROM), m_source);
     EXPECT_EQ(Text(IDC_TO), m_target);
     EXPECT_EQ(Position(), 25);
@@ -223,7 +223,7 @@ TEST_F(CopyProgressWindow, ShowsPathsAndTheBarOverTheRun) {
 
     // Per-file progress starts the count again at this file's size.
     ASSERT_EQ(m_progress.CopyFileWithProgress(m_source.c_str(), m_target.c_str(), 1),
-              CopyProgressDialog::kCopied);
+              CopyResult::kCopied);
     EXPECT_EQ(m_progress.m_total, 2u * kBlock);
     EXPECT_EQ(Position(), 100);
 
@@ -252,7 +252,7 @@ TEST_F(CopyProgressWindow, CancelDuringTheCopyDeletesThePartialTarget) {
         HWND to = c.toButton ? GetDlgItem(m_progress.m_hWnd, IDCANCEL) : m_progress.m_hWnd;
         ASSERT_TRUE(PostMessageA(to, c.message, c.wParam, 0));
         EXPECT_EQ(m_progress.CopyFileWithProgress(m_source.c_str(), m_target.c_str(), 0),
-                  CopyProgressDialog::kCancelled);
+                  CopyResult::kCancelled);
         EXPECT_FALSE(Exists(m_target));
         EXPECT_EQ(m_progress.m_copied, kBlock);
         EXPECT_TRUE(IsWindow(m_progress.m_hWnd));
@@ -263,7 +263,7 @@ TEST_F(CopyProgressWindow, EnterDoesNotCloseTheWindow) {
     PostMessageA(m_progress.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(MakeFile(m_source, 2 * kBlock));
     EXPECT_EQ(m_progress.CopyFileWithProgress(m_source.c_str(), m_target.c_str(), 0),
-              CopyProgressDialog::kCopied);
+              CopyResult::kCopied);
     EXPECT_TRUE(IsWindow(m_progress.m_hWnd));
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -549,9 +550,13 @@ BOOL WINAPI CloseThenFail(HANDLE handle) {
 TEST_F(InstallRunTest, TargetWhoseCloseFailsFailsTheFile) {
     ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "game"));
     const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
-    m_progress.m_closeTarget = CloseThenFail;
+    const auto closeFails = std::make_unique<CopyProgressDialog>(CloseThenFail);
+    const std::string destination = Path("chosen\\");
+    const InstallRequest request{&m_paths, destination.c_str(), 1ULL << 40, 0};
 
-    EXPECT_EQ(Run({{&game, 1}}, Path("chosen\\")), 0);
+    EXPECT_EQ(
+        InstallComponents(request, {{&game, 1}}, *closeFails, nullptr, m_prompts, FakeFileSystem),
+        0);
 
     EXPECT_EQ(m_prompts.reported, std::vector<Prompt>({{"Unable to copy " + Path("src\\GAME.DAT") +
                                                             " to \n" + Path("chosen\\GAME.DAT"),

@@ -25,6 +25,27 @@ constexpr const char kNotRecorded[] =
     "The installed files could not all be recorded in %s.\nSetup may appear again at the next "
     "start.";
 
+// One file of a check-list row with the paths it names in the source and the destination
+// folder; a path that does not fit is marked so, never cut.
+struct RowFile {
+    RowFile(const ComponentFile& file, const char* sourceFolder, const char* destination)
+        : name(file.name.c_str()),
+          key(file.key.c_str()),
+          safe(IsSafeRelativeName(name) != 0),
+          sourceFits(FormatPath(source, "%s%s", sourceFolder, name) != 0),
+          targetFits(FormatPath(target, "%s%s", destination, name) != 0) {}
+
+    const char* name;
+    // A key the shared file cannot hold (rules::IsSafeRecordKey) is never read, written or
+    // erased; its file is copied like any other and simply not recorded.
+    const char* key;
+    bool safe;  // the name stays inside its folder (IsSafeRelativeName)
+    char source[kPathSize];
+    char target[kPathSize];
+    bool sourceFits;
+    bool targetFits;
+};
+
 // One install run: the state it carries from step to step.
 class InstallRun {
 public:
@@ -105,71 +126,83 @@ private:
     // One file of a row: old copies deleted, then copied and recorded (checked) or removed
     // and its record erased (unchecked). false ends the run.
     bool InstallFile(const ComponentFile& file, bool checked) {
-        const char* name = file.name.c_str();
-        const char* key = file.key.c_str();
-        char source[kPathSize];
-        char target[kPathSize];
-        // A key the shared file cannot hold (rules::IsSafeRecordKey) is never read, written or
-        // erased; its file is copied like any other and simply not recorded.
-        const bool safe = IsSafeRelativeName(name) != 0;
-        const bool sourceFits = FormatPath(source, "%s%s", m_paths.sourceFolder, name);
-        const bool targetFits = FormatPath(target, "%s%s", m_destination, name);
-        if (checked && (!safe || !sourceFits || !targetFits || m_sources.Contains(target))) {
+        const RowFile row(file, m_paths.sourceFolder, m_destination);
+        if (checked &&
+            (!row.safe || !row.sourceFits || !row.targetFits || m_sources.Contains(row.target))) {
             // Reported with the paths as they would read, whatever their length.
-            const std::string from = std::string(m_paths.sourceFolder) + name;
-            const std::string to = std::string(m_destination) + name;
+            const std::string from = std::string(m_paths.sourceFolder) + row.name;
+            const std::string to = std::string(m_destination) + row.name;
             return Fail(FormatText(kCopyFailed, from.c_str(), to.c_str()));
         }
         // A name that leaves its folder names nothing of this product: nothing is touched.
-        if (!safe) return true;
+        if (!row.safe) return true;
 
         // A record too long for a path names no copy of ours: it reads as empty and is left,
         // never cut to a path that could name another file. A copy this run has made (the
         // same file listed in two groups, or two names under one key) is never deleted, and a
         // record naming one is never erased.
         char recorded[kPathSize] = "";
-        ReadRecord(m_paths, key, recorded);
+        ReadRecord(m_paths, row.key, recorded);
         const bool recordsThisRun = IsCopiedThisRun(recorded);
+        DeleteOldCopies(row, recorded);
+        if (!checked) {
+            RemoveUncheckedFile(row, recordsThisRun);
+            return true;
+        }
+        return CopyAndRecord(row);
+    }
+
+    // The copies an earlier install left: at the recorded path and in the proposed destination.
+    void DeleteOldCopies(const RowFile& row, const char* recorded) const {
         // Another program, or another product of the same base name, can write the record: a
         // recorded path is taken for a copy of this file only when it ends in the file's own
         // name. For a file whose source does not fit, nothing recorded is deleted.
-        if (sourceFits && LastComponentKey(recorded) == LastComponentKey(name)) {
+        if (row.sourceFits && LastComponentKey(recorded) == LastComponentKey(row.name)) {
             DeleteOldCopy(recorded);
         }
         char proposed[kPathSize];
         if (m_paths.destFolder[0] != '\0' &&
-            FormatPath(proposed, "%s%s", m_paths.destFolder, name)) {
+            FormatPath(proposed, "%s%s", m_paths.destFolder, row.name)) {
             DeleteOldCopy(proposed);
         }
-        if (checked && IsCopiedThisRun(target)) {
+    }
+
+    // An unchecked row's file, after its old copies: its copy in the chosen folder and its
+    // record go, unless the record names a copy of this run (recordsThisRun).
+    void RemoveUncheckedFile(const RowFile& row, bool recordsThisRun) {
+        // In the chosen folder (perhaps one of the user's own) only a copy of ours goes: the
+        // recorded copy (deleted with the old copies when it is the target) or a file with
+        // exactly the source's last-write time.
+        if (row.targetFits && row.sourceFits && IsCopyOfSource(row.source, row.target)) {
+            DeleteOldCopy(row.target);
+        }
+        // A source path that does not fit left the recorded copy in place: so is its record.
+        if (!recordsThisRun && row.sourceFits) EraseRecord(m_paths, row.key);
+    }
+
+    // A checked row's file, after its old copies: its folder made when missing (after asking),
+    // then copied and recorded. false ends the run.
+    bool CopyAndRecord(const RowFile& row) {
+        if (IsCopiedThisRun(row.target)) {
             // Copied already by an earlier row: recorded under this key too, not copied again.
-            Record(key, target);
+            Record(row.key, row.target);
             return true;
         }
-
-        if (!checked) {
-            // In the chosen folder (perhaps one of the user's own) only a copy of ours goes:
-            // the recorded copy (deleted above when it is the target) or a file with exactly
-            // the source's last-write time.
-            if (targetFits && sourceFits && IsCopyOfSource(source, target)) DeleteOldCopy(target);
-            // A source path that does not fit left the recorded copy in place: so is its record.
-            if (!recordsThisRun && sourceFits) EraseRecord(m_paths, key);
-            return true;
-        }
-
-        if (!PathFolderExists(target)) {
+        if (!PathFolderExists(row.target)) {
             if (!m_prompts.Ask(kCreateQuestion, kCreateCaption)) return Fail();
             char folder[kPathSize];
-            GetPathFolder(folder, target);
+            GetPathFolder(folder, row.target);
             if (!CreateFolderChain(folder)) return Fail(FormatText(kCreateFailed, folder));
         }
         if (m_progress.m_hWnd == nullptr) m_progress.Create(IDD_COPY_PROGRESS, m_owner);
-        const CopyResult copy = m_progress.CopyFileWithProgress(source, target, 0);
+        const CopyResult copy = m_progress.CopyFileWithProgress(row.source, row.target, 0);
         if (copy == CopyResult::kCancelled) return Fail();
-        if (copy != CopyResult::kCopied) return Fail(FormatText(kCopyFailed, source, target));
-        m_copied.insert(ComparisonKey(target));
-        m_copiedIdentities.Add(target);
-        Record(key, target);
+        if (copy != CopyResult::kCopied) {
+            return Fail(FormatText(kCopyFailed, row.source, row.target));
+        }
+        m_copied.insert(ComparisonKey(row.target));
+        m_copiedIdentities.Add(row.target);
+        Record(row.key, row.target);
         return true;
     }
 

@@ -11,34 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "tests/launcher/test_files.h"
+#include "tests/setup/product_fixture.h"
 
 namespace {
-
-using Prompt = std::pair<std::string, std::string>;  // text, caption
-
-// Answers questions from a script (Yes once it runs out) and keeps what it was shown.
-class ScriptedPrompts : public InstallPrompts {
-public:
-    std::vector<int> answers;
-    std::vector<Prompt> asked;
-    std::vector<Prompt> reported;
-    std::vector<Prompt> informed;
-
-    int Ask(const char* text, const char* caption) override {
-        asked.emplace_back(text, caption);
-        return m_next < answers.size() ? answers[m_next++] : 1;
-    }
-    void Report(const char* text, const char* caption) override {
-        reported.emplace_back(text, caption);
-    }
-    void Inform(const char* text, const char* caption) override {
-        informed.emplace_back(text, caption);
-    }
-
-private:
-    std::size_t m_next = 0;
-};
 
 // Stands in for the volume query: every volume reports the file system named here.
 const char* g_fileSystem = "NTFS";
@@ -55,31 +30,16 @@ ComponentGroup Group(std::vector<ComponentFile> files) {
     return group;
 }
 
-// Product PUZZLE: the disc in src\, proposed destination proposed\, the shared file in the
-// temp folder.
-class InstallRunTest : public ::testing::Test {
+// Product PUZZLE with the proposed destination proposed\.
+class InstallRunTest : public ProductTest {
 protected:
+    InstallRunTest() : ProductTest("proposed\\") {}
+
     void SetUp() override {
         g_fileSystem = "NTFS";
-        std::strcpy(m_paths.sourceFolder, Path("src\\").c_str());
-        std::strcpy(m_paths.destFolder, Path("proposed\\").c_str());
-        std::strcpy(m_paths.sharedIniPath, Path("tivoroo.ini").c_str());
-        std::strcpy(m_paths.scriptPath, Path("src\\PUZZLE.inf").c_str());
-        std::strcpy(m_paths.baseName, "PUZZLE");
-        ASSERT_TRUE(CreateDirectoryA(m_paths.sourceFolder, nullptr));
+        ProductTest::SetUp();
     }
 
-    std::string Path(const std::string& relative) const { return m_temp / relative; }
-    bool Exists(const std::string& relative) const {
-        return GetFileAttributesA(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-    std::string Record(const char* key) const {
-        return ReadProfile(m_paths.sharedIniPath, "PUZZLE", key);
-    }
-    void SetRecord(const char* key, const std::string& value) {
-        ASSERT_TRUE(
-            WritePrivateProfileStringA("PUZZLE", key, value.c_str(), m_paths.sharedIniPath));
-    }
     int Run(const std::vector<InstallRow>& rows, const std::string& destination,
             std::uint64_t available = 1ULL << 40, std::uint64_t required = 0) {
         const InstallRequest request{&m_paths, destination.c_str(), available, required};
@@ -100,11 +60,6 @@ protected:
             EXPECT_TRUE(m_prompts.reported.empty());
         }
     }
-
-    TempFolder m_temp;
-    ProductPaths m_paths{};
-    ScriptedPrompts m_prompts;
-    CopyProgressDialog m_progress;
 };
 
 TEST_F(InstallRunTest, CopiesCheckedGroupsWithTheirTimesAndRecordsFullPaths) {
@@ -117,7 +72,7 @@ TEST_F(InstallRunTest, CopiesCheckedGroupsWithTheirTimesAndRecordsFullPaths) {
     // Typed without its trailing backslash, on a drive that seems too full, folders missing.
     ASSERT_EQ(Run({{&required, 1}, {&movies, 1}}, Path("games\\foo"), 5, 10), 1);
 
-    const std::string drive = m_temp.Path().substr(0, 2);
+    const std::string drive = Path("").substr(0, 2);
     ASSERT_GE(m_prompts.asked.size(), 1u);
     EXPECT_EQ(m_prompts.asked[0], Prompt("There does not appear to be enough space on drive " +
                                              drive + "\nTry to copy anyway?",
@@ -235,7 +190,7 @@ TEST_F(InstallRunTest, CopiesOfThisRunSurviveLaterRowsListingThemAgain) {
         for (std::size_t i = 0; i < groups.size(); ++i) {
             rows.push_back({&groups[i], c.rows[i].checked});
         }
-        m_prompts = ScriptedPrompts();
+        m_prompts = RecordedPrompts();
 
         EXPECT_EQ(Run(rows, Path(c.folder)), 1);
 
@@ -271,7 +226,7 @@ TEST_F(InstallRunTest, RefusedDestinationsChangeNothing) {
         return text;
     };
     const Prompt same("The destination folder is the same as the source folder.", "PUZZLE");
-    const std::string drive = m_temp.Path().substr(0, 2);
+    const std::string drive = Path("").substr(0, 2);
     const Prompt space(
         "There does not appear to be enough space on drive " + drive + "\nTry to copy anyway?",
         "Disk Space");
@@ -303,7 +258,7 @@ TEST_F(InstallRunTest, RefusedDestinationsChangeNothing) {
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        m_prompts = ScriptedPrompts();
+        m_prompts = RecordedPrompts();
         m_prompts.answers = c.answers;
         EXPECT_EQ(Run({{&game, 1}, {&unchecked, 0}}, c.destination, 1, 2), 0);
         EXPECT_EQ(m_prompts.asked, c.asked);
@@ -335,7 +290,7 @@ TEST_F(InstallRunTest, MissingFolderDeclinedOrNotCreatable) {
     const ComponentGroup game = Group({{"GAME.DAT", "GameDat"}});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        m_prompts = ScriptedPrompts();
+        m_prompts = RecordedPrompts();
         m_prompts.answers = {c.answer};
         EXPECT_EQ(Run({{&game, 1}}, c.destination), 0);
         EXPECT_EQ(m_prompts.asked, std::vector<Prompt>({{kCreateText, "Create Directory"}}));
@@ -355,7 +310,7 @@ TEST_F(InstallRunTest, NamesOutsideTheFolderAreNeverTouched) {
             ASSERT_TRUE(WriteFileAt(outside, 100, "not ours"));
             ASSERT_TRUE(WriteFileAt(Path("old\\EVIL.DAT"), 100, "recorded"));
             SetRecord("Evil", Path("old\\EVIL.DAT"));
-            m_prompts = ScriptedPrompts();
+            m_prompts = RecordedPrompts();
             const ComponentGroup group = Group({{name, "Evil"}});
 
             const int result = Run({{&group, checked}}, Path("chosen\\"));
@@ -378,7 +333,7 @@ TEST_F(InstallRunTest, NamesWindowsCannotHoldAreNeverTouched) {
         for (const int checked : {1, 0}) {
             SCOPED_TRACE(name + (checked ? " checked" : " unchecked"));
             ASSERT_TRUE(WriteFileAt(Path("chosen\\GAME.DAT"), 50, "the user's"));
-            m_prompts = ScriptedPrompts();
+            m_prompts = RecordedPrompts();
             const ComponentGroup group = Group({{name, "Game"}});
 
             const int result = Run({{&group, checked}}, Path("chosen\\"));
@@ -403,7 +358,7 @@ TEST_F(InstallRunTest, UnsafeKeysAreNeverWrittenTheirFilesAreCopied) {
             ASSERT_TRUE(WriteFileAt(Path("chosen\\GAME.DAT"), 50, "the user's"));
             SetRecord("A", Path("old\\GAME.DAT"));
             const std::string shared = ReadWholeFile(Path("tivoroo.ini"));
-            m_prompts = ScriptedPrompts();
+            m_prompts = RecordedPrompts();
             const ComponentGroup group = Group({{"GAME.DAT", key}});
 
             EXPECT_EQ(Run({{&group, checked}}, Path("chosen\\")), 1);
@@ -519,7 +474,7 @@ TEST_F(InstallRunTest, RecordThatCannotBeWrittenKeepsTheCopyAndWarnsOnce) {
     EXPECT_FALSE(Exists("missing\\tivoroo.ini"));
 
     // A failed run says only its failure.
-    m_prompts = ScriptedPrompts();
+    m_prompts = RecordedPrompts();
     const ComponentGroup missing = Group({{"GAME.DAT", "GameDat"}, {"NOSUCH.DAT", "No"}});
     EXPECT_EQ(Run({{&missing, 1}}, Path("chosen\\")), 0);
     EXPECT_EQ(m_prompts.reported.size(), 1U);
@@ -594,7 +549,7 @@ TEST_F(InstallRunTest, RecordedPathIsDeletedOnlyWhenItEndsInTheFilesName) {
             ASSERT_TRUE(WriteFileAt(Path(c.recorded), 50, "recorded"));
             SetRecord("Key", Path(c.recorded));
             const ComponentGroup group = Group({{c.name, "Key"}});
-            m_prompts = ScriptedPrompts();
+            m_prompts = RecordedPrompts();
 
             EXPECT_EQ(Run({{&group, checked}}, Path("chosen\\")), 1);
 
@@ -714,14 +669,14 @@ TEST_F(InstallRunTest, SourceFilesAreKnownByIdentityWhateverTheSpelling) {
         // A record naming a source file, and the proposed folder being the disc.
         SetRecord("OptDat", sources[i]);
         std::strcpy(m_paths.destFolder, folders[i].c_str());
-        m_prompts = ScriptedPrompts();
+        m_prompts = RecordedPrompts();
         EXPECT_EQ(Run({{&game, 1}, {&optional, 0}}, Path("chosen\\")), 1);
         EXPECT_EQ(ReadWholeFile(Path("src\\OPT.DAT")), "optional");
         EXPECT_EQ(ReadWholeFile(Path("src\\GAME.DAT")), "game");
         EXPECT_EQ(Record("OptDat"), "");
 
         // The disc as the destination, unticked: refused as the source folder.
-        m_prompts = ScriptedPrompts();
+        m_prompts = RecordedPrompts();
         EXPECT_EQ(Run({{&optional, 0}}, folders[i]), 0);
         EXPECT_EQ(m_prompts.reported,
                   std::vector<Prompt>(

@@ -4,64 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "tests/launcher/test_files.h"
+#include "tests/setup/product_fixture.h"
 
 namespace {
-
-using Prompt = std::pair<std::string, std::string>;  // text, caption
-
-class ScriptedPrompts : public RemovalPrompts {
-public:
-    int answer = 1;
-    std::vector<Prompt> asked;
-    std::vector<Prompt> told;
-    int Ask(const char* text, const char* caption) override {
-        asked.emplace_back(text, caption);
-        return answer;
-    }
-    void Tell(const char* text, const char* caption) override { told.emplace_back(text, caption); }
-};
 
 BOOL WINAPI FailAsInUse(LPCSTR) {
     SetLastError(ERROR_SHARING_VIOLATION);
     return FALSE;
 }
 
-// Product PUZZLE: the disc in src\ (script PUZZLE.inf), copies under dest\, the shared file in
-// the temp folder.
-class RemovalTest : public ::testing::Test {
+// Product PUZZLE with its copies under dest\.
+class RemovalTest : public ProductTest {
 protected:
-    void SetUp() override { Reset(); }
+    RemovalTest() : ProductTest("dest\\") {}
 
-    // A fresh temporary folder with the disc's folder in it, and fresh prompts.
-    void Reset() {
-        m_temp = std::make_unique<TempFolder>();
-        m_prompts = ScriptedPrompts();
-        std::strcpy(m_paths.sourceFolder, Path("src\\").c_str());
-        std::strcpy(m_paths.destFolder, Path("dest\\").c_str());
-        std::strcpy(m_paths.sharedIniPath, Path("tivoroo.ini").c_str());
-        std::strcpy(m_paths.scriptPath, Path("src\\PUZZLE.inf").c_str());
-        std::strcpy(m_paths.baseName, "PUZZLE");
-        ASSERT_TRUE(CreateDirectoryA(m_paths.sourceFolder, nullptr));
-    }
-
-    std::string Path(const std::string& relative) const { return *m_temp / relative; }
-    bool Exists(const std::string& relative) const {
-        return GetFileAttributesA(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-    std::string Record(const char* key) const {
-        return ReadProfile(m_paths.sharedIniPath, "PUZZLE", key);
-    }
-    void SetRecord(const char* key, const std::string& value) {
-        ASSERT_TRUE(
-            WritePrivateProfileStringA("PUZZLE", key, value.c_str(), m_paths.sharedIniPath));
-    }
     // One Required group listing files (name, key).
     void WriteScript(const std::vector<std::pair<std::string, std::string>>& files,
                      const char* caption = "") {
@@ -83,11 +43,6 @@ protected:
         request.deleteFile = deleteFile;
         return RemoveProduct(request, m_progress, nullptr, m_prompts);
     }
-
-    std::unique_ptr<TempFolder> m_temp;
-    ProductPaths m_paths{};
-    ScriptedPrompts m_prompts;
-    CopyProgressDialog m_progress;
 };
 
 TEST_F(RemovalTest, DeletesOnlyOurCopiesByTheInstallsRules) {
@@ -212,7 +167,7 @@ TEST_F(RemovalTest, AsksOnceNamingProductAndFolderAndNoTouchesNothing) {
     ASSERT_TRUE(WriteFileAt(Path("dest\\GAME.DAT"), 100));
     SetRecord("Game", Path("dest\\GAME.DAT"));
     SetRecord("ShowStartupAgain", "0");
-    m_prompts.answer = 0;
+    m_prompts.answers = {0};
 
     const RemovalOutcome outcome = Remove();
 
@@ -245,7 +200,7 @@ TEST_F(RemovalTest, NothingInstalledIsSaidWithoutAQuestion) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        m_prompts = ScriptedPrompts();
+        m_prompts = RecordedPrompts();
         WritePrivateProfileStringA("PUZZLE", nullptr, nullptr, m_paths.sharedIniPath);
         WriteScript({{c.name, c.key}});
         ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));

@@ -26,6 +26,7 @@
 #include "toolkit/rawpict.h"
 #include "tests/tools/tool_process.h"
 #include "toolkit/wizimage.h"
+#include "tools/disctool/commandtree.h"
 
 namespace {
 
@@ -348,6 +349,69 @@ TEST_F(Disctool, HelpOnEveryLevelGoesToStandardOutput) {
     const Result group = Tool({"picture", "--help"});
     EXPECT_NE(group.out.find("info FILE"), std::string::npos);
     EXPECT_NE(group.out.find("convert IN OUT"), std::string::npos);
+}
+
+// Every leaf of the command tree: its usage line (in --help and after a usage error) names
+// every option the leaf accepts, --help lists each with its help, and the leaf accepts each
+// one. Read from the tables themselves, so a usage cannot drift from what a command takes.
+TEST_F(Disctool, EveryUsageNamesEveryOptionItsCommandTakes) {
+    std::vector<std::pair<std::vector<std::string>, const disctool::Command*>> leaves;
+    std::vector<std::pair<std::vector<std::string>, const disctool::Command*>> pending{
+        {{}, &disctool::kRoot}};
+    while (!pending.empty()) {
+        auto [path, command] = pending.back();
+        pending.pop_back();
+        if (command->run != nullptr) leaves.emplace_back(path, command);
+        for (const disctool::Command& child : command->children) {
+            std::vector<std::string> words = path;
+            words.push_back(child.name);
+            pending.emplace_back(words, &child);
+        }
+    }
+    ASSERT_EQ(leaves.size(), 7u);
+    std::size_t options = 0;
+    for (const auto& [path, command] : leaves) {
+        std::string name = "disctool";
+        for (const std::string& word : path) name += " " + word;
+        SCOPED_TRACE(name);
+        std::vector<std::string> help = path;
+        help.push_back("--help");
+        const Result full = Tool(help);
+        ASSERT_EQ(full.status, 0) << full.err;
+        const std::string usage = full.out.substr(0, full.out.find('\n'));
+        EXPECT_EQ(usage, "usage: " + name + " " + disctool::Synopsis(*command));
+        std::vector<std::string> wrong = path;
+        wrong.push_back("--no-such-option");
+        const Result refused = Tool(wrong);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find("\n" + usage + "\n"), std::string::npos) << refused.err;
+        for (const disctool::OptionUse& use : command->options) {
+            const disctool::Option& option = *use.option;
+            SCOPED_TRACE(option.name);
+            ++options;
+            std::string words = option.name;
+            if (option.valueName != nullptr) words = words + " " + option.valueName;
+            EXPECT_NE(usage.find(use.required ? " " + words + " " : "[" + words + "]"),
+                      std::string::npos);
+            const std::string helpLine =
+                std::string(use.Help()).substr(0, std::string(use.Help()).find('\n'));
+            EXPECT_NE(full.out.find("\n  " + words + " "), std::string::npos) << full.out;
+            EXPECT_NE(full.out.find(" " + helpLine + "\n"), std::string::npos) << full.out;
+            std::vector<std::string> given = path;
+            given.push_back(option.name);
+            if (option.valueName != nullptr) given.push_back("1");
+            given.push_back("--help");
+            EXPECT_EQ(Tool(given).status, 0) << "the command refuses it";
+        }
+    }
+    EXPECT_GE(options, 20u);
+    // The options the usages once left out although the commands took them.
+    for (const char* leaf : {"check", "verify", "master"}) {
+        const Result full = Tool({leaf, "--help"});
+        const std::string usage = full.out.substr(0, full.out.find('\n'));
+        EXPECT_NE(usage.find("[--codepage N]"), std::string::npos) << usage;
+        EXPECT_NE(usage.find("[--windows-drive X:]"), std::string::npos) << usage;
+    }
 }
 
 TEST_F(Disctool, CommandLinesThatFitNoCommandGiveUsageAndStatusTwo) {

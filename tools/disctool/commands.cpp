@@ -24,17 +24,42 @@ std::string CommandPath(const std::vector<const Command*>& chain) {
     return path;
 }
 
-// The usage of the last command of chain: its synopsis, with its details when full, and a
-// group's list of commands.
+// "--codepage N" or "--json".
+std::string OptionWords(const Option& option) {
+    std::string words = option.name;
+    if (option.valueName != nullptr) words = words + ' ' + option.valueName;
+    return words;
+}
+
+// The options of a leaf, each with its help in a column; lines of help after the first are
+// indented to the column.
+void PrintOptions(std::FILE* out, const Command& command) {
+    constexpr std::size_t kHelpColumn = 24;
+    if (command.options.empty()) return;
+    std::fprintf(out, "\nOptions:\n");
+    for (const OptionUse& use : command.options) {
+        std::string line = "  " + OptionWords(*use.option);
+        line += line.size() < kHelpColumn ? std::string(kHelpColumn - line.size(), ' ') : "  ";
+        for (const char* c = use.Help(); *c != '\0'; ++c) {
+            line += *c;
+            if (*c == '\n') line += std::string(kHelpColumn, ' ');
+        }
+        std::fprintf(out, "%s\n", line.c_str());
+    }
+}
+
+// The usage of the last command of chain: its synopsis, with its details and options when
+// full, and a group's list of commands.
 void PrintUsage(std::FILE* out, const std::vector<const Command*>& chain, bool full) {
     const Command& command = *chain.back();
     const std::string path = CommandPath(chain);
     if (command.run != nullptr) {
-        std::fprintf(out, "usage: %s %s\n", path.c_str(), command.operands);
+        std::fprintf(out, "usage: %s %s\n", path.c_str(), Synopsis(command).c_str());
     } else {
         std::fprintf(out, "usage: %s <command> [arguments]\n", path.c_str());
     }
     if (full && command.details != nullptr) std::fprintf(out, "\n%s\n", command.details);
+    if (full) PrintOptions(out, command);
     if (full && command.printMoreHelp != nullptr) command.printMoreHelp(out);
     if (command.run != nullptr) {
         if (!full) std::fprintf(out, "Run \"%s --help\" for more.\n", path.c_str());
@@ -46,7 +71,7 @@ void PrintUsage(std::FILE* out, const std::vector<const Command*>& chain, bool f
     std::fprintf(out, "\nCommands:\n");
     for (const Command& child : command.children) {
         std::string synopsis = child.name;
-        if (child.operands != nullptr) synopsis = synopsis + ' ' + child.operands;
+        if (child.run != nullptr) synopsis = synopsis + ' ' + Synopsis(child);
         std::fprintf(out, "  %s\n      %s\n", synopsis.c_str(), child.summary);
     }
     std::fprintf(out, "\nRun \"%s <command> --help\" for the details of one command.\n",
@@ -54,8 +79,8 @@ void PrintUsage(std::FILE* out, const std::vector<const Command*>& chain, bool f
 }
 
 const Option* FindOption(const Command& command, const std::string& name) {
-    for (const Option& option : command.options) {
-        if (name == option.name) return &option;
+    for (const OptionUse& use : command.options) {
+        if (name == use.option->name) return use.option;
     }
     return nullptr;
 }
@@ -106,14 +131,9 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
         return UsageError(
             chain, std::string("unexpected operand '") + operands[command.maxOperands] + "'");
     }
-    for (const char* required : command.requiredOptions) {
-        if (!invocation.Has(required)) {
-            const Option* option = FindOption(command, required);
-            return UsageError(chain, std::string("missing option ") + required +
-                                         (option != nullptr && option->valueName != nullptr
-                                              ? std::string(" ") + option->valueName
-                                              : std::string()));
-        }
+    for (const OptionUse& use : command.options) {
+        if (use.required && !invocation.Has(use.option->name))
+            return UsageError(chain, "missing option " + OptionWords(*use.option));
     }
     invocation.operands = Operands(operands.data(), operands.size());
     if (command.checkOperands != nullptr) {
@@ -125,6 +145,17 @@ int RunLeaf(const std::vector<const Command*>& chain, int first, int argc,
 }
 
 }  // namespace
+
+std::string Synopsis(const Command& command) {
+    std::string synopsis;
+    for (const OptionUse& use : command.options) {
+        const std::string words = OptionWords(*use.option);
+        synopsis += use.required ? words : "[" + words + "]";
+        if (use.option->repeats) synopsis += "...";
+        synopsis += ' ';
+    }
+    return synopsis + (command.operands != nullptr ? command.operands : "");
+}
 
 int InputStatus(const char* path) {
     std::FILE* file = std::fopen(path, "rb");

@@ -39,17 +39,13 @@ const Command kPictureCommands[] = {
      {},
      CheckPictureConvert},
     {"encode",
-     "[--transparent INDEX] IN... OUT.wiz",
+     "IN... OUT.wiz",
      "write WIZ pictures from PNG, PPM, PCX or IFF",
      "Writes OUT.wiz from the pictures IN: an indexed PNG keeps its palette and indexes; a\n"
      "true-colour PNG, a PPM or a PGM may have at most 256 colours, numbered in order of\n"
      "first appearance (top-left first); PCX, IFF (.LBM) and WIZ files are read by the\n"
      "launcher's own loaders. One IN gives a single-image file; several give a MULT file\n"
      "in which images that all share one palette store it once (DEFA).\n"
-     "\n"
-     "--transparent INDEX  codes pixels of palette index INDEX (0-255) as transparent runs.\n"
-     "                     The launcher fills a picture with colour 255 before drawing it,\n"
-     "                     so those pixels show palette entry 255, not INDEX.\n"
      "\n"
      "Every line is coded as compactly as the WIZ runs allow, and the result is decoded\n"
      "with the launcher's loader before it is written. Exit status 1, with one line on\n"
@@ -70,7 +66,7 @@ const Command kTopCommands[] = {
      "Pictures as the launcher reads them: WIZ (.WIZ), PCX (.PCX) and IFF ILBM or PBM (.LBM).", 0,
      0, nullptr, kPictureCommands},
     {"check",
-     "[--launcher NAME.EXE] [--json | -q] [--strict] [--codepage N] DISC_FOLDER",
+     "DISC_FOLDER",
      "report everything the launcher will see on a disc folder",
      "Reads the disc folder as the launcher will: the launcher (--launcher, else the one .exe\n"
      "in the folder, else the one .inf), its install script NAME.inf, the game NAME.a32,\n"
@@ -78,13 +74,6 @@ const Command kTopCommands[] = {
      "files, sizes and megabytes. Names compare without regard to case, as on Windows.\n"
      "Each finding is one line \"DISC/NAME.inf:LINE: error: ... [code]\"; the codes are\n"
      "listed below.\n"
-     "\n"
-     "--json               the same report as JSON (with \"schema\", its layout's version)\n"
-     "-q                   print the findings only\n"
-     "--strict             warnings fail the check too\n"
-     "--codepage N         the ANSI code page the launcher will read the script in\n"
-     "                     (1250, 1251, 1252, 1253, 1254, 1257; default 1252)\n"
-     "--windows-drive X:   the Windows drive for the default destination (default C:)\n"
      "\n"
      "Exit status 0 when the disc has no error (with --strict: no warning), 1 when it has,\n"
      "2 when the command line is wrong or the folder cannot be read as a disc.",
@@ -94,10 +83,8 @@ const Command kTopCommands[] = {
      {},
      nullptr,
      kDiscCheckOptions,
-     {},
      PrintFindingCodes},
     {"verify",
-     "--shared-file PATH [--launcher NAME.EXE] [--drive X:=DIR]... [--json | -q] [--strict] "
      "DISC_FOLDER",
      "tell which listed files the launcher would count installed and current",
      "For every listed file, the launcher's own test against the shared file PATH, which is\n"
@@ -110,14 +97,6 @@ const Command kTopCommands[] = {
      "the shared file it read. Under user account control a standard user's records are not\n"
      "in C:\\Windows\\tivoroo.ini but in %LOCALAPPDATA%\\VirtualStore\\Windows\\tivoroo.ini.\n"
      "\n"
-     "--drive X:=DIR       where Windows drive X: lies on this machine, for recorded paths\n"
-     "                     and the destination; may be given for several drives\n"
-     "--windows-drive X:   the Windows drive for the default destination (default C:)\n"
-     "--json               the same report as JSON (with \"schema\", its layout's version)\n"
-     "-q                   print only the files that are not current\n"
-     "--strict             optional files that are not current fail it too\n"
-     "--codepage N         the ANSI code page of the script and the shared file (default 1252)\n"
-     "\n"
      "Exit status 0 when every required file is current, 1 when one is not, 2 when the\n"
      "command line is wrong or the shared file or the disc folder cannot be read.",
      1,
@@ -125,10 +104,9 @@ const Command kTopCommands[] = {
      RunDiscVerify,
      {},
      nullptr,
-     kDiscVerifyOptions,
-     kDiscVerifyRequiredOptions},
+     kDiscVerifyOptions},
     {"script",
-     "[--disc DIR] [--codepage N] [--dry-run] DESCRIPTION SCRIPT.inf",
+     "DESCRIPTION SCRIPT.inf",
      "write an install script's [Required] and [Optional] sections from a description",
      "Writes the numbered [Required] and [Optional] sections of SCRIPT.inf from DESCRIPTION,\n"
      "a text of one statement a line (lines starting with ';' or '#' are comments):\n"
@@ -147,9 +125,6 @@ const Command kTopCommands[] = {
      "([General], [StartupOptions], comments) are kept as they stand; one in UTF-16 or with\n"
      "line ends of CR alone is refused (exit status 2), as it could not be kept so.\n"
      "\n"
-     "--disc DIR           the disc folder the paths are under (default: SCRIPT.inf's folder)\n"
-     "--dry-run            print the script instead of writing it\n"
-     "\n"
      "Exit status 0 when written, 1 when the description does not fit the disc (each problem\n"
      "as \"DESCRIPTION:LINE: error: ...\"), 2 when an input cannot be read.",
      2,
@@ -159,7 +134,7 @@ const Command kTopCommands[] = {
      nullptr,
      kDiscScriptOptions},
     {"master",
-     "[--launcher NAME.EXE] [--volume-id ID] [--strict] DISC_FOLDER IMAGE.iso",
+     "DISC_FOLDER IMAGE.iso",
      "check a disc folder and master it as an ISO 9660 image with Joliet names",
      "Runs check on DISC_FOLDER and, when it finds no error (with --strict: no warning),\n"
      "writes IMAGE.iso through xorriso: ISO 9660 with Joliet names as Windows shows them,\n"
@@ -169,10 +144,6 @@ const Command kTopCommands[] = {
      "(launcher, script, game, start-up picture, listed files) must be there under its name\n"
      "with its size and last-write time (whole seconds, a fraction on the disc cut); any\n"
      "difference is listed and no image is kept.\n"
-     "\n"
-     "--volume-id ID       the volume name (default: the launcher's base name; at most 16\n"
-     "                     of A-Z, 0-9 and _)\n"
-     "--launcher, --windows-drive, --codepage   as for check\n"
      "\n"
      "Exit status 0 when the image is written, 1 when the check fails, xorriso fails or is\n"
      "missing, or the image read back differs (nothing is written then), 2 when the command\n"

@@ -10,9 +10,9 @@
 
 namespace disctool {
 
-const Option kDiscCheckOptions[6] = {{"--launcher", "NAME.EXE"}, {"--json", nullptr},
-                                     {"--windows-drive", "X:"},  {"--codepage", "N"},
-                                     {"--strict", nullptr},      {"-q", nullptr}};
+const OptionUse kDiscCheckOptions[6] = {{&kLauncherOption}, {&kJsonOption},
+                                        {&kQuietOption},    {&kStrictOption},
+                                        {&kCodepageOption}, {&kWindowsDriveOption}};
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 namespace disctool {
 
-extern const Option kDiscCheckOptions[6];
+extern const OptionUse kDiscCheckOptions[6];
 
 // Prints the report (text, JSON with --json, only the findings with -q) on standard output.
 // Returns kExitOk when the disc has no error (with --strict: no warning either), else

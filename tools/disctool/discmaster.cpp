@@ -26,11 +26,20 @@ extern char** environ;
 
 namespace disctool {
 
-const Option kDiscMasterOptions[5] = {{"--launcher", "NAME.EXE"},
-                                      {"--windows-drive", "X:"},
-                                      {"--codepage", "N"},
-                                      {"--volume-id", "ID"},
-                                      {"--strict", nullptr}};
+namespace {
+
+const Option kVolumeIdOption = {
+    "--volume-id", "ID",
+    "the volume name (default: the launcher's base name; at most 16 of\n"
+    "A-Z, 0-9 and _)"};
+
+}  // namespace
+
+const OptionUse kDiscMasterOptions[5] = {{&kLauncherOption},
+                                         {&kVolumeIdOption},
+                                         {&kStrictOption, "warnings of the check stop it too"},
+                                         {&kCodepageOption},
+                                         {&kWindowsDriveOption}};
 
 namespace {
 

@@ -8,11 +8,11 @@
 
 namespace disctool {
 
-extern const Option kDiscMasterOptions[5];
+extern const OptionUse kDiscMasterOptions[5];
 
 // Prints the check's findings, then writes IMAGE.iso whole or not at all. Returns kExitOk,
-// kExitFailed when the check finds an error (with --strict: a warning) or xorriso fails or is
-// missing, kExitUsage for a malformed option or a folder that is no disc.
+// kExitFailed when the check finds an error (with --strict: a warning), xorriso fails or is
+// missing, or the image's Joliet tree read back differs from the disc folder; kExitUsage for a malformed option or a folder that is no disc.
 int RunDiscMaster(const Invocation& invocation);
 
 }  // namespace disctool

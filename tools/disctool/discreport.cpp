@@ -4,6 +4,21 @@
 
 namespace disctool {
 
+const Option kLauncherOption = {
+    "--launcher", "NAME.EXE",
+    "the launcher on the disc (default: the one .exe in the folder, else\n"
+    "the one .inf)"};
+const Option kWindowsDriveOption = {
+    "--windows-drive", "X:", "the Windows drive for the default destination (default C:)"};
+const Option kCodepageOption = {
+    "--codepage", "N",
+    "the ANSI code page the launcher reads the script in (1250, 1251, 1252,\n"
+    "1253, 1254, 1257; default 1252)"};
+const Option kStrictOption = {"--strict", nullptr, "warnings fail the command too"};
+const Option kJsonOption = {"--json", nullptr,
+                            "the same report as JSON (with \"schema\", its layout's version)"};
+const Option kQuietOption = {"-q", nullptr, "print the findings only"};
+
 bool ReadDiscOptions(const Invocation& invocation, std::string* windowsDrive, int* codepage) {
     if (!CheckWindowsDrive(invocation.Value("--windows-drive"), windowsDrive)) {
         std::fprintf(stderr, "disctool: --windows-drive: give a drive letter and colon, like C:\n");

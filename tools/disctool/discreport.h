@@ -13,6 +13,14 @@
 
 namespace disctool {
 
+// The options the disc commands share, each declared once.
+extern const Option kLauncherOption;      // --launcher NAME.EXE
+extern const Option kWindowsDriveOption;  // --windows-drive X:
+extern const Option kCodepageOption;      // --codepage N
+extern const Option kStrictOption;        // --strict
+extern const Option kJsonOption;          // --json
+extern const Option kQuietOption;         // -q
+
 // The version of the JSON reports' layout ("schema"), raised when a member changes meaning or
 // goes away; new members may appear without it.
 inline constexpr int kReportSchema = 1;

@@ -14,8 +14,20 @@
 
 namespace disctool {
 
-const Option kDiscScriptOptions[3] = {
-    {"--disc", "DIR"}, {"--codepage", "N"}, {"--dry-run", nullptr}};
+namespace {
+
+const Option kDiscFolderOption = {
+    "--disc", "DIR", "the disc folder the paths are under (default: SCRIPT.inf's folder)"};
+const Option kDryRunOption = {"--dry-run", nullptr, "print the script instead of writing it"};
+
+}  // namespace
+
+const OptionUse kDiscScriptOptions[3] = {
+    {&kDiscFolderOption},
+    {&kCodepageOption,
+     "the ANSI code page texts and names are written in (1250, 1251,\n"
+     "1252, 1253, 1254, 1257; default 1252)"},
+    {&kDryRunOption}};
 
 namespace {
 

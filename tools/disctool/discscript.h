@@ -22,7 +22,7 @@
 
 namespace disctool {
 
-extern const Option kDiscScriptOptions[3];
+extern const OptionUse kDiscScriptOptions[3];
 
 // The key disctool gives a file when the description gives none: its relative name with
 // every run of characters other than ASCII letters and digits made one '_'

@@ -16,12 +16,28 @@
 
 namespace disctool {
 
-const Option kDiscVerifyOptions[8] = {{"--shared-file", "PATH"}, {"--launcher", "NAME.EXE"},
-                                      {"--drive", "X:=DIR"},     {"--windows-drive", "X:"},
-                                      {"--codepage", "N"},       {"--json", nullptr},
-                                      {"--strict", nullptr},     {"-q", nullptr}};
+namespace {
 
-const char* const kDiscVerifyRequiredOptions[1] = {"--shared-file"};
+const Option kSharedFileOption = {"--shared-file", "PATH",
+                                  "the shared file tivoroo.ini to read (it is only read)"};
+const Option kDriveOption = {"--drive", "X:=DIR",
+                             "where Windows drive X: lies on this machine, for recorded paths\n"
+                             "and the destination; may be given for several drives",
+                             true};
+
+}  // namespace
+
+const OptionUse kDiscVerifyOptions[8] = {
+    {&kSharedFileOption, nullptr, true},
+    {&kLauncherOption},
+    {&kDriveOption},
+    {&kJsonOption},
+    {&kQuietOption, "print only the files that are not current"},
+    {&kStrictOption, "optional files that are not current fail it too"},
+    {&kCodepageOption,
+     "the ANSI code page of the script and the shared file (1250, 1251,\n"
+     "1252, 1253, 1254, 1257; default 1252)"},
+    {&kWindowsDriveOption}};
 
 namespace {
 

@@ -6,8 +6,7 @@
 
 namespace disctool {
 
-extern const Option kDiscVerifyOptions[8];
-extern const char* const kDiscVerifyRequiredOptions[1];
+extern const OptionUse kDiscVerifyOptions[8];
 
 // Prints one line per listed file (with -q only those not current; with --json a JSON
 // report). Returns kExitOk when every required file is current (with --strict: every listed

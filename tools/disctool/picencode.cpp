@@ -13,7 +13,17 @@
 
 namespace disctool {
 
-const Option kPictureEncodeOptions[1] = {{"--transparent", "INDEX"}};
+namespace {
+
+const Option kTransparentOption = {
+    "--transparent", "INDEX",
+    "codes pixels of palette index INDEX (0-255) as transparent runs.\n"
+    "The launcher fills a picture with colour 255 before drawing it,\n"
+    "so those pixels show palette entry 255, not INDEX."};
+
+}  // namespace
+
+const OptionUse kPictureEncodeOptions[1] = {{&kTransparentOption}};
 
 namespace {
 

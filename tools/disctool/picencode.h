@@ -7,7 +7,7 @@
 namespace disctool {
 
 // The options of the command.
-extern const Option kPictureEncodeOptions[1];
+extern const OptionUse kPictureEncodeOptions[1];
 
 // Null when the last operand names a .wiz file, else the message.
 const char* CheckPictureEncode(Operands operands);

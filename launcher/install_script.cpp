@@ -2,16 +2,43 @@
 
 namespace {
 
-int ReadScriptCount(const char* section, const char* key, const char* scriptPath, int limit) {
-    const auto count =
-        static_cast<std::int32_t>(GetPrivateProfileIntA(section, key, 0, scriptPath));
-    return rules::CheckScriptCount(count, limit);
-}
+// Reads the install script through the platform's profile functions, every string into the
+// walk's one buffer.
+class ProfileReader {
+public:
+    ProfileReader(const char* scriptPath, char (&buffer)[rules::kScriptValueSize])
+        : m_scriptPath(scriptPath), m_buffer(buffer) {}
+    std::int32_t ReadCount(const char* section, const char* key) {
+        return static_cast<std::int32_t>(GetPrivateProfileIntA(section, key, 0, m_scriptPath));
+    }
+    char* ReadText(const char* section, const char* key) {
+        GetPrivateProfileStringA(section, key, "", m_buffer, sizeof m_buffer, m_scriptPath);
+        return m_buffer;
+    }
 
-void ReadScriptString(char (&buffer)[rules::kScriptValueSize], const char* section, const char* key,
-                      const char* scriptPath) {
-    GetPrivateProfileStringA(section, key, "", buffer, sizeof buffer, scriptPath);
-}
+private:
+    const char* m_scriptPath;
+    char (&m_buffer)[rules::kScriptValueSize];
+};
+
+// Hands the walk's values to a ComponentSectionVisitor.
+class VisitorHooks {
+public:
+    explicit VisitorHooks(ComponentSectionVisitor& visitor) : m_visitor(visitor) {}
+    void OnGroupCount(const char*, std::int32_t, int groups) { m_visitor.OnGroupCount(groups); }
+    void OnGroup(int number) { m_visitor.OnGroup(number); }
+    void OnGroupName(const char*, const char* name) { m_visitor.OnGroupName(name); }
+    void OnGroupDescription(const char*, const char* description) {
+        m_visitor.OnGroupDescription(description);
+    }
+    void OnFileCount(const char*, std::int32_t, int files) { m_visitor.OnFileCount(files); }
+    void OnFileName(const char*, const char* name) { m_visitor.OnFileName(name); }
+    void OnFileKey(const char*, const char* key) { m_visitor.OnFileKey(key); }
+    bool OnGroupEnd() { return m_visitor.OnGroupEnd(); }
+
+private:
+    ComponentSectionVisitor& m_visitor;
+};
 
 }  // namespace
 
@@ -40,33 +67,7 @@ int ReadStartupBitmap(char* dest, const char* scriptPath) {
 bool WalkComponentSection(const char* scriptPath, const char* section, bool readGroupTexts,
                           char (&buffer)[rules::kScriptValueSize],
                           ComponentSectionVisitor& visitor) {
-    char key[rules::kScriptKeySize];
-    rules::FormatGroupCountKey(key);
-    const int groups = ReadScriptCount(section, key, scriptPath, rules::kMaxScriptGroups);
-    visitor.OnGroupCount(groups);
-    for (int group = 1; group <= groups; ++group) {
-        visitor.OnGroup(group);
-        if (readGroupTexts) {
-            rules::FormatGroupKey(key, group, "Name");
-            ReadScriptString(buffer, section, key, scriptPath);
-            visitor.OnGroupName(buffer);
-            rules::FormatGroupKey(key, group, "Desc");
-            ReadScriptString(buffer, section, key, scriptPath);
-            visitor.OnGroupDescription(buffer);
-        }
-        rules::FormatFileCountKey(key, group);
-        const int files = ReadScriptCount(section, key, scriptPath, rules::kMaxGroupFiles);
-        visitor.OnFileCount(files);
-        for (int file = 1; file <= files; ++file) {
-            rules::FormatFileKey(key, group, file, "Name");
-            ReadScriptString(buffer, section, key, scriptPath);
-            NormalizeSeparators(buffer);
-            visitor.OnFileName(buffer);
-            rules::FormatFileKey(key, group, file, "Key");
-            ReadScriptString(buffer, section, key, scriptPath);
-            visitor.OnFileKey(buffer);
-        }
-        if (!visitor.OnGroupEnd()) return false;
-    }
-    return true;
+    ProfileReader reader(scriptPath, buffer);
+    VisitorHooks hooks(visitor);
+    return rules::WalkComponentSection(reader, section, readGroupTexts, hooks, &IsCodePageLeadByte);
 }

@@ -1,8 +1,8 @@
 // The install script beside the launcher (NAME.inf), read only through the platform's profile
-// functions: the texts and paths of "General" and "StartupOptions", and one walk over the
-// groups and files of a component section ("Required" or "Optional") that both the component
-// list of the setup dialog and the install-state check use. Names, key grammar and limits are
-// the shared rules (rules/install_rules.h).
+// functions: the texts and paths of "General" and "StartupOptions", and the walk over the
+// groups and files of a component section ("Required" or "Optional") that the component list
+// of the setup dialog, the install-state check and the removal use. Names, key grammar, limits
+// and the walk itself are the shared rules (rules/install_rules.h), which disctool reads by.
 #pragma once
 
 #include "launcher/paths.h"
@@ -42,12 +42,9 @@ public:
     virtual bool OnGroupEnd() { return true; }
 };
 
-// Walks section of the script: reads PC-GroupCount; then for each group 1..count its name and
-// description (only with readGroupTexts), its file count, and for each file 1..count its name
-// and key, in this order, one profile call each, every string into buffer. File names are
-// handed over with backslashes only (NormalizeSeparators), so every later use, and the
-// record, sees one separator. Counts go through
-// rules::CheckScriptCount. Returns false when the visitor ended the walk, else true.
+// Walks section of the script by rules::WalkComponentSection, one profile call for each value
+// it reads, every string into buffer; file names with the system code page's double-byte
+// characters kept whole. Returns false when the visitor ended the walk, else true.
 bool WalkComponentSection(const char* scriptPath, const char* section, bool readGroupTexts,
                           char (&buffer)[rules::kScriptValueSize],
                           ComponentSectionVisitor& visitor);

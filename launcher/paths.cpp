@@ -8,8 +8,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool IsCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
 // Copies src into dest (kPathSize bytes). Returns false with dest empty when it does not fit.
 bool CopyPath(char* dest, const char* src) {
     const std::size_t length = std::strlen(src);
@@ -178,6 +176,8 @@ int ReadProfilePath(char* dest, const char* section, const char* key, const char
     std::memcpy(dest, value, length + 1);
     return 1;
 }
+
+bool IsCodePageLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
 int IsSafeRelativeName(const char* name) {
     return rules::IsSafeRelativeName(name, &IsCodePageLeadByte) ? 1 : 0;

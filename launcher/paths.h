@@ -80,6 +80,8 @@ int ReadFileWriteTimes(const char* first, const char* second, FILETIME* firstTim
 // (rules::IsSafeRelativeName, with
 // the double-byte characters of the system's code page), else 0.
 int IsSafeRelativeName(const char* name);
+// Whether c starts a double-byte character in the system's code page (rules::LeadByteTest).
+bool IsCodePageLeadByte(unsigned char c);
 // Replaces every slash of a script's file name by a backslash (rules::NormalizeSeparators, with
 // the double-byte characters of the system's code page).
 void NormalizeSeparators(char* name);

@@ -20,6 +20,12 @@ inline constexpr const char kGeneralSection[] = "General";
 inline constexpr const char kStartupSection[] = "StartupOptions";
 inline constexpr const char kRequiredSection[] = "Required";
 inline constexpr const char kOptionalSection[] = "Optional";
+// The component sections in the order they are read: every walk over the groups, the
+// check-list's rows and the install run take "Required" first.
+inline constexpr const char* const kComponentSections[2] = {kRequiredSection, kOptionalSection};
+
+// Appended to the name of a group of "Required" in its check-list row (with its leading blank).
+inline constexpr const char kRequiredGroupSuffix[] = " (required)";
 
 // Keys of "General" and "StartupOptions".
 inline constexpr const char kDefaultDirKey[] = "DefaultDir";
@@ -63,21 +69,28 @@ constexpr int CheckScriptCount(std::int32_t count, int limit) {
 // Component keys: the words "PC-Group", "File", "Count", "Name", "Desc" and "Key" with decimal
 // numbers (no leading zero) between them.
 
+inline constexpr const char kGroupWord[] = "PC-Group";
+inline constexpr const char kFileWord[] = "File";
+inline constexpr const char kCountWord[] = "Count";
+inline constexpr const char kNameWord[] = "Name";  // of a group (its row) or a file (its path)
+inline constexpr const char kDescWord[] = "Desc";  // of a group
+inline constexpr const char kKeyWord[] = "Key";    // of a file (its record key)
+
 // "PC-GroupCount"
 inline void FormatGroupCountKey(char (&key)[kScriptKeySize]) {
-    std::snprintf(key, sizeof key, "%s%s", "PC-Group", "Count");
+    std::snprintf(key, sizeof key, "%s%s", kGroupWord, kCountWord);
 }
-// "PC-Group<group>Name" or "PC-Group<group>Desc" (word is "Name" or "Desc").
+// "PC-Group<group>Name" or "PC-Group<group>Desc" (word is kNameWord or kDescWord).
 inline void FormatGroupKey(char (&key)[kScriptKeySize], int group, const char* word) {
-    std::snprintf(key, sizeof key, "%s%d%s", "PC-Group", group, word);
+    std::snprintf(key, sizeof key, "%s%d%s", kGroupWord, group, word);
 }
 // "PC-Group<group>FileCount"
 inline void FormatFileCountKey(char (&key)[kScriptKeySize], int group) {
-    std::snprintf(key, sizeof key, "%s%d%s%s", "PC-Group", group, "File", "Count");
+    std::snprintf(key, sizeof key, "%s%d%s%s", kGroupWord, group, kFileWord, kCountWord);
 }
-// "PC-Group<group>File<file>Name" or "...Key" (word is "Name" or "Key").
+// "PC-Group<group>File<file>Name" or "...Key" (word is kNameWord or kKeyWord).
 inline void FormatFileKey(char (&key)[kScriptKeySize], int group, int file, const char* word) {
-    std::snprintf(key, sizeof key, "%s%d%s%d%s", "PC-Group", group, "File", file, word);
+    std::snprintf(key, sizeof key, "%s%d%s%d%s", kGroupWord, group, kFileWord, file, word);
 }
 
 // A key of a component section taken apart.
@@ -94,11 +107,19 @@ constexpr char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-constexpr bool SameWord(std::string_view text, std::string_view lowerWord) {
-    if (text.size() != lowerWord.size()) return false;
+// Whether text and word are the same without regard to ASCII case.
+constexpr bool SameWord(std::string_view text, std::string_view word) {
+    if (text.size() != word.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (LowerAscii(text[i]) != lowerWord[i]) return false;
+        if (LowerAscii(text[i]) != LowerAscii(word[i])) return false;
     }
+    return true;
+}
+
+// Takes word from the start of *text, without regard to case; false when it is not there.
+constexpr bool TakeWord(std::string_view* text, std::string_view word) {
+    if (text->size() < word.size() || !SameWord(text->substr(0, word.size()), word)) return false;
+    text->remove_prefix(word.size());
     return true;
 }
 
@@ -122,39 +143,42 @@ constexpr std::int64_t TakeNumber(std::string_view* text) {
 // Parses key as the launcher's key grammar, without regard to case (as profile names compare).
 constexpr ScriptKey ParseScriptKey(std::string_view key) {
     ScriptKey parsed;
-    constexpr std::string_view prefix = "pc-group";
-    if (key.size() < prefix.size() || !detail::SameWord(key.substr(0, prefix.size()), prefix)) {
-        return parsed;
-    }
-    std::string_view rest = key.substr(prefix.size());
-    if (detail::SameWord(rest, "count")) {
+    std::string_view rest = key;
+    if (!detail::TakeWord(&rest, kGroupWord)) return parsed;
+    if (detail::SameWord(rest, kCountWord)) {
         parsed.kind = ScriptKey::kGroupCount;
         return parsed;
     }
     const std::int64_t group = detail::TakeNumber(&rest);
     if (group < 0) return parsed;
-    if (detail::SameWord(rest, "name") || detail::SameWord(rest, "desc") ||
-        detail::SameWord(rest, "filecount")) {
-        parsed.kind = detail::SameWord(rest, "name")   ? ScriptKey::kGroupName
-                      : detail::SameWord(rest, "desc") ? ScriptKey::kGroupDesc
-                                                       : ScriptKey::kFileCount;
-        parsed.group = group;
-        return parsed;
-    }
-    if (rest.size() < 4 || !detail::SameWord(rest.substr(0, 4), "file")) return parsed;
-    rest.remove_prefix(4);
-    const std::int64_t file = detail::TakeNumber(&rest);
-    if (file < 0) return parsed;
-    if (detail::SameWord(rest, "name")) {
-        parsed.kind = ScriptKey::kFileName;
-    } else if (detail::SameWord(rest, "key")) {
-        parsed.kind = ScriptKey::kFileKey;
-    } else {
-        return parsed;
-    }
     parsed.group = group;
-    parsed.file = file;
-    return parsed;
+    if (detail::SameWord(rest, kNameWord)) {
+        parsed.kind = ScriptKey::kGroupName;
+        return parsed;
+    }
+    if (detail::SameWord(rest, kDescWord)) {
+        parsed.kind = ScriptKey::kGroupDesc;
+        return parsed;
+    }
+    if (detail::TakeWord(&rest, kFileWord)) {
+        if (detail::SameWord(rest, kCountWord)) {
+            parsed.kind = ScriptKey::kFileCount;
+            return parsed;
+        }
+        const std::int64_t file = detail::TakeNumber(&rest);
+        if (file >= 0) {
+            parsed.file = file;
+            if (detail::SameWord(rest, kNameWord)) {
+                parsed.kind = ScriptKey::kFileName;
+                return parsed;
+            }
+            if (detail::SameWord(rest, kKeyWord)) {
+                parsed.kind = ScriptKey::kFileKey;
+                return parsed;
+            }
+        }
+    }
+    return ScriptKey{};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -239,6 +263,61 @@ inline void NormalizeSeparators(char* name, LeadByteTest isLeadByte = nullptr) {
             *p = '\\';
         }
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The walk over a component section
+
+// Walks section ("Required" or "Optional") of the install script in the launcher's reading
+// order, one read each: PC-GroupCount; then for each group 1..count its name and description
+// (only with readGroupTexts), its file count, and for each file 1..count its name and its key.
+// Counts go through CheckScriptCount, so a count beyond its limit reads none of what it
+// counts. File names are handed over with backslashes only (NormalizeSeparators with
+// isLeadByte), so every later use, and the record, sees one separator. The launcher reads
+// through the platform's profile functions, disctool through its own reader; both see the
+// same keys in the same order.
+//
+// reader.ReadCount(section, key) returns the key's integer value (std::int32_t, 0 when
+// missing); reader.ReadText(section, key) returns its string value as a writable C string,
+// valid until the next read. The visitor is handed, with the key each value was read under:
+//   OnGroupCount(key, read, groups)   the count as read, and as CheckScriptCount takes it
+//   OnGroup(number)                   a group begins
+//   OnGroupName(key, name), OnGroupDescription(key, description)
+//   OnFileCount(key, read, files)     likewise for the group's files
+//   OnFileName(key, name), OnFileKey(key, recordKey)
+//   OnGroupEnd() -> bool              after the group's files; false ends the walk
+// Returns false when the visitor ended the walk, else true.
+template <class Reader, class Visitor>
+bool WalkComponentSection(Reader& reader, const char* section, bool readGroupTexts,
+                          Visitor& visitor, LeadByteTest isLeadByte = nullptr) {
+    char key[kScriptKeySize];
+    FormatGroupCountKey(key);
+    const std::int32_t groupCount = reader.ReadCount(section, key);
+    const int groups = CheckScriptCount(groupCount, kMaxScriptGroups);
+    visitor.OnGroupCount(key, groupCount, groups);
+    for (int group = 1; group <= groups; ++group) {
+        visitor.OnGroup(group);
+        if (readGroupTexts) {
+            FormatGroupKey(key, group, kNameWord);
+            visitor.OnGroupName(key, reader.ReadText(section, key));
+            FormatGroupKey(key, group, kDescWord);
+            visitor.OnGroupDescription(key, reader.ReadText(section, key));
+        }
+        FormatFileCountKey(key, group);
+        const std::int32_t fileCount = reader.ReadCount(section, key);
+        const int files = CheckScriptCount(fileCount, kMaxGroupFiles);
+        visitor.OnFileCount(key, fileCount, files);
+        for (int file = 1; file <= files; ++file) {
+            FormatFileKey(key, group, file, kNameWord);
+            char* name = reader.ReadText(section, key);
+            NormalizeSeparators(name, isLeadByte);
+            visitor.OnFileName(key, static_cast<const char*>(name));
+            FormatFileKey(key, group, file, kKeyWord);
+            visitor.OnFileKey(key, static_cast<const char*>(reader.ReadText(section, key)));
+        }
+        if (!visitor.OnGroupEnd()) return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

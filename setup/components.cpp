@@ -24,7 +24,7 @@ public:
     }
     void OnGroupName(const char* name) override {
         m_group->name = name;
-        if (m_required) m_group->name += " (required)";
+        if (m_required) m_group->name += rules::kRequiredGroupSuffix;
     }
     void OnGroupDescription(const char* description) override {
         m_group->description = description;
@@ -78,7 +78,7 @@ ComponentGroup* GetRowGroup(const CCheckListBox& list, int index) {
 
 int LoadComponents(const ProductPaths& paths, CCheckListBox& list,
                    char (&buffer)[rules::kScriptValueSize], int* optionalCount) {
-    for (const char* section : {rules::kRequiredSection, rules::kOptionalSection}) {
+    for (const char* section : rules::kComponentSections) {
         const int required = section == rules::kRequiredSection ? 1 : 0;
         ComponentLoader loader(paths, list, required, optionalCount);
         if (!WalkComponentSection(paths.scriptPath, section, true, buffer, loader)) return 0;

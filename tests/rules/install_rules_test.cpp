@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -365,6 +367,102 @@ TEST(InstallRules, DefaultDirOrDefaultFolder) {
     for (const Case& c : cases) {
         EXPECT_EQ(rules::UsesDefaultDir(c.value), c.usesDefaultDir) << c.value.size();
     }
+}
+
+// The walk over a component section, which the launcher and disctool share: it reads exactly
+// the keys the launcher asks for, in its order, takes counts by the clamps, hands file names
+// over with backslashes, and stops when the visitor says so.
+class MapReader {
+public:
+    std::map<std::string, std::string> values;  // "SECTION/KEY" -> value
+    std::vector<std::string> reads;
+
+    std::int32_t ReadCount(const char* section, const char* key) {
+        return static_cast<std::int32_t>(std::stol(Value(section, key, "0")));
+    }
+    char* ReadText(const char* section, const char* key) {
+        m_text = Value(section, key, "");
+        return m_text.data();
+    }
+
+private:
+    std::string Value(const char* section, const char* key, const char* missing) {
+        reads.push_back(key);
+        const auto found = values.find(std::string(section) + "/" + key);
+        return found == values.end() ? missing : found->second;
+    }
+    std::string m_text;
+};
+
+class WalkRecorder {
+public:
+    std::vector<std::string> events;
+    int endAfterGroups = 1000;
+
+    void OnGroupCount(const char*, std::int32_t read, int groups) {
+        events.push_back("groups " + std::to_string(read) + " " + std::to_string(groups));
+    }
+    void OnGroup(int number) { events.push_back("group " + std::to_string(number)); }
+    void OnGroupName(const char*, const char* name) {
+        events.push_back(std::string("name ") + name);
+    }
+    void OnGroupDescription(const char*, const char* text) {
+        events.push_back(std::string("desc ") + text);
+    }
+    void OnFileCount(const char*, std::int32_t read, int files) {
+        events.push_back("files " + std::to_string(read) + " " + std::to_string(files));
+    }
+    void OnFileName(const char* key, const char* name) {
+        events.push_back(std::string(key) + " " + name);
+    }
+    void OnFileKey(const char* key, const char* record) {
+        events.push_back(std::string(key) + " " + record);
+    }
+    bool OnGroupEnd() { return --endAfterGroups > 0; }
+};
+
+TEST(InstallRules, WalkReadsTheLaunchersKeysInItsOrder) {
+    MapReader reader;
+    reader.values = {{"Required/PC-GroupCount", "3"},
+                     {"Required/PC-Group1Name", "Game"},
+                     {"Required/PC-Group1Desc", "The game."},
+                     {"Required/PC-Group1FileCount", "2"},
+                     {"Required/PC-Group1File1Name", "DATA/A.DAT"},
+                     {"Required/PC-Group1File1Key", "A"},
+                     {"Required/PC-Group1File2Name", "B.DAT"},
+                     {"Required/PC-Group1File2Key", "B"},
+                     {"Required/PC-Group1File3Name", "past the count"},
+                     {"Required/PC-Group2FileCount", "10001"},
+                     {"Required/PC-Group3FileCount", "-4"},
+                     {"Optional/PC-GroupCount", "1001"}};
+    WalkRecorder recorder;
+    EXPECT_TRUE(rules::WalkComponentSection(reader, rules::kRequiredSection, true, recorder));
+    EXPECT_EQ(reader.reads,
+              (std::vector<std::string>{
+                  "PC-GroupCount", "PC-Group1Name", "PC-Group1Desc", "PC-Group1FileCount",
+                  "PC-Group1File1Name", "PC-Group1File1Key", "PC-Group1File2Name",
+                  "PC-Group1File2Key", "PC-Group2Name", "PC-Group2Desc", "PC-Group2FileCount",
+                  "PC-Group3Name", "PC-Group3Desc", "PC-Group3FileCount"}));
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::string>{
+                  "groups 3 3", "group 1", "name Game", "desc The game.", "files 2 2",
+                  "PC-Group1File1Name DATA\\A.DAT", "PC-Group1File1Key A",
+                  "PC-Group1File2Name B.DAT", "PC-Group1File2Key B", "group 2", "name ", "desc ",
+                  "files 10001 -1", "group 3", "name ", "desc ", "files -4 0"}));
+
+    // Without the group texts; a count beyond the limit reads no group.
+    reader.reads.clear();
+    WalkRecorder optional;
+    EXPECT_TRUE(rules::WalkComponentSection(reader, rules::kOptionalSection, false, optional));
+    EXPECT_EQ(reader.reads, std::vector<std::string>{"PC-GroupCount"});
+    EXPECT_EQ(optional.events, std::vector<std::string>{"groups 1001 -1"});
+
+    // The visitor ends the walk after the first group.
+    reader.reads.clear();
+    WalkRecorder first;
+    first.endAfterGroups = 1;
+    EXPECT_FALSE(rules::WalkComponentSection(reader, rules::kRequiredSection, false, first));
+    EXPECT_EQ(reader.reads.back(), "PC-Group1File2Key");
 }
 
 }  // namespace

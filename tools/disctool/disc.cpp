@@ -19,8 +19,6 @@ const char* const kScriptTitleKeys[4] = {rules::kBasicTitleKey, rules::kAdvanced
 
 namespace {
 
-const char* const kSections[2] = {rules::kRequiredSection, rules::kOptionalSection};
-
 // Characters that the launcher's buffers for install-script values hold, less the terminator.
 constexpr std::size_t kScriptPathChars = rules::kPathSize - 1;          // DefaultDir, Bitmap
 constexpr std::size_t kScriptTitleChars = rules::kScriptTextSize - 1;   // titles, instructions
@@ -66,6 +64,13 @@ int LineOf(const IniFile& script, const std::string& section, const std::string&
 }
 
 std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+// The file-count key of a group ("PC-Group<group>FileCount").
+std::string FileCountKey(std::int64_t group) {
+    char key[rules::kScriptKeySize];
+    rules::FormatFileCountKey(key, static_cast<int>(group));
+    return key;
+}
 
 const char* SectionName(const DiscGroup& group) {
     return group.required ? rules::kRequiredSection : rules::kOptionalSection;
@@ -121,7 +126,7 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
         ReadPathValue(script, rules::kGeneralSection, rules::kDefaultDirKey, &tooLong);
     disc->destination = ProposedDestination(disc->defaultDir, windowsDrive, disc->baseName,
                                             &disc->defaultDestination);
-    const int dirLine = LineOf(script, "General", "DefaultDir");
+    const int dirLine = LineOf(script, rules::kGeneralSection, rules::kDefaultDirKey);
     const std::string& dir = disc->defaultDir;
     if (tooLong) {
         Add(disc, FindingCode::kDefaultDirTooLong,
@@ -146,7 +151,7 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
         if (cut) {
             Add(disc, FindingCode::kValueCut,
                 std::string(kScriptTitleKeys[i]) + " is longer than 255 characters and is cut",
-                LineOf(script, "General", kScriptTitleKeys[i]));
+                LineOf(script, rules::kGeneralSection, kScriptTitleKeys[i]));
         }
     }
 }
@@ -252,10 +257,10 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
 }
 
 // A count as the launcher reads it, with an error when systems read its text differently.
-std::int32_t ReadCount(const IniFile& script, const std::string& section, const std::string& key,
-                       const std::string& where, Disc* disc) {
+// A count whose text older systems read otherwise than this launcher: a finding.
+void CheckCountIsDecimal(const IniFile& script, const std::string& section, const std::string& key,
+                         const std::string& where, std::int32_t count, Disc* disc) {
     const std::string text = ini::GetString(script, section, key, kScriptValueChars);
-    const std::int32_t count = ini::GetInt(script, section, key, 0);
     if (!ini::ReadsAsDecimal(text)) {
         Add(disc, FindingCode::kCountNotDecimal,
             where + " is written " + Quote(text) + ", which this launcher reads as " +
@@ -263,105 +268,170 @@ std::int32_t ReadCount(const IniFile& script, const std::string& section, const 
                 " but older systems read otherwise (they know no base prefix, read fewer digits or stop at 32 bits); write a plain decimal number",
             LineOf(script, section, key));
     }
-    return count;
 }
 
-// Reads the groups of one section and warns about its entries the launcher never reads.
-void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
-    const char* section = kSections[sectionIndex];
-    const bool required = sectionIndex == 0;
-    const std::int32_t count =
-        ReadCount(script, section, "PC-GroupCount", std::string(section) + " PC-GroupCount", disc);
-    disc->groupCount[sectionIndex] = count;
-    const int countLine = LineOf(script, section, "PC-GroupCount");
-    if (count > rules::kMaxScriptGroups) {
-        Add(disc, FindingCode::kCountOverLimit,
-            std::string(section) + " PC-GroupCount is " + std::to_string(count) +
-                ", over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups) +
-                ": it reads no group of the section and never counts the product installed",
-            countLine);
+// The install script as the walk over a component section reads it: values as the launcher's
+// profile calls read them into its buffers; cut() tells whether the last string lost
+// characters.
+class ScriptReader {
+public:
+    explicit ScriptReader(const IniFile& script) : m_script(script) {}
+    std::int32_t ReadCount(const char* section, const char* key) {
+        return ini::GetInt(m_script, section, key, 0);
     }
-    const std::int32_t groups = count > rules::kMaxScriptGroups ? 0 : std::max(count, 0);
-    std::map<std::int64_t, std::int32_t> fileCounts;  // group number -> files read
-    bool cut = false;
-    for (std::int32_t g = 1; g <= groups; ++g) {
-        DiscGroup group;
-        group.required = required;
-        group.number = g;
-        const std::string prefix = "PC-Group" + std::to_string(g);
-        const std::string where = std::string(section) + " group " + std::to_string(g);
-        const int nameLine = LineOf(script, section, prefix + "Name");
-        const int fileCountLine = LineOf(script, section, prefix + "FileCount");
-        group.line = nameLine != 0 ? nameLine : fileCountLine;
-        group.name = ini::GetString(script, section, prefix + "Name", kScriptValueChars, &cut);
-        if (cut)
-            Add(disc, FindingCode::kValueCut,
-                where + " name is longer than 2047 characters and is cut", nameLine);
-        if (required) group.name += " (required)";
-        group.description =
-            ini::GetString(script, section, prefix + "Desc", kScriptValueChars, &cut);
-        if (cut) {
-            Add(disc, FindingCode::kValueCut,
-                where + " description is longer than 2047 characters and is cut",
-                LineOf(script, section, prefix + "Desc"));
+    char* ReadText(const char* section, const char* key) {
+        m_text = ini::GetString(m_script, section, key, kScriptValueChars, &m_cut);
+        return m_text.data();
+    }
+    bool cut() const { return m_cut; }
+
+private:
+    const IniFile& m_script;
+    std::string m_text;
+    bool m_cut = false;
+};
+
+// Builds the groups of one section as the walk hands them over, with the findings about what
+// it reads.
+class SectionReader {
+public:
+    SectionReader(const IniFile& script, const ScriptReader& reader, int sectionIndex, Disc* disc)
+        : m_script(script),
+          m_reader(reader),
+          m_sectionIndex(sectionIndex),
+          m_section(rules::kComponentSections[sectionIndex]),
+          m_disc(disc) {}
+
+    void OnGroupCount(const char* key, std::int32_t count, int) {
+        CheckCountIsDecimal(m_script, m_section, key, m_section + " " + key, count, m_disc);
+        m_disc->groupCount[m_sectionIndex] = count;
+        countLine = LineOf(m_script, m_section, key);
+        if (count > rules::kMaxScriptGroups) {
+            Add(m_disc, FindingCode::kCountOverLimit,
+                m_section + " " + key + " is " + std::to_string(count) +
+                    ", over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups) +
+                    ": it reads no group of the section and never counts the product installed",
+                countLine);
         }
-        group.fileCount =
-            ReadCount(script, section, prefix + "FileCount", where + " FileCount", disc);
-        if (group.fileCount > rules::kMaxGroupFiles) {
-            Add(disc, FindingCode::kCountOverLimit,
-                where + " FileCount is " + std::to_string(group.fileCount) +
+    }
+    void OnGroup(int number) {
+        m_group = DiscGroup();
+        m_group.required = m_sectionIndex == 0;
+        m_group.number = number;
+        m_where = m_section + " group " + std::to_string(number);
+        m_fileNumber = 0;
+        m_unnamed = 0;
+        m_firstUnnamed = 0;
+    }
+    void OnGroupName(const char* key, const char* name) {
+        const int line = LineOf(m_script, m_section, key);
+        m_group.line = line;
+        m_group.name = name;
+        if (m_reader.cut())
+            Add(m_disc, FindingCode::kValueCut,
+                m_where + " name is longer than 2047 characters and is cut", line);
+        if (m_group.required) m_group.name += rules::kRequiredGroupSuffix;
+    }
+    void OnGroupDescription(const char* key, const char* description) {
+        m_group.description = description;
+        if (m_reader.cut()) {
+            Add(m_disc, FindingCode::kValueCut,
+                m_where + " description is longer than 2047 characters and is cut",
+                LineOf(m_script, m_section, key));
+        }
+    }
+    void OnFileCount(const char* key, std::int32_t count, int files) {
+        m_fileCountLine = LineOf(m_script, m_section, key);
+        if (m_group.line == 0) m_group.line = m_fileCountLine;
+        CheckCountIsDecimal(m_script, m_section, key, m_where + " FileCount", count, m_disc);
+        m_group.fileCount = count;
+        if (count > rules::kMaxGroupFiles) {
+            Add(m_disc, FindingCode::kCountOverLimit,
+                m_where + " FileCount is " + std::to_string(count) +
                     ", over the launcher's limit of " + std::to_string(rules::kMaxGroupFiles) +
                     ": it reads none of its files and never counts the product installed",
-                fileCountLine);
+                m_fileCountLine);
         }
-        const std::int32_t files =
-            group.fileCount > rules::kMaxGroupFiles ? 0 : std::max(group.fileCount, 0);
-        fileCounts[g] = group.fileCount > rules::kMaxGroupFiles ? -1 : files;
-        std::int32_t unnamed = 0, firstUnnamed = 0;
-        for (std::int32_t f = 1; f <= files; ++f) {
-            DiscFile file;
-            file.number = f;
-            const std::string filePrefix = prefix + "File" + std::to_string(f);
-            const std::string fileWhere = where + " file " + std::to_string(f);
-            const int fileNameLine = LineOf(script, section, filePrefix + "Name");
-            const int keyLine = LineOf(script, section, filePrefix + "Key");
-            file.line = fileNameLine != 0 ? fileNameLine : keyLine;
-            file.name =
-                ini::GetString(script, section, filePrefix + "Name", kScriptValueChars, &cut);
-            rules::NormalizeSeparators(file.name.data());  // as the launcher reads it
-            if (cut)
-                Add(disc, FindingCode::kValueCut,
-                    fileWhere + " name is longer than 2047 characters and is cut", fileNameLine);
-            file.key = ini::GetString(script, section, filePrefix + "Key", kScriptValueChars, &cut);
-            if (cut)
-                Add(disc, FindingCode::kValueCut,
-                    fileWhere + " key is longer than 2047 characters and is cut", keyLine);
-            if (file.name.empty()) {
-                if (unnamed++ == 0) firstUnnamed = f;
-            } else if (file.key.empty()) {
-                Add(disc, FindingCode::kEmptyKey,
-                    fileWhere + " " + Quote(file.name) + " has no key to record it under",
-                    keyLine != 0 ? keyLine : fileNameLine);
-            } else if (!rules::IsSafeRecordKey(file.key)) {
-                Add(disc, FindingCode::kUnsafeKey,
-                    fileWhere + " " + Quote(file.name) + " has the key " + Quote(file.key) +
-                        ", which the shared file cannot hold (\"=\", a leading \"[\" or \";\", blanks at either end, or a control character); the launcher never records it and a checked group with it fails",
-                    keyLine != 0 ? keyLine : fileNameLine);
-            }
-            ReadFile(disc, fileWhere, &file);
-            group.bytes += file.size;
-            group.files.push_back(std::move(file));
-        }
-        if (unnamed > 0) {
-            Add(disc, FindingCode::kEmptyName,
-                where + ": " + std::to_string(unnamed) +
-                    (unnamed == 1 ? " file has" : " files have") + " no name (first: file " +
-                    std::to_string(firstUnnamed) +
-                    "); the launcher can never count such a file installed",
-                fileCountLine);
-        }
-        disc->groups.push_back(std::move(group));
+        fileCounts[m_group.number] = files;
     }
+    void OnFileName(const char* key, const char* name) {
+        m_file = DiscFile();
+        m_file.number = ++m_fileNumber;
+        m_fileWhere = m_where + " file " + std::to_string(m_file.number);
+        m_fileNameLine = LineOf(m_script, m_section, key);
+        m_file.name = name;
+        if (m_reader.cut())
+            Add(m_disc, FindingCode::kValueCut,
+                m_fileWhere + " name is longer than 2047 characters and is cut", m_fileNameLine);
+    }
+    void OnFileKey(const char* key, const char* recordKey) {
+        const int keyLine = LineOf(m_script, m_section, key);
+        m_file.line = m_fileNameLine != 0 ? m_fileNameLine : keyLine;
+        m_file.key = recordKey;
+        if (m_reader.cut())
+            Add(m_disc, FindingCode::kValueCut,
+                m_fileWhere + " key is longer than 2047 characters and is cut", keyLine);
+        if (m_file.name.empty()) {
+            if (m_unnamed++ == 0) m_firstUnnamed = m_file.number;
+        } else if (m_file.key.empty()) {
+            Add(m_disc, FindingCode::kEmptyKey,
+                m_fileWhere + " " + Quote(m_file.name) + " has no key to record it under",
+                keyLine != 0 ? keyLine : m_fileNameLine);
+        } else if (!rules::IsSafeRecordKey(m_file.key)) {
+            Add(m_disc, FindingCode::kUnsafeKey,
+                m_fileWhere + " " + Quote(m_file.name) + " has the key " + Quote(m_file.key) +
+                    ", which the shared file cannot hold (\"=\", a leading \"[\" or \";\", blanks at either end, or a control character); the launcher never records it and a checked group with it fails",
+                keyLine != 0 ? keyLine : m_fileNameLine);
+        }
+        ReadFile(m_disc, m_fileWhere, &m_file);
+        m_group.bytes += m_file.size;
+        m_group.files.push_back(std::move(m_file));
+    }
+    bool OnGroupEnd() {
+        if (m_unnamed > 0) {
+            Add(m_disc, FindingCode::kEmptyName,
+                m_where + ": " + std::to_string(m_unnamed) +
+                    (m_unnamed == 1 ? " file has" : " files have") + " no name (first: file " +
+                    std::to_string(m_firstUnnamed) +
+                    "); the launcher can never count such a file installed",
+                m_fileCountLine);
+        }
+        m_disc->groups.push_back(std::move(m_group));
+        return true;
+    }
+
+    int countLine = 0;                                // of PC-GroupCount; 0 when missing
+    std::map<std::int64_t, std::int32_t> fileCounts;  // group number -> files read (-1: beyond)
+
+private:
+    const IniFile& m_script;
+    const ScriptReader& m_reader;
+    int m_sectionIndex;
+    std::string m_section;
+    Disc* m_disc;
+    DiscGroup m_group;
+    std::string m_where;
+    int m_fileCountLine = 0;
+    DiscFile m_file;
+    std::string m_fileWhere;
+    int m_fileNameLine = 0;
+    int m_fileNumber = 0;
+    std::int32_t m_unnamed = 0, m_firstUnnamed = 0;
+};
+
+// Reads the groups of one section by the launcher's walk and warns about its entries the
+// launcher never reads.
+void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
+    const char* section = rules::kComponentSections[sectionIndex];
+    const bool required = sectionIndex == 0;
+    ScriptReader reader(script);
+    SectionReader groupReader(script, reader, sectionIndex, disc);
+    rules::WalkComponentSection(reader, section, true, groupReader);
+    const std::int32_t count = disc->groupCount[sectionIndex];
+    const std::int32_t groups =
+        std::max(rules::CheckScriptCount(count, rules::kMaxScriptGroups), 0);
+    const int countLine = groupReader.countLine;
+    std::map<std::int64_t, std::int32_t>& fileCounts = groupReader.fileCounts;
 
     // Entries the launcher never asks for.
     std::map<std::string, int> seen;
@@ -414,7 +484,7 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
                 std::string(section) + " group " + std::to_string(group.number) + " FileCount is " +
                     std::to_string(group.fileCount) +
                     " but the group lists files; none of them is read",
-                LineOf(script, section, "PC-Group" + std::to_string(group.number) + "FileCount"));
+                LineOf(script, section, FileCountKey(group.number)));
         }
     }
 }

@@ -16,7 +16,9 @@ const OptionUse kDiscCheckOptions[6] = {{&kLauncherOption}, {&kJsonOption},
 
 namespace {
 
-std::string SectionOf(const DiscGroup& group) { return group.required ? "Required" : "Optional"; }
+std::string SectionOf(const DiscGroup& group) {
+    return group.required ? rules::kRequiredSection : rules::kOptionalSection;
+}
 
 std::string DestinationText(const Disc& disc) {
     return disc.destination + (disc.defaultDestination ? " (the default folder)" : " (DefaultDir)");

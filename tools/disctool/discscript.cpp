@@ -238,7 +238,7 @@ private:
         }
         for (int i = 0; i < 2; ++i) {
             if (counts[i] > static_cast<std::size_t>(rules::kMaxScriptGroups)) {
-                Error(0, std::string(i == 0 ? "Required" : "Optional") + " has " +
+                Error(0, std::string(rules::kComponentSections[i]) + " has " +
                              std::to_string(counts[i]) + " groups, over the launcher's limit of " +
                              std::to_string(rules::kMaxScriptGroups));
             }
@@ -268,8 +268,11 @@ std::string SectionsText(std::vector<ScriptGroup> groups, int codepage) {
             if (group.required == required) section.push_back(&group);
         }
         if (!out.empty()) line("");
-        line(required ? "[Required]" : "[Optional]");
-        line("PC-GroupCount=" + std::to_string(section.size()));
+        line(std::string("[") + (required ? rules::kRequiredSection : rules::kOptionalSection) +
+             "]");
+        char key[rules::kScriptKeySize];
+        rules::FormatGroupCountKey(key);
+        line(key + ("=" + std::to_string(section.size())));
         for (std::size_t g = 0; g < section.size(); ++g) {
             ScriptGroup& group = *section[g];
             std::stable_sort(group.files.begin(), group.files.end(),
@@ -278,14 +281,20 @@ std::string SectionsText(std::vector<ScriptGroup> groups, int codepage) {
                                             ? Depth(a.name) > Depth(b.name)
                                             : LowerAscii(a.name) < LowerAscii(b.name);
                              });
-            const std::string prefix = "PC-Group" + std::to_string(g + 1);
-            line(prefix + "Name=" + group.name);
-            if (!group.description.empty()) line(prefix + "Desc=" + group.description);
-            line(prefix + "FileCount=" + std::to_string(group.files.size()));
+            const int number = static_cast<int>(g + 1);
+            rules::FormatGroupKey(key, number, rules::kNameWord);
+            line(key + ("=" + group.name));
+            if (!group.description.empty()) {
+                rules::FormatGroupKey(key, number, rules::kDescWord);
+                line(key + ("=" + group.description));
+            }
+            rules::FormatFileCountKey(key, number);
+            line(key + ("=" + std::to_string(group.files.size())));
             for (std::size_t f = 0; f < group.files.size(); ++f) {
-                const std::string filePrefix = prefix + "File" + std::to_string(f + 1);
-                line(filePrefix + "Name=" + group.files[f].name);
-                line(filePrefix + "Key=" + group.files[f].key);
+                rules::FormatFileKey(key, number, static_cast<int>(f + 1), rules::kNameWord);
+                line(key + ("=" + group.files[f].name));
+                rules::FormatFileKey(key, number, static_cast<int>(f + 1), rules::kKeyWord);
+                line(key + ("=" + group.files[f].key));
             }
         }
     }
@@ -309,7 +318,8 @@ std::string KeptText(const std::string& script) {
             const std::size_t close = content.find(']');
             const std::string name =
                 Trim(content.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            dropping = SameNoCase(name, "Required") || SameNoCase(name, "Optional");
+            dropping = SameNoCase(name, rules::kRequiredSection) ||
+                       SameNoCase(name, rules::kOptionalSection);
         }
         if (!dropping) out += line + "\r\n";
     }

@@ -249,7 +249,8 @@ void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<J
     json.Key("files").BeginArray();
     for (const Judged& entry : judged) {
         json.BeginObject();
-        json.Key("section").String(entry.group->required ? "Required" : "Optional");
+        json.Key("section").String(entry.group->required ? rules::kRequiredSection
+                                                         : rules::kOptionalSection);
         json.Key("group").Number(std::int64_t{entry.group->number});
         json.Key("number").Number(std::int64_t{entry.file->number});
         json.Key("name").String(entry.file->name);
@@ -335,7 +336,8 @@ int RunDiscVerify(const Invocation& invocation) {
     for (const Judged& entry : judged) {
         if (quiet && entry.current) continue;
         if (!quiet && entry.group != shownGroup) {
-            std::printf("%s %d: %s\n", entry.group->required ? "Required" : "Optional",
+            std::printf("%s %d: %s\n",
+                        entry.group->required ? rules::kRequiredSection : rules::kOptionalSection,
                         entry.group->number, entry.group->name.c_str());
             shownGroup = entry.group;
         }

@@ -4,11 +4,13 @@
 # shellcheck disable=SC2034
 # Helpers for the end-to-end scenarios (sourced by run.sh).
 #
-# Environment (CTest sets the first five; scripts/test exports DISPLAY, WINEPREFIX and WINE):
+# Environment (CTest sets the first five and E2E_DISCTOOL; scripts/test exports DISPLAY, WINEPREFIX and WINE):
 #   E2E_LAUNCHER, E2E_GAME, E2E_DRIVER   the built launcher.exe, testgame.exe and driver.exe
 #   E2E_OUT                              where screenshots are kept (of failures; E2E_SHOTS=1 adds
 #                                        a few of dialogs worth a look)
 #   E2E_SCRIPTS                          the project's scripts/, for this host's Wine defaults
+#   E2E_DISCTOOL                         the host build's disctool (disc_chain.sh; CTest passes
+#                                        DISCTOOL_EXECUTABLE)
 #   DISPLAY, WINEPREFIX, WINE            the virtual display, the Wine prefix and the loader
 #                                        (by default those of scripts/wine-session env)
 #   TEST_SLOWDOWN                        the machine's slowdown factor (a whole number, 1 to

@@ -12,6 +12,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/startup_message.sh"
 # shellcheck source=removal.sh
 . "$here/removal.sh"
+# shellcheck source=disc_chain.sh
+. "$here/disc_chain.sh"
 
 # ---- the driver itself, against the test game's fixture dialog -------------------------
 

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/tool_process.h"
+#include "tools/disctool/codepage.h"
 #include "tools/disctool/findings.h"
 #include "toolkit/picreason.h"
 #include "toolkit/wizimage.h"
@@ -548,6 +549,81 @@ TEST_F(DiscTest, CheckDecodesTextInTheCodePage) {
     EXPECT_NE(text.out.find("\"Caf\xC3\xA9 Setup\" as \"Caf\xC3\x83\xC2\xA9 Setup\""),
               std::string::npos)
         << text.out;
+}
+
+// name-case and key-reused fold case as Windows and Joliet do, in the whole code page: two
+// listings of one file spelt with a capital and a small non-ASCII letter, and two files
+// whose keys differ only so, are found in each code page disctool knows; the small spelling
+// finds the file on the disc as Windows would.
+TEST_F(DiscTest, NamesAndKeysFoldCaseInTheCodePage) {
+    const struct {
+        int codepage;
+        const char* upper;  // UTF-8
+        const char* lower;
+    } cases[] = {
+        {1250, "\xC5\x81", "\xC5\x82"},  // Ł ł
+        {1251, "\xD0\x96", "\xD0\xB6"},  // Ж ж
+        {1252, "\xC3\x89", "\xC3\xA9"},  // É é
+        {1253, "\xCE\xA9", "\xCF\x89"},  // Ω ω
+        {1254, "\xC4\x9E", "\xC4\x9F"},  // Ğ ğ
+        {1257, "\xC4\x84", "\xC4\x85"},  // Ą ą
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codepage);
+        const std::string upperName = std::string(c.upper) + ".DAT";
+        const std::string lowerName = std::string(c.lower) + ".DAT";
+        fs::remove_all(m_disc / "names");
+        fs::create_directory(m_disc / "names");
+        WriteFile(m_disc / "names" / upperName, std::string("n"));
+        const std::string text =
+            "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=G\r\n"
+            "PC-Group1FileCount=3\r\n"
+            "PC-Group1File1Name=names\\" +
+            upperName +
+            "\r\n"
+            "PC-Group1File1Key=Key" +
+            c.upper +
+            "\r\n"
+            "PC-Group1File2Name=NAMES\\" +
+            lowerName +
+            "\r\n"
+            "PC-Group1File2Key=Key" +
+            c.upper +
+            "\r\n"
+            "PC-Group1File3Name=GAME.DAT\r\n"
+            "PC-Group1File3Key=KEY" +
+            c.lower + "\r\n";
+        std::string bytes;
+        ASSERT_TRUE(disctool::EncodeAnsi(text, c.codepage, &bytes));
+        WriteFile(m_disc / "foo.inf", bytes);
+        const Result result =
+            Tool({"check", "-q", "--codepage", std::to_string(c.codepage), m_disc.string()});
+        EXPECT_NE(result.out.find("differ only in case and name one file on Windows; write "
+                                  "them alike [name-case]"),
+                  std::string::npos)
+            << result.out;
+        EXPECT_NE(result.out.find("the key \"KEY" + std::string(c.lower) +
+                                  "\" records both \"names\\" + upperName + "\" and \"GAME.DAT\""),
+                  std::string::npos)
+            << result.out;
+        EXPECT_EQ(result.out.find("[missing-file]"), std::string::npos) << result.out;
+    }
+    // Letters of different characters stay apart: no finding, and the second spelling is
+    // not the file on the disc.
+    WriteFile(m_disc / "names" / "\xC3\xA9.DAT", std::string("e"));
+    std::string bytes;
+    ASSERT_TRUE(
+        disctool::EncodeAnsi("[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=G\r\n"
+                             "PC-Group1FileCount=2\r\n"
+                             "PC-Group1File1Name=names\\\xC3\xA9.DAT\r\nPC-Group1File1Key=A\r\n"
+                             "PC-Group1File2Name=names\\\xC3\xA8.DAT\r\nPC-Group1File2Key=B\r\n",
+                             1252, &bytes));
+    WriteFile(m_disc / "foo.inf", bytes);
+    const Result apart = Tool({"check", "-q", m_disc.string()});
+    EXPECT_EQ(apart.out.find("[name-case]"), std::string::npos) << apart.out;
+    EXPECT_NE(apart.out.find("\"names\\\xC3\xA8.DAT\" is not on the disc [missing-file]"),
+              std::string::npos)
+        << apart.out;
 }
 
 TEST_F(DiscTest, CommandLineMistakesGiveStatusTwo) {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/disctool/codepage.h"
 #include "tools/disctool/inifile.h"
+#include "tools/disctool/text.h"
 
 namespace {
 
@@ -171,6 +173,52 @@ TEST(IniFile, UnicodeTextIsReadInTheAnsiCodePage) {
         ASSERT_EQ(file.issues.size(), isBig ? 2u : 1u);
         EXPECT_EQ(file.issues.back().kind, IniIssue::kUnmappable);
         EXPECT_EQ(file.issues.back().line, 3);
+    }
+}
+
+// Section and key names compare as the profile functions compare them: case folds in the
+// whole code page, not in ASCII alone, while letters that only look alike stay apart.
+TEST(IniFile, NamesFoldCaseInTheCodePage) {
+    const struct {
+        int codepage;
+        const char* written;  // UTF-8; the file holds it in the code page
+        const char* asked;
+        bool same;
+    } cases[] = {
+        {1250, "\xC5\x81\xC3\xB3\x64\xC5\xBA", "\xC5\x82\xC3\x93\x44\xC5\xB9", true},  // Łódź ŁÓDŹ
+        {1251, "\xD0\x96\xD1\x83\xD0\xBA", "\xD0\xB6\xD0\xA3\xD0\x9A", true},  // Жук жУК
+        {1251, "\xD2\x90\xD0\x81", "\xD2\x91\xD1\x91", true},                  // ҐЁ ґё
+        {1252, "\xC3\x84rger", "\xC3\xA4RGER", true},                          // Ärger
+        {1252, "\xC5\x92uvre\xC5\xB8", "\xC5\x93UVRE\xC3\xBF", true},          // Œ Ÿ
+        {1253, "\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82",
+         "\xCE\x9B\xCE\x8C\xCE\x93\xCE\x9F\xCE\xA3", true},                    // λόγος
+        {1254, "\xC4\x9E\xC3\xBC\xC5\x9F", "\xC4\x9F\xC3\x9C\xC5\x9E", true},  // Ğüş
+        {1257, "\xC4\x84\xC5\xBEuolas", "\xC4\x85\xC5\xBDUOLAS", true},        // Ąžuolas
+        {1254, "\xC4\xB0", "i", false},                                        // İ i
+        {1254, "\xC4\xB1", "I", false},                                        // ı I
+        {1253, "\xC2\xB5", "\xCE\x9C", false},                                 // µ Μ
+        {1252, "\xC3\xA9", "\xC3\xA8", false},                                 // é è
+        {1252, "caf\xC3\xA9", "CAF\xC3\x89", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.codepage) + " " + c.written + " / " + c.asked);
+        std::string written, asked;
+        ASSERT_TRUE(EncodeAnsi(c.written, c.codepage, &written));
+        ASSERT_TRUE(EncodeAnsi(c.asked, c.codepage, &asked));
+        const IniFile file = ini::Parse("[" + written + "]\n" + written + "=found\n", c.codepage);
+        EXPECT_EQ(ini::FindSection(file, asked) != nullptr, c.same);
+        EXPECT_EQ(ini::GetString(file, written, asked, 10), c.same ? "found" : "");
+    }
+    // ASCII names fold as before in every code page: letters alone, nothing else.
+    for (const int codepage : {1250, 1251, 1252, 1253, 1254, 1257}) {
+        const IniFile file = ini::Parse("", codepage);
+        for (int a = 1; a < 0x80; ++a) {
+            for (int b = 1; b < 0x80; ++b) {
+                const std::string x(1, static_cast<char>(a)), y(1, static_cast<char>(b));
+                ASSERT_EQ(ini::SameName(file, x, y), LowerAscii(x) == LowerAscii(y))
+                    << codepage << " " << a << " " << b;
+            }
+        }
     }
 }
 

@@ -120,8 +120,13 @@ void AppendUtf8(std::uint32_t code, std::string* out) {
     } else if (code < 0x800) {
         *out += static_cast<char>(0xC0 | code >> 6);
         *out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         *out += static_cast<char>(0xE0 | code >> 12);
+        *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        *out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *out += static_cast<char>(0xF0 | code >> 18);
+        *out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
         *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
         *out += static_cast<char>(0x80 | (code & 0x3F));
     }
@@ -214,6 +219,68 @@ int EncodeCodePoint(std::uint32_t code, int codepage) {
         if (page->upper[i] == code) return static_cast<int>(0x80 + i);
     }
     return -1;
+}
+
+std::uint32_t FoldCodePoint(std::uint32_t code) {
+    const auto inRange = [code](std::uint32_t first, std::uint32_t last) {
+        return code >= first && code <= last;
+    };
+    if (inRange('a', 'z')) return code - 0x20;
+    // Latin-1: à-þ without ÷; ÿ's upper case is in Latin Extended-A.
+    if (inRange(0xE0, 0xFE) && code != 0xF7) return code - 0x20;
+    if (code == 0xFF) return 0x178;
+    // Latin Extended-A: pairs of upper (even) and lower (odd), and from Ĺ to Ň and Ź to ž the
+    // other way round; ı, ĸ, ŉ and ſ stand alone.
+    if (inRange(0x100, 0x12F) || inRange(0x132, 0x137) || inRange(0x14A, 0x177))
+        return code & ~std::uint32_t{1};
+    if (inRange(0x139, 0x148) || inRange(0x179, 0x17E)) return code % 2 == 0 ? code - 1 : code;
+    if (code == 0x192) return 0x191;
+    // Greek: the accented small letters, then α-ω with the final sigma as Σ.
+    if (code == 0x3AC) return 0x386;
+    if (inRange(0x3AD, 0x3AF)) return code - 0x25;
+    if (inRange(0x3B1, 0x3C1) || inRange(0x3C3, 0x3CB)) return code - 0x20;
+    if (code == 0x3C2) return 0x3A3;
+    if (code == 0x3CC) return 0x38C;
+    if (inRange(0x3CD, 0x3CE)) return code - 0x3F;
+    // Cyrillic: а-я, ѐ-џ, ґ.
+    if (inRange(0x430, 0x44F)) return code - 0x20;
+    if (inRange(0x450, 0x45F)) return code - 0x50;
+    if (code == 0x491) return 0x490;
+    return code;
+}
+
+std::string FoldCase(const std::string& utf8) {
+    std::string folded;
+    folded.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = Utf8SequenceLength(utf8, at);
+        if (length == 0) {
+            folded += utf8[at++];
+            continue;
+        }
+        std::uint32_t code = length == 1 ? static_cast<unsigned char>(utf8[at])
+                                         : static_cast<unsigned char>(utf8[at]) & (0x7Fu >> length);
+        for (std::size_t i = 1; i < length; ++i)
+            code = code << 6 | (static_cast<unsigned char>(utf8[at + i]) & 0x3Fu);
+        at += length;
+        AppendUtf8(FoldCodePoint(code), &folded);
+    }
+    return folded;
+}
+
+std::string FoldCaseAnsi(const std::string& bytes, int codepage) {
+    const Codepage* page = Find(codepage);
+    std::string folded = bytes;
+    for (char& c : folded) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            c = static_cast<char>(FoldCodePoint(byte));
+        } else if (page != nullptr) {
+            const int fold = EncodeCodePoint(FoldCodePoint(page->upper[byte - 0x80u]), codepage);
+            if (fold >= 0) c = static_cast<char>(fold);
+        }
+    }
+    return folded;
 }
 
 bool LooksLikeUtf8(const std::string& bytes) {

@@ -32,7 +32,7 @@ constexpr std::size_t kJolietNameChars = 103;
 std::string NormalName(const std::string& name) {
     std::string normal;
     for (const std::string& part : NameComponents(name))
-        normal += (normal.empty() ? "" : "\\") + LowerAscii(part);
+        normal += (normal.empty() ? "" : "\\") + FoldCase(part);
     return normal;
 }
 
@@ -654,8 +654,8 @@ void CheckKeys(Disc* disc) {
                         " is the start-up message's flag in the shared file; the two overwrite each other",
                     file.line);
             }
-            const auto [entry, isNew] = names.emplace(
-                LowerAscii(file.key), std::make_pair(NormalName(file.name), file.name));
+            const auto [entry, isNew] =
+                names.emplace(FoldCase(file.key), std::make_pair(NormalName(file.name), file.name));
             if (!isNew && entry->second.first != NormalName(file.name)) {
                 Add(disc, FindingCode::kKeyReused,
                     "the key " + Quote(file.key) + " records both " + Quote(entry->second.second) +
@@ -692,7 +692,7 @@ std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::strin
         std::vector<std::string> matches;
         for (const auto& entry : fs::directory_iterator(at, error)) {
             const std::string candidate = entry.path().filename().string();
-            if (SameNoCase(candidate, part)) matches.push_back(candidate);
+            if (FoldCase(candidate) == FoldCase(part)) matches.push_back(candidate);
         }
         if (matches.empty()) return std::nullopt;
         std::sort(matches.begin(), matches.end());

@@ -145,6 +145,7 @@ std::string Decoded(const IniFile& file, const std::string& bytes) {
 
 IniFile ini::Parse(const std::string& raw, int ansiCodepage) {
     IniFile file;
+    file.nameCodepage = ansiCodepage;
     const std::string text = DecodeText(raw, ansiCodepage, &file);
     FindOddBytes(text, &file);
     IniSection* current = nullptr;
@@ -200,9 +201,14 @@ std::optional<IniFile> ini::Load(const std::string& path, int ansiCodepage, std:
     return ini::Parse(text, ansiCodepage);
 }
 
+bool ini::SameName(const IniFile& file, const std::string& a, const std::string& b) {
+    return a.size() == b.size() && (SameNoCase(a, b) || FoldCaseAnsi(a, file.nameCodepage) ==
+                                                            FoldCaseAnsi(b, file.nameCodepage));
+}
+
 const IniSection* ini::FindSection(const IniFile& file, const std::string& section) {
     for (const IniSection& candidate : file.sections) {
-        if (SameNoCase(candidate.name, section)) return &candidate;
+        if (ini::SameName(file, candidate.name, section)) return &candidate;
     }
     return nullptr;
 }
@@ -211,7 +217,7 @@ const IniEntry* ini::Find(const IniFile& file, const std::string& section, const
     const IniSection* found = FindSection(file, section);
     if (found == nullptr) return nullptr;
     for (const IniEntry& entry : found->entries) {
-        if (SameNoCase(entry.key, key)) return &entry;
+        if (ini::SameName(file, entry.key, key)) return &entry;
     }
     return nullptr;
 }

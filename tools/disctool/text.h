@@ -1,6 +1,7 @@
-// How disctool takes names apart and compares them. Disc file names, extensions and the
-// install script's section and key names all compare without regard to ASCII case, as the
-// platform's file and profile functions compare them; other bytes compare as they are.
+// How disctool takes names apart and compares them without regard to ASCII case, which is
+// enough for extensions and the script's own section and key words. Names that may hold other
+// letters (disc file names, record keys, names in INI files) fold case in the whole code page
+// instead (FoldCase and FoldCaseAnsi in codepage.h, ini::SameName), as Windows compares them.
 #pragma once
 
 #include <cstddef>

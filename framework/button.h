@@ -9,6 +9,4 @@ public:
     // BST_UNCHECKED (0), BST_CHECKED (1) or BST_INDETERMINATE (2).
     int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
     void SetCheck(int nCheck) const { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
-    // Clicks the button as the user would (the parent gets BN_CLICKED).
-    void Click() const { SendMessage(BM_CLICK); }
 };

@@ -3,7 +3,6 @@
 
 #include "framework/button.h"
 #include "framework/check_list_box.h"
-#include "framework/client_dc.h"
 #include "framework/command_line_info.h"
 #include "framework/data_exchange.h"
 #include "framework/dialog.h"

@@ -11,9 +11,6 @@ public:
     int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
     // The selected row of a single-selection list, or LB_ERR when none is selected.
     int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
-    int SetCurSel(int nSelect) const {
-        return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(nSelect)));
-    }
     // The row's item data, or static_cast<DWORD_PTR>(LB_ERR) when the row does not exist.
     DWORD_PTR GetItemData(int nIndex) const {
         return static_cast<DWORD_PTR>(SendMessage(LB_GETITEMDATA, static_cast<WPARAM>(nIndex)));
@@ -44,10 +41,6 @@ public:
     // Appends a row (sorted lists: inserts in order); returns its index, LB_ERR or LB_ERRSPACE.
     int AddString(const char* text) const {
         return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
-    }
-    int InsertString(int nIndex, const char* text) const {
-        return static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nIndex),
-                                            reinterpret_cast<LPARAM>(text)));
     }
     // Removes a row; returns the rows left or LB_ERR.
     int DeleteString(int nIndex) const {

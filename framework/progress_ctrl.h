@@ -16,5 +16,4 @@ public:
     int SetPos(int nPos) const {
         return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos)));
     }
-    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
 };

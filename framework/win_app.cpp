@@ -60,10 +60,6 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {
 
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo&) { return TRUE; }
 
-HICON CWinApp::LoadIcon(UINT nIDResource) const {
-    return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(nIDResource));
-}
-
 int CWinApp::Start(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow) {
     m_hInstance = hInstance;
     m_lpCmdLine = lpCmdLine;

@@ -35,8 +35,6 @@ public:
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
     // Three-dimensional controls are the platform's own look: nothing to do, TRUE.
     BOOL Enable3dControls() { return TRUE; }
-    // Icon resource nIDResource of the program, or null. Shared icon: nobody frees it.
-    HICON LoadIcon(UINT nIDResource) const;
 
     // Called by WinMain: stores the instance data, then InitInstance and so on. Returns the
     // process exit code.

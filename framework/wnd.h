@@ -40,23 +40,15 @@ public:
     BOOL EnableWindow(BOOL bEnable = TRUE) const { return ::EnableWindow(m_hWnd, bEnable); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL ShowWindow(int nCmdShow) const { return ::ShowWindow(m_hWnd, nCmdShow); }
-    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL DestroyWindow() const { return ::DestroyWindow(m_hWnd); }
     void SetWindowText(const char* text) const { ::SetWindowTextA(m_hWnd, text); }
-    // Copies at most nMaxCount - 1 characters and a terminator; returns the count copied.
-    int GetWindowText(char* text, int nMaxCount) const {
-        return ::GetWindowTextA(m_hWnd, text, nMaxCount);
-    }
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE) const {
         ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
     }
     void MoveWindow(const RECT* rect, BOOL bRepaint = TRUE) const {
         ::MoveWindow(m_hWnd, rect->left, rect->top, rect->right - rect->left,
                      rect->bottom - rect->top, bRepaint);
-    }
-    BOOL SetWindowPos(HWND hWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) const {
-        return ::SetWindowPos(m_hWnd, hWndInsertAfter, x, y, cx, cy, nFlags);
     }
     void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
@@ -70,9 +62,6 @@ public:
     void UpdateWindow() const { ::UpdateWindow(m_hWnd); }
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
-    }
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::PostMessageA(m_hWnd, message, wParam, lParam);
     }
     HWND GetParentHandle() const { return ::GetParent(m_hWnd); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }

@@ -74,7 +74,7 @@ protected:
 TEST_F(CheckList, RowsKeepCheckEnabledStateAndItemDataThroughInsertAndDelete) {
     list().SetItemData(2, 0xC0FFEE);
     list().SetCheck(2, 1);
-    ASSERT_EQ(list().InsertString(1, "Inserted"), 1);
+    ASSERT_EQ(list().SendMessage(LB_INSERTSTRING, 1, reinterpret_cast<LPARAM>("Inserted")), 1);
     EXPECT_EQ(list().GetCount(), 4);
     // {check, enabled, data} per row after the insertion.
     const struct {
@@ -151,7 +151,7 @@ TEST_F(CheckList, DoubleClickInTheBoxTogglesTwiceAndReportsTheDoubleClick) {
 }
 
 TEST_F(CheckList, SpaceBarTogglesTheFocusedRowOncePerPress) {
-    list().SetCurSel(1);
+    list().SendMessage(LB_SETCURSEL, 1);
     list().SendMessage(WM_KEYDOWN, VK_SPACE, 1);
     list().SendMessage(WM_CHAR, ' ', 1);
     list().SendMessage(WM_KEYDOWN, VK_SPACE, 0x40000001);  // auto-repeat

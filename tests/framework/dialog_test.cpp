@@ -100,7 +100,7 @@ protected:
 
 private:
     int OnCreate(LPCREATESTRUCT) {
-        visibleAtCreate = IsWindowVisible();
+        visibleAtCreate = ::IsWindowVisible(m_hWnd);
         okButtonAtCreate = GetDlgItemHandle(IDOK);
         defaultCreateResult = Default();
         if (defaultCreateResult == -1) return -1;
@@ -165,7 +165,7 @@ TEST(Dialog, OkTakesTheDataAndCancelOrEscapeDoNot) {
         dialog.onInit = [](ProbeDialog& d) {
             d.edit.SetWindowText("xyz");
             d.check.SetCheck(BST_CHECKED);
-            d.GetDlgItem(IDOK)->PostMessage(BM_CLICK);
+            ::PostMessageA(d.GetDlgItemHandle(IDOK), BM_CLICK, 0, 0);
         };
         EXPECT_EQ(dialog.DoModal(), IDOK);
         EXPECT_STREQ(dialog.text, "xyz");
@@ -176,7 +176,7 @@ TEST(Dialog, OkTakesTheDataAndCancelOrEscapeDoNot) {
         dialog.onInit = [](ProbeDialog& d) {
             d.edit.SetWindowText("xyz");
             // Escape on a control: the dialog manager turns it into IDCANCEL.
-            d.edit.PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+            ::PostMessageA(d.edit.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
         };
         EXPECT_EQ(dialog.DoModal(), IDCANCEL);
         EXPECT_EQ(dialog.cancels, 1);
@@ -196,7 +196,7 @@ TEST(Dialog, OkWithATextTooLongForItsBufferKeepsTheDialogOpen) {
         EXPECT_STREQ(d.text, "abc") << "a text that does not fit is never cut short";
         EXPECT_EQ(::GetFocus(), d.edit.m_hWnd) << "the failing control gets the focus";
         d.edit.SetWindowText("1234567");
-        d.GetDlgItem(IDOK)->PostMessage(BM_CLICK);
+        ::PostMessageA(d.GetDlgItemHandle(IDOK), BM_CLICK, 0, 0);
     };
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(okAttempts, 1);
@@ -250,7 +250,7 @@ TEST_F(ModelessDialog, CommandsReachTheClassSwitchAndResultsReachTheSender) {
     dialog.onPalette = [](ProbeDialog&) -> LRESULT { return 1; };
     EXPECT_EQ(dialog.SendMessage(WM_QUERYNEWPALETTE), 1);
     char caption[32] = {};
-    dialog.GetWindowText(caption, sizeof caption);
+    ::GetWindowTextA(dialog.m_hWnd, caption, sizeof caption);
     EXPECT_STREQ(caption, "Framework test");
 }
 
@@ -278,7 +278,7 @@ TEST_F(ModelessDialog, DataExchangeMovesValuesBothWaysWithinTheBuffer) {
     dialog.checked = 1;
     EXPECT_TRUE(dialog.UpdateData(FALSE));
     char shown[16] = {};
-    dialog.edit.GetWindowText(shown, sizeof shown);
+    ::GetWindowTextA(dialog.edit.m_hWnd, shown, sizeof shown);
     EXPECT_STREQ(shown, "to box");
     EXPECT_EQ(dialog.check.GetCheck(), BST_CHECKED);
 }
@@ -286,9 +286,9 @@ TEST_F(ModelessDialog, DataExchangeMovesValuesBothWaysWithinTheBuffer) {
 TEST_F(ModelessDialog, ProgressBarClampsToItsRange) {
     dialog.progress.SetRange(0, 100);
     dialog.progress.SetPos(40);
-    EXPECT_EQ(dialog.progress.GetPos(), 40);
+    EXPECT_EQ(dialog.progress.SendMessage(PBM_GETPOS), 40);
     EXPECT_EQ(dialog.progress.SetPos(150), 40);
-    EXPECT_EQ(dialog.progress.GetPos(), 100);
+    EXPECT_EQ(dialog.progress.SendMessage(PBM_GETPOS), 100);
 }
 
 TEST_F(ModelessDialog, PaintGuardValidatesTheUpdateRegion) {

@@ -88,7 +88,7 @@ protected:
     }
     void ClickMoreLess() const { Notify(IDC_MORE_LESS, BN_CLICKED); }
     void Select(int row) const {
-        Dialog().m_components.SetCurSel(row);
+        Dialog().m_components.SendMessage(LB_SETCURSEL, static_cast<WPARAM>(row));
         Notify(IDC_COMPONENTS, LBN_SELCHANGE);
     }
 };
@@ -243,7 +243,7 @@ TEST_F(SetupWindow, RequiredFigureFollowsTheChecks) {
     EXPECT_EQ(Text(IDC_REQUIRED), "0.5");
 
     // Space bar on the selected row: the check-list's own notification updates the figure.
-    list.SetCurSel(1);
+    list.SendMessage(LB_SETCURSEL, 1);
     list.SendMessage(WM_KEYDOWN, VK_SPACE, 1);
     ASSERT_EQ(list.GetCheck(1), 1);
     EXPECT_EQ(dialog.m_required, 524288u + 1048576u + 524288u);
@@ -255,7 +255,7 @@ TEST_F(SetupWindow, RequiredFigureFollowsTheChecks) {
     EXPECT_EQ(dialog.m_required, 2097152u + 100u);
 
     // The required row cannot be unchecked by the user.
-    list.SetCurSel(0);
+    list.SendMessage(LB_SETCURSEL, 0);
     list.SendMessage(WM_KEYDOWN, VK_SPACE, 1);
     EXPECT_EQ(list.GetCheck(0), 1);
     EXPECT_EQ(dialog.m_required, 2097152u + 100u);

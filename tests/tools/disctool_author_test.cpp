@@ -10,10 +10,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/tool_process.h"
+#include "tools/disctool/disc.h"
 
 namespace {
 
 using namespace tooltest;
+using namespace std::string_literals;
 
 class AuthorTest : public testing::Test {
 public:
@@ -311,22 +313,116 @@ TEST_F(AuthorTest, ScriptAndMasterLeaveFilesBesideTheirOutputsAlone) {
     }
 }
 
-// A script that script cannot rewrite the way check reads it is refused and left as it was:
-// UTF-16 with its byte order mark, and line ends of CR alone.
-TEST_F(AuthorTest, ScriptRefusesAScriptItCannotRewriteAsCheckReadsIt) {
-    WriteFile(m_root / "groups.txt", std::string("required Game\nfile FOO.a32\n"));
-    std::string utf16 = "\xFF\xFE";
-    for (const char c : std::string("[General]\r\nBasDlgTitle=Foo\r\n"))
-        utf16 += std::string{c, '\0'};
-    for (const std::string& kept :
-         {utf16, std::string("[Required]\rPC-GroupCount=0\r[General]\r")}) {
-        WriteFile(m_disc / "FOO.inf", kept);
+// script over every form of an existing script that check reads: bytes in the code page,
+// UTF-8 and little-endian UTF-16 after their byte order marks, each with CR LF, LF or CR alone
+// as line ends. The script comes back in its own form and line ends, its other sections as
+// they stood, and check (disctool::ReadDisc) reads the groups of the description and the kept
+// title. A form that Windows does not read, or text that is not what its mark says, is refused
+// with exit status 2 and left as it was.
+enum class Form { kAnsi, kUtf8, kUtf16Le, kUtf16Be };
+
+// UTF-8 text (ASCII and "é" only) as the bytes of a script of form, with its byte order mark.
+std::string InForm(const std::string& utf8, Form form) {
+    std::string ansi;  // Windows-1252
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8.compare(i, 2, "\xC3\xA9") == 0) {
+            ansi += '\xE9';
+            ++i;
+        } else {
+            ansi += utf8[i];
+        }
+    }
+    switch (form) {
+        case Form::kAnsi:
+            return ansi;
+        case Form::kUtf8:
+            return "\xEF\xBB\xBF" + utf8;
+        case Form::kUtf16Le:
+        case Form::kUtf16Be:
+            break;
+    }
+    std::string out = form == Form::kUtf16Le ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char c : ansi) {  // Latin-1 characters: the UTF-16 unit is the byte
+        const std::string unit{c, '\0'};
+        out += form == Form::kUtf16Le ? unit : std::string{'\0', c};
+    }
+    return out;
+}
+
+std::string WithLineEnds(const std::string& lines, const std::string& eol) {
+    std::string out;
+    for (const char c : lines) out += c == '\n' ? eol : std::string(1, c);
+    return out;
+}
+
+TEST_F(AuthorTest, ScriptRewritesEveryFormCheckReadsInItsOwnFormAndLineEnds) {
+    WriteFile(m_root / "groups.txt", std::string("required Game\n"
+                                                 "  desc Caf\xC3\xA9 menu\n"
+                                                 "  file FOO.a32\n"
+                                                 "optional Menu\n"
+                                                 "  file caf*.txt\n"));
+    const std::string before =
+        "; Foo's script\n[General]\nBasDlgTitle=Caf\xC3\xA9\n[Required]\nPC-GroupCount=7\n"
+        "PC-Group1Name=Old\n[StartupOptions]\nBitmap=\n";
+    const std::string after =
+        "; Foo's script\n[General]\nBasDlgTitle=Caf\xC3\xA9\n[StartupOptions]\nBitmap=\n\n"
+        "[Required]\nPC-GroupCount=1\nPC-Group1Name=Game\nPC-Group1Desc=Caf\xC3\xA9 menu\n"
+        "PC-Group1FileCount=1\nPC-Group1File1Name=FOO.a32\nPC-Group1File1Key=FOO_a32\n\n"
+        "[Optional]\nPC-GroupCount=1\nPC-Group1Name=Menu\nPC-Group1FileCount=1\n"
+        "PC-Group1File1Name=Caf\xC3\xA9.txt\nPC-Group1File1Key=Caf_txt\n";
+    const struct {
+        const char* name;
+        Form form;
+    } forms[] = {{"code page", Form::kAnsi},
+                 {"UTF-8 with its mark", Form::kUtf8},
+                 {"UTF-16 little-endian", Form::kUtf16Le}};
+    for (const auto& form : forms) {
+        for (const char* eol : {"\r\n", "\n", "\r"}) {
+            SCOPED_TRACE(std::string(form.name) + (eol[1] != '\0'   ? " CR LF"
+                                                   : eol[0] == '\n' ? " LF"
+                                                                    : " CR"));
+            WriteFile(m_disc / "FOO.inf", InForm(WithLineEnds(before, eol), form.form));
+            const Result result =
+                Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()});
+            ASSERT_EQ(result.status, 0) << result.err;
+            EXPECT_EQ(ReadFile(m_disc / "FOO.inf"), InForm(WithLineEnds(after, eol), form.form));
+
+            disctool::Disc disc;
+            std::string reason;
+            ASSERT_TRUE(disctool::ReadDisc(m_disc, nullptr, "C:", &disc, &reason)) << reason;
+            EXPECT_EQ(disc.titles[0], "Caf\xC3\xA9");
+            ASSERT_EQ(disc.groups.size(), 2u);
+            EXPECT_EQ(disc.groups[0].name, "Game (required)");
+            EXPECT_EQ(disc.groups[0].description, "Caf\xC3\xA9 menu");
+            ASSERT_EQ(disc.groups[0].files.size(), 1u);
+            EXPECT_EQ(disc.groups[0].files[0].name + "=" + disc.groups[0].files[0].key,
+                      "FOO.a32=FOO_a32");
+            EXPECT_EQ(disc.groups[1].name, "Menu");
+            ASSERT_EQ(disc.groups[1].files.size(), 1u);
+            EXPECT_EQ(disc.groups[1].files[0].name + "=" + disc.groups[1].files[0].key,
+                      "Caf\xC3\xA9.txt=Caf_txt");
+        }
+    }
+
+    const struct {
+        const char* name;
+        std::string script;
+        const char* why;
+    } refused[] = {
+        {"UTF-16 big-endian", InForm(before, Form::kUtf16Be), "big-endian UTF-16"},
+        {"UTF-16 with a stray surrogate", "\xFF\xFE[\0\x00\xD8]\0"s, "stray surrogate"},
+        {"UTF-8 mark before other bytes", "\xEF\xBB\xBF[General]\nBasDlgTitle=Caf\xE9\n",
+         "not valid UTF-8"},
+    };
+    for (const auto& each : refused) {
+        SCOPED_TRACE(each.name);
+        WriteFile(m_disc / "FOO.inf", each.script);
         const Result result =
             Tool({"script", (m_root / "groups.txt").string(), (m_disc / "FOO.inf").string()});
         EXPECT_EQ(result.status, 2) << result.out;
-        EXPECT_NE(result.err.find("save it in the ANSI code page"), std::string::npos)
-            << result.err;
-        EXPECT_EQ(ReadFile(m_disc / "FOO.inf"), kept);
+        EXPECT_NE(result.err.find("FOO.inf: "), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(each.why), std::string::npos) << result.err;
+        EXPECT_EQ(ReadFile(m_disc / "FOO.inf"), each.script);
     }
 }
 

@@ -252,15 +252,113 @@ private:
     std::map<std::string, std::pair<std::string, int>> m_keyLines;  // key -> first file, line
 };
 
-// The sections [Required] and [Optional] as script text in the code page, CRLF line ends. In
-// each group the files of the deepest folders come first: setup asks once per missing folder
-// and creates the whole chain, so this order asks the fewest questions.
-std::string SectionsText(std::vector<ScriptGroup> groups, int codepage) {
+// The forms of an install script that script rewrites, by its byte order mark: bytes in the
+// ANSI code page (no mark), UTF-8 after its mark, little-endian UTF-16 after its mark. The
+// launcher and check read all three; big-endian UTF-16 is refused (Windows does not read it).
+enum class ScriptForm { kAnsi, kUtf8, kUtf16Le };
+
+void AppendUtf8(std::uint32_t code, std::string* out) {
+    if (code < 0x80) {
+        *out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        *out += static_cast<char>(0xC0 | code >> 6);
+        *out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        *out += static_cast<char>(0xE0 | code >> 12);
+        *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        *out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *out += static_cast<char>(0xF0 | code >> 18);
+        *out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        *out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The existing script's text to rewrite: the bytes as they stand for an ANSI script, else the
+// text after the byte order mark as UTF-8. Returns why it cannot be rewritten, or empty.
+std::string DecodeScript(const std::string& raw, ScriptForm* form, std::string* text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(raw[i]); };
+    if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        *form = ScriptForm::kUtf8;
+        *text = raw.substr(3);
+        for (std::size_t at = 0; at < text->size();) {
+            const std::size_t length = Utf8SequenceLength(*text, at);
+            if (length == 0) return "starts with a UTF-8 byte order mark but is not valid UTF-8";
+            at += length;
+        }
+        return {};
+    }
+    if (raw.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF)
+        return "is big-endian UTF-16, which Windows does not read";
+    if (raw.size() < 2 || byte(0) != 0xFF || byte(1) != 0xFE) {
+        *form = ScriptForm::kAnsi;
+        *text = raw;
+        return {};
+    }
+    *form = ScriptForm::kUtf16Le;
+    text->clear();
+    if (raw.size() % 2 != 0) return "is UTF-16 with an odd number of bytes";
+    for (std::size_t at = 2; at < raw.size(); at += 2) {
+        std::uint32_t code = byte(at) | static_cast<std::uint32_t>(byte(at + 1)) << 8;
+        if (code >= 0xDC00 && code <= 0xDFFF) return "is UTF-16 with a stray surrogate";
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            if (at + 3 >= raw.size()) return "is UTF-16 with a stray surrogate";
+            const std::uint32_t low = byte(at + 2) | static_cast<std::uint32_t>(byte(at + 3)) << 8;
+            if (low < 0xDC00 || low > 0xDFFF) return "is UTF-16 with a stray surrogate";
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+            at += 2;
+        }
+        AppendUtf8(code, text);
+    }
+    return {};
+}
+
+// text (UTF-8 for the Unicode forms) as the bytes of a script of form, with its byte order mark.
+std::string EncodeScript(const std::string& text, ScriptForm form) {
+    if (form == ScriptForm::kAnsi) return text;
+    if (form == ScriptForm::kUtf8) return "\xEF\xBB\xBF" + text;
+    std::string out = "\xFF\xFE";
+    const auto unit = [&](std::uint32_t value) {
+        out += static_cast<char>(value & 0xFF);
+        out += static_cast<char>(value >> 8);
+    };
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = std::max<std::size_t>(Utf8SequenceLength(text, at), 1);
+        std::uint32_t code = length == 1 ? byte(at) : byte(at) & (0x7Fu >> length);
+        for (std::size_t i = 1; i < length; ++i) code = code << 6 | (byte(at + i) & 0x3Fu);
+        if (code >= 0x10000) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+        at += length;
+    }
+    return out;
+}
+
+// The line end a script uses: that of its first line (CR LF, CR or LF, each of which ends a
+// line for check and the launcher); CR LF when it has none.
+std::string LineEndOf(const std::string& text) {
+    const std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string::npos) return "\r\n";
+    if (text[end] == '\n') return "\n";
+    return end + 1 < text.size() && text[end + 1] == '\n' ? "\r\n" : "\r";
+}
+
+// The sections [Required] and [Optional] as script text of form (the code page's bytes for an
+// ANSI script, else UTF-8), each line ended by eol. In each group the files of the deepest
+// folders come first: setup asks once per missing folder and creates the whole chain, so this
+// order asks the fewest questions.
+std::string SectionsText(std::vector<ScriptGroup> groups, int codepage, ScriptForm form,
+                         const std::string& eol) {
     std::string out;
     const auto line = [&](const std::string& text) {
-        std::string bytes;
-        EncodeAnsi(text, codepage, &bytes);
-        out += bytes + "\r\n";
+        std::string bytes = text;
+        if (form == ScriptForm::kAnsi) EncodeAnsi(text, codepage, &bytes);
+        out += bytes + eol;
     };
     for (const bool required : {true, false}) {
         std::vector<ScriptGroup*> section;
@@ -301,18 +399,27 @@ std::string SectionsText(std::vector<ScriptGroup> groups, int codepage) {
     return out;
 }
 
-// The lines of an existing script outside its [Required] and [Optional] sections, as they
-// stand, with CRLF line ends and without trailing blank lines.
-std::string KeptText(const std::string& script) {
-    std::string out;
+// The lines of an existing script's text outside its [Required] and [Optional] sections, as
+// they stand with their own line ends, split where check splits them (CR LF, CR or LF), and
+// without trailing blank lines; a last line without its end gets eol.
+std::string KeptText(const std::string& script, const std::string& eol) {
+    std::vector<std::pair<std::string, std::string>> lines;  // text, its line end
     bool dropping = false;
     std::size_t at = 0;
     while (at < script.size()) {
-        std::size_t end = script.find('\n', at);
-        if (end == std::string::npos) end = script.size();
+        std::size_t end = script.find_first_of("\r\n", at);
+        std::string ending = eol;
+        std::size_t next = script.size();
+        if (end == std::string::npos) {
+            end = script.size();
+        } else {
+            const std::size_t length =
+                script[end] == '\r' && end + 1 < script.size() && script[end + 1] == '\n' ? 2 : 1;
+            ending = script.substr(end, length);
+            next = end + length;
+        }
         std::string line = script.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        at = next;
         const std::string content = Trim(line);
         if (!content.empty() && content[0] == '[') {
             const std::size_t close = content.find(']');
@@ -321,10 +428,11 @@ std::string KeptText(const std::string& script) {
             dropping = SameNoCase(name, rules::kRequiredSection) ||
                        SameNoCase(name, rules::kOptionalSection);
         }
-        if (!dropping) out += line + "\r\n";
+        if (!dropping) lines.emplace_back(std::move(line), std::move(ending));
     }
-    while (out.size() >= 4 && out.compare(out.size() - 4, 4, "\r\n\r\n") == 0)
-        out.resize(out.size() - 2);
+    while (!lines.empty() && lines.back().first.empty()) lines.pop_back();
+    std::string out;
+    for (const auto& [text, ending] : lines) out += text + ending;
     return out;
 }
 
@@ -386,30 +494,26 @@ int RunDiscScript(const Invocation& invocation) {
         return kExitUsage;
     }
 
-    // The kept text is rewritten as bytes in the code page with CR LF or LF line ends; a script
-    // in UTF-16 or with CR-only line ends would come out as something check reads otherwise.
-    const bool utf16 = existing.size() >= 2 && ((existing[0] == '\xFF' && existing[1] == '\xFE') ||
-                                                (existing[0] == '\xFE' && existing[1] == '\xFF'));
-    bool crOnly = false;
-    for (std::size_t i = 0; i < existing.size(); ++i) {
-        if (existing[i] == '\r' && (i + 1 == existing.size() || existing[i + 1] != '\n'))
-            crOnly = true;
-    }
-    if (utf16 || crOnly) {
+    // The script is rewritten in its own form and line ends, split into lines as check reads
+    // it, so that check reads the kept sections and the new groups as written.
+    ScriptForm form = ScriptForm::kAnsi;
+    std::string existingText;
+    if (const std::string why = DecodeScript(existing, &form, &existingText); !why.empty()) {
         std::fprintf(stderr,
-                     "disctool: %s: %s; save it in the ANSI code page with CR LF line ends "
-                     "before script rewrites it\n",
-                     scriptPath.string().c_str(),
-                     utf16 ? "is UTF-16" : "has line ends of CR alone");
+                     "disctool: %s: %s; save it in the ANSI code page (or as UTF-16 with its byte "
+                     "order mark) before script rewrites it\n",
+                     scriptPath.string().c_str(), why.c_str());
         return kExitUsage;
     }
     Description description(descriptionPath, disc, codepage);
     std::vector<ScriptGroup> groups;
     if (!description.Read(text, &groups)) return kExitFailed;
-    std::string kept = KeptText(existing);
-    const std::string script = kept + (kept.empty() ? "" : "\r\n") + SectionsText(groups, codepage);
+    const std::string eol = LineEndOf(existingText);
+    const std::string kept = KeptText(existingText, eol);
+    const std::string script = EncodeScript(
+        kept + (kept.empty() ? "" : eol) + SectionsText(groups, codepage, form, eol), form);
     if (invocation.Has("--dry-run")) {
-        std::fputs(script.c_str(), stdout);
+        std::fwrite(script.data(), 1, script.size(), stdout);
         return kExitOk;
     }
 

@@ -219,12 +219,11 @@ TEST(PcxLoad, WideRowsRoundTrip) {
         const int width = 300;
         const int height = 6;
         Bytes pixels;
-        std::uint32_t state = 99;
+        testbytes::RandomRows random(99);
         for (int i = 0; i < width * height; ++i) {
-            state = state * 1103515245u + 12345u;
             const int zone = (i / 40) % 4;
-            const int value = zone == 0   ? static_cast<int>(state >> 16)  // noise
-                              : zone == 1 ? i / 3                          // short runs
+            const int value = zone == 0   ? random.Pick(0, 255)           // noise
+                              : zone == 1 ? i / 3                         // short runs
                               : zone == 2 ? 0xC5                          // long run of a high byte
                                           : (i % 5 == 0 ? 0xF0 : i / 9);  // mixed
             pixels.push_back(static_cast<std::uint8_t>(value));

@@ -106,11 +106,10 @@ Bytes ToPlanes(const Bytes& row, int planes) {
 // Pixels with runs and noise whose indexes use exactly `planes` bits.
 Bytes TestPixels(int w, int h, int planes) {
     Bytes out;
-    std::uint32_t state = 12345u + static_cast<std::uint32_t>(w * 31 + planes);
+    testbytes::RandomRows random(12345u + static_cast<std::uint32_t>(w * 31 + planes));
     const int mask = planes >= 8 ? 0xFF : (1 << planes) - 1;
     for (int i = 0; i < w * h; ++i) {
-        state = state * 1103515245u + 12345u;
-        const int value = (i / 5) % 3 == 0 ? (i / 5) : static_cast<int>(state >> 16);
+        const int value = (i / 5) % 3 == 0 ? (i / 5) : random.Pick(0, 255);
         out.push_back(static_cast<std::uint8_t>(value & mask));
     }
     return out;

@@ -24,6 +24,7 @@
 #include "toolkit/picload.h"
 #include "toolkit/rawpal.h"
 #include "toolkit/rawpict.h"
+#include "tests/support/testbytes.h"
 #include "tests/tools/tool_process.h"
 #include "toolkit/wizimage.h"
 #include "tools/disctool/commandtree.h"
@@ -103,20 +104,9 @@ Image ParsePpm(const std::string& bytes) {
 
 // ---- hand-made WIZ and IFF files ---------------------------------------------------------
 
-void PutBE32(Bytes& out, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-void PutLE32(Bytes& out, std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-void PutBE16(Bytes& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
-}
+using testbytes::PutBE16;
+using testbytes::PutBE32;
+using testbytes::PutLE32;
 
 void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 

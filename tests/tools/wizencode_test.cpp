@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/testbytes.h"
 #include "toolkit/rawpict.h"
 #include "tools/disctool/wizencode.h"
 #include "toolkit/wizimage.h"
@@ -49,11 +49,12 @@ Bytes GreedyLine(const std::uint8_t* p, std::size_t width, std::optional<std::ui
 }
 
 IndexedPicture Make(std::uint32_t width, std::uint32_t height,
-                    std::uint8_t (*pixel)(std::uint32_t x, std::uint32_t y, std::mt19937& random)) {
+                    std::uint8_t (*pixel)(std::uint32_t x, std::uint32_t y,
+                                          testbytes::RandomRows& random)) {
     IndexedPicture picture;
     picture.width = width;
     picture.height = height;
-    std::mt19937 random(width * 7919u + height);
+    testbytes::RandomRows random(width * 7919u + height);
     for (std::uint32_t y = 0; y < height; ++y) {
         for (std::uint32_t x = 0; x < width; ++x) picture.pixels.push_back(pixel(x, y, random));
     }
@@ -90,36 +91,38 @@ void ExpectDecodes(Bytes& file, std::uint32_t index, const IndexedPicture& pictu
 struct PictureCase {
     const char* name;
     std::uint32_t width, height;
-    std::uint8_t (*pixel)(std::uint32_t, std::uint32_t, std::mt19937&);
+    std::uint8_t (*pixel)(std::uint32_t, std::uint32_t, testbytes::RandomRows&);
 };
 
 const PictureCase pictureCases[] = {
     {"one pixel", 1, 1,
-     [](std::uint32_t, std::uint32_t, std::mt19937&) -> std::uint8_t { return 7; }},
+     [](std::uint32_t, std::uint32_t, testbytes::RandomRows&) -> std::uint8_t { return 7; }},
     {"flat, runs past 64", 301, 3,
-     [](std::uint32_t, std::uint32_t, std::mt19937&) -> std::uint8_t { return 3; }},
+     [](std::uint32_t, std::uint32_t, testbytes::RandomRows&) -> std::uint8_t { return 3; }},
     {"horizontal gradient", 257, 4,
-     [](std::uint32_t x, std::uint32_t, std::mt19937&) { return static_cast<std::uint8_t>(x); }},
+     [](std::uint32_t x, std::uint32_t, testbytes::RandomRows&) {
+         return static_cast<std::uint8_t>(x);
+     }},
     {"gradient in steps of three", 200, 5,
-     [](std::uint32_t x, std::uint32_t y, std::mt19937&) {
+     [](std::uint32_t x, std::uint32_t y, testbytes::RandomRows&) {
          return static_cast<std::uint8_t>(x / 3 + y);
      }},
     {"noise", 131, 9,
-     [](std::uint32_t, std::uint32_t, std::mt19937& r) {
-         return static_cast<std::uint8_t>(r() & 255);
+     [](std::uint32_t, std::uint32_t, testbytes::RandomRows& r) {
+         return static_cast<std::uint8_t>(r.Pick(0, 255));
      }},
     {"noise of few colours, odd width", 77, 13,
-     [](std::uint32_t, std::uint32_t, std::mt19937& r) {
-         return static_cast<std::uint8_t>(r() % 3);
+     [](std::uint32_t, std::uint32_t, testbytes::RandomRows& r) {
+         return static_cast<std::uint8_t>(r.Pick(0, 2));
      }},
     {"long runs of 0 and 255 between detail", 400, 6,
-     [](std::uint32_t x, std::uint32_t y, std::mt19937& r) -> std::uint8_t {
+     [](std::uint32_t x, std::uint32_t y, testbytes::RandomRows& r) -> std::uint8_t {
          if ((x / 150 + y) % 3 == 0) return 0;
          if ((x / 150 + y) % 3 == 1) return 255;
-         return static_cast<std::uint8_t>(r() % 5);
+         return static_cast<std::uint8_t>(r.Pick(0, 4));
      }},
     {"zero width", 0, 3,
-     [](std::uint32_t, std::uint32_t, std::mt19937&) -> std::uint8_t { return 0; }},
+     [](std::uint32_t, std::uint32_t, testbytes::RandomRows&) -> std::uint8_t { return 0; }},
 };
 
 TEST(WizEncode, PicturesDecodeExactlyAndNoLineIsLongerThanGreedy) {
@@ -145,12 +148,12 @@ TEST(WizEncode, PicturesDecodeExactlyAndNoLineIsLongerThanGreedy) {
 }
 
 TEST(WizEncode, NeverLongerThanGreedyOnRandomLinesAndShorterWhereGreedyCutsBadly) {
-    std::mt19937 random(12345);
+    testbytes::RandomRows random(12345);
     for (int round = 0; round < 2000; ++round) {
-        const std::size_t width = 1 + random() % 150;
-        const std::uint32_t colours = 1 + random() % 4;
+        const auto width = static_cast<std::size_t>(random.Pick(1, 150));
+        const int colours = random.Pick(1, 4);
         Bytes line(width);
-        for (std::uint8_t& p : line) p = static_cast<std::uint8_t>(random() % colours);
+        for (std::uint8_t& p : line) p = static_cast<std::uint8_t>(random.Pick(0, colours - 1));
         const std::optional<std::uint8_t> transparent =
             round % 2 == 0 ? std::optional<std::uint8_t>(0) : std::nullopt;
         ASSERT_LE(disctool::wiz::EncodeLine(line.data(), width, transparent).size(),
@@ -188,12 +191,14 @@ TEST(WizEncode, LineCodesUseEachRunKindAtItsLimits) {
 }
 
 TEST(WizEncode, SeveralPicturesShareOnePaletteInDefaultsOnlyWhenAllAgree) {
-    const IndexedPicture a = Make(33, 7, [](std::uint32_t x, std::uint32_t, std::mt19937&) {
-        return static_cast<std::uint8_t>(x % 5);
-    });
-    const IndexedPicture b = Make(5, 40, [](std::uint32_t, std::uint32_t, std::mt19937& r) {
-        return static_cast<std::uint8_t>(r() & 255);
-    });
+    const IndexedPicture a =
+        Make(33, 7, [](std::uint32_t x, std::uint32_t, testbytes::RandomRows&) {
+            return static_cast<std::uint8_t>(x % 5);
+        });
+    const IndexedPicture b =
+        Make(5, 40, [](std::uint32_t, std::uint32_t, testbytes::RandomRows& r) {
+            return static_cast<std::uint8_t>(r.Pick(0, 255));
+        });
     IndexedPicture c = b;
     c.palette[0] ^= 0xFF;
     for (const bool shared : {true, false}) {
@@ -214,9 +219,10 @@ TEST(WizEncode, SeveralPicturesShareOnePaletteInDefaultsOnlyWhenAllAgree) {
 }
 
 TEST(WizEncode, RefusesALineWhoseCodesExceedSixteenBits) {
-    IndexedPicture picture = Make(70000, 2, [](std::uint32_t x, std::uint32_t y, std::mt19937&) {
-        return static_cast<std::uint8_t>(y == 0 ? 1 : x * 7);
-    });
+    IndexedPicture picture =
+        Make(70000, 2, [](std::uint32_t x, std::uint32_t y, testbytes::RandomRows&) {
+            return static_cast<std::uint8_t>(y == 0 ? 1 : x * 7);
+        });
     std::string reason;
     EXPECT_FALSE(disctool::wiz::EncodeFile({picture}, std::nullopt, &reason));
     EXPECT_NE(reason.find("line 1"), std::string::npos) << reason;

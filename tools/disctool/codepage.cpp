@@ -114,6 +114,8 @@ const Codepage* Find(int number) {
     return nullptr;
 }
 
+}  // namespace
+
 void AppendUtf8(std::uint32_t code, std::string* out) {
     if (code < 0x80) {
         *out += static_cast<char>(code);
@@ -131,8 +133,6 @@ void AppendUtf8(std::uint32_t code, std::string* out) {
         *out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
-
-}  // namespace
 
 bool IsKnownCodepage(int codepage) { return Find(codepage) != nullptr; }
 

@@ -47,6 +47,9 @@ std::string FoldCase(const std::string& utf8);
 // when the code page has no byte for the fold.
 std::string FoldCaseAnsi(const std::string& bytes, int codepage);
 
+// Appends the character code (below 0x110000) to out as UTF-8.
+void AppendUtf8(std::uint32_t code, std::string* out);
+
 // Length of the valid UTF-8 sequence at text[at], or 0.
 std::size_t Utf8SequenceLength(const std::string& text, std::size_t at);
 

@@ -257,24 +257,6 @@ private:
 // launcher and check read all three; big-endian UTF-16 is refused (Windows does not read it).
 enum class ScriptForm { kAnsi, kUtf8, kUtf16Le };
 
-void AppendUtf8(std::uint32_t code, std::string* out) {
-    if (code < 0x80) {
-        *out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        *out += static_cast<char>(0xC0 | code >> 6);
-        *out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        *out += static_cast<char>(0xE0 | code >> 12);
-        *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        *out += static_cast<char>(0xF0 | code >> 18);
-        *out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // The existing script's text to rewrite: the bytes as they stand for an ANSI script, else the
 // text after the byte order mark as UTF-8. Returns why it cannot be rewritten, or empty.
 std::string DecodeScript(const std::string& raw, ScriptForm* form, std::string* text) {

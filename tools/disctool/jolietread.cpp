@@ -7,6 +7,8 @@
 #include <set>
 #include <utility>
 
+#include "tools/disctool/codepage.h"
+
 namespace disctool {
 namespace {
 
@@ -37,24 +39,6 @@ bool ReadAt(int descriptor, std::uint64_t offset, std::size_t count,
         got += static_cast<std::size_t>(read);
     }
     return true;
-}
-
-void AppendUtf8(std::uint32_t code, std::string* out) {
-    if (code < 0x80) {
-        *out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        *out += static_cast<char>(0xC0 | code >> 6);
-        *out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        *out += static_cast<char>(0xE0 | code >> 12);
-        *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        *out += static_cast<char>(0xF0 | code >> 18);
-        *out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // A Joliet identifier (UCS-2, big-endian, surrogate pairs allowed) as UTF-8, without the

@@ -24,6 +24,10 @@
 namespace {
 
 using namespace tooltest;
+using disctool::FindingCode;
+
+// The "[code]" that ends check's text line for a finding of that kind.
+std::string Tag(FindingCode code) { return "[" + std::string(disctool::KindOf(code).code) + "]"; }
 
 // The install script of the good disc; cases change it by replacing one line.
 const char* const kGoodScript =
@@ -191,119 +195,127 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         };
     };
     const struct {
-        const char* code;
+        FindingCode code;
         int line;
         std::function<void(DiscTest&)> breakIt;
     } cases[] = {
-        {"missing-script", -1, [](DiscTest& t) { fs::remove(t.m_disc / "foo.inf"); }},
-        {"missing-game", 0, [](DiscTest& t) { fs::remove(t.m_disc / "foo.a32"); }},
-        {"missing-file", 12, [](DiscTest& t) { fs::remove(t.m_disc / "Music" / "theme.mid"); }},
-        {"missing-file", 10,
+        {FindingCode::kMissingScript, -1, [](DiscTest& t) { fs::remove(t.m_disc / "foo.inf"); }},
+        {FindingCode::kMissingGame, 0, [](DiscTest& t) { fs::remove(t.m_disc / "foo.a32"); }},
+        {FindingCode::kMissingFile, 12,
+         [](DiscTest& t) { fs::remove(t.m_disc / "Music" / "theme.mid"); }},
+        {FindingCode::kMissingFile, 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=MUSIC"); }},
-        {"empty-name", 9,
+        {FindingCode::kEmptyName, 9,
          [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=5"); }},
-        {"empty-key", 13,
+        {FindingCode::kEmptyKey, 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\"\""); }},
-        {"refused-name", 10,
+        {FindingCode::kRefusedName, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=..\\disc\\GAME.DAT");
          }},
-        {"refused-name", 10,
+        {FindingCode::kRefusedName, 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=C:GAME.DAT"); }},
-        {"refused-name", 10,
+        {FindingCode::kRefusedName, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=\\\\server\\GAME.DAT");
          }},
-        {"refused-name", 10,
+        {FindingCode::kRefusedName, 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=/GAME.DAT"); }},
-        {"refused-name", 10,
+        {FindingCode::kRefusedName, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=...\\GAME.DAT");
          }},
-        {"refused-name", 10,
+        {FindingCode::kRefusedName, 10,
          [](DiscTest& t) { t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=COM1.BIN"); }},
-        {"refused-name", 10,
+        {FindingCode::kRefusedName, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=GAME.DAT:hidden");
          }},
-        {"unsafe-key", 13,
+        {FindingCode::kUnsafeKey, 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=A=B"); }},
-        {"unsafe-key", 13,
+        {FindingCode::kUnsafeKey, 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=[Other]"); }},
-        {"unsafe-key", 13,
+        {FindingCode::kUnsafeKey, 13,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=\" Theme\""); }},
-        {"bad-bitmap", 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
-        {"bad-bitmap", 5, [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
-        {"count-over-limit", 7,
+        {FindingCode::kBadBitmap, 5,
+         [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=START.PCX"); }},
+        {FindingCode::kBadBitmap, 5,
+         [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=GAME.DAT"); }},
+        {FindingCode::kCountOverLimit, 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=1001"); }},
-        {"show-startup-again-key", 10,
+        {FindingCode::kShowStartupAgainKey, 10,
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Key", "PC-Group1File1Key=showstartupagain");
          }},
-        {"key-reused", 12,
+        {FindingCode::kKeyReused, 12,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=GAMEDAT"); }},
-        {"past-count", 21, [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
-        {"past-count", 21, [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
-        {"count-below-one", 7,
+        {FindingCode::kPastCount, 21,
+         [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
+        {FindingCode::kPastCount, 21,
+         [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
+        {FindingCode::kCountBelowOne, 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=-1"); }},
-        {"count-below-one", 9,
+        {FindingCode::kCountBelowOne, 9,
          [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=none"); }},
-        {"default-dir-relative", 2,
+        {FindingCode::kDefaultDirRelative, 2,
          [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=\\GAMES\\FOO"); }},
-        {"default-dir-relative", 2,
+        {FindingCode::kDefaultDirRelative, 2,
          [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=GAMES"); }},
-        {"unread-key", 21, [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
-        {"duplicate-key", 21, [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
-        {"value-cut", 3,
+        {FindingCode::kUnreadKey, 21,
+         [](DiscTest& t) { t.EditScript("", "PC-Group01Name=Leading zero"); }},
+        {FindingCode::kDuplicateKey, 21,
+         [](DiscTest& t) { t.EditScript("", "PC-Group1Name=Second name"); }},
+        {FindingCode::kValueCut, 3,
          [&](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=" + longTitle); }},
-        {"utf8-script", 3,
+        {FindingCode::kUtf8Script, 3,
          [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Caf\xC3\xA9 Setup"); }},
         // Names Windows cannot hold as given, "/" read as "\\", and keys the shared file cannot hold.
-        {"refused-name", 10, name("MUSIC/../GAME.DAT")},
-        {"refused-name", 10, name(". .\\GAME.DAT")},
-        {"refused-name", 10, name("MUSIC/aux .mid")},
-        {"refused-name", 10, name("lpt1")},
-        {"refused-name", 10, name("COM\xB9.BIN")},  // superscript one in code page 1252
-        {"refused-name", 10, name("con/GAME.DAT")},
-        {"refused-name", 10, name("GAME*.DAT")},
-        {"refused-name", 10, name("GA<ME>.DAT")},
-        {"refused-name", 10, name("GAME|.DAT")},
-        {"refused-name", 10, name("GA\"ME.DAT")},
-        {"refused-name", 10, name("GAME\x01.DAT")},
-        {"unsafe-key", 13, key(";Theme")},
-        {"unsafe-key", 13, key("\"Theme \"")},
-        {"unsafe-key", 13, key("\"\tTheme\"")},
+        {FindingCode::kRefusedName, 10, name("MUSIC/../GAME.DAT")},
+        {FindingCode::kRefusedName, 10, name(". .\\GAME.DAT")},
+        {FindingCode::kRefusedName, 10, name("MUSIC/aux .mid")},
+        {FindingCode::kRefusedName, 10, name("lpt1")},
+        {FindingCode::kRefusedName, 10, name("COM\xB9.BIN")},  // superscript one in code page 1252
+        {FindingCode::kRefusedName, 10, name("con/GAME.DAT")},
+        {FindingCode::kRefusedName, 10, name("GAME*.DAT")},
+        {FindingCode::kRefusedName, 10, name("GA<ME>.DAT")},
+        {FindingCode::kRefusedName, 10, name("GAME|.DAT")},
+        {FindingCode::kRefusedName, 10, name("GA\"ME.DAT")},
+        {FindingCode::kRefusedName, 10, name("GAME\x01.DAT")},
+        {FindingCode::kUnsafeKey, 13, key(";Theme")},
+        {FindingCode::kUnsafeKey, 13, key("\"Theme \"")},
+        {FindingCode::kUnsafeKey, 13, key("\"\tTheme\"")},
         // Files the disc image would not hold as named: reached through a link, with ";", or
         // with a component longer than a Joliet name.
-        {"unpressable-name", 10,
+        {FindingCode::kUnpressableName, 10,
          [](DiscTest& t) {
              fs::create_directory_symlink(t.m_disc / "Music", t.m_disc / "Linked");
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=LINKED\\THEME.MID");
          }},
-        {"unpressable-name", 10,
+        {FindingCode::kUnpressableName, 10,
          [](DiscTest& t) {
              WriteFile(t.m_disc / "A;B.DAT", std::string("x"));
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=A;B.DAT");
          }},
-        {"unpressable-name", 10,
+        {FindingCode::kUnpressableName, 10,
          [](DiscTest& t) {
              const std::string name = std::string(100, 'n') + ".DAT";  // 104 characters
              WriteFile(t.m_disc / name, std::string("x"));
              t.EditScript("PC-Group1File1Name", "PC-Group1File1Name=" + name);
          }},
         // Text the launcher reads differently on other systems, or cannot use.
-        {"count-not-decimal", 7,
+        {FindingCode::kCountNotDecimal, 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=0x1"); }},
-        {"count-not-decimal", 9,
+        {FindingCode::kCountNotDecimal, 9,
          [](DiscTest& t) {
              t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=" + std::string(29, '0') + "2");
          }},
-        {"byte-order-mark", 0, rewrite([](const std::string& s) { return "\xEF\xBB\xBF" + s; })},
-        {"nul-byte", 3,
+        {FindingCode::kByteOrderMark, 0,
+         rewrite([](const std::string& s) { return "\xEF\xBB\xBF" + s; })},
+        {FindingCode::kNulByte, 3,
          [](DiscTest& t) { t.EditScript("BasDlgTitle", std::string("BasDlgTitle=a\0b", 15)); }},
-        {"end-of-file-mark", 4,
+        {FindingCode::kEndOfFileMark, 4,
          [](DiscTest& t) { t.EditScript("BasDlgTitle", "BasDlgTitle=Foo\x1A"); }},
-        {"unmappable-character", 3, rewrite([](const std::string& s) {
+        {FindingCode::kUnmappableCharacter, 3, rewrite([](const std::string& s) {
              std::string utf16 = "\xFF\xFE";
              for (const char c : s.substr(0, s.find("BasDlgTitle=") + 12))
                  utf16 += std::string{c, '\0'};
@@ -312,31 +324,32 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
                  utf16 += std::string{c, '\0'};
              return utf16;
          })},
-        {"utf16-big-endian", 0, rewrite([](const std::string& s) {
+        {FindingCode::kUtf16BigEndian, 0, rewrite([](const std::string& s) {
              std::string utf16 = "\xFE\xFF";
              for (const char c : s) utf16 += std::string{'\0', c};
              return utf16;
          })},
-        {"section-header", 21, [](DiscTest& t) { t.EditScript("", "[Extra"); }},
-        {"section-header", 6, rewrite([](std::string s) {
+        {FindingCode::kSectionHeader, 21, [](DiscTest& t) { t.EditScript("", "[Extra"); }},
+        {FindingCode::kSectionHeader, 6, rewrite([](std::string s) {
              return s.replace(s.find("[Required]"), 10, "[Required] ; ]");
          })},
-        {"repeated-section", 21, [](DiscTest& t) { t.EditScript("", "[general]"); }},
-        {"bad-bitmap", 5,
+        {FindingCode::kRepeatedSection, 21, [](DiscTest& t) { t.EditScript("", "[general]"); }},
+        {FindingCode::kBadBitmap, 5,
          [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=" + std::string(260, 'p')); }},
-        {"bad-bitmap", 5,
+        {FindingCode::kBadBitmap, 5,
          [](DiscTest& t) { t.EditScript("Bitmap", "Bitmap=\"" + std::string(260, 'p') + "\""); }},
         // One file listed twice.
-        {"file-in-two-groups", 19,
+        {FindingCode::kFileInTwoGroups, 19,
          rewrite([](std::string s) { return s.replace(s.find("MOVIES"), 16, "GAME.DAT"); })},
-        {"name-case", 19,
+        {FindingCode::kNameCase, 19,
          rewrite([](std::string s) { return s.replace(s.find("MOVIES"), 16, "music/theme.MID"); })},
     };
     WriteFile(m_root / "good.inf", ReadFile(m_disc / "foo.inf"));
     WriteFile(m_root / "good.a32", std::string("MZ"));
     WriteFile(m_root / "theme.mid", ReadFile(m_disc / "Music" / "theme.mid"));
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
+        const disctool::FindingKind* kind = &disctool::KindOf(c.code);
+        SCOPED_TRACE(kind->code);
         fs::copy_file(m_root / "good.inf", m_disc / "foo.inf",
                       fs::copy_options::overwrite_existing);
         fs::copy_file(m_root / "good.a32", m_disc / "foo.a32",
@@ -344,8 +357,6 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         fs::copy_file(m_root / "theme.mid", m_disc / "Music" / "theme.mid",
                       fs::copy_options::overwrite_existing);
         c.breakIt(*this);
-        const disctool::FindingKind* kind = disctool::FindFindingKind(c.code);
-        ASSERT_NE(kind, nullptr);
         const bool error = kind->severity == disctool::Severity::kError;
         const char letter = error                                            ? 'E'
                             : kind->severity == disctool::Severity::kWarning ? 'W'
@@ -353,8 +364,9 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         const Result facts = CheckJson();
         EXPECT_EQ(facts.status, error ? 1 : 0) << facts.out;
         const std::string line = c.line > 0 ? std::to_string(c.line) : "None";
-        EXPECT_NE(facts.out.find("\n" + std::string(1, letter) + " " + c.code + " " + line + " "),
-                  std::string::npos)
+        EXPECT_NE(
+            facts.out.find("\n" + std::string(1, letter) + " " + kind->code + " " + line + " "),
+            std::string::npos)
             << facts.out;
         if (!error) EXPECT_EQ(facts.out.find("\nE "), std::string::npos) << facts.out;
         EXPECT_TRUE(HasLine(facts.out, error ? "ok False" : "ok True")) << facts.out;
@@ -364,7 +376,7 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
         if (c.line > 0) location += ":" + std::to_string(c.line);
         const std::string start =
             "\n" + location + ": " + disctool::SeverityWord(kind->severity) + ": ";
-        const std::string end = " [" + std::string(c.code) + "]\n";
+        const std::string end = " [" + std::string(kind->code) + "]\n";
         const Result text = Tool({"check", m_disc.string()});
         EXPECT_EQ(text.status, facts.status);
         const std::size_t at = text.out.find(start);
@@ -448,7 +460,7 @@ TEST_F(DiscTest, CheckWarnsOfLauncherNamesThatLookLikeInstallers) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.launcher);
         const Result result = Tool({"check", "-q", "--launcher", c.launcher, m_disc.string()});
-        const std::size_t at = result.out.find("[installer-name]");
+        const std::size_t at = result.out.find(Tag(FindingCode::kInstallerName));
         EXPECT_EQ(at != std::string::npos, c.warns) << result.out;
         if (c.warns) {
             EXPECT_NE(result.out.find("administrator rights"), std::string::npos) << result.out;
@@ -462,7 +474,8 @@ TEST_F(DiscTest, CheckRefusesLauncherNamesThatCannotNameASection) {
         SCOPED_TRACE(launcher);
         const Result result = Tool({"check", "-q", "--launcher", launcher, m_disc.string()});
         const bool refused = std::string(launcher) != "FOO.EXE";
-        EXPECT_EQ(result.out.find("[unsafe-section-name]") != std::string::npos, refused)
+        EXPECT_EQ(result.out.find(Tag(FindingCode::kUnsafeSectionName)) != std::string::npos,
+                  refused)
             << result.out;
         if (refused) EXPECT_NE(result.status, 0);
     }
@@ -481,7 +494,7 @@ TEST_F(DiscTest, CheckWarnsOfScriptsThatSlowEveryStart) {
         }
         WriteFile(m_disc / "foo.inf", script);
         const Result result = Tool({"check", "-q", m_disc.string()});
-        EXPECT_EQ(result.out.find("[slow-start]") != std::string::npos, files > 400)
+        EXPECT_EQ(result.out.find(Tag(FindingCode::kSlowStart)) != std::string::npos, files > 400)
             << result.out.substr(0, 2000);
     }
 }
@@ -527,7 +540,7 @@ TEST_F(DiscTest, CheckDecodesTextInTheCodePage) {
     EXPECT_TRUE(
         HasLine(facts.out, "title Say \"hi\"\\t\x01 caf\xC3\xA9 \xE2\x82\xAC \xC3\x83\xC2\xA9"))
         << facts.out;
-    EXPECT_EQ(facts.out.find("utf8-script"), std::string::npos)
+    EXPECT_EQ(facts.out.find(disctool::KindOf(FindingCode::kUtf8Script).code), std::string::npos)
         << "not UTF-8 as a whole: " << facts.out;
     Result text = Tool({"check", m_disc.string()});
     EXPECT_TRUE(HasLine(text.out,
@@ -606,7 +619,7 @@ TEST_F(DiscTest, NamesAndKeysFoldCaseInTheCodePage) {
                                   "\" records both \"names\\" + upperName + "\" and \"GAME.DAT\""),
                   std::string::npos)
             << result.out;
-        EXPECT_EQ(result.out.find("[missing-file]"), std::string::npos) << result.out;
+        EXPECT_EQ(result.out.find(Tag(FindingCode::kMissingFile)), std::string::npos) << result.out;
     }
     // Letters of different characters stay apart: no finding, and the second spelling is
     // not the file on the disc.
@@ -620,7 +633,7 @@ TEST_F(DiscTest, NamesAndKeysFoldCaseInTheCodePage) {
                              1252, &bytes));
     WriteFile(m_disc / "foo.inf", bytes);
     const Result apart = Tool({"check", "-q", m_disc.string()});
-    EXPECT_EQ(apart.out.find("[name-case]"), std::string::npos) << apart.out;
+    EXPECT_EQ(apart.out.find(Tag(FindingCode::kNameCase)), std::string::npos) << apart.out;
     EXPECT_NE(apart.out.find("\"names\\\xC3\xA8.DAT\" is not on the disc [missing-file]"),
               std::string::npos)
         << apart.out;

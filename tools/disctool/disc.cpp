@@ -150,7 +150,8 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
                                          kScriptTitleChars, &cut);
         if (cut) {
             Add(disc, FindingCode::kValueCut,
-                std::string(kScriptTitleKeys[i]) + " is longer than 255 characters and is cut",
+                std::string(kScriptTitleKeys[i]) + " is longer than " +
+                    std::to_string(kScriptTitleChars) + " characters and is cut",
                 LineOf(script, rules::kGeneralSection, kScriptTitleKeys[i]));
         }
     }
@@ -329,14 +330,17 @@ public:
         m_group.name = name;
         if (m_reader.cut())
             Add(m_disc, FindingCode::kValueCut,
-                m_where + " name is longer than 2047 characters and is cut", line);
+                m_where + " name is longer than " + std::to_string(kScriptValueChars) +
+                    " characters and is cut",
+                line);
         if (m_group.required) m_group.name += rules::kRequiredGroupSuffix;
     }
     void OnGroupDescription(const char* key, const char* description) {
         m_group.description = description;
         if (m_reader.cut()) {
             Add(m_disc, FindingCode::kValueCut,
-                m_where + " description is longer than 2047 characters and is cut",
+                m_where + " description is longer than " + std::to_string(kScriptValueChars) +
+                    " characters and is cut",
                 LineOf(m_script, m_section, key));
         }
     }
@@ -362,7 +366,9 @@ public:
         m_file.name = name;
         if (m_reader.cut())
             Add(m_disc, FindingCode::kValueCut,
-                m_fileWhere + " name is longer than 2047 characters and is cut", m_fileNameLine);
+                m_fileWhere + " name is longer than " + std::to_string(kScriptValueChars) +
+                    " characters and is cut",
+                m_fileNameLine);
     }
     void OnFileKey(const char* key, const char* recordKey) {
         const int keyLine = LineOf(m_script, m_section, key);
@@ -370,7 +376,9 @@ public:
         m_file.key = recordKey;
         if (m_reader.cut())
             Add(m_disc, FindingCode::kValueCut,
-                m_fileWhere + " key is longer than 2047 characters and is cut", keyLine);
+                m_fileWhere + " key is longer than " + std::to_string(kScriptValueChars) +
+                    " characters and is cut",
+                keyLine);
         if (m_file.name.empty()) {
             if (m_unnamed++ == 0) m_firstUnnamed = m_file.number;
         } else if (m_file.key.empty()) {

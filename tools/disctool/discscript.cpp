@@ -224,7 +224,9 @@ private:
                     Error(group.line, "\"" + *text + "\" has a character code page " +
                                           std::to_string(m_codepage) + " cannot hold");
                 } else if (bytes.size() + 1 > static_cast<std::size_t>(rules::kScriptValueSize)) {
-                    Error(group.line, "a text longer than the launcher's 2047 characters");
+                    Error(group.line, "a text longer than the launcher's " +
+                                          std::to_string(rules::kScriptValueSize - 1) +
+                                          " characters");
                 }
             }
             for (const ScriptFile& file : group.files) {

@@ -27,20 +27,6 @@ constexpr const char kCancelledNote[] = "\n\nThe removal was cancelled; the othe
 constexpr std::size_t kMaxKeptShown = 12;
 constexpr std::size_t kMaxShownPath = 90;
 
-const char* ReasonText(KeptReason reason) {
-    switch (reason) {
-        case KeptReason::kChanged:
-            return "changed since installed";
-        case KeptReason::kInUse:
-            return "in use";
-        case KeptReason::kNotDeleted:
-            return "could not be deleted";
-        case KeptReason::kNotOurs:
-            return "not a copy made by this program";
-    }
-    return "";
-}
-
 // path cut in the middle to at most kMaxShownPath characters, its start and its file name kept.
 std::string ShortenPath(const std::string& path) {
     if (path.size() <= kMaxShownPath) return path;
@@ -263,7 +249,7 @@ private:
             std::size_t shown = 0;
             for (const KeptFile& kept : m_outcome.kept) {
                 if (shown == kMaxKeptShown) break;
-                text += "\n" + ShortenPath(kept.path) + " (" + ReasonText(kept.reason) + ")";
+                text += "\n" + ShortenPath(kept.path) + " (" + KeptReasonText(kept.reason) + ")";
                 ++shown;
             }
             if (m_outcome.kept.size() > shown) {
@@ -287,6 +273,20 @@ private:
 };
 
 }  // namespace
+
+const char* KeptReasonText(KeptReason reason) {
+    switch (reason) {
+        case KeptReason::kChanged:
+            return "changed since installed";
+        case KeptReason::kInUse:
+            return "in use";
+        case KeptReason::kNotDeleted:
+            return "could not be deleted";
+        case KeptReason::kNotOurs:
+            return "not a copy made by this program";
+    }
+    return "";
+}
 
 int MessageBoxRemovalPrompts::Ask(const char* text, const char* caption) {
     return MessageBoxA(m_owner, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;

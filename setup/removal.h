@@ -41,6 +41,9 @@ private:
 // Why a recorded copy stayed.
 enum class KeptReason { kChanged, kInUse, kNotDeleted, kNotOurs };
 
+// The reason as the result message gives it after the file's path.
+const char* KeptReasonText(KeptReason reason);
+
 struct KeptFile {
     std::string path;
     KeptReason reason;

@@ -122,7 +122,7 @@ void SetPixelCounters(benchmark::State& state, std::int64_t pixelsPerIteration) 
 
 // --- Reference lines -------------------------------------------------------------------
 
-void BM_Memset(benchmark::State& state, int w, int h) {
+void BenchMemset(benchmark::State& state, int w, int h) {
     const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     std::vector<std::uint8_t> dst(n, 1);
     int v = 0;
@@ -133,7 +133,7 @@ void BM_Memset(benchmark::State& state, int w, int h) {
     SetPixelCounters(state, static_cast<std::int64_t>(n));
 }
 
-void BM_Memcpy(benchmark::State& state, int w, int h) {
+void BenchMemcpy(benchmark::State& state, int w, int h) {
     const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     std::vector<std::uint8_t> src(n, 2);
     std::vector<std::uint8_t> dst(n, 1);
@@ -156,8 +156,8 @@ bool SameArea(const RawBitmap* bitmap, const picenc::Picture& picture, int left,
     return true;
 }
 
-void BM_RleWhole(benchmark::State& state, const picenc::Picture* picture,
-                 const picenc::Bytes* lines) {
+void BenchRleWhole(benchmark::State& state, const picenc::Picture* picture,
+                   const picenc::Bytes* lines) {
     BitmapPtr bitmap(RAWBITM_Create(picture->width, picture->height));
     auto draw = [&] {
         RAWBITM_DrawPacked(bitmap.get(), lines->data(), lines->size(), picture->width,
@@ -177,8 +177,8 @@ void BM_RleWhole(benchmark::State& state, const picenc::Picture* picture,
 
 // A 64 x 64 window in the middle of the picture, or at the bottom right (corner): the most
 // lines to skip and the most codes to pass on each line before the window starts.
-void BM_RleWindow(benchmark::State& state, const picenc::Picture* picture,
-                  const picenc::Bytes* lines, bool corner) {
+void BenchRleWindow(benchmark::State& state, const picenc::Picture* picture,
+                    const picenc::Bytes* lines, bool corner) {
     BitmapPtr bitmap(RAWBITM_Create(kWindow, kWindow));
     const int left = corner ? picture->width - kWindow : (picture->width - kWindow) / 2;
     const int top = corner ? picture->height - kWindow : (picture->height - kWindow) / 2;
@@ -202,7 +202,7 @@ void BM_RleWindow(benchmark::State& state, const picenc::Picture* picture,
 
 // --- Loaders ---------------------------------------------------------------------------
 
-void BM_Load(benchmark::State& state, const LoadCase* c) {
+void BenchLoad(benchmark::State& state, const LoadCase* c) {
     const picenc::Picture& expected = GetFixtures().mixed[static_cast<std::size_t>(c->size)];
     const fs::path path = WorkDir() / c->fileName;
     WriteFile(path, c->bytes);
@@ -322,22 +322,22 @@ void RegisterAll() {
     for (int i = 0; i < 2; ++i) {
         const int w = i == 0 ? 640 : kBig;
         const int h = i == 0 ? 480 : kBig;
-        benchmark::RegisterBenchmark(("memset/" + SizeName(w, h)).c_str(), BM_Memset, w, h);
-        benchmark::RegisterBenchmark(("memcpy/" + SizeName(w, h)).c_str(), BM_Memcpy, w, h);
+        benchmark::RegisterBenchmark(("memset/" + SizeName(w, h)).c_str(), BenchMemset, w, h);
+        benchmark::RegisterBenchmark(("memcpy/" + SizeName(w, h)).c_str(), BenchMemcpy, w, h);
     }
     const std::string big = SizeName(kBig, kBig);
-    benchmark::RegisterBenchmark(("rle_fill/" + big).c_str(), BM_RleWhole, &f.flat, &f.flatLines);
-    benchmark::RegisterBenchmark("rle_fill/window64", BM_RleWindow, &f.flat, &f.flatLines, false);
-    benchmark::RegisterBenchmark("rle_fill/window64-corner", BM_RleWindow, &f.flat, &f.flatLines,
+    benchmark::RegisterBenchmark(("rle_fill/" + big).c_str(), BenchRleWhole, &f.flat, &f.flatLines);
+    benchmark::RegisterBenchmark("rle_fill/window64", BenchRleWindow, &f.flat, &f.flatLines, false);
+    benchmark::RegisterBenchmark("rle_fill/window64-corner", BenchRleWindow, &f.flat, &f.flatLines,
                                  true);
-    benchmark::RegisterBenchmark(("rle_literal/" + big).c_str(), BM_RleWhole, &f.noise,
+    benchmark::RegisterBenchmark(("rle_literal/" + big).c_str(), BenchRleWhole, &f.noise,
                                  &f.noiseLines);
-    benchmark::RegisterBenchmark("rle_literal/window64", BM_RleWindow, &f.noise, &f.noiseLines,
+    benchmark::RegisterBenchmark("rle_literal/window64", BenchRleWindow, &f.noise, &f.noiseLines,
                                  false);
-    benchmark::RegisterBenchmark("rle_literal/window64-corner", BM_RleWindow, &f.noise,
+    benchmark::RegisterBenchmark("rle_literal/window64-corner", BenchRleWindow, &f.noise,
                                  &f.noiseLines, true);
     for (const LoadCase& c : f.loads)
-        benchmark::RegisterBenchmark(c.name.c_str(), BM_Load, &c)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(c.name.c_str(), BenchLoad, &c)->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace

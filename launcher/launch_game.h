@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 
 // Writes source folder, base name and ".a32" into dest (kPathSize bytes). Returns 0 with dest
 // empty when it does not fit, else 1.

@@ -10,7 +10,7 @@
 
 #include "framework/check_list_box.h"
 #include "framework/dialog.h"
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 #include "rules/install_rules.h"
 
 class SetupDialog : public CDialog {

@@ -1,7 +1,7 @@
 #include "launcher/startup_message.h"
 
-#include "launcher/install_script.h"
-#include "launcher/records.h"
+#include "base/install_script.h"
+#include "base/records.h"
 #include "launcher/startup_message_dialog.h"
 
 void ShowStartupMessage(const ProductPaths& paths) {

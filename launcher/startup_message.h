@@ -2,7 +2,7 @@
 // section of the shared file remembers whether the user still wants to see it.
 #pragma once
 
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 
 // Shows the picture in the start-up message when the script names one (a name that does not
 // fit a path is none) and ShowStartupAgain is not 0, then records the state of its

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "launcher/install_script.h"
+#include "base/install_script.h"
 #include "setup/install_state.h"
 
 namespace {

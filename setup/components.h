@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/check_list_box.h"
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 #include "rules/install_rules.h"
 
 // One file of a group: its path relative to the source folder (also used under the

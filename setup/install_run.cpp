@@ -6,8 +6,8 @@
 
 #include "setup/message_text.h"
 #include "setup/source_files.h"
-#include "launcher/paths.h"
-#include "launcher/records.h"
+#include "base/paths.h"
+#include "base/records.h"
 #include "resources/resource.h"
 
 namespace {

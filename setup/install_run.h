@@ -14,7 +14,7 @@
 #include "setup/components.h"
 #include "setup/copy_progress_dialog.h"
 #include "setup/install_state.h"
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 
 // How an install run talks to the user.
 class InstallPrompts {

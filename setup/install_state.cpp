@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "launcher/install_script.h"
-#include "launcher/records.h"
+#include "base/install_script.h"
+#include "base/records.h"
 
 namespace {
 

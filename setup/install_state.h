@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 
 // Writes the file-system name of the volume that holds path ("NTFS", "FAT32", ...) into name
 // (size bytes). Returns 1, or 0 when the volume cannot be asked.

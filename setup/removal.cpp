@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "launcher/install_script.h"
-#include "launcher/records.h"
+#include "base/install_script.h"
+#include "base/records.h"
 #include "resources/resource.h"
 #include "setup/message_text.h"
 #include "setup/source_files.h"

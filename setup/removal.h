@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 #include "setup/copy_progress_dialog.h"
 #include "setup/install_state.h"
 

@@ -9,7 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "launcher/paths.h"
+#include "base/paths.h"
 
 // The full path of path ("." and ".." resolved, relative paths made absolute) in dest
 // (kPathSize bytes). false when it cannot be formed or does not fit.

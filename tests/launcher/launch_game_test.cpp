@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/launcher/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

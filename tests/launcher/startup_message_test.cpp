@@ -15,7 +15,7 @@
 
 #include "resources/resource.h"
 #include "launcher/setup_dialog.h"
-#include "tests/launcher/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "tests/launcher/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

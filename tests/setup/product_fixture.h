@@ -17,7 +17,7 @@
 #include "setup/copy_progress_dialog.h"
 #include "setup/install_run.h"
 #include "setup/removal.h"
-#include "tests/launcher/test_files.h"
+#include "tests/support/test_files.h"
 
 using Prompt = std::pair<std::string, std::string>;  // text, caption
 

@@ -1,4 +1,4 @@
-#include "launcher/paths.h"
+#include "base/paths.h"
 
 #include <cstdarg>
 #include <cstdio>

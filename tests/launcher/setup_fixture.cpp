@@ -1,4 +1,4 @@
-#include "tests/setup/setup_fixture.h"
+#include "tests/launcher/setup_fixture.h"
 
 #include <cstring>
 #include <vector>

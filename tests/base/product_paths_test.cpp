@@ -1,11 +1,11 @@
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "tests/launcher/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

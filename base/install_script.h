@@ -5,7 +5,7 @@
 // and the walk itself are the shared rules (rules/install_rules.h), which disctool reads by.
 #pragma once
 
-#include "launcher/paths.h"
+#include "base/paths.h"
 #include "rules/install_rules.h"
 
 // General/DefaultDir into dest (kPathSize bytes), as ReadProfilePath reads it: 0 with dest empty

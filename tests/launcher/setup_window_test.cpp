@@ -2,7 +2,7 @@
 // and its geometry, the instruction refit, the description, the required and available
 // figures, and the folder choosers.
 
-#include "setup/setup_window.h"
+#include "launcher/setup_window.h"
 
 #include <shlobj.h>
 
@@ -16,7 +16,7 @@
 
 #include "setup/components.h"
 #include "resources/resource.h"
-#include "tests/setup/setup_fixture.h"
+#include "tests/launcher/setup_fixture.h"
 
 namespace {
 

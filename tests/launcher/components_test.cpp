@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "resources/resource.h"
-#include "tests/setup/setup_fixture.h"
+#include "tests/launcher/setup_fixture.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "launcher/records.h"
+#include "base/records.h"
 
 #include <cstdio>
 #include <cstring>

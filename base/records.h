@@ -5,7 +5,7 @@
 // section on the first write.
 #pragma once
 
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 
 // Keys that rules::IsSafeRecordKey refuses, and every key of a base name that
 // rules::IsSafeSectionName refuses, are never read, written or erased: the shared file would

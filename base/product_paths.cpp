@@ -1,8 +1,8 @@
-#include "launcher/product_paths.h"
+#include "base/product_paths.h"
 
 #include <cstring>
 
-#include "launcher/install_script.h"
+#include "base/install_script.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // the game launch take them from here and never rebuild them.
 #pragma once
 
-#include "launcher/paths.h"
+#include "base/paths.h"
 
 struct ProductPaths {
     char sourceFolder[kPathSize];   // drive and folder of the launcher, trailing backslash

@@ -1,4 +1,4 @@
-#include "launcher/install_script.h"
+#include "base/install_script.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // and available, the choice of the destination folder, and the loading and release of the
 // component rows. The one file of setup/ that knows SetupDialog; the work it forwards to
 // lives in the modules beside it.
-#include "setup/setup_window.h"
+#include "launcher/setup_window.h"
 
 #include <shlobj.h>
 #include <commdlg.h>
@@ -15,7 +15,7 @@
 #include "setup/components.h"
 #include "framework/paint_dc.h"
 #include "framework/win_app.h"
-#include "launcher/install_script.h"
+#include "base/install_script.h"
 #include "setup/install_state.h"
 #include "resources/resource.h"
 #include "launcher/setup_dialog.h"

@@ -1,4 +1,4 @@
-#include "launcher/paths.h"
+#include "base/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/launcher/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

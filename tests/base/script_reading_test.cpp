@@ -5,7 +5,7 @@
 // the readings of a few extra keys through small buffers and the integer rule. disctool must
 // also list each script whose reading differs between systems (IniFile::issues). Wine's
 // profile functions are the reference that runs here.
-#include "launcher/install_script.h"
+#include "base/install_script.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 
 #include "tools/disctool/codepage.h"
 #include "tools/disctool/inifile.h"
-#include "tests/launcher/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/setup_dialog.h"
-#include "tests/launcher/test_files.h"
+#include "tests/support/test_files.h"
 
 class SetupDialogTest : public ::testing::Test {
 protected:

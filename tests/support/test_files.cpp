@@ -1,4 +1,4 @@
-#include "tests/launcher/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <cstdio>
 

@@ -1,6 +1,8 @@
 // The findings table against the reference that authors read: docs/install-script.md lists
 // every code with its weight, and no code that disctool does not report.
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -43,8 +45,11 @@ TEST(Findings, ReferenceListsEveryCodeOnceWithItsWeightAndNothingElse) {
         if (row != rows.end()) EXPECT_EQ(row->second, disctool::SeverityWord(kind.severity));
         EXPECT_NE(*kind.summary, '\0');
     }
-    for (const auto& [code, weight] : rows) {
-        EXPECT_NE(disctool::FindFindingKind(code), nullptr)
+    for (const auto& row : rows) {
+        const std::string& code = row.first;
+        EXPECT_TRUE(
+            std::any_of(std::begin(disctool::kFindingKinds), std::end(disctool::kFindingKinds),
+                        [&](const disctool::FindingKind& kind) { return code == kind.code; }))
             << "the reference lists " << code << ", which disctool never reports";
     }
 }

@@ -2,13 +2,6 @@
 
 namespace disctool {
 
-const FindingKind* FindFindingKind(std::string_view code) {
-    for (const FindingKind& kind : kFindingKinds) {
-        if (code == kind.code) return &kind;
-    }
-    return nullptr;
-}
-
 const char* SeverityWord(Severity severity) {
     switch (severity) {
         case Severity::kError:

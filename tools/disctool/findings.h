@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <span>
-#include <string_view>
 
 namespace disctool {
 
@@ -147,9 +146,6 @@ static_assert(detail::KindsInOrder(), "kFindingKinds lists the codes in FindingC
 inline const FindingKind& KindOf(FindingCode code) {
     return kFindingKinds[static_cast<std::size_t>(code)];
 }
-
-// The kind of a code word, or null when no finding has it.
-const FindingKind* FindFindingKind(std::string_view code);
 
 // "error", "warning" or "note".
 const char* SeverityWord(Severity severity);

@@ -314,6 +314,55 @@ std::string CaseName(const ::testing::TestParamInfo<ScriptCase>& param) {
     return name;
 }
 
+// Section and key names with letters beyond ASCII: the profile functions find them whatever
+// their case within the ANSI code page, and disctool's reader finds what they find. Letters
+// that only look alike (é and è; ÿ and y) stay apart in both.
+TEST(ScriptReadingNames, NamesFoldCaseInTheCodePageAsTheProfileFunctionsFold) {
+    const int codepage = static_cast<int>(GetACP());
+    ASSERT_TRUE(disctool::IsKnownCodepage(codepage)) << "code page " << codepage;
+    // UTF-8 pairs of the name written and the name asked for; pairs the code page cannot
+    // hold are skipped.
+    const char* const pairs[][2] = {
+        {"\xC3\x84rger", "\xC3\x84RGER"},
+        {"\xC3\x84rger", "\xC3\xA4RGER"},                                  // Ärger ÄRGER
+        {"\xC5\x92uvre", "\xC5\x93UVRE"},                                  // Œuvre œUVRE
+        {"\xC3\xBF", "\xC5\xB8"},                                          // ÿ Ÿ
+        {"\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89"},                        // été ÉTÉ
+        {"\xC3\xA9", "\xC3\xA8"},                                          // é è
+        {"\xC3\xBF", "y"},                                                 // ÿ y
+        {"\xC5\x81\xC3\xB3\x64\xC5\xBA", "\xC5\x82\xC3\x93\x44\xC5\xB9"},  // Łódź
+        {"\xD0\x96\xD1\x83\xD0\xBA", "\xD0\xB6\xD0\xA3\xD0\x9A"},          // Жук
+        {"\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82",
+         "\xCE\x9B\xCE\x8C\xCE\x93\xCE\x9F\xCE\xA3"},  // λόγος ΛΌΓΟΣ
+        {"\xC4\xB1", "I"},                             // ı I
+        {"\xC4\xB0", "i"},                             // İ i
+    };
+    TempFolder folder;
+    const std::string path = folder / "NAMES.inf";
+    int tried = 0;
+    for (const auto& pair : pairs) {
+        std::string written, asked;
+        if (!disctool::EncodeAnsi(pair[0], codepage, &written) ||
+            !disctool::EncodeAnsi(pair[1], codepage, &asked))
+            continue;
+        SCOPED_TRACE(std::string(pair[0]) + " / " + pair[1]);
+        ++tried;
+        const std::string text = "[" + written + "]\r\n" + written + "=found\r\n";
+        FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), file), text.size());
+        ASSERT_EQ(std::fclose(file), 0);
+        char value[16] = {};
+        GetPrivateProfileStringA(asked.c_str(), asked.c_str(), "", value, sizeof value,
+                                 path.c_str());
+        std::string reason;
+        const std::optional<IniFile> read = ini::Load(path, codepage, &reason);
+        ASSERT_TRUE(read.has_value()) << reason;
+        EXPECT_EQ(ini::GetString(*read, asked, asked, sizeof value - 1), value);
+    }
+    EXPECT_GE(tried, 4);
+}
+
 INSTANTIATE_TEST_SUITE_P(Scripts, ScriptReading, ::testing::ValuesIn(Cases()), CaseName);
 
 }  // namespace

@@ -268,21 +268,6 @@ std::string FoldCase(const std::string& utf8) {
     return folded;
 }
 
-std::string FoldCaseAnsi(const std::string& bytes, int codepage) {
-    const Codepage* page = Find(codepage);
-    std::string folded = bytes;
-    for (char& c : folded) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            c = static_cast<char>(FoldCodePoint(byte));
-        } else if (page != nullptr) {
-            const int fold = EncodeCodePoint(FoldCodePoint(page->upper[byte - 0x80u]), codepage);
-            if (fold >= 0) c = static_cast<char>(fold);
-        }
-    }
-    return folded;
-}
-
 bool LooksLikeUtf8(const std::string& bytes) {
     bool beyondAscii = false;
     for (std::size_t at = 0; at < bytes.size();) {

@@ -30,7 +30,7 @@ bool EncodeAnsi(const std::string& utf8, int codepage, std::string* bytes);
 int EncodeCodePoint(std::uint32_t code, int codepage);
 
 // The character that names compare by when case does not count, as Windows compares file
-// names (and Joliet names on a disc) and the profile functions compare section and key names:
+// names (and Joliet names on a disc):
 // its simple upper case (U+00E9 gives U+00C9, U+0436 gives U+0416, U+03C2 final sigma gives
 // U+03A3), for every letter of the code pages disctool knows. The mappings that would join a
 // letter with one of another script or with ASCII are left out, as Windows leaves them out:
@@ -41,11 +41,6 @@ std::uint32_t FoldCodePoint(std::uint32_t code);
 // UTF-8 text with every character folded by FoldCodePoint; bytes that start no valid sequence
 // stay as they are.
 std::string FoldCase(const std::string& utf8);
-
-// Text in codepage (a known one; otherwise only ASCII letters fold) with every character
-// folded within the code page: each byte becomes the byte of its character's fold, or stays
-// when the code page has no byte for the fold.
-std::string FoldCaseAnsi(const std::string& bytes, int codepage);
 
 // Appends the character code (below 0x110000) to out as UTF-8.
 void AppendUtf8(std::uint32_t code, std::string* out);

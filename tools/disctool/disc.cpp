@@ -651,8 +651,15 @@ void CheckRepeatedNames(Disc* disc) {
     }
 }
 
+// Keys that name one record: equal but for case. The shared file's names fold ASCII letters
+// only where the profile functions are Wine's; a system that folds case in the whole code
+// page, as Windows does for file names, also takes keys that differ in the case of other
+// letters for one, so those are reported too, saying so.
 void CheckKeys(Disc* disc) {
-    std::map<std::string, std::pair<std::string, std::string>> names;  // key -> normal name, name
+    struct First {
+        std::string normalName, name, key;
+    };
+    std::map<std::string, First> names;  // folded key -> the first listing under it
     for (const DiscGroup& group : disc->groups) {
         for (const DiscFile& file : group.files) {
             if (file.key.empty() || file.name.empty()) continue;
@@ -662,13 +669,20 @@ void CheckKeys(Disc* disc) {
                         " is the start-up message's flag in the shared file; the two overwrite each other",
                     file.line);
             }
-            const auto [entry, isNew] =
-                names.emplace(FoldCase(file.key), std::make_pair(NormalName(file.name), file.name));
-            if (!isNew && entry->second.first != NormalName(file.name)) {
+            const auto [entry, isNew] = names.emplace(
+                FoldCase(file.key), First{NormalName(file.name), file.name, file.key});
+            if (isNew || entry->second.normalName == NormalName(file.name)) continue;
+            if (SameNoCase(entry->second.key, file.key)) {
                 Add(disc, FindingCode::kKeyReused,
-                    "the key " + Quote(file.key) + " records both " + Quote(entry->second.second) +
+                    "the key " + Quote(file.key) + " records both " + Quote(entry->second.name) +
                         " and " + Quote(file.name) +
                         "; only one installed copy can be recorded under it",
+                    file.line);
+            } else {
+                Add(disc, FindingCode::kKeyReused,
+                    "the keys " + Quote(entry->second.key) + " of " + Quote(entry->second.name) +
+                        " and " + Quote(file.key) + " of " + Quote(file.name) +
+                        " differ only in case, some of it the case of letters beyond ASCII: one record where the profile functions fold case in the code page, two under Wine's; give them keys that differ in more than case",
                     file.line);
             }
         }

@@ -145,7 +145,6 @@ std::string Decoded(const IniFile& file, const std::string& bytes) {
 
 IniFile ini::Parse(const std::string& raw, int ansiCodepage) {
     IniFile file;
-    file.nameCodepage = ansiCodepage;
     const std::string text = DecodeText(raw, ansiCodepage, &file);
     FindOddBytes(text, &file);
     IniSection* current = nullptr;
@@ -201,14 +200,11 @@ std::optional<IniFile> ini::Load(const std::string& path, int ansiCodepage, std:
     return ini::Parse(text, ansiCodepage);
 }
 
-bool ini::SameName(const IniFile& file, const std::string& a, const std::string& b) {
-    return a.size() == b.size() && (SameNoCase(a, b) || FoldCaseAnsi(a, file.nameCodepage) ==
-                                                            FoldCaseAnsi(b, file.nameCodepage));
-}
+bool ini::SameName(const std::string& a, const std::string& b) { return SameNoCase(a, b); }
 
 const IniSection* ini::FindSection(const IniFile& file, const std::string& section) {
     for (const IniSection& candidate : file.sections) {
-        if (ini::SameName(file, candidate.name, section)) return &candidate;
+        if (ini::SameName(candidate.name, section)) return &candidate;
     }
     return nullptr;
 }
@@ -217,7 +213,7 @@ const IniEntry* ini::Find(const IniFile& file, const std::string& section, const
     const IniSection* found = FindSection(file, section);
     if (found == nullptr) return nullptr;
     for (const IniEntry& entry : found->entries) {
-        if (ini::SameName(file, entry.key, key)) return &entry;
+        if (ini::SameName(entry.key, key)) return &entry;
     }
     return nullptr;
 }

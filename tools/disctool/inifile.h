@@ -64,8 +64,6 @@ struct IniFile {
     std::vector<IniIssue> issues;               // in line order, at most one per kind and line
     int codepage = 0;                           // ini::GetString decodes values from this ANSI code
                                                 // page to UTF-8; 0 leaves them as bytes
-    int nameCodepage = 0;  // the ANSI code page of the names (Parse's); section and key names
-                           // compare without case within it, as the profile functions compare
 };
 
 namespace ini {
@@ -92,10 +90,11 @@ IniFile Parse(const std::string& text, int ansiCodepage);
 // is larger than kMaxBytes), with *reason set.
 std::optional<IniFile> Load(const std::string& path, int ansiCodepage, std::string* reason);
 
-// Whether two section or key names (bytes in the file's code page) are one name to the
-// profile functions: equal once case is folded in the code page (FoldCaseAnsi), so that "Ä"
-// and "ä" are one in 1252 and "Ж" and "ж" in 1251, and ASCII letters fold in every one.
-bool SameName(const IniFile& file, const std::string& a, const std::string& b);
+// Whether two section or key names are one name to the profile functions: equal but for the
+// case of ASCII letters. Letters beyond ASCII compare as they are ("Ä" and "ä" are two names
+// in 1252), as Wine's profile functions compare them; the Windows suites hold disctool to that
+// (tests/launcher/script_reading_test.cpp).
+bool SameName(const std::string& a, const std::string& b);
 
 // The entries of the first section named section, or null: the profile functions never look
 // at a later section of the same name.

@@ -1,7 +1,7 @@
-// How disctool takes names apart and compares them without regard to ASCII case, which is
-// enough for extensions and the script's own section and key words. Names that may hold other
-// letters (disc file names, record keys, names in INI files) fold case in the whole code page
-// instead (FoldCase and FoldCaseAnsi in codepage.h, ini::SameName), as Windows compares them.
+// How disctool takes names apart and compares them without regard to ASCII case, as the
+// profile functions compare section and key names (Wine's fold ASCII letters only) and as
+// extensions compare. Disc file names fold case in the whole code page instead (FoldCase in
+// codepage.h), as Windows and Joliet compare them.
 #pragma once
 
 #include <cstddef>

@@ -97,8 +97,8 @@ int SetupDialog::OnCreate(LPCREATESTRUCT) {
 }
 
 void SetupDialog::OnOK() {
-    // The copy and the game's wait dispatch messages; an OK that arrives through them while a
-    // run is under way is ignored, never a second run nested in the first.
+    // The copy and the game's wait dispatch messages inside this handler: an OK they bring is
+    // ignored (the rule: CopyProgressDialog::DispatchPendingMessages in setup/).
     if (m_running) return;
     m_running = 1;
     // A failed or declined install keeps the dialog open so the user can correct it or cancel.

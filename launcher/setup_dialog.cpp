@@ -119,10 +119,10 @@ void SetupDialog::OnDestroy() {
 }
 
 int SetupDialog::IsFileCurrent(const char* name, const char* key) {
-    return ::IsFileCurrent(m_paths, name, key);
+    return IsInstalledFileCurrent(m_paths, name, key);
 }
 
-int SetupDialog::AreRequiredFilesCurrent() { return ::AreRequiredFilesCurrent(m_paths); }
+int SetupDialog::AreRequiredFilesCurrent() { return AreRequiredInstalledFilesCurrent(m_paths); }
 
 int SetupDialog::RunInstall() {
     const bool moreLessInUse = m_forceSetup == 0 && m_optionalCount != 0;
@@ -149,7 +149,7 @@ int SetupDialog::RunInstall() {
     return success;
 }
 
-void SetupDialog::ShowStartupMessage() { ::ShowStartupMessage(m_paths); }
+void SetupDialog::ShowStartupMessage() { OfferStartupMessage(m_paths); }
 
 void SetupDialog::LaunchGame() {
     if (m_hWnd != nullptr) {

@@ -380,7 +380,7 @@ void SetupDialog::BrowseWithOpenFileDialog() {
 }
 
 int SetupDialog::LoadComponents() {
-    return ::LoadComponents(m_paths, m_components, m_readBuffer, &m_optionalCount);
+    return LoadComponentList(m_paths, m_components, m_readBuffer, &m_optionalCount);
 }
 
-int SetupDialog::FreeComponents() { return ::FreeComponents(m_components); }
+int SetupDialog::FreeComponents() { return FreeComponentList(m_components); }

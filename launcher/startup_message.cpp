@@ -4,7 +4,7 @@
 #include "base/records.h"
 #include "launcher/startup_message_dialog.h"
 
-void ShowStartupMessage(const ProductPaths& paths) {
+void OfferStartupMessage(const ProductPaths& paths) {
     // A name of 260 characters or more, which the profile function would cut short, is none.
     char picture[kPathSize];
     const int fits = ReadStartupBitmap(picture, paths.scriptPath);

@@ -8,4 +8,4 @@
 // fit a path is none) and ShowStartupAgain is not 0, then records the state of its
 // don't-show-again box, whichever way it was closed. Without a picture that loads nothing is
 // shown and nothing is written.
-void ShowStartupMessage(const ProductPaths& paths);
+void OfferStartupMessage(const ProductPaths& paths);

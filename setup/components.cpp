@@ -39,7 +39,8 @@ public:
         entry.key = key;
         // Every file is tested, also after one was found stale: the test keeps the shared
         // file's records in step.
-        if (!IsFileCurrent(m_paths, entry.name.c_str(), entry.key.c_str())) m_allCurrent = false;
+        if (!IsInstalledFileCurrent(m_paths, entry.name.c_str(), entry.key.c_str()))
+            m_allCurrent = false;
     }
     bool OnGroupEnd() override {
         const int row = m_list.AddString(m_group->name.c_str());
@@ -76,8 +77,8 @@ ComponentGroup* GetRowGroup(const CCheckListBox& list, int index) {
     return reinterpret_cast<ComponentGroup*>(data);
 }
 
-int LoadComponents(const ProductPaths& paths, CCheckListBox& list,
-                   char (&buffer)[rules::kScriptValueSize], int* optionalCount) {
+int LoadComponentList(const ProductPaths& paths, CCheckListBox& list,
+                      char (&buffer)[rules::kScriptValueSize], int* optionalCount) {
     for (const char* section : rules::kComponentSections) {
         const int required = section == rules::kRequiredSection ? 1 : 0;
         ComponentLoader loader(paths, list, required, optionalCount);
@@ -86,7 +87,7 @@ int LoadComponents(const ProductPaths& paths, CCheckListBox& list,
     return 1;
 }
 
-int FreeComponents(CCheckListBox& list) {
+int FreeComponentList(CCheckListBox& list) {
     const int rows = list.GetCount();
     if (rows == LB_ERR) return 0;
     for (int row = 0; row < rows; ++row) {

@@ -1,7 +1,7 @@
 // The component model read from the install script's "Required" and "Optional" sections:
 // one ComponentGroup per group, owning its ComponentFile records in script order. The groups
 // are kept nowhere but on the setup dialog's check-list rows, as each row's item data:
-// LoadComponents creates them and FreeComponents releases them when the window goes away.
+// LoadComponentList creates them and FreeComponentList releases them when the window goes away.
 #pragma once
 
 #include <string>
@@ -36,8 +36,8 @@ ComponentGroup* GetRowGroup(const CCheckListBox& list, int index);
 // file is tested, which keeps the shared file's records in step). Every string is read into
 // buffer. *optionalCount becomes the number of optional groups offered. Returns 1, or 0 when a
 // row cannot be added (the groups read so far stay on their rows).
-int LoadComponents(const ProductPaths& paths, CCheckListBox& list,
-                   char (&buffer)[rules::kScriptValueSize], int* optionalCount);
+int LoadComponentList(const ProductPaths& paths, CCheckListBox& list,
+                      char (&buffer)[rules::kScriptValueSize], int* optionalCount);
 // Deletes the group attached to every row of list and empties it. Returns 1, or 0 when the rows
 // cannot be read (the groups freed so far are detached from their rows).
-int FreeComponents(CCheckListBox& list);
+int FreeComponentList(CCheckListBox& list);

@@ -39,7 +39,7 @@ public:
         lstrcpynA(m_name, name, static_cast<int>(sizeof m_name));
     }
     void OnFileKey(const char* key) override {
-        if (!IsFileCurrent(m_paths, m_name, key, m_queryFileSystem)) m_allCurrent = false;
+        if (!IsInstalledFileCurrent(m_paths, m_name, key, m_queryFileSystem)) m_allCurrent = false;
     }
 
 private:
@@ -125,8 +125,8 @@ int QueryVolumeFileSystem(const char* path, char* name, DWORD size) {
     return GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, name, size) ? 1 : 0;
 }
 
-int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
-                  VolumeFileSystemQuery queryFileSystem) {
+int IsInstalledFileCurrent(const ProductPaths& paths, const char* name, const char* key,
+                           VolumeFileSystemQuery queryFileSystem) {
     char source[kPathSize];
     if (!IsSafeRelativeName(name) || !FormatPath(source, "%s%s", paths.sourceFolder, name)) {
         return 0;
@@ -165,7 +165,8 @@ int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
     return 1;
 }
 
-int AreRequiredFilesCurrent(const ProductPaths& paths, VolumeFileSystemQuery queryFileSystem) {
+int AreRequiredInstalledFilesCurrent(const ProductPaths& paths,
+                                     VolumeFileSystemQuery queryFileSystem) {
     if (paths.sourceFolder[0] == '\0') return 0;
     const bool required = AreSectionFilesCurrent(paths, rules::kRequiredSection, queryFileSystem);
     AreSectionFilesCurrent(paths, rules::kOptionalSection, queryFileSystem);

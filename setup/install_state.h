@@ -33,12 +33,12 @@ int HasSourceWriteTime(const char* source, const char* copy,
 // not fit, is not current and nothing is written for it. A key or base name the shared file
 // cannot hold (IsRecordable) is current only through a current copy in the proposed
 // destination, and nothing is written for it.
-int IsFileCurrent(const ProductPaths& paths, const char* name, const char* key,
-                  VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);
+int IsInstalledFileCurrent(const ProductPaths& paths, const char* name, const char* key,
+                           VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);
 
 // 1 when every file of every group of the script's "Required" section is installed and
 // current (also when there are none), else 0. The files of "Optional" are tested too, for the
 // records they keep in step; they never change the result. Paths that could not be derived
 // (empty source folder) give 0.
-int AreRequiredFilesCurrent(const ProductPaths& paths,
-                            VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);
+int AreRequiredInstalledFilesCurrent(const ProductPaths& paths,
+                                     VolumeFileSystemQuery queryFileSystem = QueryVolumeFileSystem);

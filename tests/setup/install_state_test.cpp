@@ -52,7 +52,7 @@ protected:
         CloseHandle(file);
     }
     int Check(const char* name, const char* key) {
-        return IsFileCurrent(m_paths, name, key, FakeFileSystem);
+        return IsInstalledFileCurrent(m_paths, name, key, FakeFileSystem);
     }
 
     TempFolder m_temp;
@@ -318,7 +318,7 @@ TEST_F(InstallState, RequiredDecidesOptionalOnlyKeepsRecords) {
     ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAP.DAT", 100));
     SetRecord("Intro", m_temp / "dest\\MOVIES\\INTRO.AVI");
 
-    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 1);
+    EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 1);
     EXPECT_EQ(Record("GameDat"), m_temp / "dest\\GAME.DAT");
     EXPECT_EQ(Record("Theme"), m_temp / "dest\\MUSIC\\THEME.MID");
     EXPECT_EQ(Record("Intro"), "");
@@ -327,7 +327,7 @@ TEST_F(InstallState, RequiredDecidesOptionalOnlyKeepsRecords) {
     // One stale required file: not current, and the files after it are still tested.
     ASSERT_TRUE(SetWriteTime(m_temp / "dest\\GAME.DAT", 101));
     ASSERT_TRUE(SetWriteTime(m_temp / "dest\\MOVIES\\INTRO.AVI", 100));
-    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 0);
+    EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 0);
     EXPECT_EQ(Record("GameDat"), "");
     EXPECT_EQ(Record("Intro"), m_temp / "dest\\MOVIES\\INTRO.AVI");
 }
@@ -339,7 +339,7 @@ TEST_F(InstallState, SlashesInTheScriptAreRecordedAsBackslashes) {
         "PC-Group1File1Name=MUSIC/THEME.MID\r\nPC-Group1File1Key=Theme\r\n");
     ASSERT_TRUE(WriteFileAt(m_temp / "src\\MUSIC\\THEME.MID", 100));
     ASSERT_TRUE(WriteFileAt(m_temp / "dest\\MUSIC\\THEME.MID", 100));
-    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 1);
+    EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 1);
     EXPECT_EQ(Record("Theme"), m_temp / "dest\\MUSIC\\THEME.MID");
 }
 
@@ -375,17 +375,17 @@ TEST_F(InstallState, UnsafeKeysAndBaseNamesWriteNothing) {
 }
 
 TEST_F(InstallState, NoScriptOrNoRequiredGroupsIsCurrent) {
-    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 1);
+    EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 1);
     WriteScript("[Required]\r\nPC-GroupCount=-3\r\n[Optional]\r\nPC-GroupCount=0\r\n");
-    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 1);
+    EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 1);
     EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
 }
 
 TEST_F(InstallState, HugeCountsEndQuicklyAsNotCurrent) {
     WriteScript("[Required]\r\nPC-GroupCount=2147483647\r\n");
-    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 0);
+    EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 0);
     WriteScript("[Required]\r\nPC-GroupCount=1\r\nPC-Group1FileCount=2147483647\r\n");
-    EXPECT_EQ(AreRequiredFilesCurrent(m_paths, FakeFileSystem), 0);
+    EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 0);
 }
 
 TEST_F(InstallState, ProductsKeepSeparateSections) {
@@ -396,13 +396,13 @@ TEST_F(InstallState, ProductsKeepSeparateSections) {
     ASSERT_TRUE(WriteFileAt(m_temp / "src2\\GAME.DAT", 200));
     ASSERT_TRUE(WriteFileAt(m_temp / "dest2\\GAME.DAT", 200));
     EXPECT_EQ(Check("GAME.DAT", "GameDat"), 1);
-    EXPECT_EQ(IsFileCurrent(other, "GAME.DAT", "GameDat", FakeFileSystem), 1);
+    EXPECT_EQ(IsInstalledFileCurrent(other, "GAME.DAT", "GameDat", FakeFileSystem), 1);
     EXPECT_EQ(Record("GameDat", "PUZZLE"), m_temp / "dest\\GAME.DAT");
     EXPECT_EQ(Record("GameDat", "CHESS"), m_temp / "dest2\\GAME.DAT");
 
     // The other product's copy goes stale: only its own record goes.
     ASSERT_TRUE(SetWriteTime(m_temp / "dest2\\GAME.DAT", 300));
-    EXPECT_EQ(IsFileCurrent(other, "GAME.DAT", "GameDat", FakeFileSystem), 0);
+    EXPECT_EQ(IsInstalledFileCurrent(other, "GAME.DAT", "GameDat", FakeFileSystem), 0);
     EXPECT_EQ(Record("GameDat", "CHESS"), "");
     EXPECT_EQ(Record("GameDat", "puzzle"), m_temp / "dest\\GAME.DAT");
 }

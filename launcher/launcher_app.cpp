@@ -51,7 +51,7 @@ BOOL LauncherApp::InitInstance() {
     }
 
     SetupDialog dialog;
-    dialog.m_forceSetup = commandLine.m_forceSetup;
+    dialog.SetForceSetup(commandLine.m_forceSetup);
     // Windows the launcher opens without a parent, the start-up message among them, are owned
     // by the setup dialog from here on.
     m_pMainWnd = &dialog;

@@ -100,14 +100,14 @@ void SetupDialog::OnOK() {
     // The copy and the game's wait dispatch messages inside this handler: an OK they bring is
     // ignored (the rule: CopyProgressDialog::DispatchPendingMessages in setup/).
     if (m_running) return;
-    m_running = 1;
+    m_running = true;
     // A failed or declined install keeps the dialog open so the user can correct it or cancel.
     const int installed = RunInstall();
     if (installed) {
         ShowStartupMessage();
         LaunchGame();
     }
-    m_running = 0;
+    m_running = false;
     // The dialog exchanges no data of its own: OK only ends the modal run.
     if (installed) EndDialog(IDOK);
 }

@@ -13,12 +13,36 @@
 #include "base/product_paths.h"
 #include "rules/install_rules.h"
 
-class SetupDialog : public CDialog {
+class SetupDialog final : public CDialog {
 public:
-    // Constructors
     // Derives every path from the launcher's own location and name; reads nothing but the
     // install script's DefaultDir.
     explicit SetupDialog(CWnd* pParent = nullptr);
+
+    // The command line's force-setup flag, copied before the modal run: 1 shows the dialog
+    // even when everything is current.
+    void SetForceSetup(int forceSetup) { m_forceSetup = forceSetup; }
+
+protected:
+    // The framework's overridables.
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Installs; on success offers the start-up message, runs the game and ends the dialog.
+    void OnOK() override;
+    // Setup window (setup_window.cpp)
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(UINT nID, UINT nCode, HWND hWndCtrl) override;
+
+private:
+    // The tests' way in (defined by the tests, nowhere in the program).
+    friend struct SetupDialogTestAccess;
+
+    // Creation: -1 refuses the window (launched directly, or creation failed), 0 lets it come up.
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    // Releases the component records when the window had been let up.
+    void OnDestroy();
+    // Draws the icon when minimised, else paints as usual (setup_window.cpp).
+    void OnPaint();
+    HICON OnQueryDragIcon() const { return m_hIcon; }
 
     // Install state (the shared file's records are kept in step as a side effect)
     // 1 when the file name (relative to the source folder) is installed and current, else 0.
@@ -63,12 +87,11 @@ public:
     void BrowseWithShell();
     void BrowseWithOpenFileDialog();
 
-    // Attributes
     HICON m_hIcon;                        // big and small icon of the window
     CCheckListBox m_components;           // one row per component group
     int m_shown = 0;                      // 1 when the create-time decision let the window come up
     int m_forceSetup = 0;                 // 1: show the dialog even when everything is current
-    int m_running = 0;                    // 1 while OK's install, start-up message or game runs
+    bool m_running = false;               // while OK's install, start-up message or game runs
     int m_advanced = 1;                   // layout: 1 advanced, 0 basic
     int m_optionalCount = 0;              // optional groups offered (0 when the count is below 1)
     int m_layoutDistance = 0;             // height between the basic and the advanced layout
@@ -78,20 +101,4 @@ public:
     char m_readBuffer[rules::kScriptValueSize];  // one install-script value at a time
     ULONGLONG m_available = 0;                   // free bytes on the destination drive (64-bit)
     ULONGLONG m_required = 0;                    // bytes of the checked groups (64-bit)
-
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Creation: -1 refuses the window (launched directly, or creation failed), 0 lets it come up.
-    int OnCreate(LPCREATESTRUCT lpCreateStruct);
-    // Installs; on success offers the start-up message, runs the game and ends the dialog.
-    void OnOK() override;
-    // Releases the component records when the window had been let up.
-    void OnDestroy();
-
-    // Setup window (setup_window.cpp)
-    BOOL OnInitDialog() override;
-    BOOL OnCommand(UINT nID, UINT nCode, HWND hWndCtrl) override;
-    // Draws the icon when minimised, else paints as usual.
-    void OnPaint();
-    HICON OnQueryDragIcon() const { return m_hIcon; }
 };

@@ -11,6 +11,8 @@
 #include "resources/resource.h"
 #include "tests/launcher/setup_fixture.h"
 
+using Access = SetupDialogTestAccess;
+
 namespace {
 
 const char kExample[] =
@@ -56,7 +58,7 @@ class Components : public SetupDialogTest {
 protected:
     std::vector<Row> Rows() const {
         std::vector<Row> rows;
-        const CCheckListBox& list = Dialog().m_components;
+        const CCheckListBox& list = Access::Components(Dialog());
         for (int index = 0; index < list.GetCount(); ++index) {
             Row row{};
             char text[4096] = "";
@@ -149,7 +151,7 @@ TEST_F(Components, LoadsGroupsFromTheScript) {
             EXPECT_EQ(rows[i].files, c.rows[i].files);
             EXPECT_EQ(rows[i].required, c.rows[i].required);
         }
-        EXPECT_EQ(Dialog().m_optionalCount, c.optionalCount);
+        EXPECT_EQ(Access::OptionalCount(Dialog()), c.optionalCount);
         Close();
     }
 }
@@ -172,7 +174,7 @@ TEST_F(Components, OptionalGroupChecksFollowTheInstallState) {
     ASSERT_TRUE(WritePrivateProfileStringA("PUZZLE", "B", (m_temp / "old\\B.DAT").c_str(),
                                            Shared().c_str()));
     Open(1);
-    const CCheckListBox& list = Dialog().m_components;
+    const CCheckListBox& list = Access::Components(Dialog());
     ASSERT_EQ(list.GetCount(), 2);
     EXPECT_EQ(list.GetCheck(0), 1);
     EXPECT_EQ(list.GetCheck(1), 0);
@@ -192,7 +194,7 @@ TEST_F(Components, LongValuesAreCut) {
                 "PC-Group1File1Name=" +
                 longText + "\r\nPC-Group1File1Key=" + longText + "\r\n");
     Open(1);
-    const ComponentGroup* group = GetRowGroup(Dialog().m_components, 0);
+    const ComponentGroup* group = GetRowGroup(Access::Components(Dialog()), 0);
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->name, std::string(2047, 'n') + " (required)");
     EXPECT_EQ(group->description, std::string(2047, 'n'));
@@ -207,9 +209,9 @@ TEST_F(Components, FreeComponentsEmptiesTheList) {
     WriteScript(kExample);
     Open();
     SetupDialog& dialog = Dialog();
-    ASSERT_EQ(dialog.m_components.GetCount(), 2);
-    EXPECT_EQ(dialog.FreeComponents(), 1);
-    EXPECT_EQ(dialog.m_components.GetCount(), 0);
+    ASSERT_EQ(Access::Components(dialog).GetCount(), 2);
+    EXPECT_EQ(Access::FreeComponents(dialog), 1);
+    EXPECT_EQ(Access::Components(dialog).GetCount(), 0);
     // The destroy handler frees again: nothing is left to free twice.
-    EXPECT_EQ(dialog.FreeComponents(), 1);
+    EXPECT_EQ(Access::FreeComponents(dialog), 1);
 }

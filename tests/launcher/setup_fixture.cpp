@@ -31,15 +31,15 @@ void SetupDialogTest::WriteSource(const std::string& name, std::size_t size) con
 SetupDialog& SetupDialogTest::Open(int forceSetup) {
     Close();
     m_dialog = std::make_unique<SetupDialog>();
-    ProductPaths& paths = m_dialog->m_paths;
+    ProductPaths& paths = SetupDialogTestAccess::Paths(*m_dialog);
     std::strcpy(paths.sourceFolder, Source().c_str());
     std::strcpy(paths.destFolder, Dest().c_str());
     std::strcpy(paths.sharedIniPath, Shared().c_str());
     std::strcpy(paths.scriptPath, (Source() + "PUZZLE.inf").c_str());
     std::strcpy(paths.baseName, "PUZZLE");
-    m_dialog->m_forceSetup = forceSetup;
+    m_dialog->SetForceSetup(forceSetup);
     EXPECT_TRUE(m_dialog->Create(IDD_SETUP));
-    EXPECT_EQ(m_dialog->m_shown, 1);
+    EXPECT_EQ(SetupDialogTestAccess::Shown(*m_dialog), 1);
     return *m_dialog;
 }
 

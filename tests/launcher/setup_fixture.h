@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/setup_dialog.h"
+#include "tests/launcher/setup_dialog_access.h"
 #include "tests/support/test_files.h"
 
 class SetupDialogTest : public ::testing::Test {

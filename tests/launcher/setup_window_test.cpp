@@ -18,6 +18,8 @@
 #include "resources/resource.h"
 #include "tests/launcher/setup_fixture.h"
 
+using Access = SetupDialogTestAccess;
+
 namespace {
 
 // Two groups: a required one whose files are not installed (so the dialog comes up without
@@ -88,7 +90,7 @@ protected:
     }
     void ClickMoreLess() const { Notify(IDC_MORE_LESS, BN_CLICKED); }
     void Select(int row) const {
-        Dialog().m_components.SendMessage(LB_SETCURSEL, static_cast<WPARAM>(row));
+        Access::Components(Dialog()).SendMessage(LB_SETCURSEL, static_cast<WPARAM>(row));
         Notify(IDC_COMPONENTS, LBN_SELCHANGE);
     }
 };
@@ -112,7 +114,7 @@ TEST_F(SetupWindow, OpensPerSwitchAndOptionalGroups) {
         SCOPED_TRACE(c.what);
         WriteScript(c.optionalGroups ? Script() : Script("Basic words.", "Advanced words.", ""));
         SetupDialog& dialog = Open(c.forceSetup);
-        EXPECT_EQ(dialog.m_advanced, c.advanced);
+        EXPECT_EQ(Access::Advanced(dialog), c.advanced);
         EXPECT_EQ(Caption(), c.caption);
         EXPECT_EQ(Text(IDC_INSTRUCTIONS), c.advanced ? "Advanced words." : "Basic words.");
         EXPECT_EQ(Text(IDC_DESTINATION), Dest());
@@ -128,9 +130,9 @@ TEST_F(SetupWindow, OpensPerSwitchAndOptionalGroups) {
         EXPECT_EQ(Text(IDC_DESCRIPTION), "");
         // The window's icon is the program's, also while dragged minimised.
         EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dialog.m_hWnd, WM_QUERYDRAGICON, 0, 0)),
-                  dialog.m_hIcon);
+                  Access::Icon(dialog));
         EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dialog.m_hWnd, WM_GETICON, ICON_BIG, 0)),
-                  dialog.m_hIcon);
+                  Access::Icon(dialog));
         Close();
     }
 }
@@ -140,19 +142,20 @@ TEST_F(SetupWindow, OpensPerSwitchAndOptionalGroups) {
 TEST_F(SetupWindow, ModeSwitchMovesTheLowerControls) {
     WriteScript(Script("Same words.", "Same words."));
     SetupDialog& dialog = Open();
-    ASSERT_EQ(dialog.m_advanced, 0);
-    ASSERT_GT(dialog.m_layoutDistance, 0);
+    ASSERT_EQ(Access::Advanced(dialog), 0);
+    ASSERT_GT(Access::LayoutDistance(dialog), 0);
     EXPECT_EQ(Rect(IDC_DESTINATION_FRAME).top, Rect(IDC_FILES_LABEL).top);
     const std::vector<RECT> basic = Layout();
 
     ClickMoreLess();
-    EXPECT_EQ(dialog.m_advanced, 1);
+    EXPECT_EQ(Access::Advanced(dialog), 1);
     EXPECT_EQ(Caption(), "Advanced title");
     EXPECT_EQ(Text(IDC_MORE_LESS), "Less <<");
     for (const int id : kDetailIds) EXPECT_TRUE(Visible(id) && Enabled(id)) << id;
-    EXPECT_EQ(Rect(IDC_DESTINATION_FRAME).top - Rect(IDC_FILES_LABEL).top, dialog.m_layoutDistance);
-    EXPECT_EQ(Height(WindowRect()), Height(basic.back()) + dialog.m_layoutDistance);
-    EXPECT_EQ(Rect(IDOK).top, basic[13].top + dialog.m_layoutDistance);
+    EXPECT_EQ(Rect(IDC_DESTINATION_FRAME).top - Rect(IDC_FILES_LABEL).top,
+              Access::LayoutDistance(dialog));
+    EXPECT_EQ(Height(WindowRect()), Height(basic.back()) + Access::LayoutDistance(dialog));
+    EXPECT_EQ(Rect(IDOK).top, basic[13].top + Access::LayoutDistance(dialog));
     const std::vector<RECT> advanced = Layout();
 
     ClickMoreLess();
@@ -191,17 +194,17 @@ TEST_F(SetupWindow, LongInstructionGrowsTheDialog) {
 TEST_F(SetupWindow, InstructionOfEachModeHasItsOwnHeight) {
     WriteScript(Script(kLongText, "Short."));
     SetupDialog& dialog = Open();
-    ASSERT_EQ(dialog.m_advanced, 0);
+    ASSERT_EQ(Access::Advanced(dialog), 0);
     const int basicBox = Height(Rect(IDC_INSTRUCTIONS));
     const int basicWindow = Height(WindowRect());
     ClickMoreLess();
     EXPECT_EQ(Text(IDC_INSTRUCTIONS), "Short.");
     const int shrink = basicBox - Height(Rect(IDC_INSTRUCTIONS));
     EXPECT_GT(shrink, 0);
-    EXPECT_EQ(Height(WindowRect()), basicWindow - shrink + dialog.m_layoutDistance);
-    EXPECT_EQ(
-        Rect(IDC_FILES_LABEL).top - Rect(IDC_INSTRUCTIONS).bottom,
-        Rect(IDC_DESTINATION_FRAME).top - Rect(IDC_INSTRUCTIONS).bottom - dialog.m_layoutDistance);
+    EXPECT_EQ(Height(WindowRect()), basicWindow - shrink + Access::LayoutDistance(dialog));
+    EXPECT_EQ(Rect(IDC_FILES_LABEL).top - Rect(IDC_INSTRUCTIONS).bottom,
+              Rect(IDC_DESTINATION_FRAME).top - Rect(IDC_INSTRUCTIONS).bottom -
+                  Access::LayoutDistance(dialog));
 }
 
 TEST_F(SetupWindow, DescriptionFollowsTheSelection) {
@@ -238,27 +241,27 @@ TEST_F(SetupWindow, RequiredFigureFollowsTheChecks) {
         "PC-Group2Name=Extra\r\nPC-Group2FileCount=1\r\n"
         "PC-Group2File1Name=EXTRA.DAT\r\nPC-Group2File1Key=E\r\n");
     SetupDialog& dialog = Open(1);
-    CCheckListBox& list = dialog.m_components;
-    EXPECT_EQ(dialog.m_required, 524288u);
+    CCheckListBox& list = Access::Components(dialog);
+    EXPECT_EQ(Access::Required(dialog), 524288u);
     EXPECT_EQ(Text(IDC_REQUIRED), "0.5");
 
     // Space bar on the selected row: the check-list's own notification updates the figure.
     list.SendMessage(LB_SETCURSEL, 1);
     list.SendMessage(WM_KEYDOWN, VK_SPACE, 1);
     ASSERT_EQ(list.GetCheck(1), 1);
-    EXPECT_EQ(dialog.m_required, 524288u + 1048576u + 524288u);
+    EXPECT_EQ(Access::Required(dialog), 524288u + 1048576u + 524288u);
     EXPECT_EQ(Text(IDC_REQUIRED), "2.0");
 
     // A check set behind the list's back shows with the next selection change.
     list.SetCheck(2, 1);
     Select(2);
-    EXPECT_EQ(dialog.m_required, 2097152u + 100u);
+    EXPECT_EQ(Access::Required(dialog), 2097152u + 100u);
 
     // The required row cannot be unchecked by the user.
     list.SendMessage(LB_SETCURSEL, 0);
     list.SendMessage(WM_KEYDOWN, VK_SPACE, 1);
     EXPECT_EQ(list.GetCheck(0), 1);
-    EXPECT_EQ(dialog.m_required, 2097152u + 100u);
+    EXPECT_EQ(Access::Required(dialog), 2097152u + 100u);
 }
 
 TEST(SetupFigures, FreeBytesOnlyForFixedDrives) {
@@ -357,12 +360,12 @@ TEST_F(SetupWindow, AvailableFigureFollowsTheDestination) {
     WriteScript(Script());
     SetupDialog& dialog = Open(1);
     SetDlgItemTextA(dialog.m_hWnd, IDC_DESTINATION, "Games\\Puzzle\\");
-    EXPECT_EQ(dialog.m_available, 0u);
+    EXPECT_EQ(Access::Available(dialog), 0u);
     EXPECT_EQ(Text(IDC_AVAILABLE), "0.0");
     SetDlgItemTextA(dialog.m_hWnd, IDC_DESTINATION, "C:\\Games\\Puzzle\\");
-    EXPECT_GT(dialog.m_available, 0u);
+    EXPECT_GT(Access::Available(dialog), 0u);
     char text[32];
-    FormatMegabytes(text, sizeof text, dialog.m_available);
+    FormatMegabytes(text, sizeof text, Access::Available(dialog));
     EXPECT_EQ(Text(IDC_AVAILABLE), text);
 }
 
@@ -418,22 +421,22 @@ TEST_F(SetupWindow, OpenFileChooserSetsTheDestination) {
         SCOPED_TRACE(answer);
         const std::string typed = m_temp / (answer == IDOK ? "exists\\deeper" : "exists");
         SetDlgItemTextA(dialog.m_hWnd, IDC_DESTINATION, typed.c_str());
-        dialog.m_available = 0;
+        Access::Available(dialog) = 0;
         g_answer = answer;
         g_answered = 0;
         SetTimer(nullptr, 0, 100, AnswerChooser);
         char current[MAX_PATH] = "";
         GetCurrentDirectoryA(MAX_PATH, current);
-        dialog.BrowseWithOpenFileDialog();
+        Access::BrowseWithOpenFileDialog(dialog);
         // The dialog makes the chosen folder current; give it back so the folder can go.
         SetCurrentDirectoryA(current);
         EXPECT_EQ(g_answered, 1);
         if (answer == IDOK) {
             EXPECT_EQ(Text(IDC_DESTINATION), typed + "\\");
-            EXPECT_GT(dialog.m_available, 0u);
+            EXPECT_GT(Access::Available(dialog), 0u);
         } else {
             EXPECT_EQ(Text(IDC_DESTINATION), typed);
-            EXPECT_EQ(dialog.m_available, 0u);
+            EXPECT_EQ(Access::Available(dialog), 0u);
         }
     }
 }
@@ -454,12 +457,12 @@ TEST_F(SetupWindow, ShellBrowserSetsTheDestination) {
         SCOPED_TRACE(answer);
         const std::string typed = m_temp / "exists\\deeper\\not yet\\either";
         SetDlgItemTextA(dialog.m_hWnd, IDC_DESTINATION, typed.c_str());
-        dialog.m_available = 0;
+        Access::Available(dialog) = 0;
         g_answer = answer;
         g_answered = 0;
         g_requestedSelection.clear();
         SetTimer(nullptr, 0, 100, AnswerChooser);
-        dialog.BrowseWithShell();
+        Access::BrowseWithShell(dialog);
         EXPECT_EQ(g_answered, 1);
         EXPECT_EQ(g_requestedSelection, m_temp / "exists\\deeper");
         const std::string picked = Text(IDC_DESTINATION);
@@ -468,10 +471,10 @@ TEST_F(SetupWindow, ShellBrowserSetsTheDestination) {
             EXPECT_NE(picked, typed);
             EXPECT_EQ(picked.back(), '\\');
             EXPECT_TRUE(PathFolderExists(picked.c_str())) << picked;
-            EXPECT_GT(dialog.m_available, 0u);
+            EXPECT_GT(Access::Available(dialog), 0u);
         } else {
             EXPECT_EQ(picked, typed);
-            EXPECT_EQ(dialog.m_available, 0u);
+            EXPECT_EQ(Access::Available(dialog), 0u);
         }
     }
     UnhookWindowsHookEx(hook);
@@ -537,11 +540,11 @@ TEST_F(SetupWindow, ScriptTooLargeForMemoryEndsWithOneMessage) {
                        "[Optional]\r\nPC-GroupCount=1\r\nPC-Group1Name=Movies\r\nPC-Group1Desc=" +
                            description + "\r\nPC-Group1FileCount=0\r\n"));
     SetupDialog dialog;
-    std::strcpy(dialog.m_paths.sourceFolder, Source().c_str());
-    std::strcpy(dialog.m_paths.destFolder, Dest().c_str());
-    std::strcpy(dialog.m_paths.sharedIniPath, Shared().c_str());
-    std::strcpy(dialog.m_paths.scriptPath, (Source() + "PUZZLE.inf").c_str());
-    std::strcpy(dialog.m_paths.baseName, "PUZZLE");
+    std::strcpy(Access::Paths(dialog).sourceFolder, Source().c_str());
+    std::strcpy(Access::Paths(dialog).destFolder, Dest().c_str());
+    std::strcpy(Access::Paths(dialog).sharedIniPath, Shared().c_str());
+    std::strcpy(Access::Paths(dialog).scriptPath, (Source() + "PUZZLE.inf").c_str());
+    std::strcpy(Access::Paths(dialog).baseName, "PUZZLE");
 
     Met met;
     g_met = &met;

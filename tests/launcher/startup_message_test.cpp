@@ -15,6 +15,7 @@
 
 #include "resources/resource.h"
 #include "launcher/setup_dialog.h"
+#include "tests/launcher/setup_dialog_access.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -152,19 +153,21 @@ protected:
         ASSERT_TRUE(CreateDirectoryA(Cwd().c_str(), nullptr));
         GetCurrentDirectoryA(MAX_PATH, m_savedCwd);
         ASSERT_TRUE(SetCurrentDirectoryA(Cwd().c_str()));
-        std::memset(&m_dialog.m_paths, 0, sizeof m_dialog.m_paths);
-        std::strcpy(m_dialog.m_paths.sourceFolder, src.c_str());
-        std::strcpy(m_dialog.m_paths.scriptPath, (src + "PUZZLE.inf").c_str());
-        std::strcpy(m_dialog.m_paths.sharedIniPath, Shared().c_str());
-        std::strcpy(m_dialog.m_paths.baseName, "PUZZLE");
+        std::memset(&Paths(), 0, sizeof Paths());
+        std::strcpy(Paths().sourceFolder, src.c_str());
+        std::strcpy(Paths().scriptPath, (src + "PUZZLE.inf").c_str());
+        std::strcpy(Paths().sharedIniPath, Shared().c_str());
+        std::strcpy(Paths().baseName, "PUZZLE");
     }
     void TearDown() override { SetCurrentDirectoryA(m_savedCwd); }
+
+    ProductPaths& Paths() { return SetupDialogTestAccess::Paths(m_dialog); }
 
     std::string Cwd() const { return m_temp / "cwd\\"; }
     std::string Shared() const { return m_temp / "tivoroo.ini"; }
     void SetBitmap(const std::string& name) {
         ASSERT_TRUE(WritePrivateProfileStringA("StartupOptions", "Bitmap", name.c_str(),
-                                               m_dialog.m_paths.scriptPath));
+                                               Paths().scriptPath));
     }
     void SetShowAgain(const char* value) {
         ASSERT_TRUE(
@@ -180,7 +183,7 @@ protected:
         g_user = &user;
         g_ticks = 0;
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, &PlayUser);
-        m_dialog.ShowStartupMessage();
+        SetupDialogTestAccess::ShowStartupMessage(m_dialog);
         KillTimer(nullptr, timer);
         g_user = nullptr;
         return user;

@@ -2,5 +2,5 @@
 #include "launcher/launcher_app.h"
 
 namespace {
-LauncherApp theApp;
+LauncherApp g_launcherApp;
 }  // namespace

@@ -15,13 +15,6 @@
 
 namespace {
 
-// Stands in for the volume query: every volume reports the file system named here.
-const char* g_fileSystem = "NTFS";
-int FakeFileSystem(const char*, char* name, DWORD size) {
-    lstrcpynA(name, g_fileSystem, static_cast<int>(size));
-    return 1;
-}
-
 const char kCreateText[] = "The specified destination directory does not exist.  Create?";
 
 ComponentGroup Group(std::vector<ComponentFile> files) {

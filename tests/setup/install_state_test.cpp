@@ -5,16 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "tests/support/test_files.h"
+#include "tests/setup/product_fixture.h"
 
 namespace {
-
-// Stands in for the volume query: every volume reports the file system named here.
-const char* g_fileSystem = "NTFS";
-int FakeFileSystem(const char*, char* name, DWORD size) {
-    lstrcpynA(name, g_fileSystem, static_cast<int>(size));
-    return 1;
-}
 
 // A product PUZZLE with its disc in src\, proposed destination dest\, a script beside the
 // launcher and the shared file in the temp folder.

@@ -1,7 +1,7 @@
 // The setup work's tests on real files: a product PUZZLE whose disc is src\ in a fresh
-// temporary folder (install script src\PUZZLE.inf), the shared file tivoroo.ini beside it, and
-// one stand-in for the message boxes of an install run and of a removal that answers from a
-// script and keeps everything it was shown.
+// temporary folder (install script src\PUZZLE.inf), the shared file tivoroo.ini beside it, a
+// stand-in for the volume query, and one stand-in for the message boxes of an install run and
+// of a removal that answers from a script and keeps everything it was shown.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +18,14 @@
 #include "setup/install_run.h"
 #include "setup/removal.h"
 #include "tests/support/test_files.h"
+
+// Stands in for the volume query (VolumeFileSystemQuery): every volume reports the file
+// system named by g_fileSystem, which a test sets before the call.
+inline const char* g_fileSystem = "NTFS";
+inline int FakeFileSystem(const char*, char* name, DWORD size) {
+    lstrcpynA(name, g_fileSystem, static_cast<int>(size));
+    return 1;
+}
 
 using Prompt = std::pair<std::string, std::string>;  // text, caption
 

@@ -9,32 +9,16 @@
 
 namespace {
 
-// A product PUZZLE with its disc in src\, proposed destination dest\, a script beside the
-// launcher and the shared file in the temp folder.
-class InstallState : public ::testing::Test {
+// Product PUZZLE with the proposed destination dest\.
+class InstallState : public ProductTest {
 protected:
+    InstallState() : ProductTest("dest\\") {}
+
     void SetUp() override {
         g_fileSystem = "NTFS";
-        ASSERT_TRUE(SetPaths(m_paths, "src\\", "dest\\", "PUZZLE"));
+        ProductTest::SetUp();
     }
 
-    bool SetPaths(ProductPaths& paths, const std::string& source, const std::string& dest,
-                  const char* baseName) {
-        std::strcpy(paths.sourceFolder, (m_temp / source).c_str());
-        std::strcpy(paths.destFolder, (m_temp / dest).c_str());
-        std::strcpy(paths.sharedIniPath, Shared().c_str());
-        std::strcpy(paths.scriptPath, (m_temp / source + baseName + ".inf").c_str());
-        std::strcpy(paths.baseName, baseName);
-        return CreateDirectoryA((m_temp / source).c_str(), nullptr) != FALSE;
-    }
-
-    std::string Shared() const { return m_temp / "tivoroo.ini"; }
-    std::string Record(const char* key, const char* section = "PUZZLE") const {
-        return ReadProfile(Shared(), section, key);
-    }
-    void SetRecord(const char* key, const std::string& value) {
-        ASSERT_TRUE(WritePrivateProfileStringA("PUZZLE", key, value.c_str(), Shared().c_str()));
-    }
     void WriteScript(const char* text) {
         const std::string path = m_paths.scriptPath;
         HANDLE file =
@@ -47,17 +31,14 @@ protected:
     int Check(const char* name, const char* key) {
         return IsInstalledFileCurrent(m_paths, name, key, FakeFileSystem);
     }
-
-    TempFolder m_temp;
-    ProductPaths m_paths{};
 };
 
 TEST_F(InstallState, RecordedAndCurrent) {
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "elsewhere\\GAME.DAT", 100));
-    SetRecord("GameDat", m_temp / "elsewhere\\GAME.DAT");
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("elsewhere\\GAME.DAT"), 100));
+    SetRecord("GameDat", Path("elsewhere\\GAME.DAT"));
     EXPECT_EQ(Check("GAME.DAT", "GameDat"), 1);
-    EXPECT_EQ(Record("GameDat"), m_temp / "elsewhere\\GAME.DAT");
+    EXPECT_EQ(Record("GameDat"), Path("elsewhere\\GAME.DAT"));
 }
 
 TEST_F(InstallState, StaleOrMissingRecordIsErased) {
@@ -74,8 +55,8 @@ TEST_F(InstallState, StaleOrMissingRecordIsErased) {
         {"copy open elsewhere", true, true, 100, true},
     };
     for (const Case& c : cases) {
-        const std::string source = m_temp / "src\\MUSIC\\THEME.MID";
-        const std::string copy = m_temp / "dest\\MUSIC\\THEME.MID";
+        const std::string source = Path("src\\MUSIC\\THEME.MID");
+        const std::string copy = Path("dest\\MUSIC\\THEME.MID");
         DeleteFileA(source.c_str());
         DeleteFileA(copy.c_str());
         if (c.source) {
@@ -100,9 +81,9 @@ TEST_F(InstallState, StaleOrMissingRecordIsErased) {
 // like a missing copy, without resolving it against the current folder, where a current copy
 // lies; the next test adopts the copy in the proposed destination as the record.
 TEST_F(InstallState, RecordedValuesThatAreNoFullPathAreForgotten) {
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "cwd\\GAME.DAT", 100));
-    const std::string cwd = m_temp / "cwd\\";
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("cwd\\GAME.DAT"), 100));
+    const std::string cwd = Path("cwd\\");
     char previous[MAX_PATH];
     ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, previous), 0U);
     ASSERT_TRUE(SetCurrentDirectoryA(cwd.c_str()));
@@ -121,25 +102,25 @@ TEST_F(InstallState, RecordedValuesThatAreNoFullPathAreForgotten) {
         EXPECT_EQ(Record("GameDat"), "");
     }
     SetCurrentDirectoryA(previous);
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\GAME.DAT"), 100));
     SetRecord("GameDat", "GAME.DAT");
     EXPECT_EQ(Check("GAME.DAT", "GameDat"), 0);
     EXPECT_EQ(Check("GAME.DAT", "GameDat"), 1);
-    EXPECT_EQ(Record("GameDat"), m_temp / "dest\\GAME.DAT");
+    EXPECT_EQ(Record("GameDat"), Path("dest\\GAME.DAT"));
 }
 
 TEST_F(InstallState, CopyInProposedDestinationIsAdopted) {
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\DATA\\LEVEL1.DAT", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\DATA\\LEVEL1.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(Path("src\\DATA\\LEVEL1.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\DATA\\LEVEL1.DAT"), 100));
     EXPECT_EQ(Check("DATA\\LEVEL1.DAT", "Level1"), 1);
-    EXPECT_EQ(Record("Level1"), m_temp / "dest\\DATA\\LEVEL1.DAT");
+    EXPECT_EQ(Record("Level1"), Path("dest\\DATA\\LEVEL1.DAT"));
 }
 
 TEST_F(InstallState, NothingFoundWritesNothing) {
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));
     // A stale copy in the destination, and a current one in a folder nobody looks at.
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 102));
-    ASSERT_TRUE(WriteFileAt(m_temp / "moved\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\GAME.DAT"), 102));
+    ASSERT_TRUE(WriteFileAt(Path("moved\\GAME.DAT"), 100));
     EXPECT_EQ(Check("GAME.DAT", "GameDat"), 0);
     EXPECT_EQ(Check("NOSUCH.DAT", "Missing"), 0);
     EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
@@ -161,13 +142,13 @@ TEST_F(InstallState, CoarseVolumesKeepTimesApproximately) {
         {"exFAT", kTenMs - 1, 1}, {"EXFAT", -(kTenMs - 1), 1},
         {"exFAT", kTenMs, 0},     {"NTFS", 1, 0},
     };
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));
     const FILETIME base = TimeAt(100);
     const long long baseTicks = static_cast<long long>(
         (static_cast<unsigned long long>(base.dwHighDateTime) << 32) | base.dwLowDateTime);
     for (const Case& c : cases) {
         g_fileSystem = c.fileSystem;
-        const std::string copy = m_temp / "dest\\GAME.DAT";
+        const std::string copy = Path("dest\\GAME.DAT");
         ASSERT_TRUE(WriteFileAt(copy, 100));
         const auto ticks = static_cast<unsigned long long>(baseTicks + c.offset);
         const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
@@ -180,9 +161,9 @@ TEST_F(InstallState, CoarseVolumesKeepTimesApproximately) {
         EXPECT_EQ(Record("GameDat"), c.current ? copy : "") << c.fileSystem << " " << c.offset;
     }
     // The comparison itself stays exact.
-    EXPECT_NE(CompareFileWriteTimes((m_temp / "src\\GAME.DAT").c_str(),
-                                    (m_temp / "dest\\GAME.DAT").c_str()),
-              0);
+    EXPECT_NE(
+        CompareFileWriteTimes((Path("src\\GAME.DAT")).c_str(), (Path("dest\\GAME.DAT")).c_str()),
+        0);
 }
 
 TEST(QueryVolumeFileSystem, NamesTheTempVolume) {
@@ -237,13 +218,13 @@ TEST_F(InstallState, UnsafeNamesAreNeverAdopted) {
     // src\inner\ and dest\inner\ are the folders; "..\X" would reach src\X and dest\X, both
     // present with equal times.
     ASSERT_TRUE(SetPaths(m_paths, "src\\inner\\", "dest\\inner\\", "PUZZLE"));
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\X", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\X", 100));
-    const std::string absolute = m_temp / "dest\\X";
+    ASSERT_TRUE(WriteFileAt(Path("src\\X"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\X"), 100));
+    const std::string absolute = Path("dest\\X");
     const std::string rooted = absolute.substr(2);
     // A name Windows reads as another file: dest\inner\X by the dot component.
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\inner\\X", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\inner\\X", 100));
+    ASSERT_TRUE(WriteFileAt(Path("src\\inner\\X"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\inner\\X"), 100));
     const char* names[] = {"..\\X",
                            "inner\\..\\..\\X",
                            "../X",
@@ -266,13 +247,13 @@ TEST_F(InstallState, UnsafeNamesAreNeverAdopted) {
 // A trailing dot or space is stripped by Windows alike on the source, the copy and the
 // record: "X." names X on both sides and is adopted and recorded as X.
 TEST_F(InstallState, TrailingDotsAndSpacesNameTheSameFiles) {
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\X", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\X", 100));
+    ASSERT_TRUE(WriteFileAt(Path("src\\X"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\X"), 100));
     for (const char* name : {"X.", "X ", "X. ."}) {
         SCOPED_TRACE(name);
         SetRecord("Dotted", "");
         EXPECT_EQ(Check(name, "Dotted"), 1);
-        EXPECT_EQ(Record("Dotted"), m_temp / "dest\\X");
+        EXPECT_EQ(Record("Dotted"), Path("dest\\X"));
         EXPECT_EQ(Check(name, "Dotted"), 1);
     }
 }
@@ -283,7 +264,7 @@ TEST_F(InstallState, PathsThatDoNotFitWriteNothing) {
     EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
 
     // A recorded path longer than a path buffer holds is kept as it is, not cut and tested.
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));
     const std::string longRecord = "C:\\" + std::string(280, 'r');
     SetRecord("GameDat", longRecord);
     const std::string before = ReadWholeFile(Shared());
@@ -302,27 +283,27 @@ TEST_F(InstallState, RequiredDecidesOptionalOnlyKeepsRecords) {
         "PC-Group1FileCount=1\r\nPC-Group1File1Name=MOVIES\\INTRO.AVI\r\n"
         "PC-Group1File1Key=Intro\r\n");
     for (const char* name : {"GAME.DAT", "MUSIC\\THEME.MID", "MOVIES\\INTRO.AVI", "GAP.DAT"}) {
-        ASSERT_TRUE(WriteFileAt(m_temp / "src\\" + name, 100));
+        ASSERT_TRUE(WriteFileAt(Path("src\\") + name, 100));
     }
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\MUSIC\\THEME.MID", 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\GAME.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\MUSIC\\THEME.MID"), 100));
     // The optional copy is stale; the group beyond the count is never read.
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\MOVIES\\INTRO.AVI", 50));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAP.DAT", 100));
-    SetRecord("Intro", m_temp / "dest\\MOVIES\\INTRO.AVI");
+    ASSERT_TRUE(WriteFileAt(Path("dest\\MOVIES\\INTRO.AVI"), 50));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\GAP.DAT"), 100));
+    SetRecord("Intro", Path("dest\\MOVIES\\INTRO.AVI"));
 
     EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 1);
-    EXPECT_EQ(Record("GameDat"), m_temp / "dest\\GAME.DAT");
-    EXPECT_EQ(Record("Theme"), m_temp / "dest\\MUSIC\\THEME.MID");
+    EXPECT_EQ(Record("GameDat"), Path("dest\\GAME.DAT"));
+    EXPECT_EQ(Record("Theme"), Path("dest\\MUSIC\\THEME.MID"));
     EXPECT_EQ(Record("Intro"), "");
     EXPECT_EQ(Record("Gap"), "");
 
     // One stale required file: not current, and the files after it are still tested.
-    ASSERT_TRUE(SetWriteTime(m_temp / "dest\\GAME.DAT", 101));
-    ASSERT_TRUE(SetWriteTime(m_temp / "dest\\MOVIES\\INTRO.AVI", 100));
+    ASSERT_TRUE(SetWriteTime(Path("dest\\GAME.DAT"), 101));
+    ASSERT_TRUE(SetWriteTime(Path("dest\\MOVIES\\INTRO.AVI"), 100));
     EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 0);
     EXPECT_EQ(Record("GameDat"), "");
-    EXPECT_EQ(Record("Intro"), m_temp / "dest\\MOVIES\\INTRO.AVI");
+    EXPECT_EQ(Record("Intro"), Path("dest\\MOVIES\\INTRO.AVI"));
 }
 
 // A script's slashes are read as backslashes: the copy is found and recorded with backslashes.
@@ -330,10 +311,10 @@ TEST_F(InstallState, SlashesInTheScriptAreRecordedAsBackslashes) {
     WriteScript(
         "[Required]\r\nPC-GroupCount=1\r\nPC-Group1FileCount=1\r\n"
         "PC-Group1File1Name=MUSIC/THEME.MID\r\nPC-Group1File1Key=Theme\r\n");
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\MUSIC\\THEME.MID", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\MUSIC\\THEME.MID", 100));
+    ASSERT_TRUE(WriteFileAt(Path("src\\MUSIC\\THEME.MID"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\MUSIC\\THEME.MID"), 100));
     EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 1);
-    EXPECT_EQ(Record("Theme"), m_temp / "dest\\MUSIC\\THEME.MID");
+    EXPECT_EQ(Record("Theme"), Path("dest\\MUSIC\\THEME.MID"));
 }
 
 // A key the shared file cannot give back is never written: the file is not current, and the
@@ -341,11 +322,11 @@ TEST_F(InstallState, SlashesInTheScriptAreRecordedAsBackslashes) {
 // A key or a base name the shared file cannot hold: nothing is read or written; the file counts
 // only through a current copy in the proposed destination.
 TEST_F(InstallState, UnsafeKeysAndBaseNamesWriteNothing) {
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\OTHER.DAT", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "elsewhere\\OTHER.DAT", 100));
-    SetRecord("A", m_temp / "dest\\GAME.DAT");
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("src\\OTHER.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\GAME.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("elsewhere\\OTHER.DAT"), 100));
+    SetRecord("A", Path("dest\\GAME.DAT"));
     const std::string before = ReadWholeFile(Shared());
     for (const char* key : {"", "A=B", "[Other]", ";Note", " A", "A ", "\tA", "A\nB"}) {
         EXPECT_EQ(Check("GAME.DAT", key), 1) << key;
@@ -358,7 +339,7 @@ TEST_F(InstallState, UnsafeKeysAndBaseNamesWriteNothing) {
         SCOPED_TRACE(baseName);
         std::strcpy(m_paths.baseName, baseName);
         // A record some reader might find under it: never read.
-        WritePrivateProfileStringA(baseName, "Other", (m_temp / "elsewhere\\OTHER.DAT").c_str(),
+        WritePrivateProfileStringA(baseName, "Other", (Path("elsewhere\\OTHER.DAT")).c_str(),
                                    Shared().c_str());
         const std::string withSection = ReadWholeFile(Shared());
         EXPECT_EQ(Check("GAME.DAT", "Game"), 1);
@@ -384,20 +365,20 @@ TEST_F(InstallState, HugeCountsEndQuicklyAsNotCurrent) {
 TEST_F(InstallState, ProductsKeepSeparateSections) {
     ProductPaths other{};
     ASSERT_TRUE(SetPaths(other, "src2\\", "dest2\\", "CHESS"));
-    ASSERT_TRUE(WriteFileAt(m_temp / "src\\GAME.DAT", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest\\GAME.DAT", 100));
-    ASSERT_TRUE(WriteFileAt(m_temp / "src2\\GAME.DAT", 200));
-    ASSERT_TRUE(WriteFileAt(m_temp / "dest2\\GAME.DAT", 200));
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("dest\\GAME.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("src2\\GAME.DAT"), 200));
+    ASSERT_TRUE(WriteFileAt(Path("dest2\\GAME.DAT"), 200));
     EXPECT_EQ(Check("GAME.DAT", "GameDat"), 1);
     EXPECT_EQ(IsInstalledFileCurrent(other, "GAME.DAT", "GameDat", FakeFileSystem), 1);
-    EXPECT_EQ(Record("GameDat", "PUZZLE"), m_temp / "dest\\GAME.DAT");
-    EXPECT_EQ(Record("GameDat", "CHESS"), m_temp / "dest2\\GAME.DAT");
+    EXPECT_EQ(Record("GameDat", "PUZZLE"), Path("dest\\GAME.DAT"));
+    EXPECT_EQ(Record("GameDat", "CHESS"), Path("dest2\\GAME.DAT"));
 
     // The other product's copy goes stale: only its own record goes.
-    ASSERT_TRUE(SetWriteTime(m_temp / "dest2\\GAME.DAT", 300));
+    ASSERT_TRUE(SetWriteTime(Path("dest2\\GAME.DAT"), 300));
     EXPECT_EQ(IsInstalledFileCurrent(other, "GAME.DAT", "GameDat", FakeFileSystem), 0);
     EXPECT_EQ(Record("GameDat", "CHESS"), "");
-    EXPECT_EQ(Record("GameDat", "puzzle"), m_temp / "dest\\GAME.DAT");
+    EXPECT_EQ(Record("GameDat", "puzzle"), Path("dest\\GAME.DAT"));
 }
 
 }  // namespace

@@ -5,12 +5,17 @@
 void ProductTest::Reset() {
     m_temp = std::make_unique<TempFolder>();
     m_prompts = RecordedPrompts();
-    std::strcpy(m_paths.sourceFolder, Path("src\\").c_str());
-    std::strcpy(m_paths.destFolder, Path(m_destination).c_str());
-    std::strcpy(m_paths.sharedIniPath, Path("tivoroo.ini").c_str());
-    std::strcpy(m_paths.scriptPath, Path("src\\PUZZLE.inf").c_str());
-    std::strcpy(m_paths.baseName, "PUZZLE");
-    ASSERT_TRUE(CreateDirectoryA(m_paths.sourceFolder, nullptr));
+    ASSERT_TRUE(SetPaths(m_paths, "src\\", m_destination, "PUZZLE"));
+}
+
+bool ProductTest::SetPaths(ProductPaths& paths, const std::string& source, const std::string& dest,
+                           const char* baseName) const {
+    std::strcpy(paths.sourceFolder, Path(source).c_str());
+    std::strcpy(paths.destFolder, Path(dest).c_str());
+    std::strcpy(paths.sharedIniPath, Shared().c_str());
+    std::strcpy(paths.scriptPath, (Path(source) + baseName + ".inf").c_str());
+    std::strcpy(paths.baseName, baseName);
+    return CreateDirectoryA(paths.sourceFolder, nullptr) != FALSE;
 }
 
 void ProductTest::SetRecord(const char* key, const std::string& value) const {

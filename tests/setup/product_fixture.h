@@ -72,9 +72,16 @@ protected:
     bool Exists(const std::string& relative) const {
         return GetFileAttributesA(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
-    // Key of the product's section in the shared file, "" when missing.
-    std::string Record(const char* key) const {
-        return ReadProfile(m_paths.sharedIniPath, "PUZZLE", key);
+    // Fills paths for the product baseName whose disc is source and whose proposed destination
+    // is dest (folders relative to the temporary folder, with their trailing backslash), with
+    // the shared file Shared(), and makes the disc's folder; false when it cannot.
+    bool SetPaths(ProductPaths& paths, const std::string& source, const std::string& dest,
+                  const char* baseName) const;
+    std::string Shared() const { return Path("tivoroo.ini"); }
+    // Key of a product's section in this product's shared file (by default this product's
+    // section), "" when missing.
+    std::string Record(const char* key, const char* section = "PUZZLE") const {
+        return ReadProfile(m_paths.sharedIniPath, section, key);
     }
     void SetRecord(const char* key, const std::string& value) const;
 

@@ -20,7 +20,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 scenario_driver_fixture() {
   local fix=$T/FIX.a32 hwnd mb rows
   cp "$E2E_GAME" "$fix"
-  E2E_GAME_DIALOG=1 E2E_GAME_MS=20000 "$WINE" "$fix" &
+  E2E_GAME_DIALOG=1 E2E_GAME_MS=$(limit_ms 20000) "$WINE" "$fix" &
   STARTED_PIDS+=($!)
   hwnd=$(drv wait-window --caption "E2E Fixture" --class '#32770' --exe FIX.a32 --visible --timeout 8000) ||
     fail "the fixture dialog did not come up"
@@ -51,7 +51,7 @@ scenario_driver_fixture() {
 
   # A quit message posted to the fixture's thread ends its dialog.
   rm -f "$GAME_LOG"
-  E2E_GAME_DIALOG=1 E2E_GAME_MS=20000 "$WINE" "$fix" &
+  E2E_GAME_DIALOG=1 E2E_GAME_MS=$(limit_ms 20000) "$WINE" "$fix" &
   STARTED_PIDS+=($!)
   drv wait-window --caption "E2E Fixture" --exe FIX.a32 --visible --timeout 8000 >/dev/null || fail "no fixture"
   drv quit --exe FIX.a32 >/dev/null || fail "quit"
@@ -188,7 +188,7 @@ scenario_quit_while_waiting() {
   disc_make "$DISC" "$NAME"
   ini_drop_section "$NAME"
   export E2E_GAME_STOP; E2E_GAME_STOP=$(winpath "$T/stop")
-  export E2E_GAME_MS=30000
+  export E2E_GAME_MS; E2E_GAME_MS=$(limit_ms 30000)
   launcher_start "$T" "$DISC/$EXE"
   game_wait_start 10000
   local ms game_pid

@@ -426,7 +426,7 @@ scenario_setup_second_ok() {
   mkdir -p "$dest"
   inf_make "$DISC/$NAME.inf" "$NAME" "$dest" "R|Game files|The game.|FIRST.DAT=First DATA/SECOND.DAT=Second"
   export E2E_GAME_STOP; E2E_GAME_STOP=$(winpath "$T/stop")
-  export E2E_GAME_MS=30000
+  export E2E_GAME_MS; E2E_GAME_MS=$(limit_ms 30000)
   setup_start "$DISC" "$NAME"
 
   drv click --hwnd "$DLG" --id IDOK || fail "click OK"

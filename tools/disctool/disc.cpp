@@ -328,21 +328,12 @@ public:
         const int line = LineOf(m_script, m_section, key);
         m_group.line = line;
         m_group.name = name;
-        if (m_reader.cut())
-            Add(m_disc, FindingCode::kValueCut,
-                m_where + " name is longer than " + std::to_string(kScriptValueChars) +
-                    " characters and is cut",
-                line);
+        AddIfCut(m_where + " name", line);
         if (m_group.required) m_group.name += rules::kRequiredGroupSuffix;
     }
     void OnGroupDescription(const char* key, const char* description) {
         m_group.description = description;
-        if (m_reader.cut()) {
-            Add(m_disc, FindingCode::kValueCut,
-                m_where + " description is longer than " + std::to_string(kScriptValueChars) +
-                    " characters and is cut",
-                LineOf(m_script, m_section, key));
-        }
+        AddIfCut(m_where + " description", LineOf(m_script, m_section, key));
     }
     void OnFileCount(const char* key, std::int32_t count, int files) {
         m_fileCountLine = LineOf(m_script, m_section, key);
@@ -364,21 +355,13 @@ public:
         m_fileWhere = m_where + " file " + std::to_string(m_file.number);
         m_fileNameLine = LineOf(m_script, m_section, key);
         m_file.name = name;
-        if (m_reader.cut())
-            Add(m_disc, FindingCode::kValueCut,
-                m_fileWhere + " name is longer than " + std::to_string(kScriptValueChars) +
-                    " characters and is cut",
-                m_fileNameLine);
+        AddIfCut(m_fileWhere + " name", m_fileNameLine);
     }
     void OnFileKey(const char* key, const char* recordKey) {
         const int keyLine = LineOf(m_script, m_section, key);
         m_file.line = m_fileNameLine != 0 ? m_fileNameLine : keyLine;
         m_file.key = recordKey;
-        if (m_reader.cut())
-            Add(m_disc, FindingCode::kValueCut,
-                m_fileWhere + " key is longer than " + std::to_string(kScriptValueChars) +
-                    " characters and is cut",
-                keyLine);
+        AddIfCut(m_fileWhere + " key", keyLine);
         if (m_file.name.empty()) {
             if (m_unnamed++ == 0) m_firstUnnamed = m_file.number;
         } else if (m_file.key.empty()) {
@@ -412,6 +395,15 @@ public:
     std::map<std::int64_t, std::int32_t> fileCounts;  // group number -> files read (-1: beyond)
 
 private:
+    // The value just read filled the launcher's buffer: "WHAT is longer than ... and is cut".
+    void AddIfCut(const std::string& what, int line) {
+        if (!m_reader.cut()) return;
+        Add(m_disc, FindingCode::kValueCut,
+            what + " is longer than " + std::to_string(kScriptValueChars) +
+                " characters and is cut",
+            line);
+    }
+
     const IniFile& m_script;
     const ScriptReader& m_reader;
     int m_sectionIndex;

@@ -15,7 +15,6 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 if(WIN32 AND CMAKE_CROSSCOMPILING)
   target_sources(gtest PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/gtest_win32/notification.cpp)
 endif()
-include(GoogleTest)
 
 # The machine's slowdown factor: TEST_SLOWDOWN in the environment when the tree is configured,
 # a whole number from 1 to 100 (scripts/test sets it where the suite runs emulated; native
@@ -33,17 +32,28 @@ function(launcher_test_timeout var seconds)
   set(${var} ${scaled} PARENT_SCOPE)
 endfunction()
 
-# launcher_add_gtest(name sources... LIBS libs...): one test executable whose cases CTest
-# discovers when the tests run (not at build time, which under Wine would start Wine during
-# the build).
+# launcher_add_gtest(name SOURCES sources... LIBS libs... [ALONE cases...]): one test
+# executable, run as one CTest test by tests/support/run_gtest.py: one process for all its
+# cases (under Wine each process start costs seconds where the machine is emulated), each
+# case's result read from GoogleTest's XML report and kept in test-results/NAME.txt of the
+# build tree, where scripts/test counts the cases. A case that fails runs once more alone. ALONE
+# names the cases that need a process of their own, each with its reason beside the call.
 function(launcher_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ALONE" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock project_warnings)
-  launcher_test_timeout(limit 300)
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT ${limit}
-    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES TIMEOUT ${limit} LABELS unit)
+  launcher_test_timeout(whole 600)
+  launcher_test_timeout(case 300)
+  launcher_test_timeout(limit 1800)
+  set(alone "")
+  foreach(c IN LISTS ARG_ALONE)
+    list(APPEND alone --alone ${c})
+  endforeach()
+  add_test(NAME ${name}
+    COMMAND /usr/bin/env python3 ${PROJECT_SOURCE_DIR}/tests/support/run_gtest.py
+            --name ${name} --results ${CMAKE_BINARY_DIR}/test-results
+            --timeout ${whole} --case-timeout ${case} ${alone}
+            -- ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${limit} LABELS unit)
 endfunction()

@@ -82,6 +82,7 @@ finish() {
     drv kill --exe "$NAME.EXE" >/dev/null 2>&1
     kill "$L_PID" 2>/dev/null
   fi
+  drv_stop
   if [ ${#SHOT_LIST[@]} -gt 0 ]; then
     echo "screenshots:"
     printf '  %s\n' "${SHOT_LIST[@]}"
@@ -90,6 +91,7 @@ finish() {
 }
 trap finish EXIT
 trap 'exit 1' INT TERM
+[ $by_hand -eq 1 ] || drv_serve || fail "the driver did not start"
 
 # snap NAME [HWND]: a screenshot of the display, cropped to the window HWND when given.
 snap() {

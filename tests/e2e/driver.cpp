@@ -4,6 +4,7 @@
 // no answer), 2 on a usage error.
 //
 //   driver COMMAND [selector] [options]
+//   driver serve    the same commands read from standard input, one a line (see Serve)
 //
 // Selector of a top-level window (all given parts must match; the first match wins):
 //   --hwnd H        the window handle (as printed by this program)
@@ -1145,11 +1146,56 @@ int Run(const Options& o) {
     return 2;
 }
 
+std::wstring Wide(const std::string& s) {
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+// Serves one command a line from standard input until it ends: the command and its options
+// in UTF-8, separated by the unit separator (0x1F); the answer is the command's output, then
+// a line of the record separator (0x1E) and the command's exit code. One process serves a
+// whole scenario, which saves a Wine process start per action (seconds each where the
+// machine is emulated). Each command parses its own options, so nothing carries over.
+int Serve() {
+    std::string line;
+    for (int c; (c = std::getchar()) != EOF;) {
+        if (c != '\n') {
+            if (c != '\r') line += static_cast<char>(c);
+            continue;
+        }
+        std::vector<std::wstring> words = {L"driver"};
+        for (size_t start = 0;;) {
+            size_t end = line.find('\x1f', start);
+            words.push_back(Wide(line.substr(start, end - start)));
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+        line.clear();
+        std::vector<wchar_t*> argv;
+        for (std::wstring& w : words) argv.push_back(w.data());
+        Options o;
+        int rc = 2;
+        if (Parse(static_cast<int>(argv.size()), argv.data(), o))
+            rc = Run(o);
+        else
+            Usage();
+        Out("\x1e" + std::to_string(rc));
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv && argc == 2 && std::wstring(argv[1]) == L"serve") {
+        LocalFree(argv);
+        return Serve();
+    }
     Options o;
     if (!argv || !Parse(argc, argv, o)) {
         Usage();

@@ -82,14 +82,63 @@ expect_eq() { # actual expected what
   [ "$1" == "$2" ] || fail "$3: got '$1', expected '$2'"
 }
 
-# Runs the driver; output without the CR of Windows line ends.
-drv() { "$WINE" "$E2E_DRIVER" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# Runs a driver command; output without the CR of Windows line ends. Once drv_serve has
+# started the driver as a server, one Wine process answers every call made with the display
+# and prefix it started with (a Wine process start costs seconds where the machine is
+# emulated); other calls, and any while no server runs, start a driver of their own.
+DRV_DIR=""
+DRV_IN=""
+DRV_OUT=""
+DRV_PID=""
+DRV_ENV=""
+drv() {
+  local word line rc=1
+  if [ -n "$DRV_PID" ] && [ "$DRV_ENV" == "${DISPLAY:-}|$WINEPREFIX" ]; then
+    for word in "$@"; do [[ $word != *$'\n'* ]] || { drv_once "$@"; return; }; done
+    {
+      flock 9
+      local IFS=$'\x1f'
+      printf '%s\n' "$*" >&"$DRV_IN"
+      while IFS= read -r -u "$DRV_OUT" line; do
+        line=${line%$'\r'}
+        if [[ $line == $'\x1e'* ]]; then rc=${line:1}; break; fi
+        printf '%s\n' "$line"
+      done
+    } 9>"$DRV_DIR/lock"
+    return "$rc"
+  fi
+  drv_once "$@"
+}
+drv_once() { "$WINE" "$E2E_DRIVER" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+
+# drv_serve: starts the driver server for the drv calls that follow (call it from the
+# script's own shell, not a subshell: the server's pipes are opened there).
+drv_serve() {
+  DRV_DIR=$(mktemp -d "${TMPDIR:-/tmp}/e2e-driver.XXXXXX") || return 1
+  mkfifo "$DRV_DIR/in" "$DRV_DIR/out" || return 1
+  "$WINE" "$E2E_DRIVER" serve <"$DRV_DIR/in" >"$DRV_DIR/out" &
+  DRV_PID=$!
+  exec {DRV_IN}>"$DRV_DIR/in" {DRV_OUT}<"$DRV_DIR/out"
+  DRV_ENV="${DISPLAY:-}|$WINEPREFIX"
+}
+
+# drv_stop: ends the driver server: its input closes, so it ends by itself.
+drv_stop() {
+  [ -n "$DRV_PID" ] || return 0
+  exec {DRV_IN}>&- {DRV_OUT}<&-
+  local i
+  for i in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$DRV_PID" 2>/dev/null || break; sleep 0.1; done
+  kill "$DRV_PID" 2>/dev/null
+  rm -rf "$DRV_DIR"
+  DRV_PID=""
+}
 
 # Ends every process this scenario started that still runs: the launcher, the watcher, and
 # any process whose command line names a file in $T (the games started by the launcher).
 cleanup() {
   local rc=$?
   local p
+  drv_stop
   for p in "${STARTED_PIDS[@]}"; do kill -0 "$p" 2>/dev/null && kill "$p" 2>/dev/null; done
   if [ -n "$T" ]; then
     local wt; wt=$(winpath "$T")
@@ -120,6 +169,7 @@ e2e_begin() {
   GAME_LOG=$T/game.log
   export E2E_GAME_LOG; E2E_GAME_LOG=$(winpath "$GAME_LOG")
   export E2E_GAME_MS=${E2E_GAME_MS:-600}
+  drv_serve || fail "the driver did not start"
 }
 
 # ---- product discs ---------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "setup/delete_gate.h"
 #include "setup/message_text.h"
 #include "setup/source_files.h"
 #include "base/paths.h"
@@ -157,7 +158,7 @@ private:
         // Another program, or another product of the same base name, can write the record: a
         // recorded path is taken for a copy of this file only when it ends in the file's own
         // name. For a file whose source does not fit, nothing recorded is deleted.
-        if (row.sourceFits && LastComponentKey(recorded) == LastComponentKey(row.name)) {
+        if (row.sourceFits && IsCopyOfOurs(recorded, row.name, m_sources)) {
             DeleteOldCopy(recorded);
         }
         char proposed[kPathSize];
@@ -173,7 +174,8 @@ private:
         // In the chosen folder (perhaps one of the user's own) only a copy of ours goes: the
         // recorded copy (deleted with the old copies when it is the target) or a file with
         // exactly the source's last-write time.
-        if (row.targetFits && row.sourceFits && IsCopyOfSource(row.source, row.target)) {
+        if (row.targetFits && row.sourceFits &&
+            IsUnchangedCopy(row.source, row.target, m_queryFileSystem)) {
             DeleteOldCopy(row.target);
         }
         // A source path that does not fit left the recorded copy in place: so is its record.
@@ -213,22 +215,6 @@ private:
         if (!WriteRecord(m_paths, key, target)) m_unrecorded = true;
     }
 
-    // Whether target carries its source's last-write time, within the tolerance of target's
-    // volume (rules::CoarseTimeTolerance): a copy made by this launcher.
-    bool IsCopyOfSource(const char* source, const char* target) const {
-        FILETIME sourceTime{};
-        FILETIME targetTime{};
-        if (!ReadFileWriteTimes(source, target, &sourceTime, &targetTime)) return false;
-        const auto ticks = [](const FILETIME& time) {
-            return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-        };
-        char fileSystem[MAX_PATH + 1] = "";
-        const std::uint64_t tolerance = m_queryFileSystem(target, fileSystem, sizeof fileSystem)
-                                            ? rules::CoarseTimeTolerance(fileSystem)
-                                            : 0;
-        return rules::IsCopyCurrent({0, ticks(sourceTime)}, {0, ticks(targetTime)}, tolerance);
-    }
-
     // Whether path is a target this run has copied to.
     bool IsCopiedThisRun(const char* path) const {
         if (path[0] == '\0') return false;
@@ -239,9 +225,7 @@ private:
     // Deletes the file at path unless it is a source file or a copy made by this run.
     // Failures are ignored: a file that is not there, or is read-only, is simply left.
     void DeleteOldCopy(const char* path) const {
-        if (path[0] != '\0' && !m_sources.Contains(path) && !IsCopiedThisRun(path)) {
-            DeleteFileA(path);
-        }
+        if (!IsCopiedThisRun(path)) DeleteCopy(path, m_sources);
     }
 
     bool Fail(std::string message = std::string()) {

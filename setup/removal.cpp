@@ -70,15 +70,6 @@ std::string FolderKey(const std::string& path) {
     return key;
 }
 
-// The longest run of whole folders that both folders (upper case, trailing backslash) start with.
-std::string CommonFolder(const std::string& a, const std::string& b) {
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < a.size() && i < b.size() && a[i] == b[i]; ++i) {
-        if (a[i] == '\\') end = i + 1;
-    }
-    return a.substr(0, end);
-}
-
 class Removal {
 public:
     Removal(const RemovalRequest& request, CopyProgressDialog& progress, CWnd* owner,
@@ -157,7 +148,7 @@ public:
             }
         }
         if (!anyRecord) EraseRecord(m_paths, rules::kShowStartupAgainKey);
-        RemoveEmptyFolders();
+        if (m_sourcesKnown) RemoveEmptiedFolders(m_deletedFolders, m_sources);
         m_prompts.Tell(ResultText(product).c_str(), product.c_str());
         return m_outcome;
     }
@@ -172,8 +163,7 @@ private:
         char source[kPathSize];
         // By the install's rules a copy of ours is recorded by its full path, ends in the
         // file's own name and is never one of the product's source files.
-        if (LastComponentKey(recorded) != LastComponentKey(entry.name.c_str()) || !m_sourcesKnown ||
-            m_sources.Contains(recorded) ||
+        if (!m_sourcesKnown || !IsCopyOfOurs(recorded, entry.name.c_str(), m_sources) ||
             !FormatPath(source, "%s%s", m_paths.sourceFolder, entry.name.c_str())) {
             Keep(entry, KeptReason::kNotOurs);
             return;
@@ -185,11 +175,11 @@ private:
             return;
         }
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-            !HasSourceWriteTime(source, recorded, m_request.queryFileSystem)) {
+            !IsUnchangedCopy(source, recorded, m_request.queryFileSystem)) {
             Keep(entry, KeptReason::kChanged);
             return;
         }
-        if (!m_request.deleteFile(recorded)) {
+        if (!DeleteCopy(recorded, m_sources, m_request.deleteFile)) {
             const DWORD error = GetLastError();
             Keep(entry, error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
                             ? KeptReason::kInUse
@@ -199,44 +189,6 @@ private:
         EraseRecord(m_paths, entry.key.c_str());
         ++m_outcome.removed;
         m_deletedFolders.push_back(FolderKey(entry.recorded));
-    }
-
-    // Removes each folder that held a deleted copy and the folders above it up to their common
-    // folder, deepest first, when empty. Never a drive or share root, the Windows folder or the
-    // source folder.
-    void RemoveEmptyFolders() {
-        if (m_deletedFolders.empty()) return;
-        std::string common = m_deletedFolders.front();
-        for (const std::string& folder : m_deletedFolders) common = CommonFolder(common, folder);
-        std::vector<std::string> folders;
-        for (const std::string& deleted : m_deletedFolders) {
-            std::string folder = deleted;
-            while (folder.size() >= common.size() && !folder.empty()) {
-                folders.push_back(folder);
-                const std::size_t slash = folder.rfind('\\', folder.size() - 2);
-                if (slash == std::string::npos) break;
-                folder.resize(slash + 1);
-            }
-        }
-        std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
-            return a.size() != b.size() ? a.size() > b.size() : a < b;
-        });
-        folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
-        char windows[kPathSize] = "";
-        const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
-        const bool windowsKnown =
-            length != 0 && length < sizeof windows && AddTrailingBackslash(windows);
-        for (const std::string& folder : folders) {
-            char root[kPathSize];
-            if (!GetPathDriveRoot(folder.c_str(), root, sizeof root) ||
-                ComparisonKey(root) == ComparisonKey(folder.c_str())) {
-                continue;
-            }
-            if (!windowsKnown || ComparisonKey(windows) == ComparisonKey(folder.c_str())) continue;
-            if (!m_sourcesKnown || m_sources.IsSourceFolder(folder.c_str())) continue;
-            // Only an empty folder can be removed: one holding anything else stays.
-            RemoveDirectoryA(folder.c_str());
-        }
     }
 
     std::string ResultText(const std::string& product) const {

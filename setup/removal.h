@@ -14,6 +14,7 @@
 
 #include "base/product_paths.h"
 #include "setup/copy_progress_dialog.h"
+#include "setup/delete_gate.h"
 #include "setup/install_state.h"
 
 // How a removal talks to the user.
@@ -57,10 +58,6 @@ struct RemovalOutcome {
     int removed = 0;         // copies deleted (their records erased)
     std::vector<KeptFile> kept;
 };
-
-// Deletes a file; FALSE with the platform's last error when it could not. The product keeps
-// DeleteFileA; tests put in one that fails as a file in use does.
-using DeleteFileFn = BOOL(WINAPI*)(LPCSTR);
 
 struct RemovalRequest {
     const ProductPaths* paths;

@@ -47,9 +47,9 @@ int WriteRecord(const ProductPaths& paths, const char* key, const char* path) {
     return WritePrivateProfileStringA(paths.baseName, key, full, paths.sharedIniPath) ? 1 : 0;
 }
 
-void EraseRecord(const ProductPaths& paths, const char* key) {
-    if (!IsRecordable(paths, key)) return;
-    WritePrivateProfileStringA(paths.baseName, key, nullptr, paths.sharedIniPath);
+int EraseRecord(const ProductPaths& paths, const char* key) {
+    if (!IsRecordable(paths, key)) return 0;
+    return WritePrivateProfileStringA(paths.baseName, key, nullptr, paths.sharedIniPath) ? 1 : 0;
 }
 
 int ReadShowStartupAgain(const ProductPaths& paths) {

@@ -35,8 +35,9 @@ int ReadRecord(const ProductPaths& paths, const char* key, char* dest);
 // installed copy of key. Returns 1, or 0 when the key is unsafe, the path cannot be resolved
 // to a full path that fits, or the shared file could not be written.
 int WriteRecord(const ProductPaths& paths, const char* key, const char* path);
-// Removes the record of key; nothing for an unsafe key.
-void EraseRecord(const ProductPaths& paths, const char* key);
+// Removes the record of key. Returns 1, or 0 when the key is unsafe (nothing is touched) or
+// the shared file could not be written.
+int EraseRecord(const ProductPaths& paths, const char* key);
 
 // ShowStartupAgain as an integer, 1 when missing or when the base name is unsafe.
 int ReadShowStartupAgain(const ProductPaths& paths);

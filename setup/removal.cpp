@@ -20,6 +20,10 @@ constexpr const char kRemovedOne[] = "1 file of %s was removed.";
 constexpr const char kRemovedMany[] = "%s files of %s were removed.";
 constexpr const char kKeptHeading[] = "\n\nThese files were kept:";
 constexpr const char kKeptMore[] = "\n... and %s more.";
+constexpr const char kNotErasedOne[] =
+    "\n\n1 record could not be erased from %s; the next removal names its file again.";
+constexpr const char kNotErasedMany[] =
+    "\n\n%s records could not be erased from %s; the next removal names their files again.";
 constexpr const char kCancelledNote[] = "\n\nThe removal was cancelled; the other files remain.";
 
 // Most kept files the result names one by one, and the most characters of a path it shows:
@@ -70,6 +74,9 @@ std::string FolderKey(const std::string& path) {
     return key;
 }
 
+// What a recorded copy is, as the gate judges it.
+enum class CopyState { kNotOurs, kMissing, kChanged, kUnchanged };
+
 class Removal {
 public:
     Removal(const RemovalRequest& request, CopyProgressDialog& progress, CWnd* owner,
@@ -84,8 +91,6 @@ public:
         const std::string product = ProductDisplayName(m_paths);
         const auto files = ReadScriptFiles(m_paths);
         std::vector<Entry> entries;
-        std::string common;
-        bool first = true;
         for (const auto& [name, key] : files) {
             char recorded[kPathSize] = "";
             if (!IsSafeRelativeName(name.c_str()) || !rules::IsSafeRecordKey(key)) continue;
@@ -94,46 +99,47 @@ public:
                 continue;
             }
             entries.push_back({name, key, recorded});
-            if (IsRecordPath(recorded)) {
-                const std::string folder = FolderKey(recorded);
-                common = first ? folder : CommonFolder(common, folder);
-                first = false;
-            }
         }
         if (entries.empty()) {
             m_prompts.Tell(FormatText(kNothingInstalled, product.c_str()).c_str(), product.c_str());
             return m_outcome;
         }
         m_outcome.installed = true;
-        // The folder as the player sees it: the common folder of the recorded copies, spelled
-        // as recorded.
-        std::string shownFolder = m_paths.destFolder;
-        for (const Entry& entry : entries) {
-            if (!first && IsRecordPath(entry.recorded.c_str())) {
-                shownFolder = entry.recorded.substr(0, common.size());
-                break;
-            }
-        }
-        if (!m_prompts.Ask(
-                FormatText(kRemoveQuestion, product.c_str(), shownFolder.c_str()).c_str(),
-                product.c_str())) {
-            return m_outcome;
-        }
-        m_outcome.confirmed = true;
 
         if (m_sources.Load(m_paths.sourceFolder)) {
             for (const auto& file : files) m_sources.AddFile(file.first.c_str());
             m_sourcesKnown = true;
         }
-        m_progress.SetProgressTotal(entries.size());
+        // The product's folder on each volume: the common folder of its recorded copies there.
+        std::vector<std::string> folders;
+        bool anyUnchanged = false;
+        for (const Entry& entry : entries) {
+            const CopyState state = Judge(entry);
+            if (state == CopyState::kNotOurs) continue;
+            folders.push_back(FolderKey(entry.recorded));
+            if (state == CopyState::kUnchanged) anyUnchanged = true;
+        }
+        m_productFolders = ProductFolders(folders);
+
+        // With nothing to delete there is nothing to ask: the records of missing and changed
+        // copies go and the result names what stays.
+        if (anyUnchanged) {
+            const std::string question =
+                FormatText(kRemoveQuestion, product.c_str(), ShownFolders(entries).c_str());
+            if (!m_prompts.Ask(question.c_str(), product.c_str())) return m_outcome;
+            m_outcome.confirmed = true;
+            m_progress.SetProgressTotal(entries.size());
+        }
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (m_progress.m_hWnd == nullptr) {
-                m_progress.Create(IDD_COPY_PROGRESS, m_owner);
-                m_progress.SetProgressTotal(entries.size());
-            }
-            if (m_progress.ShowRemoval(entries[i].recorded.c_str(), i)) {
-                m_outcome.cancelled = true;
-                break;
+            if (anyUnchanged) {
+                if (m_progress.m_hWnd == nullptr) {
+                    m_progress.Create(IDD_COPY_PROGRESS, m_owner);
+                    m_progress.SetProgressTotal(entries.size());
+                }
+                if (m_progress.ShowRemoval(entries[i].recorded.c_str(), i)) {
+                    m_outcome.cancelled = true;
+                    break;
+                }
             }
             RemoveEntry(entries[i]);
         }
@@ -148,46 +154,93 @@ public:
             }
         }
         if (!anyRecord) EraseRecord(m_paths, rules::kShowStartupAgainKey);
-        if (m_sourcesKnown) RemoveEmptiedFolders(m_deletedFolders, m_sources);
+        if (m_sourcesKnown) RemoveEmptiedFolders(m_productFolders, m_deletedFolders, m_sources);
         m_prompts.Tell(ResultText(product).c_str(), product.c_str());
         return m_outcome;
     }
 
 private:
+    // What entry's recorded copy is. By the install's rules a copy of ours is recorded by its
+    // full path, ends in the file's own name and is never one of the product's source files.
+    CopyState Judge(const Entry& entry) const {
+        const char* recorded = entry.recorded.c_str();
+        char source[kPathSize];
+        if (!m_sourcesKnown || !IsCopyOfOurs(recorded, entry.name.c_str(), m_sources) ||
+            !FormatPath(source, "%s%s", m_paths.sourceFolder, entry.name.c_str())) {
+            return CopyState::kNotOurs;
+        }
+        const DWORD attributes = GetFileAttributesA(recorded);
+        if (attributes == INVALID_FILE_ATTRIBUTES) return CopyState::kMissing;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            !IsUnchangedCopy(source, recorded, m_request.queryFileSystem)) {
+            return CopyState::kChanged;
+        }
+        return CopyState::kUnchanged;
+    }
+
+    // The product's folders as the question names them, spelled as recorded: one folder, or
+    // the folder on each volume.
+    std::string ShownFolders(const std::vector<Entry>& entries) const {
+        if (m_productFolders.empty()) return m_paths.destFolder;
+        std::string shown;
+        for (std::size_t i = 0; i < m_productFolders.size(); ++i) {
+            const std::string& folder = m_productFolders[i];
+            std::string spelled = folder;
+            for (const Entry& entry : entries) {
+                // Upper case keeps every length, so the recorded spelling is cut where the
+                // key ends.
+                if (entry.recorded.size() >= folder.size() &&
+                    FolderKey(entry.recorded).compare(0, folder.size(), folder) == 0) {
+                    spelled = entry.recorded.substr(0, folder.size());
+                    break;
+                }
+            }
+            if (i != 0) shown += i + 1 == m_productFolders.size() ? " and " : ", ";
+            shown += spelled;
+        }
+        return shown;
+    }
+
     void Keep(const Entry& entry, KeptReason reason) {
         m_outcome.kept.push_back({entry.recorded, reason});
     }
 
+    // Erases entry's record; a record that cannot be erased is counted apart and said.
+    bool Forget(const Entry& entry) {
+        if (EraseRecord(m_paths, entry.key.c_str())) return true;
+        ++m_outcome.notErased;
+        return false;
+    }
+
     void RemoveEntry(const Entry& entry) {
-        const char* recorded = entry.recorded.c_str();
-        char source[kPathSize];
-        // By the install's rules a copy of ours is recorded by its full path, ends in the
-        // file's own name and is never one of the product's source files.
-        if (!m_sourcesKnown || !IsCopyOfOurs(recorded, entry.name.c_str(), m_sources) ||
-            !FormatPath(source, "%s%s", m_paths.sourceFolder, entry.name.c_str())) {
-            Keep(entry, KeptReason::kNotOurs);
-            return;
+        switch (Judge(entry)) {
+            case CopyState::kNotOurs:
+                Keep(entry, KeptReason::kNotOurs);
+                return;
+            case CopyState::kMissing:
+                // Gone already (or listed twice and deleted above): only the record goes.
+                Forget(entry);
+                return;
+            case CopyState::kChanged:
+                // The player's file now: kept, and no longer the product's.
+                Keep(entry, KeptReason::kChanged);
+                Forget(entry);
+                return;
+            case CopyState::kUnchanged:
+                break;
         }
-        const DWORD attributes = GetFileAttributesA(recorded);
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            // Gone already (or listed twice and deleted above): only the record goes.
-            EraseRecord(m_paths, entry.key.c_str());
-            return;
+        // In use or read-only: kept with its record, so a later removal can finish.
+        switch (DeleteCopy(entry.recorded.c_str(), m_sources, m_request.deleteFile)) {
+            case DeleteResult::kInUse:
+                Keep(entry, KeptReason::kInUse);
+                return;
+            case DeleteResult::kNotDeleted:
+                Keep(entry, KeptReason::kNotDeleted);
+                return;
+            case DeleteResult::kDeleted:
+                break;
         }
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-            !IsUnchangedCopy(source, recorded, m_request.queryFileSystem)) {
-            Keep(entry, KeptReason::kChanged);
-            return;
-        }
-        if (!DeleteCopy(recorded, m_sources, m_request.deleteFile)) {
-            const DWORD error = GetLastError();
-            Keep(entry, error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
-                            ? KeptReason::kInUse
-                            : KeptReason::kNotDeleted);
-            return;
-        }
-        EraseRecord(m_paths, entry.key.c_str());
-        ++m_outcome.removed;
+        if (Forget(entry)) ++m_outcome.removed;
         m_deletedFolders.push_back(FolderKey(entry.recorded));
     }
 
@@ -209,6 +262,12 @@ private:
                     FormatText(kKeptMore, std::to_string(m_outcome.kept.size() - shown).c_str());
             }
         }
+        if (m_outcome.notErased == 1) {
+            text += FormatText(kNotErasedOne, m_paths.sharedIniPath);
+        } else if (m_outcome.notErased > 1) {
+            text += FormatText(kNotErasedMany, std::to_string(m_outcome.notErased).c_str(),
+                               m_paths.sharedIniPath);
+        }
         if (m_outcome.cancelled) text += kCancelledNote;
         return text;
     }
@@ -220,6 +279,7 @@ private:
     RemovalPrompts& m_prompts;
     SourceFiles m_sources;
     bool m_sourcesKnown = false;
+    std::vector<std::string> m_productFolders;  // as ProductFolders
     std::vector<std::string> m_deletedFolders;  // as FolderKey
     RemovalOutcome m_outcome;
 };
@@ -229,7 +289,7 @@ private:
 const char* KeptReasonText(KeptReason reason) {
     switch (reason) {
         case KeptReason::kChanged:
-            return "changed since installed";
+            return "changed since installed; now yours";
         case KeptReason::kInUse:
             return "in use";
         case KeptReason::kNotDeleted:

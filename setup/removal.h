@@ -1,10 +1,12 @@
 // Removal of an installed product (the launcher's "/remove" switch). It follows the install's
 // records: for every file of the install script's groups with a record in the shared file, the
-// recorded copy is deleted only when it is the launcher's own (a full path ending in the file's
-// name, not a source file, with exactly its source's last-write time within the volume's
-// tolerance) and its record erased; every other file is kept and named in the result. Folders
-// left empty by the deleted copies go, up to their common folder, never a root, the Windows
-// folder or the source folder.
+// recorded copy is deleted through the delete gate only when it is the launcher's own and
+// unchanged (setup/delete_gate.h), and its record erased. A copy the player changed is kept
+// and is the player's now: its record goes too. A copy in use or read-only is kept with its
+// record, so a later removal can finish. Every kept file is named in the result, and so is a
+// record that could not be erased. With no copy it could delete, the removal asks nothing.
+// Folders left empty by the deleted copies go through the gate, per volume and never above
+// the product's folder there.
 #pragma once
 
 #include <windows.h>
@@ -56,6 +58,8 @@ struct RemovalOutcome {
     bool confirmed = false;  // the question was answered Yes
     bool cancelled = false;  // Cancel stopped it after a file
     int removed = 0;         // copies deleted (their records erased)
+    int notErased = 0;       // records that could not be erased (deleted copies among them,
+                             // counted here and not in removed)
     std::vector<KeptFile> kept;
 };
 

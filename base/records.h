@@ -16,16 +16,22 @@
 int IsRecordable(const ProductPaths& paths, const char* key);
 
 // The record rule: a value of the shared file is the record of a copy only when it is a full
-// drive or network path (rules::IsFullPathShape) equal to its own full-path resolution. Any
-// other value ("GAME.DAT", "C:GAME.DAT", "\GAME.DAT", "C:\A\..\GAME.DAT") would be resolved
-// against the current folder or names a file by another spelling: it is no record, never
-// resolved and never deleted. Returns 1 for a record, else 0.
+// drive or network path (rules::IsFullPathShape) that equals its own full-path resolution up
+// to ASCII case, slashes for backslashes and trailing dots and spaces (an older build, another
+// program or a hand-edited file may spell it "c:\GAMES/X\GAME.DAT."); the copy is then named
+// by that resolution. Any other value ("GAME.DAT", "C:GAME.DAT", "\GAME.DAT",
+// "C:\A\..\GAME.DAT", "C:\A\\GAME.DAT") would be resolved against the current folder or
+// names a file by another path: it is no record, never resolved and never deleted.
+// ResolveRecordPath writes the resolution into full (kPathSize bytes) and returns 1 for a
+// record, else 0 with full empty; IsRecordPath says only whether value is one.
+int ResolveRecordPath(const char* value, char* full);
 int IsRecordPath(const char* value);
 
 // What ReadRecord found.
 enum RecordRead {
     kRecordRefused = 0,  // the key is unsafe, or the value is too long for a path: left as it is
-    kRecordRead = 1,     // dest holds the recorded copy's path, or is empty: nothing recorded
+    kRecordRead = 1,     // dest holds the recorded copy's path (its resolution), or is empty:
+                         // nothing recorded
     kRecordNoCopy = 2,   // a value that is no record (IsRecordPath): names no copy
 };
 // The recorded path of key into dest (kPathSize bytes); dest is empty unless the result is

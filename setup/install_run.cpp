@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "setup/delete_gate.h"
 #include "setup/message_text.h"
@@ -25,6 +26,7 @@ constexpr const char kSameAsSource[] = "The destination folder is the same as th
 constexpr const char kNotRecorded[] =
     "The installed files could not all be recorded in %s.\nSetup may appear again at the next "
     "start.";
+constexpr const char kNotDeletedHeading[] = "These files could not be deleted and stay installed:";
 
 // One file of a check-list row with the paths it names in the source and the destination
 // folder; a path that does not fit is marked so, never cut.
@@ -73,9 +75,23 @@ public:
         if (!m_success && !m_message.empty()) {
             m_prompts.Report(m_message.c_str(), m_paths.baseName);
         }
-        if (m_success && m_unrecorded) {
-            m_prompts.Inform(FormatText(kNotRecorded, m_paths.sharedIniPath).c_str(),
-                             m_paths.baseName);
+        if (m_success && (m_unrecorded || !m_notDeleted.empty())) {
+            std::string warning;
+            if (m_unrecorded) warning = FormatText(kNotRecorded, m_paths.sharedIniPath);
+            if (!m_notDeleted.empty()) {
+                if (!warning.empty()) warning += "\n\n";
+                warning += kNotDeletedHeading;
+                // At most a dozen by name: the message box must fit the screen.
+                constexpr std::size_t kMaxShown = 12;
+                for (std::size_t i = 0; i < m_notDeleted.size() && i < kMaxShown; ++i) {
+                    warning += "\n" + m_notDeleted[i];
+                }
+                if (m_notDeleted.size() > kMaxShown) {
+                    warning +=
+                        "\n... and " + std::to_string(m_notDeleted.size() - kMaxShown) + " more.";
+                }
+            }
+            m_prompts.Inform(warning.c_str(), m_paths.baseName);
         }
         return m_success ? 1 : 0;
     }
@@ -147,7 +163,7 @@ private:
         const bool recordsThisRun = IsCopiedThisRun(recorded);
         DeleteOldCopies(row, recorded);
         if (!checked) {
-            RemoveUncheckedFile(row, recordsThisRun);
+            RemoveUncheckedFile(row, recorded, recordsThisRun);
             return true;
         }
         return CopyAndRecord(row);
@@ -169,8 +185,10 @@ private:
     }
 
     // An unchecked row's file, after its old copies: its copy in the chosen folder and its
-    // record go, unless the record names a copy of this run (recordsThisRun).
-    void RemoveUncheckedFile(const RowFile& row, bool recordsThisRun) {
+    // record go, unless the record names a copy of this run (recordsThisRun). A recorded copy
+    // of ours that could not be deleted (read-only, in use) keeps its record, so that removal
+    // still knows it, and is named in the end-of-run warning.
+    void RemoveUncheckedFile(const RowFile& row, const char* recorded, bool recordsThisRun) {
         // In the chosen folder (perhaps one of the user's own) only a copy of ours goes: the
         // recorded copy (deleted with the old copies when it is the target) or a file with
         // exactly the source's last-write time.
@@ -179,7 +197,12 @@ private:
             DeleteOldCopy(row.target);
         }
         // A source path that does not fit left the recorded copy in place: so is its record.
-        if (!recordsThisRun && row.sourceFits) EraseRecord(m_paths, row.key);
+        if (recordsThisRun || !row.sourceFits) return;
+        if (IsCopyOfOurs(recorded, row.name, m_sources) && PathExists(recorded)) {
+            m_notDeleted.emplace_back(recorded);
+            return;
+        }
+        EraseRecord(m_paths, row.key);
     }
 
     // A checked row's file, after its old copies: its folder made when missing (after asking),
@@ -245,7 +268,8 @@ private:
     IdentitySet m_copiedIdentities;            // and by identity
     char m_destination[kPathSize] = "";
     bool m_success = true;
-    bool m_unrecorded = false;  // a copy whose record could not be written
+    bool m_unrecorded = false;              // a copy whose record could not be written
+    std::vector<std::string> m_notDeleted;  // recorded copies of unchecked rows that stayed
     std::string m_message;
 };
 

@@ -572,7 +572,7 @@ TEST_F(InstallRunTest, RecordedValuesThatAreNoFullPathAreNeverDeleted) {
     ASSERT_TRUE(SetCurrentDirectoryA(cwd.c_str()));
     const std::string values[] = {
         "GAME.DAT",          drive + "GAME.DAT",        rooted,
-        "old\\..\\GAME.DAT", cwd + "old\\..\\GAME.DAT", cwd + "old/GAME.DAT",
+        "old\\..\\GAME.DAT", cwd + "old\\..\\GAME.DAT", cwd + "old\\\\GAME.DAT",
         ".\\GAME.DAT",
     };
     for (const std::string& value : values) {
@@ -624,6 +624,80 @@ TEST_F(InstallRunTest, UncheckedRowDeletesOnlyOurCopyInTheChosenFolder) {
         EXPECT_EQ(Exists("chosen\\OPT.DAT"), !c.deleted);
         EXPECT_EQ(Record("OptDat"), "");
     }
+}
+
+// A full path that another build, another program or a hand-edited file spelled another way
+// (drive letter or folder in lower case, slashes, trailing dots or spaces) is still the record
+// of its copy: an install elsewhere deletes the old copy and an unticked row removes it. The
+// script's name may end in a dot too ("OLD.DAT." names OLD.DAT).
+TEST_F(InstallRunTest, RecordsSpelledAnotherWayStillNameTheirCopy) {
+    const std::string old = Path("old\\GAME.DAT");
+    std::string lowerDrive = old;
+    lowerDrive[0] = static_cast<char>(lowerDrive[0] - 'A' + 'a');
+    std::string slashes = old;
+    for (std::size_t i = 3; i < slashes.size(); ++i) {
+        if (slashes[i] == '\\') slashes[i] = '/';
+    }
+    std::string lowerFolder = Path("OLD\\game.dat");
+    struct Case {
+        std::string what;
+        const char* name;  // in the script
+        std::string recorded;
+        const char* copy;  // the old copy the record names
+    };
+    const Case cases[] = {
+        {"lower-case drive", "GAME.DAT", lowerDrive, "old\\GAME.DAT"},
+        {"slashes", "GAME.DAT", slashes, "old\\GAME.DAT"},
+        {"trailing dot", "GAME.DAT", old + ".", "old\\GAME.DAT"},
+        {"trailing dots and spaces", "GAME.DAT", old + ". .", "old\\GAME.DAT"},
+        {"other case", "GAME.DAT", lowerFolder, "old\\GAME.DAT"},
+        {"script name with a trailing dot", "OLD.DAT.", Path("old\\OLD.DAT"), "old\\OLD.DAT"},
+    };
+    for (const Case& c : cases) {
+        for (const int checked : {1, 0}) {
+            SCOPED_TRACE(c.what + (checked ? " checked" : " unchecked"));
+            ASSERT_TRUE(WriteFileAt(Path("src\\") + c.name, 100, "new"));
+            ASSERT_TRUE(WriteFileAt(Path(c.copy), 100, "old"));
+            SetRecord("Key", c.recorded);
+            const ComponentGroup group = Group({{c.name, "Key"}});
+
+            EXPECT_EQ(Run({{&group, checked}}, Path("chosen\\")), 1);
+
+            EXPECT_FALSE(Exists(c.copy));
+            // Recorded by its resolution, which drops the name's trailing dot.
+            std::string copied = Path(std::string("chosen\\") + c.name);
+            if (copied.back() == '.') copied.pop_back();
+            EXPECT_EQ(Record("Key"), checked ? copied : "");
+            EXPECT_TRUE(m_prompts.informed.empty());
+            DeleteFileA(Path(std::string("chosen\\") + c.name).c_str());
+        }
+    }
+}
+
+// An unticked row's recorded copy that cannot be deleted keeps its record, so that removal
+// still knows it, and the run names it in its one warning.
+TEST_F(InstallRunTest, UncheckedCopyThatCannotBeDeletedKeepsItsRecordAndIsNamed) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\OPT.DAT"), 100, "optional"));
+    ASSERT_TRUE(WriteFileAt(Path("src\\MORE.DAT"), 100, "more"));
+    ASSERT_TRUE(WriteFileAt(Path("old\\OPT.DAT"), 100, "old"));
+    ASSERT_TRUE(WriteFileAt(Path("old\\MORE.DAT"), 100, "old"));
+    ASSERT_TRUE(SetFileAttributesA(Path("old\\OPT.DAT").c_str(), FILE_ATTRIBUTE_READONLY));
+    SetRecord("OptDat", Path("old\\OPT.DAT"));
+    SetRecord("More", Path("old\\MORE.DAT"));
+    const ComponentGroup optional = Group({{"OPT.DAT", "OptDat"}, {"MORE.DAT", "More"}});
+
+    const int result = Run({{&optional, 0}}, Path("chosen\\"));
+    SetFileAttributesA(Path("old\\OPT.DAT").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(Exists("old\\OPT.DAT"));
+    EXPECT_EQ(Record("OptDat"), Path("old\\OPT.DAT"));
+    EXPECT_FALSE(Exists("old\\MORE.DAT"));
+    EXPECT_EQ(Record("More"), "");
+    EXPECT_EQ(m_prompts.informed,
+              std::vector<Prompt>(
+                  {{"These files could not be deleted and stay installed:\n" + Path("old\\OPT.DAT"),
+                    "PUZZLE"}}));
 }
 
 // Other spellings of path that name the same file: with the "\\?\" prefix, and under Wine the

@@ -28,13 +28,31 @@ bool PumpMessages() {
     return true;
 }
 
+using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+
+SetDllDirectoryFn LookUpSetDllDirectory() {
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return nullptr;
+    return reinterpret_cast<SetDllDirectoryFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDllDirectoryA")));
+}
+
+// Whether RemoveCurrentFolderFromDllSearch took the current folder out of the search.
+bool g_currentFolderRemoved = false;
+
 }  // namespace
+
+void RemoveCurrentFolderFromDllSearch() {
+    const SetDllDirectoryFn setDllDirectory = LookUpSetDllDirectory();
+    if (setDllDirectory != nullptr && setDllDirectory("")) g_currentFolderRemoved = true;
+}
 
 int FormatGamePath(char* dest, const ProductPaths& paths) {
     return FormatPath(dest, "%s%s.a32", paths.sourceFolder, paths.baseName);
 }
 
-int StartGame(const ProductPaths& paths, PROCESS_INFORMATION* process) {
+int StartGame(const ProductPaths& paths, PROCESS_INFORMATION* process,
+              CreateProcessFn createProcess) {
     *process = PROCESS_INFORMATION{};
     char gamePath[kPathSize];
     if (!FormatGamePath(gamePath, paths)) return 0;
@@ -44,10 +62,15 @@ int StartGame(const ProductPaths& paths, PROCESS_INFORMATION* process) {
     lstrcpyA(commandLine, gamePath);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    return CreateProcessA(gamePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, process)
-               ? 1
-               : 0;
+    // The game gets the default DLL search, as it always has: a game that loads a DLL from its
+    // current folder finds it.
+    const SetDllDirectoryFn setDllDirectory =
+        g_currentFolderRemoved ? LookUpSetDllDirectory() : nullptr;
+    if (setDllDirectory != nullptr) setDllDirectory(nullptr);
+    const BOOL started = createProcess(gamePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
+                                       nullptr, &startup, process);
+    if (setDllDirectory != nullptr) setDllDirectory("");
+    return started ? 1 : 0;
 }
 
 void WaitForGame(const PROCESS_INFORMATION& process) {

@@ -1,22 +1,11 @@
 #include "launcher/launcher_app.h"
 
+#include "launcher/launch_game.h"
 #include "launcher/launcher_command_line_info.h"
 #include "launcher/setup_dialog.h"
 #include "setup/removal.h"
 
 namespace {
-
-// Takes the current folder out of the DLL search, so that a DLL planted in whatever folder the
-// launcher was started from (a graphics library, a shell helper) is never loaded. Looked up at
-// run time: systems before XP SP1 lack the function and keep their search order.
-void RemoveCurrentFolderFromDllSearch() {
-    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr) return;
-    const auto setDllDirectory = reinterpret_cast<SetDllDirectoryFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDllDirectoryA")));
-    if (setDllDirectory != nullptr) setDllDirectory("");
-}
 
 constexpr const char kRemoveWithSetup[] =
     "The switches /remove and /a cannot be used together.\n\nStart the program with /remove "

@@ -17,6 +17,26 @@ std::string FakeGamePath() {
     return path.substr(0, path.find_last_of('\\') + 1) + "fake_game.exe";
 }
 
+// Whether probe_dll.dll, which lies only in the current folder, loads: the DLL search a process
+// started now inherits. Set by LookAtDllSearch.
+bool g_probeLoadedAtStart = false;
+
+bool ProbeLoads() {
+    const HMODULE probe = LoadLibraryA("lt_probe.dll");
+    if (probe == nullptr) return false;
+    FreeLibrary(probe);
+    return true;
+}
+
+BOOL WINAPI LookAtDllSearch(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
+                            LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags,
+                            LPVOID environment, LPCSTR folder, LPSTARTUPINFOA startup,
+                            LPPROCESS_INFORMATION information) {
+    g_probeLoadedAtStart = ProbeLoads();
+    return CreateProcessA(application, commandLine, process, thread, inherit, flags, environment,
+                          folder, startup, information);
+}
+
 class LaunchGame : public ::testing::Test {
 protected:
     // The product PUZZLE on a disc folder whose name has a blank, with a program "My.exe"
@@ -48,6 +68,38 @@ TEST_F(LaunchGame, RunsTheGameBesideTheLauncherWithItsPathAsCommandLine) {
     CloseHandle(watch);
     EXPECT_EQ(ReadWholeFile(m_game + ".out"), m_game);
     EXPECT_EQ(ReadWholeFile(m_temp / "My.exe.out"), "<missing>");
+}
+
+// The launcher takes the current folder out of its own DLL search; the game starts with the
+// default search (a DLL in its current folder loads), and the launcher's own is back after.
+TEST_F(LaunchGame, TheGameStartsWithTheDefaultDllSearch) {
+    const std::string self = FakeGamePath();
+    const std::string probe = self.substr(0, self.find_last_of('\\') + 1) + "probe_dll.dll";
+    const std::string cwd = m_temp / "cwd\\";
+    ASSERT_TRUE(CreateDirectoryA(cwd.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(probe.c_str(), (cwd + "lt_probe.dll").c_str(), FALSE));
+    char previous[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, previous), 0U);
+    ASSERT_TRUE(SetCurrentDirectoryA(cwd.c_str()));
+    ASSERT_TRUE(ProbeLoads());
+
+    RemoveCurrentFolderFromDllSearch();
+    const bool excluded = !ProbeLoads();
+    PROCESS_INFORMATION process;
+    const int started = StartGame(m_paths, &process, LookAtDllSearch);
+    const bool excludedAfter = !ProbeLoads();
+    SetDllDirectoryA(nullptr);
+    SetCurrentDirectoryA(previous);
+
+    ASSERT_EQ(started, 1);
+    WaitForGame(process);
+    if (!excluded) {
+        // Wine (8.0) takes an empty DLL folder for none and keeps the current folder in the
+        // search: there is nothing to restore, and this runs only on Windows.
+        GTEST_SKIP() << "SetDllDirectoryA(\"\") keeps the current folder in the search here";
+    }
+    EXPECT_TRUE(g_probeLoadedAtStart);
+    EXPECT_TRUE(excludedAfter);
 }
 
 TEST_F(LaunchGame, MissingOrOverlongGameStartsNothing) {

@@ -33,6 +33,9 @@ inline constexpr const char kBasicTitleKey[] = "BasDlgTitle";
 inline constexpr const char kAdvancedTitleKey[] = "AdvDlgTitle";
 inline constexpr const char kBasicInstructionKey[] = "BasInstruct";
 inline constexpr const char kAdvancedInstructionKey[] = "AdvInstruct";
+// The product's name for removal's question and messages (optional; the captions stand in for
+// it when it is missing or empty). Read into kScriptTextSize bytes like the captions.
+inline constexpr const char kProductNameKey[] = "ProductName";
 inline constexpr const char kBitmapKey[] = "Bitmap";
 
 // The installed-products file in the Windows folder, and the one key of a product's section

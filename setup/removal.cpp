@@ -309,6 +309,10 @@ void MessageBoxRemovalPrompts::Tell(const char* text, const char* caption) {
 }
 
 std::string ProductDisplayName(const ProductPaths& paths) {
+    char name[rules::kScriptTextSize];
+    GetPrivateProfileStringA(rules::kGeneralSection, rules::kProductNameKey, "", name, sizeof name,
+                             paths.scriptPath);
+    if (name[0] != '\0') return std::string(name);
     char caption[rules::kScriptTextSize];
     ReadDialogTitle(caption, 0, paths.scriptPath);
     if (caption[0] == '\0') ReadDialogTitle(caption, 1, paths.scriptPath);

@@ -77,6 +77,6 @@ struct RemovalRequest {
 RemovalOutcome RemoveProduct(const RemovalRequest& request, CopyProgressDialog& progress,
                              CWnd* owner, RemovalPrompts& prompts);
 
-// The product's name for the question and the messages: the install script's basic caption,
-// else its advanced caption, else the base name.
+// The product's name for the question and the messages: the install script's ProductName of
+// [General], else its basic caption, else its advanced caption, else the base name.
 std::string ProductDisplayName(const ProductPaths& paths);

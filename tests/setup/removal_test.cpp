@@ -350,6 +350,44 @@ TEST_F(RemovalTest, AsksOnceNamingProductAndFolderAndNoTouchesNothing) {
     EXPECT_EQ(Record("ShowStartupAgain"), "0");
 }
 
+// The product's name in the question and the result: ProductName of [General] when the script
+// gives one, else the setup dialog's caption, else the base name.
+TEST_F(RemovalTest, TheProductIsNamedByProductNameElseTheCaption) {
+    struct Case {
+        const char* productName;  // null: no key
+        const char* caption;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Puzzle Deluxe", "Puzzle Deluxe Setup", "Puzzle Deluxe"},
+        {"", "Puzzle Deluxe Setup", "Puzzle Deluxe Setup"},
+        {nullptr, "Puzzle Deluxe Setup", "Puzzle Deluxe Setup"},
+        {nullptr, "", "PUZZLE"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        Reset();
+        WriteScript({{"GAME.DAT", "Game"}}, c.caption);
+        if (c.productName != nullptr) {
+            WritePrivateProfileStringA("General", "ProductName", c.productName, m_paths.scriptPath);
+        }
+        ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));
+        ASSERT_TRUE(WriteFileAt(Path("dest\\GAME.DAT"), 100));
+        SetRecord("Game", Path("dest\\GAME.DAT"));
+
+        Remove();
+
+        ASSERT_EQ(m_prompts.asked.size(), 1u);
+        EXPECT_EQ(m_prompts.asked[0].second, c.expected);
+        EXPECT_EQ(m_prompts.asked[0].first.rfind(
+                      std::string("Remove ") + c.expected + " from this computer?", 0),
+                  0u);
+        ASSERT_EQ(m_prompts.told.size(), 1u);
+        EXPECT_EQ(m_prompts.told[0].first,
+                  std::string("1 file of ") + c.expected + " was removed.");
+    }
+}
+
 TEST_F(RemovalTest, NothingInstalledIsSaidWithoutAQuestion) {
     struct Case {
         const char* what;

@@ -25,7 +25,10 @@ private:
 class VisitorHooks {
 public:
     explicit VisitorHooks(ComponentSectionVisitor& visitor) : m_visitor(visitor) {}
-    void OnGroupCount(const char*, std::int32_t, int groups) { m_visitor.OnGroupCount(groups); }
+    void OnGroupCount(const char*, std::int32_t read, int groups) {
+        m_visitor.OnGroupCountAsRead(read);
+        m_visitor.OnGroupCount(groups);
+    }
     void OnGroup(int number) { m_visitor.OnGroup(number); }
     void OnGroupName(const char*, const char* name) { m_visitor.OnGroupName(name); }
     void OnGroupDescription(const char*, const char* description) {

@@ -5,6 +5,8 @@
 // and the walk itself are the shared rules (rules/install_rules.h), which disctool reads by.
 #pragma once
 
+#include <cstdint>
+
 #include "base/paths.h"
 #include "rules/install_rules.h"
 
@@ -28,6 +30,9 @@ public:
     // The section's group count: -1 beyond kMaxScriptGroups (none of its groups is read), else
     // 0 or more.
     virtual void OnGroupCount(int groups) { static_cast<void>(groups); }
+    // The section's group count as the script gives it (0 when missing), before the walk's
+    // limits; handed over just before OnGroupCount.
+    virtual void OnGroupCountAsRead(std::int32_t count) { static_cast<void>(count); }
     // A group begins: its number, then its name and description when the walk reads them.
     virtual void OnGroup(int number) { static_cast<void>(number); }
     virtual void OnGroupName(const char* name) { static_cast<void>(name); }

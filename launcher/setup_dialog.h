@@ -93,7 +93,7 @@ private:
     int m_forceSetup = 0;                 // 1: show the dialog even when everything is current
     bool m_running = false;               // while OK's install, start-up message or game runs
     int m_advanced = 1;                   // layout: 1 advanced, 0 basic
-    int m_optionalCount = 0;              // optional groups offered (0 when the count is below 1)
+    int m_optionalCount = 0;              // optional group count as read (0 hides More/Less)
     int m_layoutDistance = 0;             // height between the basic and the advanced layout
     std::vector<CWnd*> m_detailControls;  // shown in advanced mode only
     std::vector<CWnd*> m_lowerControls;   // moved when the layout changes

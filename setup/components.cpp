@@ -14,9 +14,10 @@ public:
                     int* optionalCount)
         : m_paths(paths), m_list(list), m_required(required), m_optionalCount(optionalCount) {}
 
-    void OnGroupCount(int groups) override {
-        // The number of optional groups offered: 0 also when none could be read.
-        if (!m_required) *m_optionalCount = groups > 0 ? groups : 0;
+    void OnGroupCountAsRead(std::int32_t count) override {
+        // The optional group count as the script gives it: only 0 hides More/Less; a negative
+        // count simply lists nothing.
+        if (!m_required) *m_optionalCount = static_cast<int>(count);
     }
     void OnGroup(int) override {
         m_group = std::make_unique<ComponentGroup>();

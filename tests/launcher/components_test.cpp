@@ -95,12 +95,13 @@ TEST_F(Components, LoadsGroupsFromTheScript) {
           {"Movies", 0, true, "Intro and ending films.", {"MOVIES\\INTRO.AVI=Intro"}, 0}},
          1},
         {"no script", nullptr, 1, {}, 0},
+        // The optional count stays as read: a negative one lists nothing.
         {"counts of 0 and below",
          "[Required]\r\nPC-GroupCount=0\r\nPC-Group1Name=A\r\n"
          "[Optional]\r\nPC-GroupCount=-2\r\nPC-Group1Name=B\r\n",
          1,
          {},
-         0},
+         -2},
         {"gaps are never read",
          "[Required]\r\nPC-GroupCount=2\r\nPC-Group1Name=A\r\nPC-Group3Name=C\r\n"
          "PC-Group1FileCount=2\r\nPC-Group1File1Name=ONE\r\nPC-Group1File1Key=K1\r\n"
@@ -133,7 +134,7 @@ TEST_F(Components, LoadsGroupsFromTheScript) {
          "[Optional]\r\nPC-GroupCount=2000000000\r\nPC-Group1Name=B\r\n",
          1,
          {},
-         0},
+         2000000000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

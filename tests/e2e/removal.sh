@@ -117,3 +117,74 @@ scenario_remove_cancelled() {
   esac
   for i in 1 300; do [ -f "$DISC/DATA/F$i.DAT" ] || fail "a source was deleted"; done
 }
+
+# Copies on two drives and one recorded under the "\\?\" form of its path (as after an
+# install moved to another drive, or a record written by another program): the removal
+# ends, the question names the product's folder on each, every emptied folder goes up to the
+# product's folder of its drive and none above it (the games folder of either drive stays).
+# The second drive is a drive letter of the Wine prefix for a folder of the scenario.
+scenario_remove_two_drives() {
+  local files=(A.DAT DATA/B.DAT MUSIC/C.MID) letter=q: rel
+  setup_disc E2EREMOVE2 "${files[@]}"
+  local dest=$T/games/x second=$T/second caption="E2EREMOVE2 basic setup"
+  inf_required "$DISC/$NAME.inf" "$NAME" "$dest" "${files[@]}"
+  mkdir -p "$second"
+  rm -f "$WINEPREFIX/dosdevices/$letter"
+  ln -s "$second" "$WINEPREFIX/dosdevices/$letter"
+  install_copies "$DISC" "$dest" A.DAT MUSIC/C.MID
+  install_copies "$DISC" "$second/games/x" DATA/B.DAT
+  ini_set "$NAME" Key1 "$(dest_path "$dest" A.DAT)"
+  ini_set "$NAME" Key2 'Q:\games\x\DATA\B.DAT'
+  ini_set "$NAME" Key3 "\\\\?\\$(dest_path "$dest" MUSIC/C.MID)"
+
+  launcher_start "$T" "$DISC/$EXE" /remove
+  answer_box "$EXE" "$caption" "Remove $caption from this computer?"$'\n\n'"Its files in $(winpath "$dest")\\, Q:\\games\\x\\DATA\\ and \\\\?\\$(winpath "$dest")\\MUSIC\\ will be deleted. Files changed since they were installed are kept." question IDYES
+  answer_box "$EXE" "$caption" "3 files of $caption were removed." asterisk IDOK
+  launcher_wait 8000
+  rm -f "$WINEPREFIX/dosdevices/$letter"
+
+  [ ! -e "$dest" ] || fail "the product's folder on the first drive stayed"
+  [ -d "$T/games" ] || fail "the folder above the product's folder went"
+  [ ! -e "$second/games/x/DATA" ] || fail "the emptied folder on the second drive stayed"
+  [ -d "$second/games/x" ] || fail "a folder above the product's folder on the second drive went"
+  for rel in "${files[@]}"; do [ -f "$DISC/$rel" ] || fail "the source $rel was deleted"; done
+}
+
+# Under a Japanese Windows (code page 932) copies in two folders whose names start with "表"
+# (0x95 0x5C): the trail byte is no separator, so the folders' common folder is their parent,
+# and the unrelated empty folder "表" beside them stays. Skipped where the host cannot make
+# the Japanese locale.
+scenario_remove_double_byte() {
+  local defs=/usr/share/i18n/locales/ja_JP locales=$T/locales
+  if ! command -v localedef >/dev/null || [ ! -f "$defs" ]; then
+    log "SKIPPED [$SCENARIO]: no localedef or no $defs to make the ja_JP.UTF-8 locale"
+    exit 77
+  fi
+  mkdir -p "$locales"
+  localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1
+  if [ ! -f "$locales/ja_JP.UTF-8/LC_CTYPE" ]; then
+    log "SKIPPED [$SCENARIO]: localedef could not make the ja_JP.UTF-8 locale"
+    exit 77
+  fi
+  # shellcheck disable=SC2034 # launcher_start (lib.sh) hands these to the launcher alone
+  LAUNCHER_ENV=("LOCPATH=$locales" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
+
+  setup_disc E2EREMOVEJ A.DAT B.DAT
+  local table=$'\xe8\xa1\xa8' base=$T/base caption="E2EREMOVEJ basic setup"
+  inf_required "$DISC/$NAME.inf" "$NAME" "$base/${table}X" A.DAT B.DAT
+  install_copies "$DISC" "$base/${table}X" A.DAT
+  install_copies "$DISC" "$base/${table}Y" B.DAT
+  mkdir -p "$base/$table"
+  ini_set "$NAME" Key1 "$(dest_path "$base/${table}X" A.DAT | iconv -f UTF-8 -t CP932)"
+  ini_set "$NAME" Key2 "$(dest_path "$base/${table}Y" B.DAT | iconv -f UTF-8 -t CP932)"
+
+  launcher_start "$T" "$DISC/$EXE" /remove
+  answer_box "$EXE" "$caption" "Remove $caption from this computer?"$'\n\n'"Its files in $(winpath "$base")\\ will be deleted. Files changed since they were installed are kept." question IDYES
+  answer_box "$EXE" "$caption" "2 files of $caption were removed." asterisk IDOK
+  launcher_wait 8000
+
+  [ ! -e "$base/${table}X" ] || fail "the emptied folder ${table}X stayed"
+  [ ! -e "$base/${table}Y" ] || fail "the emptied folder ${table}Y stayed"
+  [ -d "$base/$table" ] || fail "the unrelated folder $table went"
+  [ -d "$base" ] || fail "the common folder holding $table went"
+}

@@ -274,6 +274,44 @@ TEST_F(RemovalTest, CopiesUnderTwoSpellingsOfTheVolumeEndAndStayInTheProductsFol
     EXPECT_TRUE(Exists("games"));
 }
 
+// Copies on two drives (a second drive letter for a folder, as SUBST makes one): each drive's
+// emptied folders go up to the product's folder there, never the folder above it on either
+// drive, and the question names both folders.
+TEST_F(RemovalTest, CopiesOnTwoDrivesEachStayInTheProductsFolderThere) {
+    ASSERT_TRUE(CreateDirectoryA(Path("second").c_str(), nullptr));
+    const char* drive = "Q:";
+    if (!DefineDosDeviceA(0, drive, Path("second").c_str())) {
+        GTEST_SKIP() << "this system cannot give a folder a drive letter";
+    }
+    if (GetFileAttributesA("Q:\\games") == INVALID_FILE_ATTRIBUTES &&
+        (!CreateDirectoryA("Q:\\games", nullptr) || !Exists("second\\games"))) {
+        // Wine (8.0) defines the letter but opens no file through it.
+        DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive, nullptr);
+        GTEST_SKIP() << "this system gives a folder a drive letter but opens nothing through it";
+    }
+    WriteScript({{"A.DAT", "A"}, {"DATA\\B.DAT", "B"}});
+    ASSERT_TRUE(WriteFileAt(Path("src\\A.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("src\\DATA\\B.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("games\\x\\A.DAT"), 100));
+    ASSERT_TRUE(WriteFileAt(Path("second\\games\\x\\DATA\\B.DAT"), 100));
+    SetRecord("A", Path("games\\x\\A.DAT"));
+    SetRecord("B", "Q:\\games\\x\\DATA\\B.DAT");
+
+    const RemovalOutcome outcome = Remove();
+    DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive, nullptr);
+
+    EXPECT_EQ(outcome.removed, 2);
+    ASSERT_EQ(m_prompts.asked.size(), 1u);
+    EXPECT_NE(m_prompts.asked[0].first.find("Its files in " + Path("games\\x\\") +
+                                            " and Q:\\games\\x\\DATA\\ will be deleted"),
+              std::string::npos)
+        << m_prompts.asked[0].first;
+    EXPECT_FALSE(Exists("games\\x"));
+    EXPECT_TRUE(Exists("games"));
+    EXPECT_FALSE(Exists("second\\games\\x\\DATA"));
+    EXPECT_TRUE(Exists("second\\games\\x"));
+}
+
 // A product's folder the player made a junction to another folder: the copies in it go, the
 // link stays, whatever its target holds.
 TEST_F(RemovalTest, AFolderThatIsALinkIsNeverRemoved) {

@@ -33,8 +33,8 @@ struct PcxHeader {
 // else the reason it is refused.
 const char* ParseHeader(const std::uint8_t* raw, PcxHeader* header) {
     if (raw[0] != 10 || raw[1] != 5 || raw[3] != 8) return PICREASON_PcxFormat;
-    if (raw[65] == 0) return PICREASON_PcxNoPlane;
-    if (raw[65] != 1) return PICREASON_PcxPlanes;
+    // Planes 0 is read as one plane; more planes would give rows of garbage.
+    if (raw[65] > 1) return PICREASON_PcxPlanes;
     const std::int32_t xmin = static_cast<std::int32_t>(TOOLBYTE_GetLE16(raw + 4));
     const std::int32_t ymin = static_cast<std::int32_t>(TOOLBYTE_GetLE16(raw + 6));
     const std::int32_t xmax = static_cast<std::int32_t>(TOOLBYTE_GetLE16(raw + 8));
@@ -42,8 +42,8 @@ const char* ParseHeader(const std::uint8_t* raw, PcxHeader* header) {
     if (xmax < xmin || ymax < ymin) return PICREASON_PcxNegative;
     header->width = xmax - xmin + 1;
     header->height = ymax - ymin + 1;
+    // Fewer bytes per line than the width: rows of the width with nothing to skip.
     header->bytesPerLine = static_cast<std::int32_t>(TOOLBYTE_GetLE16(raw + 66));
-    if (header->bytesPerLine < header->width) return PICREASON_PcxLineBytes;
     // Both sides are at most 65536, so the product fits in 64 bits without a check.
     if (static_cast<std::int64_t>(header->width) * header->height > RAWBITM_MaxBytes)
         return PICREASON_TooLarge;
@@ -228,7 +228,8 @@ RawPicture* PCX_Load(const char* path, const char** reason) {
                                      parts.buffer ? kReadBufferSize : 1u, dataSize);
     // Rows the data does not reach stay index 0.
     std::uint8_t* row = parts.picture->bitmap->pixels;
-    const std::int32_t skip = header.bytesPerLine - header.width;
+    const std::int32_t skip =
+        header.bytesPerLine > header.width ? header.bytesPerLine - header.width : 0;
     for (std::int32_t y = 0; y < header.height; ++y) {
         if (PCX_DecodeRow(&reader, row, header.width, skip) != RowOutcome::Done) break;
         row += header.width;

@@ -24,9 +24,7 @@ inline constexpr char PICREASON_PcxShort[] = "file too short for a PCX header";
 inline constexpr char PICREASON_PcxFormat[] =
     "not a PCX picture of version 5 with 8 bits per pixel";
 inline constexpr char PICREASON_PcxPlanes[] = "PCX with more than one plane";
-inline constexpr char PICREASON_PcxNoPlane[] = "PCX without a plane";
 inline constexpr char PICREASON_PcxNegative[] = "PCX whose xmax or ymax lies below xmin or ymin";
-inline constexpr char PICREASON_PcxLineBytes[] = "PCX with fewer bytes per line than its width";
 
 // IFF.
 inline constexpr char PICREASON_IffNotForm[] = "not an IFF FORM";

@@ -58,8 +58,10 @@ Bytes Palette() {
 
 // A version-5, 8-bit file of width x height with the given data and, when withPalette,
 // the palette above at its end.
-Bytes PcxFile(int width, int height, int bytesPerLine, const Bytes& data, bool withPalette = true) {
+Bytes PcxFile(int width, int height, int bytesPerLine, const Bytes& data, bool withPalette = true,
+              int planes = 1) {
     HeaderFields f;
+    f.planes = planes;
     f.xmin = 3;  // the size comes from the difference, not from xmax alone
     f.xmax = 3 + width - 1;
     f.ymax = height - 1;
@@ -85,6 +87,7 @@ struct DecodeCase {
     Bytes data;
     Bytes expected;
     bool withPalette = true;  // false: the data is all that follows the header
+    int planes = 1;
 };
 
 void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
@@ -94,7 +97,7 @@ class PcxDecode : public testing::TestWithParam<DecodeCase> {};
 TEST_P(PcxDecode, ProducesExpectedPixels) {
     const DecodeCase& c = GetParam();
     std::string path = fixtures::WriteTempFile(
-        "case.pcx", PcxFile(c.width, c.height, c.bytesPerLine, c.data, c.withPalette));
+        "case.pcx", PcxFile(c.width, c.height, c.bytesPerLine, c.data, c.withPalette, c.planes));
     const char* reason = "unset";
     RawPicture* picture = PCX_Load(path.c_str(), &reason);
     ASSERT_NE(picture, nullptr) << reason;
@@ -131,7 +134,17 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{
             "truncated data", 3, 3, 3, {1, 2, 3, 4, 0xC2, 5}, {1, 2, 3, 4, 5, 5, 0, 0, 0}, false},
         DecodeCase{
-            "run count without its value", 3, 2, 3, {1, 2, 3, 0xC3}, {1, 2, 3, 0, 0, 0}, false}));
+            "run count without its value", 3, 2, 3, {1, 2, 3, 0xC3}, {1, 2, 3, 0, 0, 0}, false},
+        // Planes 0 is read as one plane.
+        DecodeCase{"no plane", 3, 2, 3, {1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}, true, 0},
+        // Fewer bytes per line than the width: each row is the width, nothing is skipped.
+        DecodeCase{"bytes per line below the width",
+                   4,
+                   2,
+                   2,
+                   {1, 2, 0xC2, 3, 4, 5, 6, 7},
+                   {1, 2, 3, 3, 4, 5, 6, 7}},
+        DecodeCase{"bytes per line 0", 2, 2, 0, {1, 2, 3, 4}, {1, 2, 3, 4}}));
 
 TEST(PcxLoad, ReadsPaletteFromTheEndOfTheFile) {
     std::string path = fixtures::WriteTempFile("pal.pcx", PcxFile(1, 1, 1, {0xC1, 7}));
@@ -278,11 +291,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PICREASON_PcxFormat},
         RefusedCase{"three planes", WithData(Header(Fields([](HeaderFields& f) { f.planes = 3; }))),
                     PICREASON_PcxPlanes},
-        RefusedCase{"no plane", WithData(Header(Fields([](HeaderFields& f) { f.planes = 0; }))),
-                    PICREASON_PcxNoPlane},
-        RefusedCase{"bytes per line below width",
-                    WithData(Header(Fields([](HeaderFields& f) { f.bytesPerLine = 1; }))),
-                    PICREASON_PcxLineBytes},
         RefusedCase{"xmax below xmin", WithData(Header(Fields([](HeaderFields& f) {
                         f.xmin = 5;
                         f.xmax = 2;
@@ -298,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(
                         f.ymax = 0xFFFF;
                         f.bytesPerLine = 0xFFFF;
                     }))),
-                    PICREASON_PcxLineBytes},
+                    PICREASON_TooLarge},
         RefusedCase{"65535 x 65536", WithData(Header(Fields([](HeaderFields& f) {
                         f.xmax = 0xFFFE;
                         f.ymax = 0xFFFF;

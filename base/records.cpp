@@ -14,50 +14,15 @@ bool ResolveFullPath(const char* path, char* full) {
     return length != 0 && length < static_cast<DWORD>(kPathSize);
 }
 
-// The byte of a single-byte character as records compare it: ASCII letters in lower case and
-// a slash as a backslash.
-char FoldedByte(char c) {
-    if (c == '/') return '\\';
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The length of path without its trailing dots and spaces (which Windows strips from a name);
-// no trail byte of a double-byte character is a dot or a space.
-std::size_t LengthWithoutTrailingDots(const char* path) {
-    std::size_t length = std::strlen(path);
-    while (length > 0 && (path[length - 1] == '.' || path[length - 1] == ' ')) --length;
-    return length;
-}
-
-// Whether value and full spell the same path up to ASCII case, slashes for backslashes and
-// trailing dots and spaces; double-byte characters compare byte for byte.
-bool IsSameSpelling(const char* value, const char* full) {
-    const char* const valueEnd = value + LengthWithoutTrailingDots(value);
-    const char* const fullEnd = full + LengthWithoutTrailingDots(full);
-    const char* a = value;
-    const char* b = full;
-    while (a < valueEnd && b < fullEnd) {
-        const char* nextA = NextPathChar(a);
-        const char* nextB = NextPathChar(b);
-        if (nextA - a != nextB - b) return false;
-        if (nextA - a == 1) {
-            if (FoldedByte(*a) != FoldedByte(*b)) return false;
-        } else if (std::memcmp(a, b, static_cast<std::size_t>(nextA - a)) != 0) {
-            return false;
-        }
-        a = nextA;
-        b = nextB;
-    }
-    return a == valueEnd && b == fullEnd;
-}
-
 }  // namespace
 
 int ResolveRecordPath(const char* value, char* full) {
     full[0] = '\0';
     if (!rules::IsFullPathShape(value, &IsLeadByte)) return 0;
     char resolved[kPathSize];
-    if (!ResolveFullPath(value, resolved) || !IsSameSpelling(value, resolved)) return 0;
+    if (!ResolveFullPath(value, resolved) ||
+        !rules::IsSameRecordSpelling(value, resolved, &IsLeadByte))
+        return 0;
     std::memcpy(full, resolved, std::strlen(resolved) + 1);
     return 1;
 }

@@ -375,6 +375,44 @@ constexpr bool IsFullPathShape(std::string_view value, LeadByteTest isLeadByte =
     return true;
 }
 
+// Whether a value of the shared file and its full-path resolution spell the same path up to
+// ASCII case, slashes for backslashes and trailing dots and spaces (which Windows strips from
+// a name): "c:\GAMES/X\GAME.DAT." and "C:\GAMES\X\GAME.DAT". A value of full-path shape
+// that does is the record of the copy its resolution names; one that does not ("..", ".",
+// doubled separators) names a file by another path and is no record. Double-byte characters
+// (isLeadByte) compare byte for byte; no trail byte is a dot or a space.
+constexpr bool IsSameRecordSpelling(std::string_view value, std::string_view resolution,
+                                    LeadByteTest isLeadByte = nullptr) {
+    const auto trimmed = [](std::string_view text) {
+        while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.remove_suffix(1);
+        return text;
+    };
+    const auto fold = [](char c) { return c == '/' ? '\\' : detail::LowerAscii(c); };
+    value = trimmed(value);
+    resolution = trimmed(resolution);
+    std::size_t a = 0;
+    std::size_t b = 0;
+    while (a < value.size() && b < resolution.size()) {
+        const auto width = [&](std::string_view text, std::size_t i) -> std::size_t {
+            return isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(text[i])) &&
+                           i + 1 < text.size()
+                       ? 2
+                       : 1;
+        };
+        const std::size_t wa = width(value, a);
+        const std::size_t wb = width(resolution, b);
+        if (wa != wb) return false;
+        if (wa == 1) {
+            if (fold(value[a]) != fold(resolution[b])) return false;
+        } else if (value.substr(a, 2) != resolution.substr(b, 2)) {
+            return false;
+        }
+        a += wa;
+        b += wb;
+    }
+    return a == value.size() && b == resolution.size();
+}
+
 // Whether a launcher's base name can name its section of the shared file and be read back as
 // the same section: not empty, no "[" or "]" (some readers end the header at the first "]", so
 // the file would grow a section at every start), no blank (space or tab) at either end and no

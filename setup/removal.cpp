@@ -1,6 +1,5 @@
 #include "setup/removal.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 

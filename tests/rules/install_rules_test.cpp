@@ -140,6 +140,40 @@ TEST(InstallRules, FullPathShapes) {
     }
 }
 
+// A record spelled another way than its resolution: case, slashes and trailing dots or
+// spaces differ, nothing else; double-byte characters compare whole.
+TEST(InstallRules, SameRecordSpellings) {
+    const auto leadByte = [](unsigned char byte) { return byte == 0x95; };
+    struct Case {
+        const char* value;
+        const char* resolution;
+        bool same;
+    };
+    const Case cases[] = {
+        {"C:\\GAMES\\GAME.DAT", "C:\\GAMES\\GAME.DAT", true},
+        {"c:\\games/game.dat", "C:\\GAMES\\GAME.DAT", true},
+        {"C:\\GAMES\\GAME.DAT. .", "C:\\GAMES\\GAME.DAT", true},
+        {"\\\\srv/share\\X", "\\\\SRV\\share\\X", true},
+        {"C:\\A\\..\\GAME.DAT", "C:\\GAME.DAT", false},
+        {"C:\\A\\\\GAME.DAT", "C:\\A\\GAME.DAT", false},
+        {"C:\\GAMES\\GAME.DA", "C:\\GAMES\\GAME.DAT", false},
+        // "\x95\\" is one character on the double-byte page: its "\\" is no separator and
+        // "\x95/" is another character.
+        {"C:\\\x95\\X", "C:\\\x95\\X", true},
+        {"C:\\\x95/X", "C:\\\x95\\X", false},
+        // A trail byte that is a letter keeps its case.
+        {"C:\\\x95"
+         "a",
+         "C:\\\x95"
+         "A",
+         false},
+        {"C:\\x", "C:\\X", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rules::IsSameRecordSpelling(c.value, c.resolution, leadByte), c.same) << c.value;
+    }
+}
+
 TEST(InstallRules, SafeSectionNames) {
     struct Case {
         const char* name;

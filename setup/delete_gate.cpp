@@ -80,8 +80,8 @@ std::size_t VolumeRootLength(const char* path, UINT codePage) {
     if (path[0] != '\\' || path[1] != '\\') return 0;
     if ((path[2] == '?' || path[2] == '.') && path[3] == '\\') {
         if (IsDriveRoot(path + 4)) return 7;
-        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path + 4, 4, "UNC\\", 4) ==
-            CSTR_EQUAL) {
+        if ((path[4] | 0x20) == 'u' && (path[5] | 0x20) == 'n' && (path[6] | 0x20) == 'c' &&
+            path[7] == '\\') {
             const std::size_t share = ServerShareLength(path + 8, codePage);
             return share == 0 ? 0 : 8 + share;
         }

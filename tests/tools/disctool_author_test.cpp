@@ -38,7 +38,9 @@ public:
         WriteFile(m_disc / "Caf\xC3\xA9.txt", std::string("menu"));
         WriteFile(m_disc / "FOO.inf",
                   std::string("; Foo's install script\r\n[General]\r\nBasDlgTitle=Foo\r\n"
-                              "[Required]\r\nPC-GroupCount=7\r\n"
+                              "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=Old\r\n"
+                              "PC-Group1FileCount=1\r\nPC-Group1File1Name=FOO.a32\r\n"
+                              "PC-Group1File1Key=Game\r\n"
                               "[StartupOptions]\r\nBitmap=\r\n"));
     }
     void TearDown() override { fs::remove_all(m_root); }
@@ -95,7 +97,7 @@ TEST_F(AuthorTest, ScriptWritesNumberedSectionsThatPassCheck) {
               "PC-Group2Desc=Caf\xE9 menu\r\n"
               "PC-Group2FileCount=1\r\n"
               "PC-Group2File1Name=Caf\xE9.txt\r\n"
-              "PC-Group2File1Key=Caf_txt\r\n");
+              "PC-Group2File1Key=Cafe_txt\r\n");
     const Result check = Tool({"check", "-q", "--strict", m_disc.string()});
     EXPECT_EQ(check.status, 0) << check.out;
     EXPECT_EQ(check.out, "");
@@ -369,7 +371,7 @@ TEST_F(AuthorTest, ScriptRewritesEveryFormCheckReadsInItsOwnFormAndLineEnds) {
         "[Required]\nPC-GroupCount=1\nPC-Group1Name=Game\nPC-Group1Desc=Caf\xC3\xA9 menu\n"
         "PC-Group1FileCount=1\nPC-Group1File1Name=FOO.a32\nPC-Group1File1Key=FOO_a32\n\n"
         "[Optional]\nPC-GroupCount=1\nPC-Group1Name=Menu\nPC-Group1FileCount=1\n"
-        "PC-Group1File1Name=Caf\xC3\xA9.txt\nPC-Group1File1Key=Caf_txt\n";
+        "PC-Group1File1Name=Caf\xC3\xA9.txt\nPC-Group1File1Key=Cafe_txt\n";
     const struct {
         const char* name;
         Form form;
@@ -400,7 +402,7 @@ TEST_F(AuthorTest, ScriptRewritesEveryFormCheckReadsInItsOwnFormAndLineEnds) {
             EXPECT_EQ(disc.groups[1].name, "Menu");
             ASSERT_EQ(disc.groups[1].files.size(), 1u);
             EXPECT_EQ(disc.groups[1].files[0].name + "=" + disc.groups[1].files[0].key,
-                      "Caf\xC3\xA9.txt=Caf_txt");
+                      "Caf\xC3\xA9.txt=Cafe_txt");
         }
     }
 

@@ -247,7 +247,9 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
          [](DiscTest& t) {
              t.EditScript("PC-Group1File1Key", "PC-Group1File1Key=showstartupagain");
          }},
-        {FindingCode::kKeyReused, 12,
+        {FindingCode::kKeyReused, 19,
+         rewrite([](std::string s) { return s.replace(s.find("Key=Intro"), 9, "Key=GAMEDAT"); })},
+        {FindingCode::kRequiredKeyReused, 12,
          [](DiscTest& t) { t.EditScript("PC-Group1File2Key", "PC-Group1File2Key=GAMEDAT"); }},
         {FindingCode::kPastCount, 21,
          [](DiscTest& t) { t.EditScript("", "PC-Group2Name=Never shown"); }},
@@ -255,8 +257,9 @@ TEST_F(DiscTest, CheckFindsEachKindOfErrorAndWarning) {
          [](DiscTest& t) { t.EditScript("", "PC-Group1File2Name=X.DAT"); }},
         {FindingCode::kCountBelowOne, 7,
          [](DiscTest& t) { t.EditScript("PC-GroupCount", "PC-GroupCount=-1"); }},
-        {FindingCode::kCountBelowOne, 9,
-         [](DiscTest& t) { t.EditScript("PC-Group1FileCount", "PC-Group1FileCount=none"); }},
+        {FindingCode::kCountBelowOne, 18, rewrite([](std::string s) {
+             return s.replace(s.rfind("FileCount=1"), 11, "FileCount=none");
+         })},
         {FindingCode::kDefaultDirRelative, 2,
          [](DiscTest& t) { t.EditScript("DefaultDir", "DefaultDir=\\GAMES\\FOO"); }},
         {FindingCode::kDefaultDirRelative, 2,
@@ -811,7 +814,8 @@ TEST_F(VerifyTest, WithoutRecordsOnlyTheProposedDestinationCounts) {
         << result.out;
 
     // A drive that is not mapped cannot be judged, and does not count as current.
-    result = Tool({"verify", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string()});
+    result = Tool({"verify", m_disc.string(), "--shared-file", (m_root / "tivoroo.ini").string(),
+                   "--drive", "D:=" + m_d.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("  unknown"), std::string::npos) << result.out;
 }

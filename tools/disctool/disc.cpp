@@ -223,6 +223,32 @@ std::string UnpressableWhy(const fs::path& folder, const fs::path& found) {
     return {};
 }
 
+// Whether the file's name (bytes: in the code page) fits a path, alone and after the proposed
+// destination; a path-too-long finding when not.
+bool FitsPaths(Disc* disc, const std::string& where, const std::string& bytes,
+               const DiscFile& file) {
+    std::string destination;
+    if (!EncodeAnsi(disc->destination, disc->codepage, &destination))
+        destination = disc->destination;
+    const std::string limit = "over the " + std::to_string(kScriptPathChars) +
+                              " characters of a path: the launcher can never install it";
+    if (bytes.size() > kScriptPathChars) {
+        Add(disc, FindingCode::kPathTooLong,
+            where + " " + Quote(file.name) + " is " + std::to_string(bytes.size()) +
+                " characters long, " + limit,
+            file.line);
+        return false;
+    }
+    if (destination.size() + bytes.size() > kScriptPathChars) {
+        Add(disc, FindingCode::kPathTooLong,
+            where + " " + Quote(file.name) + " in the destination " + disc->destination +
+                " makes " + std::to_string(destination.size() + bytes.size()) + " characters, " +
+                limit + " there",
+            file.line);
+    }
+    return true;
+}
+
 void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (file->name.empty()) return;  // reported per group
     // The launcher applies its name rules to the code-page bytes ("COM\xB9" is a device there).
@@ -236,6 +262,7 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
             file->line);
         return;
     }
+    if (!FitsPaths(disc, where, bytes, *file)) return;
     file->found = FindWithoutCase(disc->folder, file->name);
     std::error_code error;
     if (file->found && fs::is_regular_file(*file->found, error)) {
@@ -387,6 +414,12 @@ public:
                     "); the launcher can never count such a file installed",
                 m_fileCountLine);
         }
+        if (m_group.required && m_group.files.empty()) {
+            Add(m_disc, FindingCode::kEmptyRequiredGroup,
+                m_where + " " + Quote(m_group.name) +
+                    " lists no file: it counts as installed at once, so setup never shows for it",
+                m_group.line);
+        }
         m_disc->groups.push_back(std::move(m_group));
         return true;
     }
@@ -510,6 +543,20 @@ void WarnOfUtf8(const IniFile& script, Disc* disc) {
         first->line);
 }
 
+// Where the first unmappable character is and which it is: " (column 7: "€", U+20AC)".
+std::string UnmappableWhere(const IniFile& script) {
+    for (const IniIssue& issue : script.issues) {
+        if (issue.kind != IniIssue::kUnmappable) continue;
+        std::string character;
+        AppendUtf8(issue.character, &character);
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(issue.character));
+        return " (column " + std::to_string(issue.column) + ": " + Quote(character) + ", " + code +
+               ")";
+    }
+    return {};
+}
+
 // Text of the script that systems read differently (ini's issues): one error per kind, at its
 // first line, counting the further lines.
 void ReportIssues(const IniFile& script, Disc* disc) {
@@ -545,6 +592,7 @@ void ReportIssues(const IniFile& script, Disc* disc) {
         }
         if (first < 0) continue;
         std::string message = kind.message;
+        if (kind.kind == IniIssue::kUnmappable) message += UnmappableWhere(script);
         if (more > 0)
             message +=
                 " (and " + std::to_string(more) + " more line" + (more == 1 ? "" : "s") + ")";
@@ -650,6 +698,7 @@ void CheckRepeatedNames(Disc* disc) {
 void CheckKeys(Disc* disc) {
     struct First {
         std::string normalName, name, key;
+        bool required;
     };
     std::map<std::string, First> names;  // folded key -> the first listing under it
     for (const DiscGroup& group : disc->groups) {
@@ -661,10 +710,18 @@ void CheckKeys(Disc* disc) {
                         " is the start-up message's flag in the shared file; the two overwrite each other",
                     file.line);
             }
-            const auto [entry, isNew] = names.emplace(
-                FoldCase(file.key), First{NormalName(file.name), file.name, file.key});
+            const auto [entry, isNew] =
+                names.emplace(FoldCase(file.key),
+                              First{NormalName(file.name), file.name, file.key, group.required});
             if (isNew || entry->second.normalName == NormalName(file.name)) continue;
-            if (SameNoCase(entry->second.key, file.key)) {
+            if (SameNoCase(entry->second.key, file.key) && group.required &&
+                entry->second.required) {
+                Add(disc, FindingCode::kRequiredKeyReused,
+                    "the key " + Quote(file.key) + " records both " + Quote(entry->second.name) +
+                        " and " + Quote(file.name) +
+                        ", both required: one of them is never current, so setup shows at every start; give each its own key",
+                    file.line);
+            } else if (SameNoCase(entry->second.key, file.key)) {
                 Add(disc, FindingCode::kKeyReused,
                     "the key " + Quote(file.key) + " records both " + Quote(entry->second.name) +
                         " and " + Quote(file.name) +
@@ -763,6 +820,10 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
     ReadBitmap(script, disc);
     ReadSection(script, 0, disc);
     ReadSection(script, 1, disc);
+    if (disc->script && disc->groups.empty()) {
+        Add(disc, FindingCode::kNoGroups,
+            "the install script lists no group in [Required] or [Optional]: nothing is installed and setup never shows");
+    }
     CheckKeys(disc);
     CheckRepeatedNames(disc);
     WarnOfSlowStart(disc);

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <cstdio>
 #include <fstream>
@@ -20,6 +22,7 @@
 #include "tools/disctool/disc.h"
 #include "tools/disctool/discreport.h"
 #include "tools/disctool/jolietread.h"
+#include "tools/disctool/interrupt.h"
 #include "tools/disctool/stagedfile.h"
 
 extern char** environ;
@@ -73,24 +76,38 @@ std::size_t FilesWithFractions(const fs::path& folder) {
     return count;
 }
 
-// Runs argv (looked up on PATH) with its standard output into the descriptor output and its
-// messages read through a pipe into *messages; its exit status, or -1 when it could not be
-// started or did not exit normally.
-int Run(const std::vector<std::string>& argv, int output, std::string* messages) {
+// How a program run to its end ended.
+struct RunEnd {
+    bool started = false;
+    int status = -1;  // its exit status, or -1
+    int signal = 0;   // the signal that ended it, or 0
+};
+
+// Runs argv (looked up on PATH) with environment, its standard output into the descriptor
+// output and its messages read through a pipe into *messages. An interrupt of disctool stops
+// it (interrupt.h).
+RunEnd Run(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+           int output, std::string* messages) {
+    RunEnd end;
     int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return -1;
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return end;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, output, 1);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
-    std::vector<char*> arguments;
-    for (const std::string& argument : argv)
-        arguments.push_back(const_cast<char*>(argument.c_str()));
-    arguments.push_back(nullptr);
+    const auto pointers = [](const std::vector<std::string>& texts) {
+        std::vector<char*> list;
+        for (const std::string& text : texts) list.push_back(const_cast<char*>(text.c_str()));
+        list.push_back(nullptr);
+        return list;
+    };
+    std::vector<char*> arguments = pointers(argv);
+    std::vector<char*> variables = pointers(environment);
     pid_t pid = 0;
-    int status = -1;
-    const bool started =
-        posix_spawnp(&pid, arguments[0], &actions, nullptr, arguments.data(), environ) == 0;
+    WatchInterrupts();
+    end.started = posix_spawnp(&pid, arguments[0], &actions, nullptr, arguments.data(),
+                               variables.data()) == 0;
+    if (end.started) StopOnInterrupt(pid);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     char buffer[4096];
@@ -103,11 +120,48 @@ int Run(const std::vector<std::string>& argv, int output, std::string* messages)
         }
     }
     close(pipeEnds[0]);
-    if (started) {
+    if (end.started) {
         int waited = 0;
-        if (waitpid(pid, &waited, 0) == pid && WIFEXITED(waited)) status = WEXITSTATUS(waited);
+        if (waitpid(pid, &waited, 0) == pid) {
+            if (WIFEXITED(waited)) end.status = WEXITSTATUS(waited);
+            if (WIFSIGNALED(waited)) end.signal = WTERMSIG(waited);
+        }
+        StopOnInterrupt(0);
     }
-    return status;
+    return end;
+}
+
+// The time the image's volume dates are set to: SOURCE_DATE_EPOCH when it holds a number of
+// seconds since 1970, as reproducible-build tools expect, else the last-write time of the disc
+// folder's newest file; so that pressing one folder twice gives the same image byte for byte.
+std::int64_t VolumeTime(const fs::path& folder) {
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
+        char* end = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(epoch, &end, 10);
+        if (*end == '\0' && errno == 0 && value >= 0) return value;
+    }
+    std::int64_t newest = 0;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        struct stat status {};
+        if (stat(it->path().c_str(), &status) == 0 && S_ISREG(status.st_mode))
+            newest = std::max<std::int64_t>(newest, status.st_mtim.tv_sec);
+    }
+    return newest;
+}
+
+// disctool's environment with SOURCE_DATE_EPOCH set to seconds, which makes xorriso take its
+// volume dates, its volume identifier and the times of what it adds from there.
+std::vector<std::string> PressEnvironment(std::int64_t seconds) {
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (std::string(*variable).rfind("SOURCE_DATE_EPOCH=", 0) != 0)
+            environment.push_back(*variable);
+    }
+    environment.push_back("SOURCE_DATE_EPOCH=" + std::to_string(seconds));
+    return environment;
 }
 
 // A time in seconds since 1970 as "YYYY-MM-DD HH:MM:SS" (UTC).
@@ -187,10 +241,32 @@ std::vector<std::string> CompareImage(int image, const Disc& disc, std::size_t* 
     return differences;
 }
 
+// Why image cannot be written as master writes it, or empty: only a new name or a regular file
+// (which is then replaced; *replaces set) may be its output, never a folder, a device or a link.
+std::string RefusedOutput(const fs::path& image, bool* replaces) {
+    struct stat status {};
+    *replaces = false;
+    if (lstat(image.c_str(), &status) != 0) return errno == ENOENT ? "" : std::strerror(errno);
+    if (S_ISREG(status.st_mode)) {
+        *replaces = true;
+        return {};
+    }
+    const char* what = S_ISDIR(status.st_mode)                              ? "a folder"
+                       : S_ISLNK(status.st_mode)                            ? "a symbolic link"
+                       : S_ISBLK(status.st_mode) || S_ISCHR(status.st_mode) ? "a device"
+                                                                            : "not a regular file";
+    return std::string("is ") + what + "; master writes only a new file or replaces a regular file";
+}
+
 }  // namespace
 
 int RunDiscMaster(const Invocation& invocation) {
     const fs::path image = invocation.operands[1];
+    bool replaces = false;
+    if (const std::string why = RefusedOutput(image, &replaces); !why.empty()) {
+        std::fprintf(stderr, "disctool: %s: %s\n", image.string().c_str(), why.c_str());
+        return kExitUsage;
+    }
     Disc disc;
     if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
     PrintFindings(disc, stdout);
@@ -227,19 +303,23 @@ int RunDiscMaster(const Invocation& invocation) {
     const std::string volume =
         VolumeId(invocation.Has("--volume-id") ? invocation.Value("--volume-id") : disc.baseName);
     std::string output;
-    const int status = Run({"xorriso", "-as", "mkisofs", "-quiet", "-input-charset", "UTF-8", "-J",
-                            "-joliet-long", "-V", volume, "-o", "-", folder.string()},
-                           fileno(staged.Stream()), &output);
-    if (status != 0) {
-        if (status < 0) {
-            std::fprintf(
-                stderr,
-                "disctool: xorriso could not be run; install it (apt-get install xorriso)\n");
-        } else {
-            std::fprintf(stderr,
-                         "%sdisctool: xorriso failed with exit status %d; no image written\n",
-                         output.c_str(), status);
-        }
+    const std::int64_t volumeTime = VolumeTime(disc.folder);
+    const RunEnd pressed = Run({"xorriso", "-as", "mkisofs", "-quiet", "-input-charset", "UTF-8",
+                                "-J", "-joliet-long", "-V", volume, "-o", "-", folder.string()},
+                               PressEnvironment(volumeTime), fileno(staged.Stream()), &output);
+    if (!pressed.started) {
+        std::fprintf(stderr,
+                     "disctool: xorriso could not be run; install it (apt-get install xorriso)\n");
+        return kExitFailed;
+    }
+    if (pressed.signal != 0) {
+        std::fprintf(stderr, "%sdisctool: xorriso was killed by signal %d (%s); no image written\n",
+                     output.c_str(), pressed.signal, strsignal(pressed.signal));
+        return kExitFailed;
+    }
+    if (pressed.status != 0) {
+        std::fprintf(stderr, "%sdisctool: xorriso failed with exit status %d; no image written\n",
+                     output.c_str(), pressed.status);
         return kExitFailed;
     }
     std::fflush(staged.Stream());
@@ -259,8 +339,13 @@ int RunDiscMaster(const Invocation& invocation) {
         return kExitFailed;
     }
     std::printf(
-        "%s: volume %s, Joliet names; read back: %zu file%s with the disc's names, sizes and last-write times (whole seconds)\n",
-        image.string().c_str(), volume.c_str(), checked, checked == 1 ? "" : "s");
+        "%s: %svolume %s, Joliet names; read back: %zu file%s with the disc's names, sizes and last-write times (whole seconds)\n",
+        image.string().c_str(), replaces ? "replaced; " : "", volume.c_str(), checked,
+        checked == 1 ? "" : "s");
+    std::printf("volume dates: %s UTC (%s); pressing the same folder again gives the same bytes\n",
+                TimeText(volumeTime).c_str(),
+                std::getenv("SOURCE_DATE_EPOCH") != nullptr ? "SOURCE_DATE_EPOCH"
+                                                            : "the disc's newest file");
     return kExitOk;
 }
 

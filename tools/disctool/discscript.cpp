@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
+#include <string_view>
 #include <system_error>
 
 #include "tools/disctool/discreport.h"
@@ -31,9 +33,70 @@ const OptionUse kDiscScriptOptions[3] = {
 
 namespace {
 
+// Characters of a path the launcher builds, less the terminator.
+constexpr std::size_t kPathChars = rules::kPathSize - 1;
+
+// Latin letters beyond ASCII spelt in ASCII letters, from U+00C0 and from U+0100; "-" is no
+// letter. Greek and Cyrillic letters follow below.
+constexpr const char* kLatin1Letters =
+    "A A A A AE A AE C E E E E I I I I D N O O O O OE - O U U U UE Y TH ss "
+    "a a a a ae a ae c e e e e i i i i d n o o o o oe - o u u u ue y th y";
+constexpr const char* kLatinExtendedLetters =
+    "A a A a A a C c C c C c C c D d D d E e E e E e E e E e G g G g G g G g H h H h I i I i "
+    "I i I i I i IJ ij J j K k k L l L l L l L l L l N n N n N n n N n O o O o O o OE oe R r "
+    "R r R r S s S s S s S s T t T t T t U u U u U u U u U u U u W w Y y Y Z z Z z Z z s";
+// U+0391..U+03A9 and U+0410..U+042F; their small letters are the same spelt in lower case.
+constexpr const char* kGreekLetters = "A V G D E Z I Th I K L M N X O P R - S T Y F Ch Ps O";
+constexpr const char* kCyrillicLetters =
+    "A B V G D E Zh Z I Y K L M N O P R S T U F Kh Ts Ch Sh Shch - Y - E Yu Ya";
+
+// The index-th word of a table of words separated by single spaces; empty when there is none
+// or it is "-".
+std::string_view WordOf(std::string_view table, std::size_t index) {
+    std::size_t at = 0;
+    for (; index > 0 && at != std::string_view::npos; --index) {
+        at = table.find(' ', at);
+        if (at != std::string_view::npos) ++at;
+    }
+    if (at == std::string_view::npos) return {};
+    const std::string_view word = table.substr(at, table.find(' ', at) - at);
+    return word == "-" ? std::string_view() : word;
+}
+
+std::string SmallLetters(std::string_view word) {
+    std::string small(word);
+    for (char& c : small) c = LowerAscii(c);
+    return small;
+}
+
+// A letter beyond ASCII spelt in ASCII letters (U+00DC gives "UE", U+00DF "ss", U+00E9 "e"), so
+// that keys made from names stay ASCII and distinct; empty for other characters.
+std::string SpeltInAscii(std::uint32_t code) {
+    if (code >= 0xC0 && code <= 0xFF) return std::string(WordOf(kLatin1Letters, code - 0xC0));
+    if (code >= 0x100 && code <= 0x17F)
+        return std::string(WordOf(kLatinExtendedLetters, code - 0x100));
+    if (code >= 0x391 && code <= 0x3A9) return std::string(WordOf(kGreekLetters, code - 0x391));
+    if (code >= 0x3B1 && code <= 0x3C9)
+        return SmallLetters(WordOf(kGreekLetters, code == 0x3C2 ? 0x3A3 - 0x391 : code - 0x3B1));
+    if (code == 0x401) return "Yo";
+    if (code == 0x451) return "yo";
+    if (code >= 0x410 && code <= 0x42F) return std::string(WordOf(kCyrillicLetters, code - 0x410));
+    if (code >= 0x430 && code <= 0x44F) return SmallLetters(WordOf(kCyrillicLetters, code - 0x430));
+    return {};
+}
+
+// The code point of the valid UTF-8 sequence of length bytes at text[at].
+std::uint32_t DecodeUtf8(const std::string& text, std::size_t at, std::size_t length) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    std::uint32_t code = byte(at) & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) code = code << 6 | (byte(at + i) & 0x3Fu);
+    return code;
+}
+
 struct ScriptFile {
     std::string name;  // relative, '\' between components, as on the disc
     std::string key;
+    int line = 0;  // of its "file" statement
 };
 
 struct ScriptGroup {
@@ -42,6 +105,7 @@ struct ScriptGroup {
     std::string description;
     std::vector<ScriptFile> files;
     int line = 0;
+    std::map<std::string, std::size_t> index;  // lower-case name -> its place in files
 };
 
 // Whether name matches the pattern of one component ('*', '?'), without regard to ASCII case.
@@ -68,8 +132,9 @@ bool MatchComponent(const std::string& pattern, const std::string& name) {
 }
 
 // Adds to *found the files under folder (named prefix relative to the disc) that match
-// parts[at...]. Depth is bounded by the folder tree itself; symbolic links to folders are not
-// followed, so a loop of links cannot make it run for ever.
+// parts[at...]. A component "**" matches any number of folders, and as the last component
+// every file below. Depth is bounded by the folder tree itself; symbolic links to folders are
+// not followed, so a loop of links cannot make it run for ever.
 void MatchFrom(const fs::path& folder, const std::string& prefix,
                const std::vector<std::string>& parts, std::size_t at,
                std::vector<std::string>* found) {
@@ -79,10 +144,10 @@ void MatchFrom(const fs::path& folder, const std::string& prefix,
     if (parts[at] == "**") {
         MatchFrom(folder, prefix, parts, at + 1, found);  // no folder at all
         for (const auto& entry : fs::directory_iterator(folder, error)) {
-            if (entry.is_directory(error) && !entry.is_symlink(error)) {
-                const std::string name = entry.path().filename().string();
+            const std::string name = entry.path().filename().string();
+            if (last && entry.is_regular_file(error)) found->push_back(prefix + name);
+            if (entry.is_directory(error) && !entry.is_symlink(error))
                 MatchFrom(entry.path(), prefix + name + '\\', parts, at, found);
-            }
         }
         return;
     }
@@ -107,6 +172,31 @@ std::string Trim(const std::string& text) {
     return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
 }
 
+// The lines of text, split where check splits an install script: at CR LF, CR or LF.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+// The first byte (0-based) of line that starts no valid UTF-8 sequence, or npos.
+std::size_t FirstNonUtf8(const std::string& line) {
+    for (std::size_t at = 0; at < line.size();) {
+        const std::size_t length = Utf8SequenceLength(line, at);
+        if (length == 0) return at;
+        at += length;
+    }
+    return std::string::npos;
+}
+
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
 class Description {
 public:
     Description(std::string path, fs::path disc, int codepage)
@@ -114,34 +204,21 @@ public:
 
     // Reads the description text into groups; false after reporting its errors.
     bool Read(const std::string& text, std::vector<ScriptGroup>* groups) {
-        int line = 0;
-        std::size_t at = 0;
-        while (at < text.size()) {
-            std::size_t end = text.find('\n', at);
-            if (end == std::string::npos) end = text.size();
-            ++line;
-            const std::string content = Trim(text.substr(at, end - at));
-            at = end + 1;
-            if (content.empty() || content[0] == ';' || content[0] == '#') continue;
-            const std::size_t space = content.find_first_of(" \t");
-            const std::string word = LowerAscii(content.substr(0, space));
-            const std::string rest = space == std::string::npos ? "" : Trim(content.substr(space));
-            if (word == "required" || word == "optional") {
-                ScriptGroup group;
-                group.required = word == "required";
-                group.name = rest;
-                group.line = line;
-                if (rest.empty()) Error(line, "a group needs its name: \"" + word + " NAME\"");
-                groups->push_back(std::move(group));
-            } else if (groups->empty()) {
-                Error(line, "\"" + word + "\" before the first \"required\" or \"optional\" group");
-            } else if (word == "desc") {
-                groups->back().description = rest;
-            } else if (word == "file") {
-                AddFiles(line, rest, &groups->back());
-            } else {
-                Error(line,
-                      "unknown statement \"" + word + "\"; one of required, optional, desc, file");
+        const std::vector<std::string> lines = SplitLines(text);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            ReadLine(static_cast<int>(i + 1), lines[i], groups);
+        if (groups->empty() && m_errors == 0) {
+            Error(1,
+                  "the description names no group; start one with \"required NAME\" or "
+                  "\"optional NAME\" and list its files with \"file PATH\"");
+        }
+        for (const ScriptGroup& group : *groups) {
+            if (group.files.empty() && !group.name.empty()) {
+                Error(group.line, "the group " + Quote(group.name) +
+                                      " lists no file; give it \"file PATH\" lines" +
+                                      (group.required ? " (a required group without files "
+                                                        "makes a setup that never shows)"
+                                                      : ""));
             }
         }
         CheckLimits(*groups);
@@ -154,6 +231,49 @@ public:
     }
 
 private:
+    void ReadLine(int line, const std::string& raw, std::vector<ScriptGroup>* groups) {
+        if (const std::size_t bad = FirstNonUtf8(raw); bad != std::string::npos) {
+            return Error(line, "not UTF-8 at byte " + std::to_string(bad + 1) +
+                                   " of the line; save the description as UTF-8");
+        }
+        const std::string content = Trim(raw);
+        if (content.empty() || content[0] == ';' || content[0] == '#') return;
+        const std::size_t space = content.find_first_of(" \t");
+        const std::string word = LowerAscii(content.substr(0, space));
+        const std::string rest = space == std::string::npos ? "" : Trim(content.substr(space));
+        if (word == "required" || word == "optional") {
+            ScriptGroup group;
+            group.required = word == "required";
+            group.name = rest;
+            group.line = line;
+            if (rest.empty()) Error(line, "a group needs its name: \"" + word + " NAME\"");
+            groups->push_back(std::move(group));
+        } else if (groups->empty()) {
+            Error(line, "\"" + word + "\" before the first \"required\" or \"optional\" group");
+        } else if (word == "desc") {
+            groups->back().description = rest;
+        } else if (word == "file") {
+            AddFiles(line, rest, &groups->back());
+        } else {
+            Error(line,
+                  "unknown statement \"" + word + "\"; one of required, optional, desc, file");
+        }
+    }
+
+    // Why pattern names no file, with a hint at what would.
+    std::string NoFileMessage(const std::string& pattern) const {
+        std::string message = Quote(pattern) + " names no file in " + m_disc.string();
+        const std::optional<fs::path> folder = FindWithoutCase(m_disc, pattern);
+        std::error_code error;
+        if (folder && fs::is_directory(*folder, error)) {
+            std::string below = pattern;
+            while (!below.empty() && (below.back() == '\\' || below.back() == '/'))
+                below.pop_back();
+            return message + "; it is a folder: \"" + below + "\\**\" lists every file below it";
+        }
+        return message + " (\"*\" and \"?\" match within a name, \"**\" any number of folders)";
+    }
+
     void AddFiles(int line, const std::string& statement, ScriptGroup* group) {
         std::string pattern = statement;
         std::string key;
@@ -171,40 +291,46 @@ private:
         if (!rules::IsSafeRelativeName(shape)) {
             return Error(line, "\"" + pattern + "\" is not a name inside the disc folder");
         }
-        std::vector<std::string> found;
-        MatchFrom(m_disc, "", NameComponents(pattern), 0, &found);
+        const std::vector<std::string> found = MatchFiles(m_disc, pattern);
         for (const std::string& name : found) {
             if (!rules::IsSafeRelativeName(name)) {
                 return Error(line, "\"" + pattern + "\" matches \"" + name +
                                        "\", a name that the launcher refuses to copy");
             }
         }
-        std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
-            return LowerAscii(a) < LowerAscii(b);
-        });
-        if (found.empty())
-            return Error(line, "\"" + pattern + "\" names no file in " + m_disc.string());
+        if (found.empty()) return Error(line, NoFileMessage(pattern));
         if (!key.empty() && found.size() != 1) {
             return Error(line, "\"" + pattern + "\" names " + std::to_string(found.size()) +
                                    " files; a key can be given only for one");
         }
-        for (const std::string& name : found) {
-            const auto same = [&](const ScriptFile& file) {
-                return LowerAscii(file.name) == LowerAscii(name);
-            };
-            if (std::any_of(group->files.begin(), group->files.end(), same)) continue;
-            group->files.push_back({name, key.empty() ? DerivedKey(name) : key});
-            m_keyLines.emplace(LowerAscii(group->files.back().key), std::make_pair(name, line));
-            const auto& first = m_keyLines.find(LowerAscii(group->files.back().key))->second;
-            if (LowerAscii(first.first) != LowerAscii(name)) {
-                Error(line, "\"" + name + "\" gets the key " + group->files.back().key + " of \"" +
-                                first.first + "\" (line " + std::to_string(first.second) +
-                                "); give one of them its own key with \"= KEY\"");
+        for (const std::string& name : found) AddFile(line, name, key, group);
+    }
+
+    void AddFile(int line, const std::string& name, const std::string& givenKey,
+                 ScriptGroup* group) {
+        const std::string key = givenKey.empty() ? DerivedKey(name) : givenKey;
+        const auto [listed, isNew] = group->index.emplace(LowerAscii(name), group->files.size());
+        if (!isNew) {
+            const ScriptFile& first = group->files[listed->second];
+            if (!givenKey.empty() && first.key != key) {
+                return Error(line, Quote(name) + " gets the key " + key + " here and " + first.key +
+                                       " on line " + std::to_string(first.line) +
+                                       "; list it once, with the key it is to keep");
             }
-            if (LowerAscii(group->files.back().key) == LowerAscii(rules::kShowStartupAgainKey)) {
-                Error(line,
-                      "the key ShowStartupAgain is the start-up message's flag in the shared file");
-            }
+            return Error(line, Quote(name) + " is already in the group from line " +
+                                   std::to_string(first.line) + "; list each file once");
+        }
+        group->files.push_back({name, key, line});
+        const auto& first =
+            m_keyLines.emplace(LowerAscii(key), std::make_pair(name, line)).first->second;
+        if (LowerAscii(first.first) != LowerAscii(name)) {
+            Error(line, "\"" + name + "\" gets the key " + key + " of \"" + first.first +
+                            "\" (line " + std::to_string(first.second) +
+                            "); give one of them its own key with \"= KEY\"");
+        }
+        if (LowerAscii(key) == LowerAscii(rules::kShowStartupAgainKey)) {
+            Error(line,
+                  "the key ShowStartupAgain is the start-up message's flag in the shared file");
         }
     }
 
@@ -218,25 +344,8 @@ private:
                                       " files, over the launcher's limit of " +
                                       std::to_string(rules::kMaxGroupFiles));
             }
-            std::string bytes;
-            for (const std::string* text : {&group.name, &group.description}) {
-                if (!EncodeAnsi(*text, m_codepage, &bytes)) {
-                    Error(group.line, "\"" + *text + "\" has a character code page " +
-                                          std::to_string(m_codepage) + " cannot hold");
-                } else if (bytes.size() + 1 > static_cast<std::size_t>(rules::kScriptValueSize)) {
-                    Error(group.line, "a text longer than the launcher's " +
-                                          std::to_string(rules::kScriptValueSize - 1) +
-                                          " characters");
-                }
-            }
-            for (const ScriptFile& file : group.files) {
-                if (!EncodeAnsi(file.name, m_codepage, &bytes) ||
-                    !EncodeAnsi(file.key, m_codepage, &bytes)) {
-                    Error(group.line, "\"" + file.name + "\" has a character code page " +
-                                          std::to_string(m_codepage) +
-                                          " cannot hold; rename the file");
-                }
-            }
+            CheckTexts(group);
+            for (const ScriptFile& file : group.files) CheckFile(file);
         }
         for (int i = 0; i < 2; ++i) {
             if (counts[i] > static_cast<std::size_t>(rules::kMaxScriptGroups)) {
@@ -244,6 +353,35 @@ private:
                              std::to_string(counts[i]) + " groups, over the launcher's limit of " +
                              std::to_string(rules::kMaxScriptGroups));
             }
+        }
+    }
+
+    void CheckTexts(const ScriptGroup& group) {
+        std::string bytes;
+        for (const std::string* text : {&group.name, &group.description}) {
+            if (!EncodeAnsi(*text, m_codepage, &bytes)) {
+                Error(group.line, "\"" + *text + "\" has a character code page " +
+                                      std::to_string(m_codepage) + " cannot hold");
+            } else if (bytes.size() + 1 > static_cast<std::size_t>(rules::kScriptValueSize)) {
+                Error(group.line, "a text longer than the launcher's " +
+                                      std::to_string(rules::kScriptValueSize - 1) + " characters");
+            }
+        }
+    }
+
+    void CheckFile(const ScriptFile& file) {
+        std::string bytes;
+        if (!EncodeAnsi(file.name, m_codepage, &bytes) ||
+            !EncodeAnsi(file.key, m_codepage, &bytes)) {
+            return Error(file.line, "\"" + file.name + "\" has a character code page " +
+                                        std::to_string(m_codepage) +
+                                        " cannot hold; rename the file");
+        }
+        EncodeAnsi(file.name, m_codepage, &bytes);
+        if (bytes.size() > kPathChars) {
+            Error(file.line, "\"" + file.name + "\" is " + std::to_string(bytes.size()) +
+                                 " characters long, over the " + std::to_string(kPathChars) +
+                                 " of a path: the launcher can never install it");
         }
     }
 
@@ -404,13 +542,9 @@ std::string KeptText(const std::string& script, const std::string& eol) {
         }
         std::string line = script.substr(at, end - at);
         at = next;
-        const std::string content = Trim(line);
-        if (!content.empty() && content[0] == '[') {
-            const std::size_t close = content.find(']');
-            const std::string name =
-                Trim(content.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            dropping = SameNoCase(name, rules::kRequiredSection) ||
-                       SameNoCase(name, rules::kOptionalSection);
+        if (std::string name; ini::ReadsAsSectionHeader(line, &name)) {
+            dropping = ini::SameName(name, rules::kRequiredSection) ||
+                       ini::SameName(name, rules::kOptionalSection);
         }
         if (!dropping) lines.emplace_back(std::move(line), std::move(ending));
     }
@@ -418,6 +552,73 @@ std::string KeptText(const std::string& script, const std::string& eol) {
     std::string out;
     for (const auto& [text, ending] : lines) out += text + ending;
     return out;
+}
+
+// The files a script lists, by their names without ASCII case: the name and its key.
+using Listing = std::map<std::string, std::pair<std::string, std::string>>;
+
+std::string Unquoted(const std::string& value) {
+    const bool quoted = value.size() >= 2 && value.front() == value.back() &&
+                        (value.front() == '"' || value.front() == '\'');
+    return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
+// The files an existing script lists in its component sections, read as check reads them.
+Listing ListedFiles(const std::string& raw, int codepage) {
+    const IniFile script = ini::Parse(raw, codepage);
+    Listing listed;
+    for (const char* name : rules::kComponentSections) {
+        const IniSection* section = ini::FindSection(script, name);
+        if (section == nullptr) continue;
+        std::map<std::pair<std::int64_t, std::int64_t>, std::pair<std::string, std::string>> files;
+        for (const IniEntry& entry : section->entries) {
+            const rules::ScriptKey key = rules::ParseScriptKey(entry.key);
+            if (key.kind != rules::ScriptKey::kFileName && key.kind != rules::ScriptKey::kFileKey)
+                continue;
+            auto& file = files[{key.group, key.file}];
+            std::string& value = key.kind == rules::ScriptKey::kFileName ? file.first : file.second;
+            if (value.empty()) value = DecodeAnsi(Unquoted(entry.value), codepage);
+        }
+        for (const auto& [at, file] : files) {
+            if (!file.first.empty()) listed.emplace(LowerAscii(file.first), file);
+        }
+    }
+    return listed;
+}
+
+Listing ListedFiles(const std::vector<ScriptGroup>& groups) {
+    Listing listed;
+    for (const ScriptGroup& group : groups) {
+        for (const ScriptFile& file : group.files)
+            listed.emplace(LowerAscii(file.name), std::make_pair(file.name, file.key));
+    }
+    return listed;
+}
+
+// What the new script changes in the files the script before listed: one line of counts, then
+// a line for each file added, removed or given another key.
+void PrintChanges(const Listing& before, const Listing& after) {
+    std::vector<std::string> lines;
+    std::size_t added = 0, removed = 0, rekeyed = 0;
+    for (const auto& [folded, file] : after) {
+        const auto old = before.find(folded);
+        if (old == before.end()) {
+            ++added;
+            lines.push_back("  added " + file.first);
+        } else if (old->second.second != file.second) {
+            ++rekeyed;
+            lines.push_back("  key changed " + file.first + ": " + old->second.second + " -> " +
+                            file.second + " (its installed copies are no longer recorded)");
+        }
+    }
+    for (const auto& [folded, file] : before) {
+        if (after.find(folded) != after.end()) continue;
+        ++removed;
+        lines.push_back("  removed " + file.first);
+    }
+    std::printf("against the script before: %zu file%s added, %zu removed, %zu key%s changed\n",
+                added, added == 1 ? "" : "s", removed, rekeyed, rekeyed == 1 ? "" : "s");
+    for (const std::string& line : lines) std::printf("%s\n", line.c_str());
 }
 
 bool ReadWhole(const std::string& path, std::string* text) {
@@ -432,14 +633,27 @@ bool ReadWhole(const std::string& path, std::string* text) {
 std::string DerivedKey(const std::string& name) {
     std::string key;
     bool gap = false;
-    for (const char c : name) {
-        const bool keep =
-            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-        if (keep) {
-            if (gap && !key.empty()) key += '_';
-            key += c;
+    const auto put = [&](std::string_view letters) {
+        if (letters.empty()) {
+            gap = true;
+            return;
         }
-        gap = !keep;
+        if (gap && !key.empty()) key += '_';
+        key += letters;
+        gap = false;
+    };
+    for (std::size_t at = 0; at < name.size();) {
+        const char c = name[at];
+        const std::size_t length = Utf8SequenceLength(name, at);
+        if (length <= 1) {
+            const bool keep =
+                (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+            put(keep ? std::string_view(&name[at], 1) : std::string_view());
+            ++at;
+            continue;
+        }
+        put(SpeltInAscii(DecodeUtf8(name, at, length)));
+        at += length;
     }
     return key.empty() ? "File" : key;
 }
@@ -511,6 +725,8 @@ int RunDiscScript(const Invocation& invocation) {
     std::size_t files = 0;
     for (const ScriptGroup& group : groups) files += group.files.size();
     std::printf("%s: %zu groups, %zu files\n", scriptPath.string().c_str(), groups.size(), files);
+    if (const Listing before = ListedFiles(existing, codepage); !before.empty())
+        PrintChanges(before, ListedFiles(groups));
     return kExitOk;
 }
 

@@ -25,14 +25,16 @@ namespace disctool {
 extern const OptionUse kDiscScriptOptions[3];
 
 // The key disctool gives a file when the description gives none: its relative name with
-// every run of characters other than ASCII letters and digits made one '_'
+// letters beyond ASCII spelt in ASCII (U+00DC gives "UE", U+00DF "ss", U+00E9 "e") and every
+// run of other characters than ASCII letters and digits made one '_'
 // ("DATA\LEVELS\LEVEL1.DAT" gives "DATA_LEVELS_LEVEL1_DAT"). It depends on the name alone,
 // so a file keeps its key, and its installed copy its record, whatever else a new disc lists.
 std::string DerivedKey(const std::string& name);
 
 // The files under folder whose relative names (components joined by '\') match pattern,
 // components compared without regard to ASCII case; sorted by name. '*' matches any run of
-// characters within a name, '?' one character, a component "**" any number of folders.
+// characters within a name, '?' one character, a component "**" any number of folders (as the
+// last component: every file below).
 std::vector<std::string> MatchFiles(const fs::path& folder, const std::string& pattern);
 
 // Writes the sections; the script's other sections and lines ([General], [StartupOptions],

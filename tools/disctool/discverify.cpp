@@ -3,7 +3,11 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
+#include <algorithm>
+#include <array>
 #include <cctype>
+#include <ctime>
+#include <fstream>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -170,25 +174,83 @@ struct Verdict {
     Outcome outcome;
     std::string detail;
     Removal removal = Removal::None;
+    const char* reason = "";  // the stable word for why, in the JSON report
 };
+
+// A file's last-write time as "YYYY-MM-DD HH:MM:SS UTC", or "?".
+std::string WriteTimeText(const fs::path& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return "?";
+    const time_t time = status.st_mtim.tv_sec;
+    struct tm parts {};
+    char text[64] = "?";
+    if (gmtime_r(&time, &parts) != nullptr)
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
+    return text;
+}
+
+// Whether two files hold the same bytes (false when either cannot be read).
+bool SameBytes(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    if (fs::file_size(a, error) != fs::file_size(b, error) || error) return false;
+    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+    if (!first || !second) return false;
+    std::vector<char> one(1 << 16), two(1 << 16);
+    while (first && second) {
+        first.read(one.data(), static_cast<std::streamsize>(one.size()));
+        second.read(two.data(), static_cast<std::streamsize>(two.size()));
+        if (first.gcount() != second.gcount() ||
+            !std::equal(one.begin(), one.begin() + first.gcount(), two.begin()))
+            return false;
+    }
+    return first.eof() && second.eof();
+}
+
+// The verdict on a recorded copy whose last-write time is not its source's: touched (the same
+// bytes) or changed (other bytes), with both times.
+Verdict StaleCopy(const std::optional<fs::path>& source, const fs::path& copy,
+                  const std::string& recorded) {
+    const std::string times = " (the copy " + WriteTimeText(copy) + ", the disc " +
+                              (source ? WriteTimeText(*source) : std::string("?")) + ")";
+    const char* const forget = "; the launcher would forget the record";
+    if (!source) {
+        return {Outcome::Stale, "recorded " + recorded + "; the file is not on the disc" + forget,
+                Removal::Keep, "source-missing"};
+    }
+    if (SameBytes(*source, copy)) {
+        return {Outcome::Stale,
+                "recorded " + recorded + " has the disc's bytes but another last-write time" +
+                    times + ": touched since installed" + forget,
+                Removal::Keep, "touched"};
+    }
+    return {Outcome::Stale,
+            "recorded " + recorded + " has other bytes and another last-write time" + times +
+                ": changed since installed" + forget,
+            Removal::Keep, "changed"};
+}
 
 Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives,
               const DiscFile& file) {
-    if (file.name.empty()) return {Outcome::Missing, "the file has no name"};
-    if (file.refused) return {Outcome::Missing, "the launcher refuses the name"};
+    if (file.name.empty())
+        return {Outcome::Missing, "the file has no name", Removal::None, "no-name"};
+    if (file.refused)
+        return {Outcome::Missing, "the launcher refuses the name", Removal::None, "refused-name"};
     // The shared file holds code-page bytes: its section and key names are looked up as such.
     std::string section, key;
     if (!EncodeAnsi(disc.baseName, disc.codepage, &section) ||
         !EncodeAnsi(file.key, disc.codepage, &key)) {
-        return {Outcome::Unknown, "the section or key has a character code page " +
-                                      std::to_string(disc.codepage) + " lacks"};
+        return {Outcome::Unknown,
+                "the section or key has a character code page " + std::to_string(disc.codepage) +
+                    " lacks",
+                Removal::None, "not-in-codepage"};
     }
     std::string recorded;
     if (!key.empty()) {
         // Read as the launcher reads a recorded path: a value longer than a path is refused.
         const std::optional<std::string> value = ini::GetUncut(shared, section, key, kPathChars);
         if (!value)
-            return {Outcome::Stale, "the record is longer than a path; the launcher ignores it"};
+            return {Outcome::Stale, "the record is longer than a path; the launcher ignores it",
+                    Removal::None, "record-too-long"};
         recorded = *value;
     }
     const char* source = file.found ? "" : "; the file is not on the disc";
@@ -198,24 +260,28 @@ Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives,
         if (!mapped)
             return {Outcome::Unknown,
                     "recorded " + recorded + ", whose drive is not mapped (--drive)",
-                    Removal::Unknown};
-        if (copy && SameWriteTime(file.found, *copy)) {
-            return {Outcome::Current, recorded, Removal::Delete};
-        }
+                    Removal::Unknown, "drive-not-mapped"};
+        if (copy && SameWriteTime(file.found, *copy))
+            return {Outcome::Current, recorded, Removal::Delete, "current"};
+        if (copy) return StaleCopy(file.found, *copy, recorded);
         return {Outcome::Stale,
-                "recorded " + recorded + (copy ? " has another last-write time" : " is missing") +
-                    source + "; the launcher would forget the record",
-                copy ? Removal::Keep : Removal::Forget};
+                "recorded " + recorded + " is missing" + source +
+                    "; the launcher would forget the record",
+                Removal::Forget, "copy-missing"};
     }
     const std::string candidate = disc.destination + file.name;
     if (candidate.size() > kPathChars)
-        return {Outcome::Missing, "nothing recorded; " + candidate + " is longer than a path"};
+        return {Outcome::Missing, "nothing recorded; " + candidate + " is longer than a path",
+                Removal::None, "path-too-long"};
     const std::optional<fs::path> copy = MapWindowsPath(drives, candidate, &mapped);
     if (!mapped)
         return {Outcome::Unknown,
-                "nothing recorded; the drive of " + candidate + " is not mapped (--drive)"};
-    if (copy && SameWriteTime(file.found, *copy)) return {Outcome::Adopted, candidate};
-    return {Outcome::Missing, "nothing recorded; no current copy at " + candidate + source};
+                "nothing recorded; the drive of " + candidate + " is not mapped (--drive)",
+                Removal::None, "drive-not-mapped"};
+    if (copy && SameWriteTime(file.found, *copy))
+        return {Outcome::Adopted, candidate, Removal::None, "adopted"};
+    return {Outcome::Missing, "nothing recorded; no current copy at " + candidate + source,
+            Removal::None, "not-installed"};
 }
 
 int Usage(const std::string& message) {
@@ -235,6 +301,16 @@ struct Judged {
     Verdict verdict;
     bool current;
 };
+
+constexpr Outcome kOutcomes[] = {Outcome::Current, Outcome::Adopted, Outcome::Stale,
+                                 Outcome::Missing, Outcome::Unknown};
+
+// How many files had each outcome, in kOutcomes' order.
+std::array<std::size_t, 5> CountOutcomes(const std::vector<Judged>& judged) {
+    std::array<std::size_t, 5> counts{};
+    for (const Judged& entry : judged) ++counts[static_cast<std::size_t>(entry.verdict.outcome)];
+    return counts;
+}
 
 void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<Judged>& judged,
                std::size_t notCurrent, bool strict, bool failed) {
@@ -257,11 +333,18 @@ void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<J
         json.Key("key").String(entry.file->key);
         json.Key("outcome").String(OutcomeWord(entry.verdict.outcome));
         json.Key("current").Bool(entry.current);
+        json.Key("reason").String(entry.verdict.reason);
         json.Key("detail").String(entry.verdict.detail);
         json.Key("removal").String(RemovalWord(entry.verdict.removal));
         json.EndObject();
     }
     json.EndArray();
+    json.Key("counts").BeginObject();
+    const std::array<std::size_t, 5> counts = CountOutcomes(judged);
+    for (const Outcome outcome : kOutcomes)
+        json.Key(OutcomeWord(outcome))
+            .Number(std::uint64_t{counts[static_cast<std::size_t>(outcome)]});
+    json.EndObject();
     json.Key("requiredNotCurrent").Number(std::uint64_t{notCurrent});
     json.Key("strict").Bool(strict);
     json.Key("ok").Bool(!failed);
@@ -281,6 +364,11 @@ int RunDiscVerify(const Invocation& invocation) {
         }
         drives[static_cast<char>(std::toupper(static_cast<unsigned char>(mapping[0])))] =
             mapping.substr(3);
+    }
+    if (drives.empty()) {
+        return Usage(
+            "verify needs --drive X:=DIR for where the installed copies lie (the drive of the "
+            "destination, e.g. --drive C:=$WINEPREFIX/drive_c); without it no file can be judged");
     }
     Disc disc;
     if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
@@ -346,6 +434,11 @@ int RunDiscVerify(const Invocation& invocation) {
                     RemovalText(entry.verdict.removal));
     }
     if (quiet) return failed ? kExitFailed : kExitOk;
+    const std::array<std::size_t, 5> counts = CountOutcomes(judged);
+    std::printf("files: %zu", judged.size());
+    for (const Outcome outcome : kOutcomes)
+        std::printf(", %zu %s", counts[static_cast<std::size_t>(outcome)], OutcomeWord(outcome));
+    std::printf("\n");
     if (notCurrent == 0) {
         std::printf(
             "result: every required file is current; the launcher starts the game at once\n");

@@ -28,11 +28,12 @@ std::string CutAtNul(std::string text) {
     return text;
 }
 
-void AddIssue(IniFile* file, IniIssue::Kind kind, int line) {
+void AddIssue(IniFile* file, IniIssue::Kind kind, int line, int column = 0,
+              std::uint32_t character = 0) {
     for (const IniIssue& issue : file->issues) {
         if (issue.kind == kind && issue.line == line) return;
     }
-    file->issues.push_back({kind, line});
+    file->issues.push_back({kind, line, column, character});
 }
 
 // Turns Unicode text into the bytes of the ANSI code page, as the ANSI profile functions
@@ -44,11 +45,16 @@ public:
         : m_file(file), m_codepage(codepage), m_out(out) {}
 
     void Put(std::uint32_t code) {
-        if (code == '\n' ? m_previous != '\r' : code == '\r') ++m_line;
+        if (code == '\n' ? m_previous != '\r' : code == '\r') {
+            ++m_line;
+            m_column = 0;
+        } else if (code != '\n') {
+            ++m_column;
+        }
         m_previous = code;
         const int byte = code < 0x80 ? static_cast<int>(code) : EncodeCodePoint(code, m_codepage);
         if (byte < 0) {
-            AddIssue(m_file, IniIssue::kUnmappable, m_line);
+            AddIssue(m_file, IniIssue::kUnmappable, m_line, m_column, code);
             *m_out += '?';
         } else {
             *m_out += static_cast<char>(byte);
@@ -60,6 +66,7 @@ private:
     int m_codepage;
     std::string* m_out;
     int m_line = 1;
+    int m_column = 0;  // characters of the line so far
     std::uint32_t m_previous = 0;
 };
 
@@ -143,6 +150,15 @@ std::string Decoded(const IniFile& file, const std::string& bytes) {
 
 }  // namespace
 
+bool ini::ReadsAsSectionHeader(const std::string& line, std::string* name) {
+    const std::string content = Trim(line, 0, line.size());
+    if (content.empty() || content[0] != '[') return false;
+    const std::size_t close = content.rfind(']');
+    if (close == std::string::npos) return false;
+    *name = CutAtNul(Trim(content, 1, close));
+    return true;
+}
+
 IniFile ini::Parse(const std::string& raw, int ansiCodepage) {
     IniFile file;
     const std::string text = DecodeText(raw, ansiCodepage, &file);
@@ -156,10 +172,11 @@ IniFile ini::Parse(const std::string& raw, int ansiCodepage) {
         at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         if (content.empty() || content[0] == ';') continue;
         if (content[0] == '[') {
-            const std::size_t close = content.rfind(']');
-            if (close != std::string::npos) {
-                if (content.find(']') != close) AddIssue(&file, IniIssue::kSeveralBrackets, line);
-                file.sections.push_back({CutAtNul(Trim(content, 1, close)), {}, line});
+            std::string name;
+            if (ini::ReadsAsSectionHeader(content, &name)) {
+                if (content.find(']') != content.rfind(']'))
+                    AddIssue(&file, IniIssue::kSeveralBrackets, line);
+                file.sections.push_back({std::move(name), {}, line});
                 current = &file.sections.back();
                 continue;
             }

@@ -52,7 +52,9 @@ struct IniIssue {
         kSeveralBrackets,
     };
     Kind kind;
-    int line;  // 0 for the text as a whole
+    int line;                     // 0 for the text as a whole
+    int column = 0;               // kUnmappable: 1-based, in characters of the line
+    std::uint32_t character = 0;  // kUnmappable: the character's code point
 };
 
 enum class IniEncoding { kAnsi, kUtf8, kUtf16Le, kUtf16Be };
@@ -85,6 +87,12 @@ inline constexpr std::size_t kIntegerChars = 29;
 // starting with ';' is a comment: the profile functions keep it as a key that begins with
 // ';', which no reader asks for.
 IniFile Parse(const std::string& text, int ansiCodepage);
+
+// Whether one line of text (without its line end) starts a section as Parse reads it: after
+// blanks, "[" and a "]" later on the line; *name is then the section's name, which runs to the
+// last "]" (Wine's reading). A line with "[" and no "]" starts no section. Every reader of
+// script text that splits it into sections (check, script's rewrite) asks this one rule.
+bool ReadsAsSectionHeader(const std::string& line, std::string* name);
 
 // Reads and parses the file at path. Returns an empty optional when it cannot be read (or
 // is larger than kMaxBytes), with *reason set.

@@ -62,6 +62,9 @@ struct PngRead {
     bool indexed = false;
     int paletteSize = 0;
     Bytes pixels;  // indexes, or RGB triples
+    // The rows of pixels handed to libpng. Owned here, outside ReadPngFile, because a long jump
+    // out of libpng skips the destructors of that function's locals.
+    std::vector<png_bytep> rows;
     std::array<std::uint8_t, 768> palette{};
     std::string error;
 };
@@ -120,9 +123,10 @@ bool ReadPngFile(std::FILE* file, PngRead* read) {
         return false;
     }
     read->pixels.resize(rowBytes * read->height);
-    std::vector<png_bytep> rows(read->height);
-    for (std::size_t y = 0; y < read->height; ++y) rows[y] = read->pixels.data() + y * rowBytes;
-    png_read_image(png, rows.data());
+    read->rows.resize(read->height);
+    for (std::size_t y = 0; y < read->height; ++y)
+        read->rows[y] = read->pixels.data() + y * rowBytes;
+    png_read_image(png, read->rows.data());
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
@@ -134,6 +138,8 @@ std::string ReadPng(const char* path, IndexedPicture* picture) {
     PngRead read;
     const bool ok = ReadPngFile(file, &read);
     std::fclose(file);
+    // libpng says "Read Error" when the file ends before the picture does.
+    if (!ok && read.error == "Read Error") return "the PNG ends early: the file is cut short";
     if (!ok) return read.error;
     picture->width = read.width;
     picture->height = read.height;

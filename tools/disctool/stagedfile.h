@@ -12,10 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "tools/disctool/interrupt.h"
+
 namespace disctool {
 
 // A new file beside its destination that becomes the destination only on Commit; when the
-// object goes away uncommitted the temporary file is removed.
+// object goes away uncommitted, or the program is interrupted (interrupt.h), the temporary file
+// is removed.
 class StagedFile {
 public:
     explicit StagedFile(const char* destination) : m_destination(destination) {}
@@ -23,7 +26,10 @@ public:
     StagedFile& operator=(const StagedFile&) = delete;
     ~StagedFile() {
         if (m_stream != nullptr) std::fclose(m_stream);
-        if (!m_temporaryName.empty()) unlink(m_temporaryName.c_str());
+        if (!m_temporaryName.empty()) {
+            unlink(m_temporaryName.c_str());
+            ForgetOnInterrupt(m_temporaryName.c_str());
+        }
     }
 
     // Creates the temporary file; returns an empty string or why it could not be made.
@@ -34,6 +40,12 @@ public:
         const int descriptor = mkstemp(name.data());
         if (descriptor < 0) return ErrnoText("cannot create a temporary file");
         m_temporaryName = name.data();
+        if (!RemoveOnInterrupt(m_temporaryName.c_str())) {
+            close(descriptor);
+            unlink(m_temporaryName.c_str());
+            m_temporaryName.clear();
+            return "too many files written at once";
+        }
         // mkstemp makes the file private; the result gets the usual permissions instead.
         const mode_t mask = umask(0);
         umask(mask);
@@ -67,6 +79,7 @@ public:
         if (std::rename(m_temporaryName.c_str(), m_destination.c_str()) != 0) {
             return ErrnoText("cannot replace the file");
         }
+        ForgetOnInterrupt(m_temporaryName.c_str());
         m_temporaryName.clear();
         return {};
     }

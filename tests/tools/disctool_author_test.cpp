@@ -428,4 +428,59 @@ TEST_F(AuthorTest, ScriptRewritesEveryFormCheckReadsInItsOwnFormAndLineEnds) {
     }
 }
 
+// disctool new: a starting disc that, with the game and its files put in, goes through
+// script to a clean check; names and places it would spoil are refused, nothing written.
+TEST_F(AuthorTest, NewStartsADiscThatChecksCleanOnceFilled) {
+    WriteFile(m_root / "built.exe", std::string("MZ launcher"));
+    const fs::path disc = m_root / "quest";
+    const Result made =
+        Tool({"new", "--from", (m_root / "built.exe").string(), "QUEST", disc.string()});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_NE(made.out.find("disctool script " + (m_root / "QUEST.groups").string() + " " +
+                            disc.string() + "/QUEST.inf"),
+              std::string::npos)
+        << made.out;
+    EXPECT_EQ(ReadFile(disc / "QUEST.EXE"), "MZ launcher");
+    const std::string script = ReadFile(disc / "QUEST.inf");
+    EXPECT_NE(script.find("\r\n[General]\r\nProductName=QUEST\r\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("\r\n[StartupOptions]\r\n"), std::string::npos) << script;
+    EXPECT_EQ(script.find_first_of("\x80\xff"), std::string::npos);
+    for (std::size_t at = script.find('\n'); at != std::string::npos;
+         at = script.find('\n', at + 1))
+        EXPECT_EQ(script[at - 1], '\r') << "CR LF at byte " << at;
+
+    fs::create_directory(disc / "DATA");
+    WriteFile(disc / "DATA" / "LEVEL1.DAT", std::string("one"));
+    WriteFile(disc / "QUEST.a32", std::string("MZ"));
+    const Result script1 =
+        Tool({"script", (m_root / "QUEST.groups").string(), (disc / "QUEST.inf").string()});
+    ASSERT_EQ(script1.status, 0) << script1.err;
+    const Result check = Tool({"check", "-q", "--strict", disc.string()});
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_EQ(check.out, "");
+
+    const struct {
+        const char* name;
+        std::string folder;
+        const char* says;
+    } refused[] = {
+        {"QUEST", disc.string(), "exists and is not an empty folder"},
+        {"QUEST", (m_root / "other").string(), "QUEST.groups: exists"},
+        {"Setup2", (m_root / "other").string(), "no \"setup\""},
+        {"Caf\xC3\xA9", (m_root / "other").string(), "only ASCII letters"},
+    };
+    for (const auto& each : refused) {
+        SCOPED_TRACE(each.name);
+        const Result result =
+            Tool({"new", "--from", (m_root / "built.exe").string(), each.name, each.folder});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find(each.says), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(fs::exists(m_root / "other"));
+    EXPECT_EQ(
+        Tool({"new", "--from", (m_root / "none.exe").string(), "QUEST2", (m_root / "q2").string()})
+            .status,
+        2);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "tools/disctool/disccheck.h"
 #include "tools/disctool/discmaster.h"
+#include "tools/disctool/discnew.h"
 #include "tools/disctool/discscript.h"
 #include "tools/disctool/discverify.h"
 #include "tools/disctool/picconvert.h"
@@ -65,6 +66,24 @@ const Command kTopCommands[] = {
     {"picture", nullptr, "inspect, convert and encode WIZ, PCX and IFF pictures",
      "Pictures as the launcher reads them: WIZ (.WIZ), PCX (.PCX) and IFF ILBM or PBM (.LBM).", 0,
      0, nullptr, kPictureCommands},
+    {"new",
+     "NAME FOLDER",
+     "start a new disc: the launcher as NAME.EXE, NAME.inf and a group description",
+     "Makes FOLDER (new or empty) a starting disc for the product NAME: the launcher copied\n"
+     "as NAME.EXE, an install script NAME.inf with [General] (the product's name, titles and\n"
+     "instructions) and [StartupOptions], in ASCII with CR LF line ends as the launcher reads\n"
+     "it, and beside FOLDER a commented group description NAME.groups for \"disctool script\".\n"
+     "It then says what to do next. NAME is 1 to 32 ASCII letters, digits, \"_\" or \"-\",\n"
+     "without a word that makes Windows take the launcher for an installer.\n"
+     "\n"
+     "Exit status 0 when made, 1 when a file cannot be written, 2 when the name is refused,\n"
+     "FOLDER is not new or empty, NAME.groups exists or no launcher is found.",
+     2,
+     2,
+     RunDiscNew,
+     {},
+     nullptr,
+     kDiscNewOptions},
     {"check",
      "DISC_FOLDER",
      "report everything the launcher will see on a disc folder",

@@ -621,13 +621,10 @@ void WarnOfRepeatedSections(const IniFile& script, Disc* disc) {
 // name holds one of these words, unless its manifest names an execution level; the launcher's
 // manifest names none on purpose, so that the shared file stays writable.
 void WarnOfInstallerName(Disc* disc) {
-    const std::string name = LowerAscii(disc->baseName);
-    for (const char* word : {"install", "setup", "update", "patch", "upgrade"}) {
-        if (name.find(word) == std::string::npos) continue;
+    if (const char* word = InstallerWord(disc->baseName); word != nullptr) {
         Add(disc, FindingCode::kInstallerName,
             "the launcher's name " + disc->launcher + " contains \"" + word +
                 "\": Windows takes a program so named for an installer and asks for administrator rights every time it starts, and the game then runs as administrator; choose a name without install, setup, update, patch or upgrade");
-        return;
     }
 }
 
@@ -739,6 +736,14 @@ void CheckKeys(Disc* disc) {
 }
 
 }  // namespace
+
+const char* InstallerWord(const std::string& name) {
+    const std::string lower = LowerAscii(name);
+    for (const char* word : {"install", "setup", "update", "patch", "upgrade"}) {
+        if (lower.find(word) != std::string::npos) return word;
+    }
+    return nullptr;
+}
 
 bool Disc::HasErrors() const {
     return std::any_of(findings.begin(), findings.end(),

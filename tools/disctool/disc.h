@@ -88,6 +88,11 @@ std::string ProposedDestination(const std::string& defaultDir, const std::string
 bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::string& windowsDrive,
               Disc* disc, std::string* reason);
 
+// The word of a program's name that makes Windows take it for an installer and ask for
+// administrator rights at every start ("install", "setup", "update", "patch", "upgrade",
+// without regard to case), or null.
+const char* InstallerWord(const std::string& name);
+
 // Whether text (null: the default "C:") is a drive letter with its colon; sets *drive.
 bool CheckWindowsDrive(const char* text, std::string* drive);
 

@@ -134,13 +134,15 @@ RunEnd Run(const std::vector<std::string>& argv, const std::vector<std::string>&
 // The time the image's volume dates are set to: SOURCE_DATE_EPOCH when it holds a number of
 // seconds since 1970, as reproducible-build tools expect, else the last-write time of the disc
 // folder's newest file; so that pressing one folder twice gives the same image byte for byte.
-std::int64_t VolumeTime(const fs::path& folder) {
+std::int64_t VolumeTime(const fs::path& folder, bool* fromEpoch) {
+    *fromEpoch = true;
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
         char* end = nullptr;
         errno = 0;
         const long long value = std::strtoll(epoch, &end, 10);
         if (*end == '\0' && errno == 0 && value >= 0) return value;
     }
+    *fromEpoch = false;
     std::int64_t newest = 0;
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(folder, error);
@@ -303,7 +305,8 @@ int RunDiscMaster(const Invocation& invocation) {
     const std::string volume =
         VolumeId(invocation.Has("--volume-id") ? invocation.Value("--volume-id") : disc.baseName);
     std::string output;
-    const std::int64_t volumeTime = VolumeTime(disc.folder);
+    bool fromEpoch = false;
+    const std::int64_t volumeTime = VolumeTime(disc.folder, &fromEpoch);
     const RunEnd pressed = Run({"xorriso", "-as", "mkisofs", "-quiet", "-input-charset", "UTF-8",
                                 "-J", "-joliet-long", "-V", volume, "-o", "-", folder.string()},
                                PressEnvironment(volumeTime), fileno(staged.Stream()), &output);
@@ -344,8 +347,7 @@ int RunDiscMaster(const Invocation& invocation) {
         checked == 1 ? "" : "s");
     std::printf("volume dates: %s UTC (%s); pressing the same folder again gives the same bytes\n",
                 TimeText(volumeTime).c_str(),
-                std::getenv("SOURCE_DATE_EPOCH") != nullptr ? "SOURCE_DATE_EPOCH"
-                                                            : "the disc's newest file");
+                fromEpoch ? "SOURCE_DATE_EPOCH" : "the disc's newest file");
     return kExitOk;
 }
 

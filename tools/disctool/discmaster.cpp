@@ -260,6 +260,67 @@ std::string RefusedOutput(const fs::path& image, bool* replaces) {
     return std::string("is ") + what + "; master writes only a new file or replaces a regular file";
 }
 
+// The disc's check before pressing: its findings printed; false (after saying so) when they
+// stop the image.
+bool PassesCheck(const Disc& disc, bool strict) {
+    PrintFindings(disc, stdout);
+    if (FindingsFail(disc, strict)) {
+        std::fprintf(stderr, "disctool: %s: the disc has %s; no image written\n",
+                     disc.folder.string().c_str(),
+                     CountFindings(disc, Severity::kError) > 0 ? "errors" : "warnings");
+        return false;
+    }
+    if (const std::size_t fractions = FilesWithFractions(disc.folder); fractions > 0) {
+        std::printf(
+            "note: %zu file%s last-write times with fractions of a second; the image keeps whole seconds, "
+            "and installs from it carry those\n",
+            fractions, fractions == 1 ? " has" : "s have");
+    }
+    return true;
+}
+
+// Whether the image would lie inside the disc folder (canonical), which it would then hold.
+bool InsideFolder(const fs::path& image, const fs::path& folder) {
+    std::error_code error;
+    const fs::path where = fs::weakly_canonical(fs::absolute(image, error).parent_path(), error);
+    return where == folder || where.string().rfind(folder.string() + "/", 0) == 0;
+}
+
+// Runs xorriso on the canonical folder into stream (so that no folder name is ever read as an
+// option); false after saying why when it did not press the image.
+bool Press(const fs::path& folder, const std::string& volume, std::int64_t volumeTime,
+           std::FILE* stream) {
+    std::string output;
+    const RunEnd pressed = Run({"xorriso", "-as", "mkisofs", "-quiet", "-input-charset", "UTF-8",
+                                "-J", "-joliet-long", "-V", volume, "-o", "-", folder.string()},
+                               PressEnvironment(volumeTime), fileno(stream), &output);
+    if (!pressed.started) {
+        std::fprintf(stderr,
+                     "disctool: xorriso could not be run; install it (apt-get install xorriso)\n");
+    } else if (pressed.signal != 0) {
+        std::fprintf(stderr, "%sdisctool: xorriso was killed by signal %d (%s); no image written\n",
+                     output.c_str(), pressed.signal, strsignal(pressed.signal));
+    } else if (pressed.status != 0) {
+        std::fprintf(stderr, "%sdisctool: xorriso failed with exit status %d; no image written\n",
+                     output.c_str(), pressed.status);
+    }
+    return pressed.started && pressed.signal == 0 && pressed.status == 0;
+}
+
+// Reads the image just pressed back; false after listing the differences.
+bool HoldsTheDisc(std::FILE* stream, const Disc& disc, const fs::path& image,
+                  std::size_t* checked) {
+    std::fflush(stream);
+    const std::vector<std::string> differences = CompareImage(fileno(stream), disc, checked);
+    if (differences.empty()) return true;
+    std::fprintf(
+        stderr,
+        "disctool: %s: the image read back does not hold the disc as listed; no image written\n",
+        image.string().c_str());
+    for (const std::string& line : differences) std::fprintf(stderr, "  %s\n", line.c_str());
+    return false;
+}
+
 }  // namespace
 
 int RunDiscMaster(const Invocation& invocation) {
@@ -271,73 +332,28 @@ int RunDiscMaster(const Invocation& invocation) {
     }
     Disc disc;
     if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
-    PrintFindings(disc, stdout);
-    if (FindingsFail(disc, invocation.Has("--strict"))) {
-        std::fprintf(stderr, "disctool: %s: the disc has %s; no image written\n",
-                     disc.folder.string().c_str(),
-                     CountFindings(disc, Severity::kError) > 0 ? "errors" : "warnings");
-        return kExitFailed;
-    }
-    if (const std::size_t fractions = FilesWithFractions(disc.folder); fractions > 0) {
-        std::printf(
-            "note: %zu file%s last-write times with fractions of a second; the image keeps whole seconds, "
-            "and installs from it carry those\n",
-            fractions, fractions == 1 ? " has" : "s have");
-    }
-
+    if (!PassesCheck(disc, invocation.Has("--strict"))) return kExitFailed;
     std::error_code error;
     const fs::path folder = fs::weakly_canonical(disc.folder, error);
-    const fs::path where = fs::weakly_canonical(fs::absolute(image, error).parent_path(), error);
-    if (where == folder || where.string().rfind(folder.string() + "/", 0) == 0) {
+    if (InsideFolder(image, folder)) {
         std::fprintf(stderr, "disctool: %s: the image cannot lie inside the disc folder\n",
                      image.string().c_str());
         return kExitUsage;
     }
-
     // xorriso writes the image to its standard output, a new file made exclusively beside the
-    // image and renamed over it when complete. It is given the canonical folder, so that no
-    // folder name is ever read as an option.
+    // image and renamed over it when complete.
     StagedFile staged(image.string().c_str());
-    if (const std::string why = staged.Open(); !why.empty()) {
-        std::fprintf(stderr, "disctool: %s: %s\n", image.string().c_str(), why.c_str());
-        return kExitFailed;
-    }
+    std::string why = staged.Open();
     const std::string volume =
         VolumeId(invocation.Has("--volume-id") ? invocation.Value("--volume-id") : disc.baseName);
-    std::string output;
     bool fromEpoch = false;
     const std::int64_t volumeTime = VolumeTime(disc.folder, &fromEpoch);
-    const RunEnd pressed = Run({"xorriso", "-as", "mkisofs", "-quiet", "-input-charset", "UTF-8",
-                                "-J", "-joliet-long", "-V", volume, "-o", "-", folder.string()},
-                               PressEnvironment(volumeTime), fileno(staged.Stream()), &output);
-    if (!pressed.started) {
-        std::fprintf(stderr,
-                     "disctool: xorriso could not be run; install it (apt-get install xorriso)\n");
-        return kExitFailed;
-    }
-    if (pressed.signal != 0) {
-        std::fprintf(stderr, "%sdisctool: xorriso was killed by signal %d (%s); no image written\n",
-                     output.c_str(), pressed.signal, strsignal(pressed.signal));
-        return kExitFailed;
-    }
-    if (pressed.status != 0) {
-        std::fprintf(stderr, "%sdisctool: xorriso failed with exit status %d; no image written\n",
-                     output.c_str(), pressed.status);
-        return kExitFailed;
-    }
-    std::fflush(staged.Stream());
     std::size_t checked = 0;
-    const std::vector<std::string> differences =
-        CompareImage(fileno(staged.Stream()), disc, &checked);
-    if (!differences.empty()) {
-        std::fprintf(
-            stderr,
-            "disctool: %s: the image read back does not hold the disc as listed; no image written\n",
-            image.string().c_str());
-        for (const std::string& line : differences) std::fprintf(stderr, "  %s\n", line.c_str());
+    if (why.empty() && (!Press(folder, volume, volumeTime, staged.Stream()) ||
+                        !HoldsTheDisc(staged.Stream(), disc, image, &checked)))
         return kExitFailed;
-    }
-    if (const std::string why = staged.Commit(); !why.empty()) {
+    if (why.empty()) why = staged.Commit();
+    if (!why.empty()) {
         std::fprintf(stderr, "disctool: %s: %s\n", image.string().c_str(), why.c_str());
         return kExitFailed;
     }

@@ -352,76 +352,98 @@ void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<J
     std::fputs(json.Text().c_str(), stdout);
 }
 
-}  // namespace
-
-int RunDiscVerify(const Invocation& invocation) {
-    const char* sharedPath = invocation.Value("--shared-file");
+// What verify reads: the disc, the records of the shared file and where the drives lie.
+struct VerifyInput {
+    Disc disc;
+    IniFile shared;
+    fs::path sharedFile;  // absolute, as the report names it
     DriveMap drives;
+};
+
+// What verify judges: a verdict for every listed file and what fails the command.
+struct Judgement {
+    std::vector<Judged> judged;
+    std::size_t notCurrent = 0;  // required files
+    std::size_t optionalNotCurrent = 0;
+    bool failed = false;
+};
+
+// The --drive mappings; kExitOk, or kExitUsage after one line on standard error.
+int ReadDrives(const Invocation& invocation, DriveMap* drives) {
     for (const std::string& mapping : invocation.Values("--drive")) {
         if (mapping.size() < 4 || mapping[1] != ':' || mapping[2] != '=' ||
             !std::isalpha(static_cast<unsigned char>(mapping[0]))) {
             return Usage("--drive " + mapping + ": give X:=DIR");
         }
-        drives[static_cast<char>(std::toupper(static_cast<unsigned char>(mapping[0])))] =
+        (*drives)[static_cast<char>(std::toupper(static_cast<unsigned char>(mapping[0])))] =
             mapping.substr(3);
     }
-    if (drives.empty()) {
+    if (drives->empty()) {
         return Usage(
             "verify needs --drive X:=DIR for where the installed copies lie (the drive of the "
             "destination, e.g. --drive C:=$WINEPREFIX/drive_c); without it no file can be judged");
     }
-    Disc disc;
-    if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
+    return kExitOk;
+}
 
-    // The records: a shared file that cannot be read is a mistake in the command line (a
-    // wrong path, or the file of a machine where nothing was installed yet), never "no records".
+// Reads the drives, the disc and the shared file. A shared file that cannot be read is a
+// mistake in the command line (a wrong path, or the file of a machine where nothing was
+// installed yet), never "no records".
+int ReadVerifyInput(const Invocation& invocation, VerifyInput* input) {
+    if (const int status = ReadDrives(invocation, &input->drives); status != kExitOk) return status;
+    if (const int status = ReadDiscForCommand(invocation, &input->disc); status != kExitOk)
+        return status;
+    const char* sharedPath = invocation.Value("--shared-file");
     std::string reason;
     std::error_code error;
-    const fs::path sharedFile = fs::absolute(sharedPath, error);
+    input->sharedFile = fs::absolute(sharedPath, error);
     if (!fs::is_regular_file(sharedPath, error)) {
         return Usage(std::string("--shared-file ") + sharedPath + ": " +
                      (fs::exists(sharedPath, error) ? "not a file" : "no such file"));
     }
-    std::optional<IniFile> shared = ini::Load(sharedPath, disc.codepage, &reason);
+    std::optional<IniFile> shared = ini::Load(sharedPath, input->disc.codepage, &reason);
     if (!shared) return Usage(std::string("--shared-file ") + sharedPath + ": " + reason);
-    shared->codepage = disc.codepage;
+    input->shared = std::move(*shared);
+    input->shared.codepage = input->disc.codepage;
+    return kExitOk;
+}
 
-    const bool strict = invocation.Has("--strict");
-    const bool json = invocation.Has("--json");
-    const bool quiet = invocation.Has("-q");
-    std::vector<Judged> judged;
-    std::size_t notCurrent = 0;
-    std::size_t optionalNotCurrent = 0;
-    for (const DiscGroup& group : disc.groups) {
+Judgement JudgeAll(const VerifyInput& input, bool strict) {
+    Judgement result;
+    for (const DiscGroup& group : input.disc.groups) {
         for (const DiscFile& file : group.files) {
-            const Verdict verdict = Judge(disc, *shared, drives, file);
+            const Verdict verdict = Judge(input.disc, input.shared, input.drives, file);
             const bool current =
                 verdict.outcome == Outcome::Current || verdict.outcome == Outcome::Adopted;
-            if (!current) ++(group.required ? notCurrent : optionalNotCurrent);
-            judged.push_back({&group, &file, verdict, current});
+            if (!current) ++(group.required ? result.notCurrent : result.optionalNotCurrent);
+            result.judged.push_back({&group, &file, verdict, current});
         }
     }
-    const bool failed = notCurrent > 0 || (strict && optionalNotCurrent > 0);
-    if (json) {
-        PrintJson(disc, sharedFile, judged, notCurrent, strict, failed);
-        return failed ? kExitFailed : kExitOk;
-    }
+    result.failed = result.notCurrent > 0 || (strict && result.optionalNotCurrent > 0);
+    return result;
+}
 
-    if (!quiet) {
-        std::printf("disc: %s\nlauncher: %s (%s)\n", disc.folder.string().c_str(),
-                    disc.launcher.c_str(), disc.chosenBy.c_str());
-        std::printf("shared file: %s, section [%s]\n", sharedFile.string().c_str(),
-                    disc.baseName.c_str());
-        if (InWindowsFolder(sharedFile)) {
-            std::printf(
-                "note: for a standard user under user account control the launcher's records are in\n"
-                "      that user's %%LOCALAPPDATA%%\\VirtualStore\\Windows\\tivoroo.ini instead\n");
-        }
-        std::printf("destination: %s\n", disc.destination.c_str());
-        if (!disc.script) std::printf("no install script: nothing is required\n");
+void PrintHeading(const VerifyInput& input) {
+    const Disc& disc = input.disc;
+    std::printf("disc: %s\nlauncher: %s (%s)\n", disc.folder.string().c_str(),
+                disc.launcher.c_str(), disc.chosenBy.c_str());
+    std::printf("shared file: %s, section [%s]\n", input.sharedFile.string().c_str(),
+                disc.baseName.c_str());
+    if (InWindowsFolder(input.sharedFile)) {
+        std::printf(
+            "note: for a standard user under user account control the launcher's records are in\n"
+            "      that user's %%LOCALAPPDATA%%\\VirtualStore\\Windows\\tivoroo.ini instead\n");
     }
+    std::printf("destination: %s\n", disc.destination.c_str());
+    if (!disc.script) std::printf("no install script: nothing is required\n");
+}
+
+// The text report: the heading, a line a file (with -q only the files not current), the
+// counts and the result.
+void PrintText(const VerifyInput& input, const Judgement& judgement, bool quiet) {
+    if (!quiet) PrintHeading(input);
     const DiscGroup* shownGroup = nullptr;
-    for (const Judged& entry : judged) {
+    for (const Judged& entry : judgement.judged) {
         if (quiet && entry.current) continue;
         if (!quiet && entry.group != shownGroup) {
             std::printf("%s %d: %s\n",
@@ -433,21 +455,37 @@ int RunDiscVerify(const Invocation& invocation) {
                     entry.file->name.c_str(), entry.file->key.c_str(), entry.verdict.detail.c_str(),
                     RemovalText(entry.verdict.removal));
     }
-    if (quiet) return failed ? kExitFailed : kExitOk;
-    const std::array<std::size_t, 5> counts = CountOutcomes(judged);
-    std::printf("files: %zu", judged.size());
+    if (quiet) return;
+    const std::array<std::size_t, 5> counts = CountOutcomes(judgement.judged);
+    std::printf("files: %zu", judgement.judged.size());
     for (const Outcome outcome : kOutcomes)
         std::printf(", %zu %s", counts[static_cast<std::size_t>(outcome)], OutcomeWord(outcome));
     std::printf("\n");
-    if (notCurrent == 0) {
+    if (judgement.notCurrent == 0) {
         std::printf(
             "result: every required file is current; the launcher starts the game at once\n");
     } else {
         std::printf(
             "result: %zu required file%s not current; the launcher shows the setup dialog\n",
-            notCurrent, notCurrent == 1 ? " is" : "s are");
+            judgement.notCurrent, judgement.notCurrent == 1 ? " is" : "s are");
     }
-    return failed ? kExitFailed : kExitOk;
+}
+
+}  // namespace
+
+// Read, judge, print: each a step of its own.
+int RunDiscVerify(const Invocation& invocation) {
+    VerifyInput input;
+    if (const int status = ReadVerifyInput(invocation, &input); status != kExitOk) return status;
+    const bool strict = invocation.Has("--strict");
+    const Judgement judgement = JudgeAll(input, strict);
+    if (invocation.Has("--json")) {
+        PrintJson(input.disc, input.sharedFile, judgement.judged, judgement.notCurrent, strict,
+                  judgement.failed);
+    } else {
+        PrintText(input, judgement, invocation.Has("-q"));
+    }
+    return judgement.failed ? kExitFailed : kExitOk;
 }
 
 }  // namespace disctool

@@ -1,0 +1,343 @@
+// The component sections of the install script as the launcher walks them: the groups and
+// files it reads, each file looked up on the disc, and the entries it never reads.
+#include <algorithm>
+#include <map>
+#include <string>
+#include <system_error>
+
+#include "tools/disctool/codepage.h"
+#include "tools/disctool/discread.h"
+#include "tools/disctool/text.h"
+
+namespace disctool::discread {
+
+namespace {
+
+// Why the file found below folder cannot be pressed into the image as named, or empty: a
+// symbolic link on the way (looked at without following it), a ";" (ISO 9660's version mark,
+// which the image writer replaces) or a component longer than a Joliet name holds.
+std::string UnpressableWhy(const fs::path& folder, const fs::path& found) {
+    std::error_code error;
+    fs::path at = folder;
+    for (const fs::path& part : found.lexically_relative(folder)) {
+        at /= part;
+        const std::string name = part.string();
+        if (fs::is_symlink(fs::symlink_status(at, error)))
+            return "is reached through the symbolic link " + Quote(name);
+        if (name.find(';') != std::string::npos) return "holds \";\" in " + Quote(name);
+        std::size_t units = 0;  // UTF-16 code units, as Joliet counts
+        for (std::size_t i = 0; i < name.size();) {
+            const std::size_t length = std::max<std::size_t>(Utf8SequenceLength(name, i), 1);
+            units += length == 4 ? 2 : 1;
+            i += length;
+        }
+        if (units > kJolietNameChars)
+            return "has the component " + Quote(name) + " of " + std::to_string(units) +
+                   " characters, over the " + std::to_string(kJolietNameChars) +
+                   " a Joliet name holds";
+    }
+    return {};
+}
+
+// Whether the file's name (bytes: in the code page) fits a path, alone and after the proposed
+// destination; a path-too-long finding when not.
+bool FitsPaths(Disc* disc, const std::string& where, const std::string& bytes,
+               const DiscFile& file) {
+    std::string destination;
+    if (!EncodeAnsi(disc->destination, disc->codepage, &destination))
+        destination = disc->destination;
+    const std::string limit = "over the " + std::to_string(kScriptPathChars) +
+                              " characters of a path: the launcher can never install it";
+    if (bytes.size() > kScriptPathChars) {
+        Add(disc, FindingCode::kPathTooLong,
+            where + " " + Quote(file.name) + " is " + std::to_string(bytes.size()) +
+                " characters long, " + limit,
+            file.line);
+        return false;
+    }
+    if (destination.size() + bytes.size() > kScriptPathChars) {
+        Add(disc, FindingCode::kPathTooLong,
+            where + " " + Quote(file.name) + " in the destination " + disc->destination +
+                " makes " + std::to_string(destination.size() + bytes.size()) + " characters, " +
+                limit + " there",
+            file.line);
+    }
+    return true;
+}
+
+void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
+    if (file->name.empty()) return;  // reported per group
+    // The launcher applies its name rules to the code-page bytes ("COM\xB9" is a device there).
+    std::string bytes;
+    if (!EncodeAnsi(file->name, disc->codepage, &bytes)) bytes = file->name;
+    if (!rules::IsSafeRelativeName(bytes)) {
+        file->refused = true;
+        Add(disc, FindingCode::kRefusedName,
+            where + " " + Quote(file->name) +
+                " is not a relative name inside the disc folder that Windows holds as given (no dot-only component, device name or forbidden character); the launcher refuses it",
+            file->line);
+        return;
+    }
+    if (!FitsPaths(disc, where, bytes, *file)) return;
+    file->found = FindWithoutCase(disc->folder, file->name);
+    std::error_code error;
+    if (file->found && fs::is_regular_file(*file->found, error)) {
+        file->size = fs::file_size(*file->found, error);
+        if (error) file->size = 0;
+        if (const std::string why = UnpressableWhy(disc->folder, *file->found); !why.empty()) {
+            Add(disc, FindingCode::kUnpressableName,
+                where + " " + Quote(file->name) + " " + why +
+                    "; the disc image would not hold it as named",
+                file->line);
+        }
+        return;
+    }
+    const bool folder = file->found.has_value();
+    file->found.reset();
+    Add(disc, FindingCode::kMissingFile,
+        where + " " + Quote(file->name) +
+            (folder ? " is a folder, not a file" : " is not on the disc"),
+        file->line);
+}
+
+// A count as the launcher reads it, with an error when systems read its text differently.
+// A count whose text older systems read otherwise than this launcher: a finding.
+void CheckCountIsDecimal(const IniFile& script, const std::string& section, const std::string& key,
+                         const std::string& where, std::int32_t count, Disc* disc) {
+    const std::string text = ini::GetString(script, section, key, kScriptValueChars);
+    if (!ini::ReadsAsDecimal(text)) {
+        Add(disc, FindingCode::kCountNotDecimal,
+            where + " is written " + Quote(text) + ", which this launcher reads as " +
+                std::to_string(count) +
+                " but older systems read otherwise (they know no base prefix, read fewer digits or stop at 32 bits); write a plain decimal number",
+            LineOf(script, section, key));
+    }
+}
+
+// The install script as the walk over a component section reads it: values as the launcher's
+// profile calls read them into its buffers; cut() tells whether the last string lost
+// characters.
+class ScriptReader {
+public:
+    explicit ScriptReader(const IniFile& script) : m_script(script) {}
+    std::int32_t ReadCount(const char* section, const char* key) {
+        return ini::GetInt(m_script, section, key, 0);
+    }
+    char* ReadText(const char* section, const char* key) {
+        m_text = ini::GetString(m_script, section, key, kScriptValueChars, &m_cut);
+        return m_text.data();
+    }
+    bool cut() const { return m_cut; }
+
+private:
+    const IniFile& m_script;
+    std::string m_text;
+    bool m_cut = false;
+};
+
+// Builds the groups of one section as the walk hands them over, with the findings about what
+// it reads.
+class SectionReader {
+public:
+    SectionReader(const IniFile& script, const ScriptReader& reader, int sectionIndex, Disc* disc)
+        : m_script(script),
+          m_reader(reader),
+          m_sectionIndex(sectionIndex),
+          m_section(rules::kComponentSections[sectionIndex]),
+          m_disc(disc) {}
+
+    void OnGroupCount(const char* key, std::int32_t count, int) {
+        CheckCountIsDecimal(m_script, m_section, key, m_section + " " + key, count, m_disc);
+        m_disc->groupCount[m_sectionIndex] = count;
+        countLine = LineOf(m_script, m_section, key);
+        if (count > rules::kMaxScriptGroups) {
+            Add(m_disc, FindingCode::kCountOverLimit,
+                m_section + " " + key + " is " + std::to_string(count) +
+                    ", over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups) +
+                    ": it reads no group of the section and never counts the product installed",
+                countLine);
+        }
+    }
+    void OnGroup(int number) {
+        m_group = DiscGroup();
+        m_group.required = m_sectionIndex == 0;
+        m_group.number = number;
+        m_where = m_section + " group " + std::to_string(number);
+        m_fileNumber = 0;
+        m_unnamed = 0;
+        m_firstUnnamed = 0;
+    }
+    void OnGroupName(const char* key, const char* name) {
+        const int line = LineOf(m_script, m_section, key);
+        m_group.line = line;
+        m_group.name = name;
+        AddIfCut(m_where + " name", line);
+        if (m_group.required) m_group.name += rules::kRequiredGroupSuffix;
+    }
+    void OnGroupDescription(const char* key, const char* description) {
+        m_group.description = description;
+        AddIfCut(m_where + " description", LineOf(m_script, m_section, key));
+    }
+    void OnFileCount(const char* key, std::int32_t count, int files) {
+        m_fileCountLine = LineOf(m_script, m_section, key);
+        if (m_group.line == 0) m_group.line = m_fileCountLine;
+        CheckCountIsDecimal(m_script, m_section, key, m_where + " FileCount", count, m_disc);
+        m_group.fileCount = count;
+        if (count > rules::kMaxGroupFiles) {
+            Add(m_disc, FindingCode::kCountOverLimit,
+                m_where + " FileCount is " + std::to_string(count) +
+                    ", over the launcher's limit of " + std::to_string(rules::kMaxGroupFiles) +
+                    ": it reads none of its files and never counts the product installed",
+                m_fileCountLine);
+        }
+        fileCounts[m_group.number] = files;
+    }
+    void OnFileName(const char* key, const char* name) {
+        m_file = DiscFile();
+        m_file.number = ++m_fileNumber;
+        m_fileWhere = m_where + " file " + std::to_string(m_file.number);
+        m_fileNameLine = LineOf(m_script, m_section, key);
+        m_file.name = name;
+        AddIfCut(m_fileWhere + " name", m_fileNameLine);
+    }
+    void OnFileKey(const char* key, const char* recordKey) {
+        const int keyLine = LineOf(m_script, m_section, key);
+        m_file.line = m_fileNameLine != 0 ? m_fileNameLine : keyLine;
+        m_file.key = recordKey;
+        AddIfCut(m_fileWhere + " key", keyLine);
+        if (m_file.name.empty()) {
+            if (m_unnamed++ == 0) m_firstUnnamed = m_file.number;
+        } else if (m_file.key.empty()) {
+            Add(m_disc, FindingCode::kEmptyKey,
+                m_fileWhere + " " + Quote(m_file.name) + " has no key to record it under",
+                keyLine != 0 ? keyLine : m_fileNameLine);
+        } else if (!rules::IsSafeRecordKey(m_file.key)) {
+            Add(m_disc, FindingCode::kUnsafeKey,
+                m_fileWhere + " " + Quote(m_file.name) + " has the key " + Quote(m_file.key) +
+                    ", which the shared file cannot hold (\"=\", a leading \"[\" or \";\", blanks at either end, or a control character); the launcher never records it and a checked group with it fails",
+                keyLine != 0 ? keyLine : m_fileNameLine);
+        }
+        ReadFile(m_disc, m_fileWhere, &m_file);
+        m_group.bytes += m_file.size;
+        m_group.files.push_back(std::move(m_file));
+    }
+    bool OnGroupEnd() {
+        if (m_unnamed > 0) {
+            Add(m_disc, FindingCode::kEmptyName,
+                m_where + ": " + std::to_string(m_unnamed) +
+                    (m_unnamed == 1 ? " file has" : " files have") + " no name (first: file " +
+                    std::to_string(m_firstUnnamed) +
+                    "); the launcher can never count such a file installed",
+                m_fileCountLine);
+        }
+        if (m_group.required && m_group.files.empty()) {
+            Add(m_disc, FindingCode::kEmptyRequiredGroup,
+                m_where + " " + Quote(m_group.name) +
+                    " lists no file: it counts as installed at once, so setup never shows for it",
+                m_group.line);
+        }
+        m_disc->groups.push_back(std::move(m_group));
+        return true;
+    }
+
+    int countLine = 0;                                // of PC-GroupCount; 0 when missing
+    std::map<std::int64_t, std::int32_t> fileCounts;  // group number -> files read (-1: beyond)
+
+private:
+    // The value just read filled the launcher's buffer: "WHAT is longer than ... and is cut".
+    void AddIfCut(const std::string& what, int line) {
+        if (!m_reader.cut()) return;
+        Add(m_disc, FindingCode::kValueCut,
+            what + " is longer than " + std::to_string(kScriptValueChars) +
+                " characters and is cut",
+            line);
+    }
+
+    const IniFile& m_script;
+    const ScriptReader& m_reader;
+    int m_sectionIndex;
+    std::string m_section;
+    Disc* m_disc;
+    DiscGroup m_group;
+    std::string m_where;
+    int m_fileCountLine = 0;
+    DiscFile m_file;
+    std::string m_fileWhere;
+    int m_fileNameLine = 0;
+    int m_fileNumber = 0;
+    std::int32_t m_unnamed = 0, m_firstUnnamed = 0;
+};
+
+}  // namespace
+
+// Reads the groups of one section by the launcher's walk and warns about its entries the
+// launcher never reads.
+void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
+    const char* section = rules::kComponentSections[sectionIndex];
+    const bool required = sectionIndex == 0;
+    ScriptReader reader(script);
+    SectionReader groupReader(script, reader, sectionIndex, disc);
+    rules::WalkComponentSection(reader, section, true, groupReader);
+    const std::int32_t count = disc->groupCount[sectionIndex];
+    const std::int32_t groups =
+        std::max(rules::CheckScriptCount(count, rules::kMaxScriptGroups), 0);
+    const int countLine = groupReader.countLine;
+    std::map<std::int64_t, std::int32_t>& fileCounts = groupReader.fileCounts;
+
+    // Entries the launcher never asks for.
+    std::map<std::string, int> seen;
+    bool groupEntries = false;
+    std::map<std::int64_t, bool> fileEntries;
+    for (const IniSection& candidate : script.sections) {
+        if (!SameNoCase(candidate.name, section)) continue;
+        for (const IniEntry& entry : candidate.entries) {
+            const std::string at = std::string(section) + " " + entry.key;
+            const auto [first, isNew] = seen.emplace(LowerAscii(entry.key), entry.line);
+            if (!isNew) {
+                Add(disc, FindingCode::kDuplicateKey,
+                    at + " repeats the key of line " + std::to_string(first->second) +
+                        "; only the first is read",
+                    entry.line);
+                continue;
+            }
+            const rules::ScriptKey key = rules::ParseScriptKey(entry.key);
+            if (key.kind == rules::ScriptKey::kNone) {
+                Add(disc, FindingCode::kUnreadKey, at + " is not a key the launcher reads",
+                    entry.line);
+                continue;
+            }
+            if (key.kind == rules::ScriptKey::kGroupCount) continue;
+            groupEntries = true;
+            if (key.file > 0) fileEntries[key.group] = true;
+            if (count < 1 || count > rules::kMaxScriptGroups) continue;  // reported as a whole
+            if (key.group > groups) {
+                Add(disc, FindingCode::kPastCount,
+                    at + " is past PC-GroupCount=" + std::to_string(count) + " and never read",
+                    entry.line);
+            } else if (key.file > 0 && fileCounts[key.group] >= 1 &&
+                       key.file > fileCounts[key.group]) {
+                Add(disc, FindingCode::kPastCount,
+                    at + " is past the group's FileCount=" + std::to_string(fileCounts[key.group]) +
+                        " and never read",
+                    entry.line);
+            }
+        }
+    }
+    if (count < 1 && groupEntries) {
+        Add(disc, FindingCode::kCountBelowOne,
+            std::string(section) + " PC-GroupCount is " + std::to_string(count) +
+                " but the section has group entries; none of them is read",
+            countLine);
+    }
+    for (const DiscGroup& group : disc->groups) {
+        if (group.required == required && group.fileCount < 1 && fileEntries[group.number]) {
+            Add(disc, FindingCode::kCountBelowOne,
+                std::string(section) + " group " + std::to_string(group.number) + " FileCount is " +
+                    std::to_string(group.fileCount) +
+                    " but the group lists files; none of them is read",
+                LineOf(script, section, FileCountKey(group.number)));
+        }
+    }
+}
+
+}  // namespace disctool::discread

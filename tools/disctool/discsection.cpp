@@ -268,26 +268,21 @@ private:
     std::int32_t m_unnamed = 0, m_firstUnnamed = 0;
 };
 
-}  // namespace
-
-// Reads the groups of one section by the launcher's walk and warns about its entries the
-// launcher never reads.
-void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
-    const char* section = rules::kComponentSections[sectionIndex];
-    const bool required = sectionIndex == 0;
-    ScriptReader reader(script);
-    SectionReader groupReader(script, reader, sectionIndex, disc);
-    rules::WalkComponentSection(reader, section, true, groupReader);
-    const std::int32_t count = disc->groupCount[sectionIndex];
-    const std::int32_t groups =
-        std::max(rules::CheckScriptCount(count, rules::kMaxScriptGroups), 0);
-    const int countLine = groupReader.countLine;
-    std::map<std::int64_t, std::int32_t>& fileCounts = groupReader.fileCounts;
-
-    // Entries the launcher never asks for.
-    std::map<std::string, int> seen;
+// What the look at a section's entries found: whether it has group entries, and the groups
+// with file entries.
+struct EntriesSeen {
     bool groupEntries = false;
     std::map<std::int64_t, bool> fileEntries;
+};
+
+// Warns of the entries of section the launcher never asks for: a repeated key, a key it never
+// reads, an entry past its group's or the section's count.
+EntriesSeen WarnOfUnreadEntries(const IniFile& script, const char* section, std::int32_t count,
+                                std::map<std::int64_t, std::int32_t>& fileCounts, Disc* disc) {
+    EntriesSeen result;
+    std::map<std::string, int> seen;
+    const std::int32_t groups =
+        std::max(rules::CheckScriptCount(count, rules::kMaxScriptGroups), 0);
     for (const IniSection& candidate : script.sections) {
         if (!SameNoCase(candidate.name, section)) continue;
         for (const IniEntry& entry : candidate.entries) {
@@ -307,8 +302,8 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
                 continue;
             }
             if (key.kind == rules::ScriptKey::kGroupCount) continue;
-            groupEntries = true;
-            if (key.file > 0) fileEntries[key.group] = true;
+            result.groupEntries = true;
+            if (key.file > 0) result.fileEntries[key.group] = true;
             if (count < 1 || count > rules::kMaxScriptGroups) continue;  // reported as a whole
             if (key.group > groups) {
                 Add(disc, FindingCode::kPastCount,
@@ -323,6 +318,26 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             }
         }
     }
+    return result;
+}
+
+}  // namespace
+
+// Reads the groups of one section by the launcher's walk and warns about its entries the
+// launcher never reads.
+void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
+    const char* section = rules::kComponentSections[sectionIndex];
+    const bool required = sectionIndex == 0;
+    ScriptReader reader(script);
+    SectionReader groupReader(script, reader, sectionIndex, disc);
+    rules::WalkComponentSection(reader, section, true, groupReader);
+    const std::int32_t count = disc->groupCount[sectionIndex];
+    const int countLine = groupReader.countLine;
+    std::map<std::int64_t, std::int32_t>& fileCounts = groupReader.fileCounts;
+
+    const EntriesSeen seen = WarnOfUnreadEntries(script, section, count, fileCounts, disc);
+    const bool groupEntries = seen.groupEntries;
+    const std::map<std::int64_t, bool>& fileEntries = seen.fileEntries;
     if (count < 1 && groupEntries) {
         Add(disc, FindingCode::kCountBelowOne,
             std::string(section) + " PC-GroupCount is " + std::to_string(count) +
@@ -330,7 +345,8 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
             countLine);
     }
     for (const DiscGroup& group : disc->groups) {
-        if (group.required == required && group.fileCount < 1 && fileEntries[group.number]) {
+        if (group.required == required && group.fileCount < 1 &&
+            fileEntries.count(group.number) > 0) {
             Add(disc, FindingCode::kCountBelowOne,
                 std::string(section) + " group " + std::to_string(group.number) + " FileCount is " +
                     std::to_string(group.fileCount) +

@@ -72,6 +72,49 @@ void PrintText(const Disc& disc) {
     std::printf("\n");
 }
 
+// The groups with their files, as the "groups" array; *requiredBytes the required groups' sizes.
+void WriteGroupsJson(const Disc& disc, JsonWriter* json, std::uint64_t* requiredBytes) {
+    json->Key("groups").BeginArray();
+    for (const DiscGroup& group : disc.groups) {
+        if (group.required) *requiredBytes += group.bytes;
+        json->BeginObject();
+        json->Key("section").String(SectionOf(group));
+        json->Key("number").Number(std::int64_t{group.number});
+        json->Key("name").String(group.name);
+        json->Key("description").String(group.description);
+        json->Key("bytes").Number(group.bytes);
+        json->Key("megabytes").Raw(Megabytes(group.bytes));
+        json->Key("files").BeginArray();
+        for (const DiscFile& file : group.files) {
+            json->BeginObject();
+            json->Key("number").Number(std::int64_t{file.number});
+            json->Key("name").String(file.name);
+            json->Key("key").String(file.key);
+            json->Key("found").Bool(file.found.has_value());
+            json->Key("size").Number(file.size);
+            json->EndObject();
+        }
+        json->EndArray();
+        json->EndObject();
+    }
+    json->EndArray();
+}
+
+// The start-up picture, as the "startupPicture" member (null without one).
+void WritePictureJson(const Disc& disc, JsonWriter* json) {
+    json->Key("startupPicture");
+    if (disc.bitmap.empty()) {
+        json->Null();
+        return;
+    }
+    json->BeginObject();
+    json->Key("file").String(disc.bitmap);
+    json->Key("loads").Bool(disc.bitmapWidth > 0 || disc.bitmapHeight > 0);
+    json->Key("width").Number(std::int64_t{disc.bitmapWidth});
+    json->Key("height").Number(std::int64_t{disc.bitmapHeight});
+    json->EndObject();
+}
+
 void PrintJson(const Disc& disc, bool strict) {
     JsonWriter json;
     json.BeginObject();
@@ -95,46 +138,11 @@ void PrintJson(const Disc& disc, bool strict) {
     json.Key("destination").String(disc.destination);
     json.Key("defaultDestination").Bool(disc.defaultDestination);
     json.Key("titles").BeginObject();
-    for (int i = 0; i < 4; ++i) {
-        json.Key(kScriptTitleKeys[i]).String(disc.titles[i]);
-    }
+    for (int i = 0; i < 4; ++i) json.Key(kScriptTitleKeys[i]).String(disc.titles[i]);
     json.EndObject();
-    json.Key("startupPicture");
-    if (disc.bitmap.empty()) {
-        json.Null();
-    } else {
-        json.BeginObject();
-        json.Key("file").String(disc.bitmap);
-        json.Key("loads").Bool(disc.bitmapWidth > 0 || disc.bitmapHeight > 0);
-        json.Key("width").Number(std::int64_t{disc.bitmapWidth});
-        json.Key("height").Number(std::int64_t{disc.bitmapHeight});
-        json.EndObject();
-    }
-    json.Key("groups").BeginArray();
+    WritePictureJson(disc, &json);
     std::uint64_t requiredBytes = 0;
-    for (const DiscGroup& group : disc.groups) {
-        if (group.required) requiredBytes += group.bytes;
-        json.BeginObject();
-        json.Key("section").String(SectionOf(group));
-        json.Key("number").Number(std::int64_t{group.number});
-        json.Key("name").String(group.name);
-        json.Key("description").String(group.description);
-        json.Key("bytes").Number(group.bytes);
-        json.Key("megabytes").Raw(Megabytes(group.bytes));
-        json.Key("files").BeginArray();
-        for (const DiscFile& file : group.files) {
-            json.BeginObject();
-            json.Key("number").Number(std::int64_t{file.number});
-            json.Key("name").String(file.name);
-            json.Key("key").String(file.key);
-            json.Key("found").Bool(file.found.has_value());
-            json.Key("size").Number(file.size);
-            json.EndObject();
-        }
-        json.EndArray();
-        json.EndObject();
-    }
-    json.EndArray();
+    WriteGroupsJson(disc, &json, &requiredBytes);
     json.Key("requiredMegabytes").Raw(Megabytes(requiredBytes));
     json.Key("totalMegabytes").Raw(Megabytes(disc.TotalBytes()));
     WriteFindingsJson(disc, &json);

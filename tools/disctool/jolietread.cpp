@@ -89,6 +89,60 @@ struct Folder {
     int depth;
 };
 
+// The root folder of the image's Joliet tree: that of the first supplementary volume
+// descriptor whose escape sequence names UCS-2 (levels 1 to 3); empty when there is none.
+std::optional<Folder> FindJolietRoot(int descriptor) {
+    std::vector<std::uint8_t> sector;
+    for (std::uint64_t n = kFirstDescriptor; n < kFirstDescriptor + kMaxDescriptors; ++n) {
+        if (!ReadAt(descriptor, n * kSectorSize, kSectorSize, &sector) ||
+            std::string(sector.begin() + 1, sector.begin() + 6) != "CD001" || sector[0] == 255)
+            break;
+        if (sector[0] == 2 && sector[88] == '%' && sector[89] == '/' &&
+            (sector[90] == '@' || sector[90] == 'C' || sector[90] == 'E'))
+            return Folder{Little32(&sector[156 + 2]), Little32(&sector[156 + 10]), "", 0};
+    }
+    return std::nullopt;
+}
+
+// Adds the records of one folder's data to *files (a file in several extents once, with their
+// sizes summed) and its subfolders to *pending; false with *reason when a record does not fit.
+bool ReadRecords(const std::vector<std::uint8_t>& data, const Folder& folder,
+                 std::vector<ImageFile>* files, std::vector<Folder>* pending, std::string* reason) {
+    bool continued = false;  // the last record was an extent of a larger file
+    for (std::size_t at = 0; at < data.size();) {
+        const std::size_t length = data[at];
+        if (length == 0) {  // records never cross a sector: the rest of it is padding
+            at = (at / kSectorSize + 1) * kSectorSize;
+            continue;
+        }
+        if (length < kRecordHead || data.size() - at < length ||
+            kRecordHead + data[at + 32] > length) {
+            *reason = "a record of the folder /" + folder.path + " does not fit the image";
+            return false;
+        }
+        const std::uint8_t* record = &data[at];
+        at += length;
+        const std::uint8_t flags = record[25];
+        const std::size_t nameLength = record[32];
+        if (nameLength == 1 && record[kRecordHead] <= 1) continue;  // the folder, its parent
+        const std::string name = JolietName(record + kRecordHead, nameLength);
+        const std::uint32_t extent = Little32(record + 2);
+        const std::uint32_t size = Little32(record + 10);
+        if (flags & 0x02) {
+            pending->push_back({extent, size, folder.path + name + "/", folder.depth + 1});
+            continued = false;
+            continue;
+        }
+        if (continued && !files->empty() && files->back().path == folder.path + name) {
+            files->back().size += size;
+        } else {
+            files->push_back({folder.path + name, size, RecordingTime(record + 18)});
+        }
+        continued = (flags & 0x80) != 0;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<std::vector<ImageFile>> ReadJolietTree(int descriptor, std::string* reason) {
@@ -98,22 +152,11 @@ std::optional<std::vector<ImageFile>> ReadJolietTree(int descriptor, std::string
         return std::nullopt;
     }
     const auto imageBytes = static_cast<std::uint64_t>(status.st_size);
-    std::vector<std::uint8_t> sector;
-    std::optional<Folder> root;
-    for (std::uint64_t n = kFirstDescriptor; n < kFirstDescriptor + kMaxDescriptors && !root; ++n) {
-        if (!ReadAt(descriptor, n * kSectorSize, kSectorSize, &sector) ||
-            std::string(sector.begin() + 1, sector.begin() + 6) != "CD001" || sector[0] == 255)
-            break;
-        // A supplementary descriptor whose escape sequence names UCS-2 (levels 1 to 3).
-        if (sector[0] == 2 && sector[88] == '%' && sector[89] == '/' &&
-            (sector[90] == '@' || sector[90] == 'C' || sector[90] == 'E'))
-            root = Folder{Little32(&sector[156 + 2]), Little32(&sector[156 + 10]), "", 0};
-    }
+    const std::optional<Folder> root = FindJolietRoot(descriptor);
     if (!root) {
         *reason = "the image has no Joliet tree";
         return std::nullopt;
     }
-
     std::vector<ImageFile> files;
     std::set<std::uint32_t> visited;
     std::vector<Folder> pending{*root};
@@ -128,38 +171,7 @@ std::optional<std::vector<ImageFile>> ReadJolietTree(int descriptor, std::string
             *reason = "the folder /" + folder.path + " does not fit the image";
             return std::nullopt;
         }
-        bool continued = false;  // the last record was an extent of a larger file
-        for (std::size_t at = 0; at < data.size();) {
-            const std::size_t length = data[at];
-            if (length == 0) {  // records never cross a sector: the rest of it is padding
-                at = (at / kSectorSize + 1) * kSectorSize;
-                continue;
-            }
-            if (length < kRecordHead || data.size() - at < length ||
-                kRecordHead + data[at + 32] > length) {
-                *reason = "a record of the folder /" + folder.path + " does not fit the image";
-                return std::nullopt;
-            }
-            const std::uint8_t* record = &data[at];
-            at += length;
-            const std::uint8_t flags = record[25];
-            const std::size_t nameLength = record[32];
-            if (nameLength == 1 && record[kRecordHead] <= 1) continue;  // the folder, its parent
-            const std::string name = JolietName(record + kRecordHead, nameLength);
-            const std::uint32_t extent = Little32(record + 2);
-            const std::uint32_t size = Little32(record + 10);
-            if (flags & 0x02) {
-                pending.push_back({extent, size, folder.path + name + "/", folder.depth + 1});
-                continued = false;
-                continue;
-            }
-            if (continued && !files.empty() && files.back().path == folder.path + name) {
-                files.back().size += size;
-            } else {
-                files.push_back({folder.path + name, size, RecordingTime(record + 18)});
-            }
-            continued = (flags & 0x80) != 0;
-        }
+        if (!ReadRecords(data, folder, &files, &pending, reason)) return std::nullopt;
     }
     return files;
 }

@@ -74,67 +74,73 @@ bool AppendImageBlocks(Bytes& out, const IndexedPicture& picture, bool ownPalett
     return true;
 }
 
-}  // namespace
+enum RunKind : std::uint8_t { kTransparentRun, kFillRun, kLiteralRun };
 
-Bytes wiz::EncodeLine(const std::uint8_t* pixels, std::size_t width,
-                      std::optional<std::uint8_t> transparent) {
+// The cheapest cover of a line by runs: cost[i] is the fewest code bytes covering pixels
+// [0, i), and runKind/runLength the last run of that cover.
+struct LineParse {
+    std::vector<std::size_t> cost;
+    std::vector<std::uint8_t> runKind;
+    std::vector<std::uint8_t> runLength;
+};
+
+// Every run ends where the cover it extends ended, so the table is filled left to right from
+// each reached position.
+LineParse ParseLine(const std::uint8_t* pixels, std::size_t width,
+                    std::optional<std::uint8_t> transparent) {
     const auto isTransparent = [&](std::size_t i) {
         return transparent.has_value() && pixels[i] == *transparent;
     };
-    bool allTransparent = true;
-    for (std::size_t i = 0; i < width && allTransparent; ++i) allTransparent = isTransparent(i);
-    if (allTransparent) return {};
-
-    // cost[i]: fewest code bytes covering pixels [0, i); runKind/runLength: the last run of
-    // that cover. Every run ends where the cover it extends ended, so the table is filled
-    // left to right from each reached position.
-    enum Kind : std::uint8_t { Transparent, Fill, Literal };
     constexpr std::size_t kUnreached = std::numeric_limits<std::size_t>::max();
-    std::vector<std::size_t> cost(width + 1, kUnreached);
-    std::vector<std::uint8_t> runKind(width + 1, Transparent);
-    std::vector<std::uint8_t> runLength(width + 1, 0);
-    cost[0] = 0;
-    const auto offer = [&](std::size_t end, std::size_t total, Kind kind, std::size_t length) {
-        if (total < cost[end]) {
-            cost[end] = total;
-            runKind[end] = kind;
-            runLength[end] = static_cast<std::uint8_t>(length);
+    LineParse parse{std::vector<std::size_t>(width + 1, kUnreached),
+                    std::vector<std::uint8_t>(width + 1, kTransparentRun),
+                    std::vector<std::uint8_t>(width + 1, 0)};
+    parse.cost[0] = 0;
+    const auto offer = [&](std::size_t end, std::size_t total, RunKind kind, std::size_t length) {
+        if (total < parse.cost[end]) {
+            parse.cost[end] = total;
+            parse.runKind[end] = kind;
+            parse.runLength[end] = static_cast<std::uint8_t>(length);
         }
     };
     for (std::size_t i = 0; i < width; ++i) {
-        if (cost[i] == kUnreached) continue;
+        const std::size_t cost = parse.cost[i];
+        if (cost == kUnreached) continue;
         if (isTransparent(i)) {
             for (std::size_t k = 1;
                  k <= wiz::kMaxTransparentRun && i + k <= width && isTransparent(i + k - 1); ++k) {
-                offer(i + k, cost[i] + 1, Transparent, k);
+                offer(i + k, cost + 1, kTransparentRun, k);
             }
             continue;
         }
         for (std::size_t k = 1; k <= wiz::kMaxFillRun && i + k <= width; ++k) {
             const std::size_t last = i + k - 1;
             if (isTransparent(last) || pixels[last] != pixels[i]) break;
-            offer(i + k, cost[i] + 2, Fill, k);
+            offer(i + k, cost + 2, kFillRun, k);
         }
         for (std::size_t k = 1; k <= wiz::kMaxLiteralRun && i + k <= width; ++k) {
             if (isTransparent(i + k - 1)) break;
-            offer(i + k, cost[i] + 1 + k, Literal, k);
+            offer(i + k, cost + 1 + k, kLiteralRun, k);
         }
     }
+    return parse;
+}
 
-    // Walk the chosen runs back from the end, then write them in line order.
+// The codes of the chosen runs: walked back from the end, then written in line order.
+Bytes WriteRuns(const LineParse& parse, const std::uint8_t* pixels, std::size_t width) {
     std::vector<std::pair<std::size_t, std::size_t>> runs;  // start, end
-    for (std::size_t end = width; end > 0; end -= runLength[end])
-        runs.emplace_back(end - runLength[end], end);
+    for (std::size_t end = width; end > 0; end -= parse.runLength[end])
+        runs.emplace_back(end - parse.runLength[end], end);
     Bytes codes;
-    codes.reserve(cost[width]);
+    codes.reserve(parse.cost[width]);
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
         const auto [start, end] = *run;
         const std::size_t length = end - start;
-        switch (runKind[end]) {
-            case Transparent:
+        switch (parse.runKind[end]) {
+            case kTransparentRun:
                 codes.push_back(static_cast<std::uint8_t>(length << 1 | 1));
                 break;
-            case Fill:
+            case kFillRun:
                 codes.push_back(static_cast<std::uint8_t>((length - 1) << 2 | 2));
                 codes.push_back(pixels[start]);
                 break;
@@ -145,6 +151,17 @@ Bytes wiz::EncodeLine(const std::uint8_t* pixels, std::size_t width,
         }
     }
     return codes;
+}
+
+}  // namespace
+
+Bytes wiz::EncodeLine(const std::uint8_t* pixels, std::size_t width,
+                      std::optional<std::uint8_t> transparent) {
+    bool allTransparent = true;
+    for (std::size_t i = 0; i < width && allTransparent; ++i)
+        allTransparent = transparent.has_value() && pixels[i] == *transparent;
+    if (allTransparent) return {};
+    return WriteRuns(ParseLine(pixels, width, transparent), pixels, width);
 }
 
 std::optional<Bytes> wiz::EncodePixels(const IndexedPicture& picture,

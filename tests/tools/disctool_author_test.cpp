@@ -458,6 +458,7 @@ TEST_F(AuthorTest, NewStartsADiscThatChecksCleanOnceFilled) {
     const Result check = Tool({"check", "-q", "--strict", disc.string()});
     EXPECT_EQ(check.status, 0) << check.out;
     EXPECT_EQ(check.out, "");
+    EXPECT_NE(Tool({"check", disc.string()}).out.find("\nProductName: QUEST\n"), std::string::npos);
 
     const struct {
         const char* name;

@@ -142,6 +142,8 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
                 disc->destination + " instead",
             dirLine);
     }
+    disc->productName =
+        ini::GetString(script, rules::kGeneralSection, rules::kProductNameKey, kScriptTitleChars);
     for (int i = 0; i < 4; ++i) {
         disc->titles[i] = ini::GetString(script, rules::kGeneralSection, kScriptTitleKeys[i],
                                          kScriptTitleChars, &cut);
@@ -262,6 +264,7 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
     }
     disc->script = FindWithoutCase(folder, disc->baseName + ".inf");
     IniFile script;
+    bool read = false;  // the script was found and read
     if (!disc->script) {
         Add(disc, FindingCode::kMissingScript,
             "no install script " + disc->baseName +
@@ -274,6 +277,7 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
                 "the install script " + disc->script->filename().string() + " " + why);
         } else {
             script = std::move(*loaded);
+            read = true;
             script.codepage = disc->codepage;
             if (script.encoding == IniEncoding::kAnsi) WarnOfUtf8(script, disc);
             ReportIssues(script, disc);
@@ -284,7 +288,7 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
     ReadBitmap(script, disc);
     ReadSection(script, 0, disc);
     ReadSection(script, 1, disc);
-    if (disc->script && disc->groups.empty()) {
+    if (read && disc->groups.empty()) {
         Add(disc, FindingCode::kNoGroups,
             "the install script lists no group in [Required] or [Optional]: nothing is installed and setup never shows");
     }

@@ -59,6 +59,7 @@ struct Disc {
     std::string defaultDir;           // General/DefaultDir as read
     std::string destination;          // the proposed destination folder (trailing backslash)
     bool defaultDestination = false;  // destination from the default rule
+    std::string productName;          // General/ProductName as read; empty when missing
     std::string titles[4];            // BasDlgTitle, AdvDlgTitle, BasInstruct, AdvInstruct
     std::string bitmap;               // StartupOptions/Bitmap as read
     std::optional<fs::path> bitmapFile;

@@ -32,6 +32,8 @@ void PrintText(const Disc& disc) {
     std::printf("game: %s\n", disc.game ? disc.game->filename().string().c_str() : "none");
     std::printf("shared file section: [%s]\n", disc.baseName.c_str());
     std::printf("destination: %s\n", DestinationText(disc).c_str());
+    if (!disc.productName.empty())
+        std::printf("%s: %s\n", rules::kProductNameKey, disc.productName.c_str());
     for (int i = 0; i < 4; ++i) {
         if (!disc.titles[i].empty())
             std::printf("%s: %s\n", kScriptTitleKeys[i], disc.titles[i].c_str());
@@ -137,6 +139,7 @@ void PrintJson(const Disc& disc, bool strict) {
     json.Key("defaultDir").String(disc.defaultDir);
     json.Key("destination").String(disc.destination);
     json.Key("defaultDestination").Bool(disc.defaultDestination);
+    json.Key("productName").String(disc.productName);
     json.Key("titles").BeginObject();
     for (int i = 0; i < 4; ++i) json.Key(kScriptTitleKeys[i]).String(disc.titles[i]);
     json.EndObject();

@@ -361,7 +361,9 @@ private:
 bool ReadDescription(const std::string& path, const fs::path& disc, int codepage,
                      const std::string& text, std::vector<ScriptGroup>* groups) {
     Description description(path, disc, codepage);
-    return description.Read(text, groups);
+    // A byte order mark (as some editors save UTF-8) is no part of the first statement.
+    const bool marked = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    return description.Read(marked ? text.substr(3) : text, groups);
 }
 
 std::string DerivedKey(const std::string& name) {

@@ -27,8 +27,7 @@ int ReadStartupBitmap(char* dest, const char* scriptPath);
 class ComponentSectionVisitor {
 public:
     virtual ~ComponentSectionVisitor() = default;
-    // The section's group count: -1 beyond kMaxScriptGroups (none of its groups is read), else
-    // 0 or more.
+    // The section's group count as the walk takes it: 0 or more, at most kMaxScriptGroups.
     virtual void OnGroupCount(int groups) { static_cast<void>(groups); }
     // The section's group count as the script gives it (0 when missing), before the walk's
     // limits; handed over just before OnGroupCount.
@@ -37,8 +36,7 @@ public:
     virtual void OnGroup(int number) { static_cast<void>(number); }
     virtual void OnGroupName(const char* name) { static_cast<void>(name); }
     virtual void OnGroupDescription(const char* description) { static_cast<void>(description); }
-    // The group's file count: -1 beyond kMaxGroupFiles (none of its files is read), else 0 or
-    // more.
+    // The group's file count as the walk takes it: 0 or more, at most kMaxGroupFiles.
     virtual void OnFileCount(int files) { static_cast<void>(files); }
     // One file: its name, then its key.
     virtual void OnFileName(const char* name) = 0;

@@ -61,11 +61,11 @@ inline constexpr int kScriptKeySize = 64;
 inline constexpr int kMaxScriptGroups = 1000;
 inline constexpr int kMaxGroupFiles = 10000;
 
-// A count read from the script: 0 below 1, else the count; -1 when it is beyond limit, which
-// marks a damaged script whose entries are not read at all.
+// A count read from the script: 0 below 1, else the count, at most limit: the entries up to
+// the limit are read and the rest are not (disctool check reports such a count as an error).
 constexpr int CheckScriptCount(std::int32_t count, int limit) {
     if (count < 1) return 0;
-    return count > limit ? -1 : static_cast<int>(count);
+    return count > limit ? limit : static_cast<int>(count);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -274,8 +274,8 @@ inline void NormalizeSeparators(char* name, LeadByteTest isLeadByte = nullptr) {
 // Walks section ("Required" or "Optional") of the install script in the launcher's reading
 // order, one read each: PC-GroupCount; then for each group 1..count its name and description
 // (only with readGroupTexts), its file count, and for each file 1..count its name and its key.
-// Counts go through CheckScriptCount, so a count beyond its limit reads none of what it
-// counts. File names are handed over with backslashes only (NormalizeSeparators with
+// Counts go through CheckScriptCount, so a count beyond its limit reads what it counts up to
+// the limit. File names are handed over with backslashes only (NormalizeSeparators with
 // isLeadByte), so every later use, and the record, sees one separator. The launcher reads
 // through the platform's profile functions, disctool through its own reader; both see the
 // same keys in the same order.

@@ -30,10 +30,7 @@ public:
     void OnGroupDescription(const char* description) override {
         m_group->description = description;
     }
-    void OnFileCount(int files) override {
-        // A group whose file count is beyond the limit lists no files and is not current.
-        m_allCurrent = files >= 0;
-    }
+    void OnFileCount(int) override { m_allCurrent = true; }
     void OnFileName(const char* name) override { m_group->files.emplace_back().name = name; }
     void OnFileKey(const char* key) override {
         ComponentFile& entry = m_group->files.back();

@@ -25,16 +25,9 @@ public:
     SectionCheck(const ProductPaths& paths, VolumeFileSystemQuery queryFileSystem)
         : m_paths(paths), m_queryFileSystem(queryFileSystem) {}
 
-    // false when any file is not current. A count beyond its limit also gives false, and the
-    // entries it counts are not read.
+    // false when any file is not current.
     bool AllCurrent() const { return m_allCurrent; }
 
-    void OnGroupCount(int groups) override {
-        if (groups < 0) m_allCurrent = false;
-    }
-    void OnFileCount(int files) override {
-        if (files < 0) m_allCurrent = false;
-    }
     void OnFileName(const char* name) override {
         lstrcpynA(m_name, name, static_cast<int>(sizeof m_name));
     }

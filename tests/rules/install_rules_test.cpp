@@ -308,9 +308,9 @@ TEST(InstallRules, CountsAgainstTheirLimits) {
     EXPECT_EQ(rules::CheckScriptCount(-5, rules::kMaxScriptGroups), 0);
     EXPECT_EQ(rules::CheckScriptCount(0, rules::kMaxScriptGroups), 0);
     EXPECT_EQ(rules::CheckScriptCount(1000, rules::kMaxScriptGroups), 1000);
-    EXPECT_EQ(rules::CheckScriptCount(1001, rules::kMaxScriptGroups), -1);
+    EXPECT_EQ(rules::CheckScriptCount(1001, rules::kMaxScriptGroups), 1000);
     EXPECT_EQ(rules::CheckScriptCount(10000, rules::kMaxGroupFiles), 10000);
-    EXPECT_EQ(rules::CheckScriptCount(10001, rules::kMaxGroupFiles), -1);
+    EXPECT_EQ(rules::CheckScriptCount(10001, rules::kMaxGroupFiles), 10000);
 }
 
 // The currency rule with the times handed in: only last-write times count, exactly, or to
@@ -466,9 +466,7 @@ TEST(InstallRules, WalkReadsTheLaunchersKeysInItsOrder) {
                      {"Required/PC-Group1File2Name", "B.DAT"},
                      {"Required/PC-Group1File2Key", "B"},
                      {"Required/PC-Group1File3Name", "past the count"},
-                     {"Required/PC-Group2FileCount", "10001"},
-                     {"Required/PC-Group3FileCount", "-4"},
-                     {"Optional/PC-GroupCount", "1001"}};
+                     {"Required/PC-Group3FileCount", "-4"}};
     WalkRecorder recorder;
     EXPECT_TRUE(rules::WalkComponentSection(reader, rules::kRequiredSection, true, recorder));
     EXPECT_EQ(reader.reads,
@@ -478,18 +476,11 @@ TEST(InstallRules, WalkReadsTheLaunchersKeysInItsOrder) {
                   "PC-Group1File2Key", "PC-Group2Name", "PC-Group2Desc", "PC-Group2FileCount",
                   "PC-Group3Name", "PC-Group3Desc", "PC-Group3FileCount"}));
     EXPECT_EQ(recorder.events,
-              (std::vector<std::string>{
-                  "groups 3 3", "group 1", "name Game", "desc The game.", "files 2 2",
-                  "PC-Group1File1Name DATA\\A.DAT", "PC-Group1File1Key A",
-                  "PC-Group1File2Name B.DAT", "PC-Group1File2Key B", "group 2", "name ", "desc ",
-                  "files 10001 -1", "group 3", "name ", "desc ", "files -4 0"}));
-
-    // Without the group texts; a count beyond the limit reads no group.
-    reader.reads.clear();
-    WalkRecorder optional;
-    EXPECT_TRUE(rules::WalkComponentSection(reader, rules::kOptionalSection, false, optional));
-    EXPECT_EQ(reader.reads, std::vector<std::string>{"PC-GroupCount"});
-    EXPECT_EQ(optional.events, std::vector<std::string>{"groups 1001 -1"});
+              (std::vector<std::string>{"groups 3 3", "group 1", "name Game", "desc The game.",
+                                        "files 2 2", "PC-Group1File1Name DATA\\A.DAT",
+                                        "PC-Group1File1Key A", "PC-Group1File2Name B.DAT",
+                                        "PC-Group1File2Key B", "group 2", "name ", "desc ",
+                                        "files 0 0", "group 3", "name ", "desc ", "files -4 0"}));
 
     // The visitor ends the walk after the first group.
     reader.reads.clear();
@@ -497,6 +488,26 @@ TEST(InstallRules, WalkReadsTheLaunchersKeysInItsOrder) {
     first.endAfterGroups = 1;
     EXPECT_FALSE(rules::WalkComponentSection(reader, rules::kRequiredSection, false, first));
     EXPECT_EQ(reader.reads.back(), "PC-Group1File2Key");
+}
+
+// A count beyond its limit reads its groups or files up to the limit and no further.
+TEST(InstallRules, WalkReadsACountBeyondItsLimitUpToTheLimit) {
+    MapReader reader;
+    reader.values = {{"Optional/PC-GroupCount", "1001"},
+                     {"Optional/PC-Group1FileCount", "10001"},
+                     {"Optional/PC-Group1File10000Key", "LAST"},
+                     {"Optional/PC-Group1001FileCount", "1"}};
+    WalkRecorder recorder;
+    recorder.endAfterGroups = 2000;
+    EXPECT_TRUE(rules::WalkComponentSection(reader, rules::kOptionalSection, false, recorder));
+    // The count, group 1's file count and its 10000 files, then the file counts of groups 2
+    // to 1000; group 1001 is never read.
+    EXPECT_EQ(reader.reads.size(), 1u + 1u + 2u * 10000u + 999u);
+    EXPECT_EQ(reader.reads.back(), "PC-Group1000FileCount");
+    EXPECT_EQ(recorder.events.front(), "groups 1001 1000");
+    EXPECT_EQ(recorder.events[2], "files 10001 10000");
+    EXPECT_EQ(recorder.events[2 + 2 * 10000], "PC-Group1File10000Key LAST");
+    EXPECT_EQ(recorder.events.back(), "files 0 0");
 }
 
 }  // namespace

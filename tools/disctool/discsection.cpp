@@ -154,7 +154,8 @@ public:
             Add(m_disc, FindingCode::kCountOverLimit,
                 m_section + " " + key + " is " + std::to_string(count) +
                     ", over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups) +
-                    ": it reads no group of the section and never counts the product installed",
+                    ": it reads only the first " + std::to_string(rules::kMaxScriptGroups) +
+                    " groups and never installs or checks the rest",
                 countLine);
         }
     }
@@ -187,7 +188,8 @@ public:
             Add(m_disc, FindingCode::kCountOverLimit,
                 m_where + " FileCount is " + std::to_string(count) +
                     ", over the launcher's limit of " + std::to_string(rules::kMaxGroupFiles) +
-                    ": it reads none of its files and never counts the product installed",
+                    ": it reads only the first " + std::to_string(rules::kMaxGroupFiles) +
+                    " files and never installs or checks the rest",
                 m_fileCountLine);
         }
         fileCounts[m_group.number] = files;

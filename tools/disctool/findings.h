@@ -103,7 +103,7 @@ inline constexpr FindingKind kFindingKinds[] = {
     {FindingCode::kBadBitmap, "bad-bitmap", Severity::kError,
      "the start-up picture is missing, does not load, or its name is too long"},
     {FindingCode::kCountOverLimit, "count-over-limit", Severity::kError,
-     "a PC-GroupCount over 1000 or a FileCount over 10000: that part is not read"},
+     "a PC-GroupCount over 1000 or a FileCount over 10000: only the first 1000 groups or 10000 files are read"},
     {FindingCode::kEmptyRequiredGroup, "empty-required-group", Severity::kError,
      "a required group that lists no file: it counts as installed at once"},
     {FindingCode::kRequiredKeyReused, "required-key-reused", Severity::kError,

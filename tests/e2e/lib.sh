@@ -265,6 +265,20 @@ ini_get() {
 }
 
 # ini_keys SECTION: prints the section's key names, one a line.
+# ini_entries SECTION: the section's entries as KEY=VALUE lines, the key in lower case, each
+# key once (the first, as ini_get finds it): one pass for a scenario that reads many keys.
+ini_entries() {
+  [ -f "$SHARED_INI" ] || return 0
+  INI_S=$1 awk '
+    BEGIN { s = ENVIRON["INI_S"] }
+    { line = $0; sub(/\r$/, "", line) }
+    line ~ /^\[.*\]$/ { in_s = (tolower(substr(line, 2, length(line) - 2)) == tolower(s)); next }
+    in_s && (eq = index(line, "=")) > 0 {
+      k = tolower(substr(line, 1, eq - 1))
+      if (!(k in seen)) { seen[k] = 1; print k "=" substr(line, eq + 1) }
+    }' "$SHARED_INI"
+}
+
 ini_keys() {
   [ -f "$SHARED_INI" ] || return 0
   INI_S=$1 awk '

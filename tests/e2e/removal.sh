@@ -96,11 +96,14 @@ scenario_remove_cancelled() {
   launcher_wait 8000
   expect_no_game
 
-  local gone=0 record
+  local gone=0 record entry wdest
+  local -A records=()
+  while IFS= read -r entry; do records[${entry%%=*}]=${entry#*=}; done < <(ini_entries "$NAME")
+  wdest=$(winpath "$dest")
   for i in $(seq 1 300); do
-    record=$(ini_get "$NAME" "Key$i") || record=""
+    record=${records[key$i]:-}
     if [ -e "$dest/DATA/F$i.DAT" ]; then
-      expect_eq "$record" "$(dest_path "$dest" "DATA/F$i.DAT")" "record of a file the removal left"
+      expect_eq "$record" "$wdest\\DATA\\F$i.DAT" "record of a file the removal left"
     else
       [ -z "$record" ] || fail "F$i.DAT is gone but its record stayed"
       gone=$((gone + 1))

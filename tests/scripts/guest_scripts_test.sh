@@ -54,10 +54,10 @@ running_emulators() {
   for f in "$FAKE_QEMU_PIDS"/*; do [ -e "$f" ] && kill -0 "${f##*/}" 2>/dev/null && n=$((n + 1)); done
   echo $n
 }
-# wait_for FILE-GLOB: up to 10 s for a stand-in emulator to start.
+# wait_for_emulator: up to 10 s for a stand-in emulator to start.
 wait_for_emulator() {
-  local i
-  for i in $(seq 100); do [ -n "$(ls "$FAKE_QEMU_PIDS")" ] && return 0; sleep 0.1; done
+  local _
+  for _ in $(seq 100); do [ -n "$(ls "$FAKE_QEMU_PIDS")" ] && return 0; sleep 0.1; done
   return 1
 }
 

@@ -367,9 +367,11 @@ TEST_F(InstallState, NoScriptOrNoRequiredGroupsIsCurrent) {
     EXPECT_EQ(ReadWholeFile(Shared()), "<missing>");
 }
 
-TEST_F(InstallState, HugeCountsEndQuicklyAsNotCurrent) {
+// Huge counts are read up to the limits (1000 groups, 10000 files) and end there: groups
+// without files are current; files that are not installed are not.
+TEST_F(InstallState, HugeCountsAreReadUpToTheLimits) {
     WriteScript("[Required]\r\nPC-GroupCount=2147483647\r\n");
-    EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 0);
+    EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 1);
     WriteScript("[Required]\r\nPC-GroupCount=1\r\nPC-Group1FileCount=2147483647\r\n");
     EXPECT_EQ(AreRequiredInstalledFilesCurrent(m_paths, FakeFileSystem), 0);
 }

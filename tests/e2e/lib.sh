@@ -293,6 +293,23 @@ ini_keys() {
 # Settings (NAME=VALUE) that the launcher's process alone gets, such as another locale.
 LAUNCHER_ENV=()
 
+# launcher_in_japanese: the launcher runs under a Japanese locale (code page 932), made in
+# the scenario's folder; the scenario is skipped where the host cannot make it.
+launcher_in_japanese() {
+  local defs=/usr/share/i18n/locales/ja_JP locales=$T/locales
+  if ! command -v localedef >/dev/null || [ ! -f "$defs" ]; then
+    log "SKIPPED [$SCENARIO]: no localedef or no $defs to make the ja_JP.UTF-8 locale"
+    exit 77
+  fi
+  mkdir -p "$locales"
+  localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1
+  if [ ! -f "$locales/ja_JP.UTF-8/LC_CTYPE" ]; then
+    log "SKIPPED [$SCENARIO]: localedef could not make the ja_JP.UTF-8 locale"
+    exit 77
+  fi
+  LAUNCHER_ENV=("LOCPATH=$locales" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
+}
+
 # launcher_start CWD EXE [ARGS...]: starts the launcher in the background from folder CWD.
 launcher_start() {
   local cwd=$1; L_EXE=$2; shift 2

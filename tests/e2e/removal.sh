@@ -158,19 +158,7 @@ scenario_remove_two_drives() {
 # and the unrelated empty folder "表" beside them stays. Skipped where the host cannot make
 # the Japanese locale.
 scenario_remove_double_byte() {
-  local defs=/usr/share/i18n/locales/ja_JP locales=$T/locales
-  if ! command -v localedef >/dev/null || [ ! -f "$defs" ]; then
-    log "SKIPPED [$SCENARIO]: no localedef or no $defs to make the ja_JP.UTF-8 locale"
-    exit 77
-  fi
-  mkdir -p "$locales"
-  localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1
-  if [ ! -f "$locales/ja_JP.UTF-8/LC_CTYPE" ]; then
-    log "SKIPPED [$SCENARIO]: localedef could not make the ja_JP.UTF-8 locale"
-    exit 77
-  fi
-  # shellcheck disable=SC2034 # launcher_start (lib.sh) hands these to the launcher alone
-  LAUNCHER_ENV=("LOCPATH=$locales" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
+  launcher_in_japanese
 
   setup_disc E2EREMOVEJ A.DAT B.DAT
   local table=$'\xe8\xa1\xa8' base=$T/base caption="E2EREMOVEJ basic setup"

@@ -131,19 +131,7 @@ scenario_setup_forward_slashes() {
 # DATA folder, the shared file records the full paths in code page 932, and the next start
 # goes straight to the game. Skipped where the host cannot make the Japanese locale.
 scenario_setup_double_byte_folder() {
-  local defs=/usr/share/i18n/locales/ja_JP locales=$T/locales
-  if ! command -v localedef >/dev/null || [ ! -f "$defs" ]; then
-    log "SKIPPED [$SCENARIO]: no localedef or no $defs to make the ja_JP.UTF-8 locale"
-    exit 77
-  fi
-  mkdir -p "$locales"
-  localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1
-  if [ ! -f "$locales/ja_JP.UTF-8/LC_CTYPE" ]; then
-    log "SKIPPED [$SCENARIO]: localedef could not make the ja_JP.UTF-8 locale"
-    exit 77
-  fi
-  # shellcheck disable=SC2034 # launcher_start (lib.sh) hands these to the launcher alone
-  LAUNCHER_ENV=("LOCPATH=$locales" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
+  launcher_in_japanese
 
   setup_disc E2EDBCS GAME.DAT DATA/LEVEL1.DAT
   local folder=$'\xe8\xa1\xa8' dest # 表

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "rules/install_rules.h"
 #include "tests/launcher/setup_fixture.h"
 
 using Access = SetupDialogTestAccess;
@@ -130,11 +131,6 @@ TEST_F(Components, LoadsGroupsFromTheScript) {
          1,
          {{"R (required)", 1, false, "", {"DATA\\NEW\\LEVEL\\ONE.DAT=One"}, 1}},
          0},
-        {"a damaged group count reads no group",
-         "[Optional]\r\nPC-GroupCount=2000000000\r\nPC-Group1Name=B\r\n",
-         1,
-         {},
-         2000000000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -155,6 +151,18 @@ TEST_F(Components, LoadsGroupsFromTheScript) {
         EXPECT_EQ(Access::OptionalCount(Dialog()), c.optionalCount);
         Close();
     }
+}
+
+// A damaged group count is read up to the limit of 1000 groups, and kept as read.
+TEST_F(Components, AHugeGroupCountReadsUpToTheLimit) {
+    WriteScript("[Optional]\r\nPC-GroupCount=2000000000\r\nPC-Group1Name=B\r\n");
+    Open(1);
+    const std::vector<Row> rows = Rows();
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(rules::kMaxScriptGroups));
+    EXPECT_EQ(rows.front().text, "B");
+    EXPECT_EQ(rows.back().text, "");
+    EXPECT_EQ(Access::OptionalCount(Dialog()), 2000000000);
+    Close();
 }
 
 // An optional group starts checked only when every one of its files is installed and current,

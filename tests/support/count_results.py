@@ -13,7 +13,8 @@ import os
 import re
 import sys
 
-PROGRESS = re.compile(r"^\s*\d+/\d+ Test\s+#\d+: (\S+) \.*\s*(.*?)\s+[\d.]+ sec\s*$")
+# A test's result line; CTest leaves out the "N/M" counter on the line of a test it runs again.
+PROGRESS = re.compile(r"^\s*(?:\d+/\d+ )?Test\s+#\d+: (\S+) \.*\s*(.*?)\s+[\d.]+ sec\s*$")
 SUMMARY = re.compile(r"^\d+% tests passed, \d+ tests? failed out of (\d+)")
 
 

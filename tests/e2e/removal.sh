@@ -109,11 +109,13 @@ scenario_remove_cancelled() {
       gone=$((gone + 1))
     fi
   done
+  local removed="$gone files of $caption were removed."
+  [ "$gone" -ne 1 ] || removed="1 file of $caption was removed."
   case $text in
-    "$gone files of $caption were removed."*"The removal was cancelled"*)
+    "$removed"*"The removal was cancelled"*)
       [ "$gone" -lt 300 ] || fail "cancelled, yet every file went"
       log "cancelled after $gone of 300 files" ;;
-    "$gone files of $caption were removed.")
+    "$removed")
       [ "$gone" -eq 300 ] || fail "not cancelled, yet files were left"
       log "the removal ended before Cancel reached it" ;;
     *) fail "result '$text' does not match $gone removed files" ;;

@@ -161,27 +161,34 @@ private:
         char recorded[kPathSize] = "";
         ReadRecord(m_paths, row.key, recorded);
         const bool recordsThisRun = IsCopiedThisRun(recorded);
-        DeleteOldCopies(row, recorded);
+        const bool recordedCopyStays = DeleteOldCopies(row, recorded);
         if (!checked) {
             RemoveUncheckedFile(row, recorded, recordsThisRun);
             return true;
         }
-        return CopyAndRecord(row);
+        if (!CopyAndRecord(row)) return false;
+        // The record now names the new copy: an old one elsewhere that could not be deleted
+        // (read-only, in use) is named in the end-of-run warning, not left unknown.
+        if (recordedCopyStays && !IsCopiedThisRun(recorded)) m_notDeleted.emplace_back(recorded);
+        return true;
     }
 
     // The copies an earlier install left: at the recorded path and in the proposed destination.
-    void DeleteOldCopies(const RowFile& row, const char* recorded) const {
+    // Returns whether the recorded copy of ours is still there after its delete.
+    bool DeleteOldCopies(const RowFile& row, const char* recorded) const {
         // Another program, or another product of the same base name, can write the record: a
         // recorded path is taken for a copy of this file only when it ends in the file's own
         // name. For a file whose source does not fit, nothing recorded is deleted.
+        bool recordedCopyStays = false;
         if (row.sourceFits && IsCopyOfOurs(recorded, row.name, m_sources)) {
-            DeleteOldCopy(recorded);
+            recordedCopyStays = !DeleteOldCopy(recorded) && PathExists(recorded);
         }
         char proposed[kPathSize];
         if (m_paths.destFolder[0] != '\0' &&
             FormatPath(proposed, "%s%s", m_paths.destFolder, row.name)) {
             DeleteOldCopy(proposed);
         }
+        return recordedCopyStays;
     }
 
     // An unchecked row's file, after its old copies: its copy in the chosen folder and its
@@ -245,10 +252,10 @@ private:
         return (!key.empty() && m_copied.count(key) != 0) || m_copiedIdentities.Contains(path);
     }
 
-    // Deletes the file at path unless it is a source file or a copy made by this run.
-    // Failures are ignored: a file that is not there, or is read-only, is simply left.
-    void DeleteOldCopy(const char* path) const {
-        if (!IsCopiedThisRun(path)) DeleteCopy(path, m_sources);
+    // Deletes the file at path unless it is a source file or a copy made by this run; whether
+    // it was deleted. A file that is not there, or is read-only, is simply left.
+    bool DeleteOldCopy(const char* path) const {
+        return !IsCopiedThisRun(path) && DeleteCopy(path, m_sources) == DeleteResult::kDeleted;
     }
 
     bool Fail(std::string message = std::string()) {

@@ -700,6 +700,29 @@ TEST_F(InstallRunTest, UncheckedCopyThatCannotBeDeletedKeepsItsRecordAndIsNamed)
                     "PUZZLE"}}));
 }
 
+// A ticked row whose earlier copy (in another folder) cannot be deleted is installed anew and
+// recorded there; the old copy, which then has no record, is named in the run's one warning
+// so that the player learns it stays.
+TEST_F(InstallRunTest, OldCopyThatCannotBeDeletedIsNamedWhenItsRecordMoves) {
+    ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100, "new"));
+    ASSERT_TRUE(WriteFileAt(Path("old\\GAME.DAT"), 50, "old"));
+    ASSERT_TRUE(SetFileAttributesA(Path("old\\GAME.DAT").c_str(), FILE_ATTRIBUTE_READONLY));
+    SetRecord("Game", Path("old\\GAME.DAT"));
+    const ComponentGroup required = Group({{"GAME.DAT", "Game"}});
+
+    const int result = Run({{&required, 1}}, Path("chosen\\"));
+    SetFileAttributesA(Path("old\\GAME.DAT").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(ReadWholeFile(Path("chosen\\GAME.DAT")), "new");
+    EXPECT_EQ(Record("Game"), Path("chosen\\GAME.DAT"));
+    EXPECT_EQ(ReadWholeFile(Path("old\\GAME.DAT")), "old");
+    EXPECT_EQ(m_prompts.informed,
+              std::vector<Prompt>({{"These files could not be deleted and stay installed:\n" +
+                                        Path("old\\GAME.DAT"),
+                                    "PUZZLE"}}));
+}
+
 // Other spellings of path that name the same file: with the "\\?\" prefix, and under Wine the
 // Z: drive's spelling of its host path.
 std::vector<std::string> OtherSpellings(const std::string& path) {

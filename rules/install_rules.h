@@ -413,6 +413,26 @@ constexpr bool IsSameRecordSpelling(std::string_view value, std::string_view res
     return a == value.size() && b == resolution.size();
 }
 
+// The name path ends in as Windows holds it: its last component (after its last backslash or
+// slash; the second byte of a double-byte character is never taken for one) without the
+// trailing dots and spaces Windows strips from a name. A recorded copy is one the launcher
+// made only when this name is the script file's own, compared as the file system compares
+// names (in upper case); a record that ends in another name is never deleted.
+constexpr std::string_view HeldFileName(std::string_view path, LeadByteTest isLeadByte = nullptr) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(path[i])) &&
+            i + 1 < path.size()) {
+            ++i;
+        } else if (path[i] == '\\' || path[i] == '/') {
+            start = i + 1;
+        }
+    }
+    std::string_view name = path.substr(start);
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+    return name;
+}
+
 // Whether a launcher's base name can name its section of the shared file and be read back as
 // the same section: not empty, no "[" or "]" (some readers end the header at the first "]", so
 // the file would grow a section at every start), no blank (space or tab) at either end and no

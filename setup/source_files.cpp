@@ -21,10 +21,9 @@ std::string ComparisonKey(const char* path) {
 // The last component of path (after its last backslash or slash), in upper case; the second
 // byte of a double-byte character is never taken for a separator.
 std::string LastComponentKey(const char* path) {
-    std::string key(LastPathComponent(path));
-    // Windows strips trailing dots and spaces from a name; no trail byte of a double-byte
-    // character is a dot or a space.
-    while (!key.empty() && (key.back() == '.' || key.back() == ' ')) key.pop_back();
+    // No trail byte of a double-byte character is a dot or a space.
+    std::string key(rules::HeldFileName(
+        path, [](unsigned char lead) { return IsDBCSLeadByte(lead) != FALSE; }));
     CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
     return key;
 }

@@ -19,8 +19,9 @@ bool ResolvePath(char* dest, const char* path);
 // cannot be resolved.
 std::string ComparisonKey(const char* path);
 
-// The last component of path (after its last backslash or slash), in upper case; the second
-// byte of a double-byte character is never taken for a separator.
+// The name path ends in as Windows holds it (rules::HeldFileName: the last component without
+// trailing dots and spaces), in upper case; the second byte of a double-byte character is
+// never taken for a separator.
 std::string LastComponentKey(const char* path);
 
 // Which file or folder a path names, whatever its spelling: the volume's serial number and

@@ -174,6 +174,31 @@ TEST(InstallRules, SameRecordSpellings) {
     }
 }
 
+// The name a path ends in: after the last separator of either kind, never the second byte
+// of a double-byte character, without trailing dots and spaces.
+TEST(InstallRules, HeldFileNames) {
+    const auto leadByte = [](unsigned char byte) { return byte == 0x81; };
+    struct Case {
+        const char* path;
+        const char* byteByByte;
+        const char* doubleByte;
+    };
+    const Case cases[] = {
+        {"C:\\GAMES\\GAME.DAT", "GAME.DAT", "GAME.DAT"},
+        {"C:\\GAMES/GAME.DAT. .", "GAME.DAT", "GAME.DAT"},
+        {"GAME.DAT", "GAME.DAT", "GAME.DAT"},
+        {"C:\\GAMES\\", "", ""},
+        {"C:\\GAMES\\...", "", ""},
+        {"", "", ""},
+        {"C:\\A\x81\\B", "B", "A\x81\\B"},
+        {"C:\\A\\\x81/", "", "\x81/"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rules::HeldFileName(c.path), c.byteByByte) << c.path;
+        EXPECT_EQ(rules::HeldFileName(c.path, leadByte), c.doubleByte) << c.path;
+    }
+}
+
 TEST(InstallRules, SafeSectionNames) {
     struct Case {
         const char* name;

@@ -733,8 +733,8 @@ TEST_F(VerifyTest, ReportsCurrentStaleAdoptedAndMissingWithoutWriting) {
         << result.out;
     // What removal would do with each file.
     for (const char* removal :
-         {"GAME.DAT [GameDat]: C:\\GAMES\\FOO\\GAME.DAT; removal deletes it\n",
-          "; removal keeps it (changed since installed)\n",
+         {"GAME.DAT [GameDat]: C:\\GAMES\\FOO\\GAME.DAT; removal deletes it unless it is in use\n",
+          "; removal keeps it (changed since installed) and erases its record\n",
           "; removal leaves it (nothing recorded)\n"}) {
         EXPECT_NE(result.out.find(removal), std::string::npos) << removal << result.out;
     }
@@ -818,6 +818,80 @@ TEST_F(VerifyTest, WithoutRecordsOnlyTheProposedDestinationCounts) {
                    "--drive", "D:=" + m_d.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("  unknown"), std::string::npos) << result.out;
+}
+
+// What removal would do with a recorded copy, by the launcher's rules: a value is a record
+// only when it spells its own full-path resolution (case, slashes and trailing dots aside); a
+// copy that ends in another name or is a file of the disc is not the launcher's and is kept
+// with its record, whether it is there or not; a missing copy's record is erased; a changed one
+// is kept and its record erased; a read-only one is kept with its record.
+TEST_F(VerifyTest, StatesWhatRemovalDoesByTheLaunchersRules) {
+    const struct {
+        const char* value;        // GameDat's value in the shared file
+        const char* copy;         // where a copy of GAME.DAT lies below drive C:, or null
+        int offset;               // seconds from the source's write time
+        bool readOnly;            // the copy has no write permission (Wine's read-only)
+        const char* outcome;      // JSON outcome, reason, removal and removalReason
+        const char* removalText;  // the end of the text report's line
+    } cases[] = {
+        {"C:\\GAMES\\FOO\\GAME.DAT", "Games/foo/GAME.DAT", 0, false,
+         "current current delete unchanged", "removal deletes it unless it is in use"},
+        {"c:\\games/foo\\game.dat.", "Games/foo/GAME.DAT", 0, false,
+         "current current delete unchanged", "removal deletes it unless it is in use"},
+        {"C:\\GAMES\\X\\..\\FOO\\GAME.DAT", "Games/foo/GAME.DAT", 0, false,
+         "stale not-a-record none not-a-record",
+         "removal leaves it and the value (the value names no copy)"},
+        {"C:\\GAMES\\\\FOO\\GAME.DAT", "Games/foo/GAME.DAT", 0, false,
+         "stale not-a-record none not-a-record",
+         "removal leaves it and the value (the value names no copy)"},
+        {"GAME.DAT", nullptr, 0, false, "stale not-a-record none not-a-record",
+         "removal leaves it and the value (the value names no copy)"},
+        {"C:\\GAMES\\FOO\\OTHER.DAT", "Games/foo/OTHER.DAT", 0, false,
+         "current current keep not-ours",
+         "removal keeps it and its record (not a copy made by the launcher)"},
+        {"C:\\GAMES\\FOO\\OTHER.DAT", nullptr, 0, false, "stale copy-missing keep not-ours",
+         "removal keeps it and its record (not a copy made by the launcher)"},
+        {"E:\\GAME.DAT", nullptr, 0, false, "current current keep not-ours",
+         "removal keeps it and its record (not a copy made by the launcher)"},
+        {"C:\\GAMES\\FOO\\GAME.DAT", "Games/foo/GAME.DAT", 0, true,
+         "current current keep read-only", "removal keeps it and its record (read-only)"},
+        {"C:\\GAMES\\FOO\\GAME.DAT", "Games/foo/GAME.DAT", 60, false, "stale touched keep changed",
+         "removal keeps it (changed since installed) and erases its record"},
+        {"C:\\GAMES\\FOO\\GAME.DAT", nullptr, 0, false, "stale copy-missing forget copy-missing",
+         "removal erases its record (the copy is gone)"},
+    };
+    WriteFile(m_root / "facts.py",
+              std::string("import json, sys\n"
+                          "for f in json.load(open(sys.argv[1]))['files']:\n"
+                          "    if f['key'] == 'GameDat': print(f['outcome'], f['reason'], "
+                          "f['removal'], f['removalReason'])\n"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.value) + " " + (c.copy ? c.copy : "no copy"));
+        fs::remove_all(m_c / "Games" / "foo");
+        fs::create_directories(m_c / "Games" / "foo");
+        if (c.copy != nullptr) {
+            PlaceCopy(m_disc / "GAME.DAT", m_c / c.copy, std::chrono::seconds(c.offset));
+            if (c.readOnly) fs::permissions(m_c / c.copy, fs::perms::all, fs::perm_options::remove);
+        }
+        WriteFile(m_root / "tivoroo.ini", "[foo]\r\nGameDat=" + std::string(c.value) + "\r\n");
+        const std::vector<std::string> command = {
+            "verify",  m_disc.string(),      "--shared-file", (m_root / "tivoroo.ini").string(),
+            "--drive", "C:=" + m_c.string(), "--drive",       "E:=" + m_disc.string()};
+        const Result text = Tool(command);
+        const std::size_t line = text.out.find("GAME.DAT [GameDat]: ");
+        ASSERT_NE(line, std::string::npos) << text.out;
+        const std::string shown = text.out.substr(line, text.out.find('\n', line) - line);
+        EXPECT_TRUE(shown.ends_with(std::string("; ") + c.removalText)) << shown;
+
+        std::vector<std::string> json = command;
+        json.push_back("--json");
+        const Result report = Tool(json);
+        WriteFile(m_root / "verify.json", report.out);
+        const Result facts = Spawn(
+            {"python3", (m_root / "facts.py").string(), (m_root / "verify.json").string()}, m_logs);
+        EXPECT_EQ(facts.out, std::string(c.outcome) + "\n") << facts.err << report.out;
+        if (c.copy != nullptr) fs::permissions(m_c / c.copy, fs::perms::owner_all);
+    }
 }
 
 // verify reads the shared file as the launcher does: section and key names in the code page,

@@ -14,6 +14,7 @@
 
 #include "tools/disctool/codepage.h"
 #include "tools/disctool/disc.h"
+#include "tools/disctool/discremoval.h"
 #include "tools/disctool/discreport.h"
 #include "tools/disctool/json.h"
 #include "tools/disctool/text.h"
@@ -132,48 +133,10 @@ bool SameWriteTime(const std::optional<fs::path>& source, const fs::path& copy) 
     return rules::IsCopyCurrent(*a, *b, VolumeTimeTolerance(copy));
 }
 
-// What the launcher's /remove would do with the file: delete the recorded copy (it has its
-// source's write time), keep it (the player or the game changed it), only erase the record
-// (the copy is gone), or nothing (no record); unknown where the copy's drive is not mapped.
-enum class Removal { Delete, Keep, Forget, None, Unknown };
-
-const char* RemovalWord(Removal removal) {
-    switch (removal) {
-        case Removal::Delete:
-            return "delete";
-        case Removal::Keep:
-            return "keep";
-        case Removal::Forget:
-            return "forget";
-        case Removal::None:
-            return "none";
-        case Removal::Unknown:
-            break;
-    }
-    return "unknown";
-}
-
-// The same in the text report.
-const char* RemovalText(Removal removal) {
-    switch (removal) {
-        case Removal::Delete:
-            return "removal deletes it";
-        case Removal::Keep:
-            return "removal keeps it (changed since installed)";
-        case Removal::Forget:
-            return "removal erases its record (the copy is gone)";
-        case Removal::None:
-            return "removal leaves it (nothing recorded)";
-        case Removal::Unknown:
-            break;
-    }
-    return "removal unknown (drive not mapped)";
-}
-
 struct Verdict {
     Outcome outcome;
     std::string detail;
-    Removal removal = Removal::None;
+    Removal removal = Removal::kNoRecord;
     const char* reason = "";  // the stable word for why, in the JSON report
 };
 
@@ -206,35 +169,72 @@ bool SameBytes(const fs::path& a, const fs::path& b) {
     return first.eof() && second.eof();
 }
 
+// What verify reads: the disc, the records of the shared file and where the drives lie.
+struct VerifyInput {
+    Disc disc;
+    IniFile shared;
+    fs::path sharedFile;  // absolute, as the report names it
+    DriveMap drives;
+    SourceFiles sources;  // set once the disc is read
+};
+
 // The verdict on a recorded copy whose last-write time is not its source's: touched (the same
 // bytes) or changed (other bytes), with both times.
 Verdict StaleCopy(const std::optional<fs::path>& source, const fs::path& copy,
-                  const std::string& recorded) {
+                  const std::string& recorded, Removal removal) {
     const std::string times = " (the copy " + WriteTimeText(copy) + ", the disc " +
                               (source ? WriteTimeText(*source) : std::string("?")) + ")";
     const char* const forget = "; the launcher would forget the record";
     if (!source) {
         return {Outcome::Stale, "recorded " + recorded + "; the file is not on the disc" + forget,
-                Removal::Keep, "source-missing"};
+                removal, "source-missing"};
     }
     if (SameBytes(*source, copy)) {
         return {Outcome::Stale,
                 "recorded " + recorded + " has the disc's bytes but another last-write time" +
                     times + ": touched since installed" + forget,
-                Removal::Keep, "touched"};
+                removal, "touched"};
     }
     return {Outcome::Stale,
             "recorded " + recorded + " has other bytes and another last-write time" + times +
                 ": changed since installed" + forget,
-            Removal::Keep, "changed"};
+            removal, "changed"};
 }
 
-Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives,
-              const DiscFile& file) {
+// The verdict on a file whose key holds a value: the record of a copy by the launcher's rule
+// (IsRecordOfCopy), judged by the copy it names, or a value that names no copy.
+Verdict JudgeRecord(const VerifyInput& input, const DiscFile& file, const std::string& value) {
+    std::string recorded;
+    if (!IsRecordOfCopy(value, &recorded)) {
+        return {Outcome::Stale,
+                "the value " + value +
+                    " is no full path as the launcher writes one and names no copy; the "
+                    "launcher would forget it",
+                Removal::kNotARecord, "not-a-record"};
+    }
+    bool mapped = false;
+    const std::optional<fs::path> copy = MapWindowsPath(input.drives, recorded, &mapped);
+    if (!mapped)
+        return {Outcome::Unknown, "recorded " + recorded + ", whose drive is not mapped (--drive)",
+                Removal::kUnknown, "drive-not-mapped"};
+    const bool unchanged = copy && SameWriteTime(file.found, *copy);
+    const Removal removal = RemovalOfCopy(file.name, recorded, copy, unchanged, input.sources);
+    if (unchanged) return {Outcome::Current, recorded, removal, "current"};
+    if (copy) return StaleCopy(file.found, *copy, recorded, removal);
+    return {Outcome::Stale,
+            "recorded " + recorded + " is missing" +
+                (file.found ? "" : "; the file is not on the disc") +
+                "; the launcher would forget the record",
+            removal, "copy-missing"};
+}
+
+Verdict Judge(const VerifyInput& input, const DiscFile& file) {
+    const Disc& disc = input.disc;
     if (file.name.empty())
-        return {Outcome::Missing, "the file has no name", Removal::None, "no-name"};
+        return {Outcome::Missing, "the file has no name", Removal::kNoRecord, "no-name"};
     if (file.refused)
-        return {Outcome::Missing, "the launcher refuses the name", Removal::None, "refused-name"};
+        return {Outcome::Missing, "the launcher refuses the name", Removal::kNoRecord,
+                "refused-name"};
     // The shared file holds code-page bytes: its section and key names are looked up as such.
     std::string section, key;
     if (!EncodeAnsi(disc.baseName, disc.codepage, &section) ||
@@ -242,46 +242,36 @@ Verdict Judge(const Disc& disc, const IniFile& shared, const DriveMap& drives,
         return {Outcome::Unknown,
                 "the section or key has a character code page " + std::to_string(disc.codepage) +
                     " lacks",
-                Removal::None, "not-in-codepage"};
+                Removal::kNoRecord, "not-in-codepage"};
     }
-    std::string recorded;
-    if (!key.empty()) {
+    // A key or section the shared file cannot hold is never read: only the destination counts.
+    const bool recordable = rules::IsSafeSectionName(section) && rules::IsSafeRecordKey(key);
+    if (recordable) {
         // Read as the launcher reads a recorded path: a value longer than a path is refused.
-        const std::optional<std::string> value = ini::GetUncut(shared, section, key, kPathChars);
+        const std::optional<std::string> value =
+            ini::GetUncut(input.shared, section, key, kPathChars);
         if (!value)
             return {Outcome::Stale, "the record is longer than a path; the launcher ignores it",
-                    Removal::None, "record-too-long"};
-        recorded = *value;
+                    Removal::kRecordTooLong, "record-too-long"};
+        if (!value->empty()) return JudgeRecord(input, file, DecodeAnsi(*value, disc.codepage));
     }
-    const char* source = file.found ? "" : "; the file is not on the disc";
-    bool mapped = false;
-    if (!recorded.empty()) {
-        const std::optional<fs::path> copy = MapWindowsPath(drives, recorded, &mapped);
-        if (!mapped)
-            return {Outcome::Unknown,
-                    "recorded " + recorded + ", whose drive is not mapped (--drive)",
-                    Removal::Unknown, "drive-not-mapped"};
-        if (copy && SameWriteTime(file.found, *copy))
-            return {Outcome::Current, recorded, Removal::Delete, "current"};
-        if (copy) return StaleCopy(file.found, *copy, recorded);
-        return {Outcome::Stale,
-                "recorded " + recorded + " is missing" + source +
-                    "; the launcher would forget the record",
-                Removal::Forget, "copy-missing"};
-    }
+    const Removal none = recordable ? Removal::kNoRecord : Removal::kUnsafeKey;
     const std::string candidate = disc.destination + file.name;
     if (candidate.size() > kPathChars)
-        return {Outcome::Missing, "nothing recorded; " + candidate + " is longer than a path",
-                Removal::None, "path-too-long"};
-    const std::optional<fs::path> copy = MapWindowsPath(drives, candidate, &mapped);
+        return {Outcome::Missing, "nothing recorded; " + candidate + " is longer than a path", none,
+                "path-too-long"};
+    bool mapped = false;
+    const std::optional<fs::path> copy = MapWindowsPath(input.drives, candidate, &mapped);
     if (!mapped)
         return {Outcome::Unknown,
-                "nothing recorded; the drive of " + candidate + " is not mapped (--drive)",
-                Removal::None, "drive-not-mapped"};
+                "nothing recorded; the drive of " + candidate + " is not mapped (--drive)", none,
+                "drive-not-mapped"};
     if (copy && SameWriteTime(file.found, *copy))
-        return {Outcome::Adopted, candidate, Removal::None, "adopted"};
-    return {Outcome::Missing, "nothing recorded; no current copy at " + candidate + source,
-            Removal::None, "not-installed"};
+        return {Outcome::Adopted, candidate, none, "adopted"};
+    return {Outcome::Missing,
+            "nothing recorded; no current copy at " + candidate +
+                (file.found ? "" : "; the file is not on the disc"),
+            none, "not-installed"};
 }
 
 int Usage(const std::string& message) {
@@ -336,6 +326,7 @@ void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<J
         json.Key("reason").String(entry.verdict.reason);
         json.Key("detail").String(entry.verdict.detail);
         json.Key("removal").String(RemovalWord(entry.verdict.removal));
+        json.Key("removalReason").String(RemovalReason(entry.verdict.removal));
         json.EndObject();
     }
     json.EndArray();
@@ -351,14 +342,6 @@ void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<J
     json.EndObject();
     std::fputs(json.Text().c_str(), stdout);
 }
-
-// What verify reads: the disc, the records of the shared file and where the drives lie.
-struct VerifyInput {
-    Disc disc;
-    IniFile shared;
-    fs::path sharedFile;  // absolute, as the report names it
-    DriveMap drives;
-};
 
 // What verify judges: a verdict for every listed file and what fails the command.
 struct Judgement {
@@ -405,6 +388,7 @@ int ReadVerifyInput(const Invocation& invocation, VerifyInput* input) {
     if (!shared) return Usage(std::string("--shared-file ") + sharedPath + ": " + reason);
     input->shared = std::move(*shared);
     input->shared.codepage = input->disc.codepage;
+    input->sources = SourceFiles(input->disc);
     return kExitOk;
 }
 
@@ -412,7 +396,7 @@ Judgement JudgeAll(const VerifyInput& input, bool strict) {
     Judgement result;
     for (const DiscGroup& group : input.disc.groups) {
         for (const DiscFile& file : group.files) {
-            const Verdict verdict = Judge(input.disc, input.shared, input.drives, file);
+            const Verdict verdict = Judge(input, file);
             const bool current =
                 verdict.outcome == Outcome::Current || verdict.outcome == Outcome::Adopted;
             if (!current) ++(group.required ? result.notCurrent : result.optionalNotCurrent);

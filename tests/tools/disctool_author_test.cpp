@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/tools/tool_process.h"
+#include "tests/tools/tool_fixture.h"
 #include "tools/disctool/disc.h"
 
 namespace {
@@ -17,25 +17,21 @@ namespace {
 using namespace tooltest;
 using namespace std::string_literals;
 
-class AuthorTest : public testing::Test {
+class AuthorTest : public ToolTest {
 public:
+    AuthorTest() : ToolTest("disctool-author") {}
     void SetUp() override {
-        m_root = MakeTempFolder("disctool-author");
-        ASSERT_FALSE(m_root.empty());
-        m_disc = m_root / "disc";
-        m_logs = m_root / "logs";
-        fs::create_directories(m_disc / "Data" / "Levels");
-        fs::create_directories(m_disc / "Sound" / "Music" / "Themes");
-        fs::create_directory(m_logs);
-        WriteFile(m_disc / "FOO.EXE", std::string("MZ"));
-        WriteFile(m_disc / "FOO.a32", std::string("MZ"));
-        WriteFile(m_disc / "Data" / "Core.pak", std::string(70000, 'c'));
-        WriteFile(m_disc / "Data" / "Levels" / "Level1.dat", std::string("one"));
-        WriteFile(m_disc / "Data" / "Levels" / "Level2.dat", std::string("two"));
-        WriteFile(m_disc / "Data" / "Levels" / "notes.txt", std::string("not a level"));
-        WriteFile(m_disc / "Sound" / "Music" / "Themes" / "Title.mid", std::string("mid"));
-        WriteFile(m_disc / "Sound" / "Effects.snd", std::string("snd"));
-        WriteFile(m_disc / "Caf\xC3\xA9.txt", std::string("menu"));
+        ToolTest::SetUp();
+        if (HasFatalFailure()) return;
+        LayOut({{"FOO.EXE", "MZ"},
+                {"FOO.a32", "MZ"},
+                {"Data/Core.pak", std::string(70000, 'c')},
+                {"Data/Levels/Level1.dat", "one"},
+                {"Data/Levels/Level2.dat", "two"},
+                {"Data/Levels/notes.txt", "not a level"},
+                {"Sound/Music/Themes/Title.mid", "mid"},
+                {"Sound/Effects.snd", "snd"},
+                {"Caf\xC3\xA9.txt", "menu"}});
         WriteFile(m_disc / "FOO.inf",
                   std::string("; Foo's install script\r\n[General]\r\nBasDlgTitle=Foo\r\n"
                               "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=Old\r\n"
@@ -43,14 +39,6 @@ public:
                               "PC-Group1File1Key=Game\r\n"
                               "[StartupOptions]\r\nBitmap=\r\n"));
     }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    Result Tool(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), DISCTOOL_PATH);
-        return Spawn(arguments, m_logs);
-    }
-
-    fs::path m_root, m_disc, m_logs;
 };
 
 TEST_F(AuthorTest, ScriptWritesNumberedSectionsThatPassCheck) {

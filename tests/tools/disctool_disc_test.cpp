@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/tools/tool_process.h"
+#include "tests/tools/tool_fixture.h"
 #include "tools/disctool/codepage.h"
 #include "tools/disctool/findings.h"
 #include "toolkit/picreason.h"
@@ -70,32 +70,22 @@ const char* const kJsonFacts =
     "    for f in d[kind]:\n"
     "        print(kind[0].upper(), f['code'], f['line'], f['message'])\n";
 
-class DiscTest : public testing::Test {
+class DiscTest : public ToolTest {
 public:
+    DiscTest() : ToolTest("disctool-disc") {}
     void SetUp() override {
-        m_root = MakeTempFolder("disctool-disc");
-        ASSERT_FALSE(m_root.empty());
-        m_disc = m_root / "disc";
-        m_logs = m_root / "logs";
-        fs::create_directories(m_disc / "Music");
-        fs::create_directories(m_disc / "movies");
-        fs::create_directory(m_logs);
-        WriteFile(m_disc / "FOO.EXE", std::string("MZ"));
-        WriteFile(m_disc / "foo.a32", std::string("MZ"));
-        WriteFile(m_disc / "GAME.DAT", std::string(1048576 + 524288, 'g'));   // 1.5 MiB
-        WriteFile(m_disc / "Music" / "theme.mid", std::string(104858, 'm'));  // 0.1 MiB
-        WriteFile(m_disc / "movies" / "Intro.avi", std::string(3 * 1048576, 'v'));
-        WriteFile(m_disc / "foo.inf", std::string(kGoodScript));
+        ToolTest::SetUp();
+        if (HasFatalFailure()) return;
+        LayOut({{"FOO.EXE", "MZ"},
+                {"foo.a32", "MZ"},
+                {"GAME.DAT", std::string(1048576 + 524288, 'g')},  // 1.5 MiB
+                {"Music/theme.mid", std::string(104858, 'm')},     // 0.1 MiB
+                {"movies/Intro.avi", std::string(3 * 1048576, 'v')},
+                {"foo.inf", kGoodScript}});
         WriteFile(m_root / "pic.ppm", std::string("P6\n5 3\n255\n") + std::string(45, '\x40'));
         const Result made = Tool(
             {"picture", "encode", (m_root / "pic.ppm").string(), (m_disc / "pic.wiz").string()});
         ASSERT_EQ(made.status, 0) << made.err;
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    Result Tool(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), DISCTOOL_PATH);
-        return Spawn(arguments, m_logs);
     }
 
     // Replaces the script line that starts with "key=" by line (or appends line to the end of
@@ -126,10 +116,6 @@ public:
         facts.status = report.status;
         return facts;
     }
-
-    fs::path m_root;
-    fs::path m_disc;
-    fs::path m_logs;
 };
 
 bool HasLine(const std::string& text, const std::string& line) {

@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/tools/tool_process.h"
+#include "tests/tools/tool_fixture.h"
 
 namespace {
 
@@ -40,26 +40,22 @@ Result SpawnWith(const std::vector<std::string>& argv, const fs::path& logs,
     return result;
 }
 
-class MistakeTest : public testing::Test {
+class MistakeTest : public ToolTest {
 public:
+    MistakeTest() : ToolTest("disctool-mistakes") {}
     void SetUp() override {
-        m_root = MakeTempFolder("disctool-mistakes");
-        ASSERT_FALSE(m_root.empty());
-        m_disc = m_root / "disc";
-        m_logs = m_root / "logs";
-        fs::create_directories(m_disc / "Data" / "Levels");
-        fs::create_directory(m_logs);
-        WriteFile(m_disc / "FOO.EXE", "MZ"s);
-        WriteFile(m_disc / "FOO.a32", "MZ"s);
-        WriteFile(m_disc / "Data" / "Core.pak", "core"s);
-        WriteFile(m_disc / "Data" / "Levels" / "Level1.dat", "one"s);
-        WriteFile(m_disc / "Data" / "Levels" / "Level2.dat", "two"s);
+        ToolTest::SetUp();
+        if (HasFatalFailure()) return;
+        LayOut({{"FOO.EXE", "MZ"},
+                {"FOO.a32", "MZ"},
+                {"Data/Core.pak", "core"},
+                {"Data/Levels/Level1.dat", "one"},
+                {"Data/Levels/Level2.dat", "two"}});
         WriteScript(
             "[Required]\r\nPC-GroupCount=1\r\nPC-Group1Name=Game\r\n"
             "PC-Group1FileCount=1\r\nPC-Group1File1Name=FOO.a32\r\n"
             "PC-Group1File1Key=Game\r\n");
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
     void WriteScript(const std::string& components) {
         WriteFile(m_disc / "FOO.inf", "[General]\r\nDefaultDir=C:\\Games\\FOO\r\n" + components);
@@ -75,8 +71,6 @@ public:
         fs::last_write_time(copy, fs::last_write_time(m_disc / "FOO.a32") + std::chrono::hours(24));
         WriteFile(m_root / "tivoroo.ini", "[FOO]\r\nGame=C:\\Games\\FOO\\FOO.a32\r\n"s);
     }
-
-    fs::path m_root, m_disc, m_logs;
 };
 
 // A file below the disc whose relative name is 100 + 1 + 100 + 1 + 70 = 272 characters.

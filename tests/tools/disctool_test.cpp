@@ -25,7 +25,7 @@
 #include "toolkit/rawpal.h"
 #include "toolkit/rawpict.h"
 #include "tests/support/testbytes.h"
-#include "tests/tools/tool_process.h"
+#include "tests/tools/tool_fixture.h"
 #include "toolkit/wizimage.h"
 #include "tools/disctool/commandtree.h"
 
@@ -231,21 +231,14 @@ Bytes TestPbm(int width, int height, int colours, bool packed) {
 
 // ---- the fixture -------------------------------------------------------------------------
 
-class Disctool : public testing::Test {
+class Disctool : public ToolTest {
 protected:
+    Disctool() : ToolTest("disctool-test") {}
     void SetUp() override {
-        m_root = MakeTempFolder("disctool-test");
-        ASSERT_FALSE(m_root.empty());
+        ToolTest::SetUp();
+        if (HasFatalFailure()) return;
         m_work = m_root / "work";
-        m_logs = m_root / "logs";
         fs::create_directory(m_work);
-        fs::create_directory(m_logs);
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    Result Tool(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), DISCTOOL_PATH);
-        return Spawn(arguments, m_logs);
     }
 
     // Runs a shell command line in which {ppm} and {out} stand for the two paths.
@@ -309,9 +302,7 @@ protected:
         return fromPpm;
     }
 
-    fs::path m_root;
     fs::path m_work;
-    fs::path m_logs;
 };
 
 // ---- command line ------------------------------------------------------------------------

@@ -37,8 +37,6 @@ int LineOf(const IniFile& script, const std::string& section, const std::string&
     return entry != nullptr ? entry->line : 0;
 }
 
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
-
 // The file-count key of a group ("PC-Group<group>FileCount").
 std::string FileCountKey(std::int64_t group) {
     char key[rules::kScriptKeySize];
@@ -80,8 +78,7 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
         disc->baseName = StripExtension(given);
         disc->chosenBy = "given with --launcher";
         if (!FindWithoutCase(folder, given)) {
-            Add(disc, FindingCode::kMissingLauncher,
-                "the launcher " + given + " is not in the disc folder");
+            Add(disc, FindingCode::kMissingLauncher, words::MissingLauncher(given, ""));
         }
         return true;
     }
@@ -95,7 +92,7 @@ bool ChooseLauncher(const fs::path& folder, const char* option, Disc* disc, std:
         disc->chosenBy = "named after the only .inf in the folder";
         if (!FindWithoutCase(folder, disc->launcher)) {
             Add(disc, FindingCode::kMissingLauncher,
-                "no launcher " + disc->launcher + " beside " + scripts[0]);
+                words::MissingLauncher(disc->launcher, scripts[0]));
         }
     } else {
         *reason = "found " + std::to_string(programs.size()) + " .exe and " +
@@ -127,20 +124,13 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
     const std::string& dir = disc->defaultDir;
     if (tooLong) {
         Add(disc, FindingCode::kDefaultDirTooLong,
-            "DefaultDir is longer than a path can be; the launcher proposes " + disc->destination +
-                " instead",
-            dirLine);
+            words::DefaultDirTooLong(true, disc->destination), dirLine);
     } else if (!dir.empty() && !rules::IsAbsoluteFolder(dir)) {
         Add(disc, FindingCode::kDefaultDirRelative,
-            "DefaultDir " + Quote(dir) +
-                " is not a drive with its root nor a network name; it would depend on the drive and folder the launcher is started from, so the launcher proposes " +
-                disc->destination + " instead",
-            dirLine);
+            words::DefaultDirRelative(dir, disc->destination), dirLine);
     } else if (!dir.empty() && disc->defaultDestination) {
         Add(disc, FindingCode::kDefaultDirTooLong,
-            "DefaultDir does not fit a path with its backslash; the launcher proposes " +
-                disc->destination + " instead",
-            dirLine);
+            words::DefaultDirTooLong(false, disc->destination), dirLine);
     }
     disc->productName =
         ini::GetString(script, rules::kGeneralSection, rules::kProductNameKey, kScriptTitleChars);
@@ -149,8 +139,7 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
                                          kScriptTitleChars, &cut);
         if (cut) {
             Add(disc, FindingCode::kValueCut,
-                std::string(kScriptTitleKeys[i]) + " is longer than " +
-                    std::to_string(kScriptTitleChars) + " characters and is cut",
+                words::ValueCut(kScriptTitleKeys[i], kScriptTitleChars),
                 LineOf(script, rules::kGeneralSection, kScriptTitleKeys[i]));
         }
     }
@@ -162,24 +151,21 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
     const int line = LineOf(script, rules::kStartupSection, rules::kBitmapKey);
     if (tooLong) {
         Add(disc, FindingCode::kBadBitmap,
-            "the start-up picture's name is longer than " + std::to_string(kScriptPathChars) +
-                " characters; the launcher refuses it and shows no start-up message",
+            words::BadBitmap(words::BitmapFault::kNameTooLong, disc->bitmap, kScriptPathChars,
+                             nullptr),
             line);
         return;
     }
     if (disc->bitmap.empty()) return;
     if (!rules::IsSafeRelativeName(disc->bitmap)) {
-        Add(disc, FindingCode::kBitmapNotChecked,
-            "the start-up picture " + Quote(disc->bitmap) +
-                " is not a name inside the disc folder and cannot be checked here",
-            line);
+        Add(disc, FindingCode::kBitmapNotChecked, words::BitmapNotChecked(disc->bitmap), line);
         return;
     }
     disc->bitmapFile = FindWithoutCase(disc->folder, disc->bitmap);
     if (!disc->bitmapFile || !fs::is_regular_file(*disc->bitmapFile)) {
         disc->bitmapFile.reset();
         Add(disc, FindingCode::kBadBitmap,
-            "the start-up picture " + Quote(disc->bitmap) + " is not on the disc", line);
+            words::BadBitmap(words::BitmapFault::kNotOnDisc, disc->bitmap, 0, nullptr), line);
         return;
     }
     const char* reason = nullptr;
@@ -187,9 +173,7 @@ void ReadBitmap(const IniFile& script, Disc* disc) {
         PICTURE_Load(disc->bitmapFile->string().c_str(), &reason), &RAWPICT_Free);
     if (picture == nullptr) {
         Add(disc, FindingCode::kBadBitmap,
-            "the start-up picture " + Quote(disc->bitmap) +
-                " does not load: " + (reason != nullptr ? reason : "unknown reason"),
-            line);
+            words::BadBitmap(words::BitmapFault::kDoesNotLoad, disc->bitmap, 0, reason), line);
         return;
     }
     disc->bitmapWidth = picture->bitmap->width;
@@ -259,22 +243,19 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
 
     disc->game = FindWithoutCase(folder, disc->baseName + ".a32");
     if (!disc->game) {
-        Add(disc, FindingCode::kMissingGame,
-            "the game " + disc->baseName + ".a32 is not beside the launcher");
+        Add(disc, FindingCode::kMissingGame, words::MissingGame(disc->baseName));
     }
     disc->script = FindWithoutCase(folder, disc->baseName + ".inf");
     IniFile script;
     bool read = false;  // the script was found and read
     if (!disc->script) {
-        Add(disc, FindingCode::kMissingScript,
-            "no install script " + disc->baseName +
-                ".inf beside the launcher; it would install nothing and start the game at once");
+        Add(disc, FindingCode::kMissingScript, words::MissingScript(disc->baseName, "", ""));
     } else {
         std::string why;
         std::optional<IniFile> loaded = ini::Load(disc->script->string(), disc->codepage, &why);
         if (!loaded) {
             Add(disc, FindingCode::kMissingScript,
-                "the install script " + disc->script->filename().string() + " " + why);
+                words::MissingScript(disc->baseName, disc->script->filename().string(), why));
         } else {
             script = std::move(*loaded);
             read = true;
@@ -289,8 +270,7 @@ bool ReadDisc(const fs::path& folder, const char* launcherOption, const std::str
     ReadSection(script, 0, disc);
     ReadSection(script, 1, disc);
     if (read && disc->groups.empty()) {
-        Add(disc, FindingCode::kNoGroups,
-            "the install script lists no group in [Required] or [Optional]: nothing is installed and setup never shows");
+        Add(disc, FindingCode::kNoGroups, words::NoGroups());
     }
     CheckKeys(disc);
     CheckRepeatedNames(disc);

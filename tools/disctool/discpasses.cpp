@@ -23,71 +23,36 @@ void WarnOfUtf8(const IniFile& script, Disc* disc) {
     }
     if (first == nullptr || !LooksLikeUtf8(all)) return;
     Add(disc, FindingCode::kUtf8Script,
-        "the install script looks like UTF-8, but the launcher reads it in code page " +
-            std::to_string(disc->codepage) + ": it shows " + Quote(first->value) + " as " +
-            Quote(DecodeAnsi(first->value, disc->codepage)) +
-            "; save the script in the ANSI code page",
+        words::Utf8Script(disc->codepage, first->value, DecodeAnsi(first->value, disc->codepage)),
         first->line);
 }
-
-namespace {
-
-// Where the first unmappable character is and which it is: " (column 7: "€", U+20AC)".
-std::string UnmappableWhere(const IniFile& script) {
-    for (const IniIssue& issue : script.issues) {
-        if (issue.kind != IniIssue::kUnmappable) continue;
-        std::string character;
-        AppendUtf8(issue.character, &character);
-        char code[16];
-        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(issue.character));
-        return " (column " + std::to_string(issue.column) + ": " + Quote(character) + ", " + code +
-               ")";
-    }
-    return {};
-}
-
-}  // namespace
 
 // Text of the script that systems read differently (ini's issues): one error per kind, at its
 // first line, counting the further lines.
 void ReportIssues(const IniFile& script, Disc* disc) {
-    struct Kind {
-        IniIssue::Kind kind;
-        FindingCode code;
-        const char* message;
+    static const std::pair<IniIssue::Kind, FindingCode> kKinds[] = {
+        {IniIssue::kUtf8ByteOrderMark, FindingCode::kByteOrderMark},
+        {IniIssue::kUtf16BigEndian, FindingCode::kUtf16BigEndian},
+        {IniIssue::kUnmappable, FindingCode::kUnmappableCharacter},
+        {IniIssue::kNulByte, FindingCode::kNulByte},
+        {IniIssue::kEndOfFileMark, FindingCode::kEndOfFileMark},
+        {IniIssue::kUnclosedSection, FindingCode::kSectionHeader},
+        {IniIssue::kSeveralBrackets, FindingCode::kSectionHeader},
     };
-    static const Kind kKinds[] = {
-        {IniIssue::kUtf8ByteOrderMark, FindingCode::kByteOrderMark,
-         "the install script starts with a UTF-8 byte order mark: Wine reads the script as UTF-8, Windows reads the mark as part of the first line and misses its section; save the script in the ANSI code page without the mark"},
-        {IniIssue::kUtf16BigEndian, FindingCode::kUtf16BigEndian,
-         "the install script is big-endian UTF-16, which Windows does not read; save it in the ANSI code page or as little-endian UTF-16"},
-        {IniIssue::kUnmappable, FindingCode::kUnmappableCharacter,
-         "the Unicode install script holds a character the ANSI code page has no byte for; the launcher reads a look-alike or \"?\" instead"},
-        {IniIssue::kNulByte, FindingCode::kNulByte,
-         "the install script holds a NUL byte, which ends the name or value it is in (UTF-16 text without its byte order mark?)"},
-        {IniIssue::kEndOfFileMark, FindingCode::kEndOfFileMark,
-         "text follows byte 0x1A, an old end-of-file mark: some systems stop reading the script there, others take it for a blank"},
-        {IniIssue::kUnclosedSection, FindingCode::kSectionHeader,
-         "a line starts with \"[\" but has no \"]\": it starts no section, and it and the entries after it belong to the section before"},
-        {IniIssue::kSeveralBrackets, FindingCode::kSectionHeader,
-         "a section header holds more than one \"]\": Wine's section name runs to the last one, others end it at the first; keep comments out of section headers"},
-    };
-    for (const Kind& kind : kKinds) {
-        int first = -1, more = 0;
+    for (const auto& [kind, code] : kKinds) {
+        const IniIssue* first = nullptr;
+        int more = 0;
         for (const IniIssue& issue : script.issues) {
-            if (issue.kind != kind.kind) continue;
-            if (first < 0)
-                first = issue.line;
+            if (issue.kind != kind) continue;
+            if (first == nullptr)
+                first = &issue;
             else
                 ++more;
         }
-        if (first < 0) continue;
-        std::string message = kind.message;
-        if (kind.kind == IniIssue::kUnmappable) message += UnmappableWhere(script);
-        if (more > 0)
-            message +=
-                " (and " + std::to_string(more) + " more line" + (more == 1 ? "" : "s") + ")";
-        Add(disc, kind.code, message, first);
+        if (first == nullptr) continue;
+        Add(disc, code,
+            words::ScriptTextIssue(kind, more, kind == IniIssue::kUnmappable ? first : nullptr),
+            first->line);
     }
 }
 
@@ -99,10 +64,7 @@ void WarnOfRepeatedSections(const IniFile& script, Disc* disc) {
         for (const IniSection& section : script.sections) {
             if (&section == first || !SameNoCase(section.name, name)) continue;
             Add(disc, FindingCode::kRepeatedSection,
-                "[" + section.name + "] repeats the section of line " +
-                    std::to_string(first->line) +
-                    "; the launcher reads only the first, so none of the " +
-                    std::to_string(section.entries.size()) + " entries here is read",
+                words::RepeatedSection(section.name, first->line, section.entries.size()),
                 section.line);
         }
     }
@@ -113,9 +75,7 @@ void WarnOfRepeatedSections(const IniFile& script, Disc* disc) {
 // manifest names none on purpose, so that the shared file stays writable.
 void WarnOfInstallerName(Disc* disc) {
     if (const char* word = InstallerWord(disc->baseName); word != nullptr) {
-        Add(disc, FindingCode::kInstallerName,
-            "the launcher's name " + disc->launcher + " contains \"" + word +
-                "\": Windows takes a program so named for an installer and asks for administrator rights every time it starts, and the game then runs as administrator; choose a name without install, setup, update, patch or upgrade");
+        Add(disc, FindingCode::kInstallerName, words::InstallerName(disc->launcher, word));
     }
 }
 
@@ -123,9 +83,7 @@ void WarnOfInstallerName(Disc* disc) {
 // nothing for the product (rules::IsSafeSectionName).
 void CheckSectionName(Disc* disc) {
     if (rules::IsSafeSectionName(disc->baseName)) return;
-    Add(disc, FindingCode::kUnsafeSectionName,
-        "the launcher's base name " + Quote(disc->baseName) +
-            " cannot name a section of the shared file (no \"[\" or \"]\", blank at either end or control character): the launcher records no installed file, and setup may appear at every start");
+    Add(disc, FindingCode::kUnsafeSectionName, words::UnsafeSectionName(disc->baseName));
 }
 
 // The launcher tests every listed file at every start (a record read, two opens and a time
@@ -138,11 +96,7 @@ void WarnOfSlowStart(Disc* disc) {
     std::size_t files = 0;
     for (const DiscGroup& group : disc->groups) files += group.files.size();
     if (files <= kFilesTestedInASecond) return;
-    Add(disc, FindingCode::kSlowStart,
-        "the script lists " + std::to_string(files) +
-            " files: the launcher tests each of them at every start, so more than " +
-            std::to_string(kFilesTestedInASecond) +
-            " delay the game by a second or more; list fewer, larger files (an archive the game reads)");
+    Add(disc, FindingCode::kSlowStart, words::SlowStart(files, kFilesTestedInASecond));
 }
 
 // File names listed more than once: in two groups (allowed: each listing is tested and
@@ -163,17 +117,12 @@ void CheckRepeatedNames(Disc* disc) {
             const std::string& otherName = entry->second.file->name;
             if (&other != &group) {
                 Add(disc, FindingCode::kFileInTwoGroups,
-                    Quote(file.name) + " is listed in " + std::string(SectionName(group)) +
-                        " group " + std::to_string(group.number) + " and already in " +
-                        SectionName(other) + " group " + std::to_string(other.number) +
-                        "; the launcher installs it when either group is chosen",
+                    words::FileInTwoGroups(file.name, SectionName(group), group.number,
+                                           SectionName(other), other.number),
                     file.line);
             }
             if (file.name != otherName) {
-                Add(disc, FindingCode::kNameCase,
-                    Quote(file.name) + " and " + Quote(otherName) +
-                        " differ only in case and name one file on Windows; write them alike",
-                    file.line);
+                Add(disc, FindingCode::kNameCase, words::NameCase(file.name, otherName), file.line);
             }
         }
     }
@@ -194,9 +143,7 @@ void CheckKeys(Disc* disc) {
             if (file.key.empty() || file.name.empty()) continue;
             if (SameNoCase(file.key, rules::kShowStartupAgainKey)) {
                 Add(disc, FindingCode::kShowStartupAgainKey,
-                    "the key " + Quote(file.key) + " of " + Quote(file.name) +
-                        " is the start-up message's flag in the shared file; the two overwrite each other",
-                    file.line);
+                    words::ShowStartupAgainKey(file.key, file.name), file.line);
             }
             const auto [entry, isNew] =
                 names.emplace(FoldCase(file.key),
@@ -205,21 +152,11 @@ void CheckKeys(Disc* disc) {
             if (SameNoCase(entry->second.key, file.key) && group.required &&
                 entry->second.required) {
                 Add(disc, FindingCode::kRequiredKeyReused,
-                    "the key " + Quote(file.key) + " records both " + Quote(entry->second.name) +
-                        " and " + Quote(file.name) +
-                        ", both required: one of them is never current, so setup shows at every start; give each its own key",
-                    file.line);
-            } else if (SameNoCase(entry->second.key, file.key)) {
-                Add(disc, FindingCode::kKeyReused,
-                    "the key " + Quote(file.key) + " records both " + Quote(entry->second.name) +
-                        " and " + Quote(file.name) +
-                        "; only one installed copy can be recorded under it",
-                    file.line);
+                    words::RequiredKeyReused(file.key, entry->second.name, file.name), file.line);
             } else {
                 Add(disc, FindingCode::kKeyReused,
-                    "the keys " + Quote(entry->second.key) + " of " + Quote(entry->second.name) +
-                        " and " + Quote(file.key) + " of " + Quote(file.name) +
-                        " differ only in case, some of it the case of letters beyond ASCII: one record where the profile functions fold case in the code page, two under Wine's; give them keys that differ in more than case",
+                    words::KeyReused(entry->second.key, entry->second.name, file.key, file.name,
+                                     SameNoCase(entry->second.key, file.key)),
                     file.line);
             }
         }

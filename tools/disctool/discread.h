@@ -2,7 +2,7 @@
 // script's [General] and [StartupOptions] (disc.cpp), the component sections with their files
 // (discsection.cpp), and the passes over what was read that add the findings about the disc
 // as a whole (discpasses.cpp). What the three share is declared here; nothing outside them
-// includes it.
+// includes it. They state the facts of each finding; its words come from findingwords.h.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 
 #include "rules/install_rules.h"
 #include "tools/disctool/disc.h"
+#include "tools/disctool/findingwords.h"
 #include "tools/disctool/inifile.h"
 
 namespace disctool::discread {
@@ -32,8 +33,6 @@ void Add(Disc* disc, FindingCode code, const std::string& message, int line = 0)
 
 // The script line of the first entry of key in section, or 0 when there is none.
 int LineOf(const IniFile& script, const std::string& section, const std::string& key);
-
-std::string Quote(const std::string& text);
 
 // The file-count key of a group ("PC-Group<group>FileCount").
 std::string FileCountKey(std::int64_t group);

@@ -13,18 +13,19 @@ namespace disctool::discread {
 
 namespace {
 
-// Why the file found below folder cannot be pressed into the image as named, or empty: a
-// symbolic link on the way (looked at without following it), a ";" (ISO 9660's version mark,
-// which the image writer replaces) or a component longer than a Joliet name holds.
-std::string UnpressableWhy(const fs::path& folder, const fs::path& found) {
+// Why the file found below folder cannot be pressed into the image as named (kind kNone when
+// it can): a symbolic link on the way (looked at without following it), a ";" (ISO 9660's
+// version mark, which the image writer replaces) or a component longer than a Joliet name
+// holds.
+words::Unpressable UnpressableWhy(const fs::path& folder, const fs::path& found) {
+    using words::Unpressable;
     std::error_code error;
     fs::path at = folder;
     for (const fs::path& part : found.lexically_relative(folder)) {
         at /= part;
         const std::string name = part.string();
-        if (fs::is_symlink(fs::symlink_status(at, error)))
-            return "is reached through the symbolic link " + Quote(name);
-        if (name.find(';') != std::string::npos) return "holds \";\" in " + Quote(name);
+        if (fs::is_symlink(fs::symlink_status(at, error))) return {Unpressable::kLink, name};
+        if (name.find(';') != std::string::npos) return {Unpressable::kSemicolon, name};
         std::size_t units = 0;  // UTF-16 code units, as Joliet counts
         for (std::size_t i = 0; i < name.size();) {
             const std::size_t length = std::max<std::size_t>(Utf8SequenceLength(name, i), 1);
@@ -32,9 +33,7 @@ std::string UnpressableWhy(const fs::path& folder, const fs::path& found) {
             i += length;
         }
         if (units > kJolietNameChars)
-            return "has the component " + Quote(name) + " of " + std::to_string(units) +
-                   " characters, over the " + std::to_string(kJolietNameChars) +
-                   " a Joliet name holds";
+            return {Unpressable::kLongComponent, name, units, kJolietNameChars};
     }
     return {};
 }
@@ -46,20 +45,15 @@ bool FitsPaths(Disc* disc, const std::string& where, const std::string& bytes,
     std::string destination;
     if (!EncodeAnsi(disc->destination, disc->codepage, &destination))
         destination = disc->destination;
-    const std::string limit = "over the " + std::to_string(kScriptPathChars) +
-                              " characters of a path: the launcher can never install it";
     if (bytes.size() > kScriptPathChars) {
         Add(disc, FindingCode::kPathTooLong,
-            where + " " + Quote(file.name) + " is " + std::to_string(bytes.size()) +
-                " characters long, " + limit,
-            file.line);
+            words::PathTooLong(where, file.name, bytes.size(), "", kScriptPathChars), file.line);
         return false;
     }
     if (destination.size() + bytes.size() > kScriptPathChars) {
         Add(disc, FindingCode::kPathTooLong,
-            where + " " + Quote(file.name) + " in the destination " + disc->destination +
-                " makes " + std::to_string(destination.size() + bytes.size()) + " characters, " +
-                limit + " there",
+            words::PathTooLong(where, file.name, destination.size() + bytes.size(),
+                               disc->destination, kScriptPathChars),
             file.line);
     }
     return true;
@@ -72,10 +66,7 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (!EncodeAnsi(file->name, disc->codepage, &bytes)) bytes = file->name;
     if (!rules::IsSafeRelativeName(bytes)) {
         file->refused = true;
-        Add(disc, FindingCode::kRefusedName,
-            where + " " + Quote(file->name) +
-                " is not a relative name inside the disc folder that Windows holds as given (no dot-only component, device name or forbidden character); the launcher refuses it",
-            file->line);
+        Add(disc, FindingCode::kRefusedName, words::RefusedName(where, file->name), file->line);
         return;
     }
     if (!FitsPaths(disc, where, bytes, *file)) return;
@@ -84,20 +75,16 @@ void ReadFile(Disc* disc, const std::string& where, DiscFile* file) {
     if (file->found && fs::is_regular_file(*file->found, error)) {
         file->size = fs::file_size(*file->found, error);
         if (error) file->size = 0;
-        if (const std::string why = UnpressableWhy(disc->folder, *file->found); !why.empty()) {
-            Add(disc, FindingCode::kUnpressableName,
-                where + " " + Quote(file->name) + " " + why +
-                    "; the disc image would not hold it as named",
+        const words::Unpressable why = UnpressableWhy(disc->folder, *file->found);
+        if (why.kind != words::Unpressable::kNone) {
+            Add(disc, FindingCode::kUnpressableName, words::UnpressableName(where, file->name, why),
                 file->line);
         }
         return;
     }
     const bool folder = file->found.has_value();
     file->found.reset();
-    Add(disc, FindingCode::kMissingFile,
-        where + " " + Quote(file->name) +
-            (folder ? " is a folder, not a file" : " is not on the disc"),
-        file->line);
+    Add(disc, FindingCode::kMissingFile, words::MissingFile(where, file->name, folder), file->line);
 }
 
 // A count as the launcher reads it, with an error when systems read its text differently.
@@ -106,10 +93,7 @@ void CheckCountIsDecimal(const IniFile& script, const std::string& section, cons
                          const std::string& where, std::int32_t count, Disc* disc) {
     const std::string text = ini::GetString(script, section, key, kScriptValueChars);
     if (!ini::ReadsAsDecimal(text)) {
-        Add(disc, FindingCode::kCountNotDecimal,
-            where + " is written " + Quote(text) + ", which this launcher reads as " +
-                std::to_string(count) +
-                " but older systems read otherwise (they know no base prefix, read fewer digits or stop at 32 bits); write a plain decimal number",
+        Add(disc, FindingCode::kCountNotDecimal, words::CountNotDecimal(where, text, count),
             LineOf(script, section, key));
     }
 }
@@ -152,10 +136,8 @@ public:
         countLine = LineOf(m_script, m_section, key);
         if (count > rules::kMaxScriptGroups) {
             Add(m_disc, FindingCode::kCountOverLimit,
-                m_section + " " + key + " is " + std::to_string(count) +
-                    ", over the launcher's limit of " + std::to_string(rules::kMaxScriptGroups) +
-                    ": it reads only the first " + std::to_string(rules::kMaxScriptGroups) +
-                    " groups and never installs or checks the rest",
+                words::CountOverLimit(m_section + " " + key, count, rules::kMaxScriptGroups,
+                                      "groups"),
                 countLine);
         }
     }
@@ -186,10 +168,8 @@ public:
         m_group.fileCount = count;
         if (count > rules::kMaxGroupFiles) {
             Add(m_disc, FindingCode::kCountOverLimit,
-                m_where + " FileCount is " + std::to_string(count) +
-                    ", over the launcher's limit of " + std::to_string(rules::kMaxGroupFiles) +
-                    ": it reads only the first " + std::to_string(rules::kMaxGroupFiles) +
-                    " files and never installs or checks the rest",
+                words::CountOverLimit(m_where + " FileCount", count, rules::kMaxGroupFiles,
+                                      "files"),
                 m_fileCountLine);
         }
         fileCounts[m_group.number] = files;
@@ -210,13 +190,11 @@ public:
         if (m_file.name.empty()) {
             if (m_unnamed++ == 0) m_firstUnnamed = m_file.number;
         } else if (m_file.key.empty()) {
-            Add(m_disc, FindingCode::kEmptyKey,
-                m_fileWhere + " " + Quote(m_file.name) + " has no key to record it under",
+            Add(m_disc, FindingCode::kEmptyKey, words::EmptyKey(m_fileWhere, m_file.name),
                 keyLine != 0 ? keyLine : m_fileNameLine);
         } else if (!rules::IsSafeRecordKey(m_file.key)) {
             Add(m_disc, FindingCode::kUnsafeKey,
-                m_fileWhere + " " + Quote(m_file.name) + " has the key " + Quote(m_file.key) +
-                    ", which the shared file cannot hold (\"=\", a leading \"[\" or \";\", blanks at either end, or a control character); the launcher never records it and a checked group with it fails",
+                words::UnsafeKey(m_fileWhere, m_file.name, m_file.key),
                 keyLine != 0 ? keyLine : m_fileNameLine);
         }
         ReadFile(m_disc, m_fileWhere, &m_file);
@@ -226,17 +204,11 @@ public:
     bool OnGroupEnd() {
         if (m_unnamed > 0) {
             Add(m_disc, FindingCode::kEmptyName,
-                m_where + ": " + std::to_string(m_unnamed) +
-                    (m_unnamed == 1 ? " file has" : " files have") + " no name (first: file " +
-                    std::to_string(m_firstUnnamed) +
-                    "); the launcher can never count such a file installed",
-                m_fileCountLine);
+                words::EmptyName(m_where, m_unnamed, m_firstUnnamed), m_fileCountLine);
         }
         if (m_group.required && m_group.files.empty()) {
             Add(m_disc, FindingCode::kEmptyRequiredGroup,
-                m_where + " " + Quote(m_group.name) +
-                    " lists no file: it counts as installed at once, so setup never shows for it",
-                m_group.line);
+                words::EmptyRequiredGroup(m_where, m_group.name), m_group.line);
         }
         m_disc->groups.push_back(std::move(m_group));
         return true;
@@ -249,10 +221,7 @@ private:
     // The value just read filled the launcher's buffer: "WHAT is longer than ... and is cut".
     void AddIfCut(const std::string& what, int line) {
         if (!m_reader.cut()) return;
-        Add(m_disc, FindingCode::kValueCut,
-            what + " is longer than " + std::to_string(kScriptValueChars) +
-                " characters and is cut",
-            line);
+        Add(m_disc, FindingCode::kValueCut, words::ValueCut(what, kScriptValueChars), line);
     }
 
     const IniFile& m_script;
@@ -291,16 +260,13 @@ EntriesSeen WarnOfUnreadEntries(const IniFile& script, const char* section, std:
             const std::string at = std::string(section) + " " + entry.key;
             const auto [first, isNew] = seen.emplace(LowerAscii(entry.key), entry.line);
             if (!isNew) {
-                Add(disc, FindingCode::kDuplicateKey,
-                    at + " repeats the key of line " + std::to_string(first->second) +
-                        "; only the first is read",
+                Add(disc, FindingCode::kDuplicateKey, words::DuplicateKey(at, first->second),
                     entry.line);
                 continue;
             }
             const rules::ScriptKey key = rules::ParseScriptKey(entry.key);
             if (key.kind == rules::ScriptKey::kNone) {
-                Add(disc, FindingCode::kUnreadKey, at + " is not a key the launcher reads",
-                    entry.line);
+                Add(disc, FindingCode::kUnreadKey, words::UnreadKey(at), entry.line);
                 continue;
             }
             if (key.kind == rules::ScriptKey::kGroupCount) continue;
@@ -308,15 +274,11 @@ EntriesSeen WarnOfUnreadEntries(const IniFile& script, const char* section, std:
             if (key.file > 0) result.fileEntries[key.group] = true;
             if (count < 1 || count > rules::kMaxScriptGroups) continue;  // reported as a whole
             if (key.group > groups) {
-                Add(disc, FindingCode::kPastCount,
-                    at + " is past PC-GroupCount=" + std::to_string(count) + " and never read",
-                    entry.line);
+                Add(disc, FindingCode::kPastCount, words::PastCount(at, false, count), entry.line);
             } else if (key.file > 0 && fileCounts[key.group] >= 1 &&
                        key.file > fileCounts[key.group]) {
                 Add(disc, FindingCode::kPastCount,
-                    at + " is past the group's FileCount=" + std::to_string(fileCounts[key.group]) +
-                        " and never read",
-                    entry.line);
+                    words::PastCount(at, true, fileCounts[key.group]), entry.line);
             }
         }
     }
@@ -341,18 +303,13 @@ void ReadSection(const IniFile& script, int sectionIndex, Disc* disc) {
     const bool groupEntries = seen.groupEntries;
     const std::map<std::int64_t, bool>& fileEntries = seen.fileEntries;
     if (count < 1 && groupEntries) {
-        Add(disc, FindingCode::kCountBelowOne,
-            std::string(section) + " PC-GroupCount is " + std::to_string(count) +
-                " but the section has group entries; none of them is read",
-            countLine);
+        Add(disc, FindingCode::kCountBelowOne, words::CountBelowOne(section, 0, count), countLine);
     }
     for (const DiscGroup& group : disc->groups) {
         if (group.required == required && group.fileCount < 1 &&
             fileEntries.count(group.number) > 0) {
             Add(disc, FindingCode::kCountBelowOne,
-                std::string(section) + " group " + std::to_string(group.number) + " FileCount is " +
-                    std::to_string(group.fileCount) +
-                    " but the group lists files; none of them is read",
+                words::CountBelowOne(section, group.number, group.fileCount),
                 LineOf(script, section, FileCountKey(group.number)));
         }
     }

@@ -22,8 +22,10 @@ namespace discread {
 // A file name the way two listings of one file compare: without case, one kind of separator.
 std::string NormalName(const std::string& name) {
     std::string normal;
-    for (const std::string& part : NameComponents(name))
-        normal += (normal.empty() ? "" : "\\") + FoldCase(part);
+    for (const std::string& part : NameComponents(name)) {
+        if (!normal.empty()) normal += '\\';
+        normal += FoldCase(part);
+    }
     return normal;
 }
 

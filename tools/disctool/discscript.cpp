@@ -270,8 +270,14 @@ void PrintChanges(const Listing& before, const Listing& after) {
 bool ReadWhole(const std::string& path, std::string* text) {
     std::ifstream stream(path, std::ios::binary);
     if (!stream) return false;
-    text->assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-    return !stream.bad() && text->size() <= ini::kMaxBytes;
+    // Read in chunks, and no further than the most a script may hold.
+    text->clear();
+    char chunk[1 << 16];
+    while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0) {
+        text->append(chunk, static_cast<std::size_t>(stream.gcount()));
+        if (text->size() > ini::kMaxBytes) return false;
+    }
+    return !stream.bad();
 }
 
 }  // namespace

@@ -279,9 +279,12 @@ std::string ReadIndexedPicture(const char* path, IndexedPicture* picture) {
         if (length < 0 || static_cast<std::uint64_t>(length) > 4 * 1024ull * 1024 * 1024) {
             return "file too large";
         }
+        // Read in one call into a string of the file's length (what was read is kept if the
+        // file ends early).
         stream.seekg(0);
-        const std::string bytes((std::istreambuf_iterator<char>(stream)),
-                                std::istreambuf_iterator<char>());
+        std::string bytes(static_cast<std::size_t>(length), '\0');
+        stream.read(bytes.data(), length);
+        bytes.resize(static_cast<std::size_t>(stream.gcount()));
         return ReadPnm(bytes, picture);
     }
     return ReadWithToolkit(path, picture);

@@ -845,6 +845,9 @@ TEST_F(VerifyTest, StatesWhatRemovalDoesByTheLaunchersRules) {
          "removal keeps it (changed since installed) and erases its record"},
         {"C:\\GAMES\\FOO\\GAME.DAT", nullptr, 0, false, "stale copy-missing forget copy-missing",
          "removal erases its record (the copy is gone)"},
+        // A record in the code page (1252) names the copy whose host name is its UTF-8.
+        {"C:\\GAMES\\FOO\\Caf\xE9\\GAME.DAT", "Games/foo/Caf\xC3\xA9/GAME.DAT", 0, false,
+         "current current delete unchanged", "removal deletes it unless it is in use"},
     };
     WriteFile(m_root / "facts.py",
               std::string("import json, sys\n"
@@ -856,6 +859,7 @@ TEST_F(VerifyTest, StatesWhatRemovalDoesByTheLaunchersRules) {
         fs::remove_all(m_c / "Games" / "foo");
         fs::create_directories(m_c / "Games" / "foo");
         if (c.copy != nullptr) {
+            fs::create_directories((m_c / c.copy).parent_path());
             PlaceCopy(m_disc / "GAME.DAT", m_c / c.copy, std::chrono::seconds(c.offset));
             if (c.readOnly) fs::permissions(m_c / c.copy, fs::perms::all, fs::perm_options::remove);
         }

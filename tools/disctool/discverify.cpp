@@ -253,7 +253,7 @@ Verdict Judge(const VerifyInput& input, const DiscFile& file) {
         if (!value)
             return {Outcome::Stale, "the record is longer than a path; the launcher ignores it",
                     Removal::kRecordTooLong, "record-too-long"};
-        if (!value->empty()) return JudgeRecord(input, file, DecodeAnsi(*value, disc.codepage));
+        if (!value->empty()) return JudgeRecord(input, file, *value);
     }
     const Removal none = recordable ? Removal::kNoRecord : Removal::kUnsafeKey;
     const std::string candidate = disc.destination + file.name;

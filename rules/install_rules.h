@@ -486,6 +486,32 @@ constexpr bool IsCopyCurrent(const FileTimes& source, const FileTimes& copy,
 }
 
 // ---------------------------------------------------------------------------------------------
+// Removal of a recorded copy
+
+// What removal does with the copy a listed file's record names.
+enum class CopyRemoval {
+    kKeepNotOurs,  // not a copy the launcher made: kept, and so is its record
+    kForget,       // the copy is gone: only its record is erased
+    kKeepChanged,  // changed since installed (or a folder): kept, the player's now; its record
+                   // is erased
+    kDelete,       // unchanged: deleted and its record erased; when the delete fails (in use,
+                   // read-only) it is kept with its record, so that a later removal can finish
+};
+
+// Judges a recorded copy in removal's order, asking facts only as far as needed:
+//   facts.Ours()       a copy the launcher made: the record ends in the file's own name
+//                      (HeldFileName) and names none of the product's source files
+//   facts.Exists()     something is at the recorded path
+//   facts.Unchanged()  a file with its source's last-write time (IsCopyCurrent)
+template <class Facts>
+CopyRemoval JudgeRecordedCopy(Facts& facts) {
+    if (!facts.Ours()) return CopyRemoval::kKeepNotOurs;
+    if (!facts.Exists()) return CopyRemoval::kForget;
+    if (!facts.Unchanged()) return CopyRemoval::kKeepChanged;
+    return CopyRemoval::kDelete;
+}
+
+// ---------------------------------------------------------------------------------------------
 // The proposed destination
 
 // The folder under the Windows drive's root where products go by default: the proposed

@@ -73,9 +73,6 @@ std::string FolderKey(const std::string& path) {
     return key;
 }
 
-// What a recorded copy is, as the gate judges it.
-enum class CopyState { kNotOurs, kMissing, kChanged, kUnchanged };
-
 class Removal {
 public:
     Removal(const RemovalRequest& request, CopyProgressDialog& progress, CWnd* owner,
@@ -113,10 +110,10 @@ public:
         std::vector<std::string> folders;
         bool anyUnchanged = false;
         for (const Entry& entry : entries) {
-            const CopyState state = Judge(entry);
-            if (state == CopyState::kNotOurs) continue;
+            const rules::CopyRemoval removal = Judge(entry);
+            if (removal == rules::CopyRemoval::kKeepNotOurs) continue;
             folders.push_back(FolderKey(entry.recorded));
-            if (state == CopyState::kUnchanged) anyUnchanged = true;
+            if (removal == rules::CopyRemoval::kDelete) anyUnchanged = true;
         }
         m_productFolders = ProductFolders(folders);
 
@@ -159,22 +156,32 @@ public:
     }
 
 private:
-    // What entry's recorded copy is. By the install's rules a copy of ours is recorded by its
-    // full path, ends in the file's own name and is never one of the product's source files.
-    CopyState Judge(const Entry& entry) const {
-        const char* recorded = entry.recorded.c_str();
-        char source[kPathSize];
-        if (!m_sourcesKnown || !IsCopyOfOurs(recorded, entry.name.c_str(), m_sources) ||
-            !FormatPath(source, "%s%s", m_paths.sourceFolder, entry.name.c_str())) {
-            return CopyState::kNotOurs;
-        }
-        const DWORD attributes = GetFileAttributesA(recorded);
-        if (attributes == INVALID_FILE_ATTRIBUTES) return CopyState::kMissing;
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-            !IsUnchangedCopy(source, recorded, m_request.queryFileSystem)) {
-            return CopyState::kChanged;
-        }
-        return CopyState::kUnchanged;
+    // What becomes of entry's recorded copy (rules::JudgeRecordedCopy). By the install's rules
+    // a copy of ours is recorded by its full path, ends in the file's own name and is never one
+    // of the product's source files; the gate tells whether it is unchanged.
+    rules::CopyRemoval Judge(const Entry& entry) const {
+        struct Facts {
+            const Removal& removal;
+            const Entry& entry;
+            char source[kPathSize] = "";
+            DWORD attributes = INVALID_FILE_ATTRIBUTES;
+            bool Ours() {
+                return removal.m_sourcesKnown &&
+                       IsCopyOfOurs(entry.recorded.c_str(), entry.name.c_str(),
+                                    removal.m_sources) &&
+                       FormatPath(source, "%s%s", removal.m_paths.sourceFolder, entry.name.c_str());
+            }
+            bool Exists() {
+                attributes = GetFileAttributesA(entry.recorded.c_str());
+                return attributes != INVALID_FILE_ATTRIBUTES;
+            }
+            bool Unchanged() const {
+                return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                       IsUnchangedCopy(source, entry.recorded.c_str(),
+                                       removal.m_request.queryFileSystem);
+            }
+        } facts{*this, entry};
+        return rules::JudgeRecordedCopy(facts);
     }
 
     // The product's folders as the question names them, spelled as recorded: one folder, or
@@ -213,19 +220,19 @@ private:
 
     void RemoveEntry(const Entry& entry) {
         switch (Judge(entry)) {
-            case CopyState::kNotOurs:
+            case rules::CopyRemoval::kKeepNotOurs:
                 Keep(entry, KeptReason::kNotOurs);
                 return;
-            case CopyState::kMissing:
+            case rules::CopyRemoval::kForget:
                 // Gone already (or listed twice and deleted above): only the record goes.
                 Forget(entry);
                 return;
-            case CopyState::kChanged:
+            case rules::CopyRemoval::kKeepChanged:
                 // The player's file now: kept, and no longer the product's.
                 Keep(entry, KeptReason::kChanged);
                 Forget(entry);
                 return;
-            case CopyState::kUnchanged:
+            case rules::CopyRemoval::kDelete:
                 break;
         }
         // In use or read-only: kept with its record, so a later removal can finish.

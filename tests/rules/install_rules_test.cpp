@@ -199,6 +199,44 @@ TEST(InstallRules, HeldFileNames) {
     }
 }
 
+// Removal's order: a copy not of ours is kept whatever else holds, a missing one forgotten, a
+// changed one kept; only an unchanged copy of ours goes. Facts are asked only as far as needed.
+TEST(InstallRules, RecordedCopyRemoval) {
+    struct Facts {
+        bool ours, exists, unchanged;
+        std::string asked;
+        bool Ours() {
+            asked += 'o';
+            return ours;
+        }
+        bool Exists() {
+            asked += 'e';
+            return exists;
+        }
+        bool Unchanged() {
+            asked += 'u';
+            return unchanged;
+        }
+    };
+    using rules::CopyRemoval;
+    const struct {
+        bool ours, exists, unchanged;
+        CopyRemoval removal;
+        const char* asked;
+    } cases[] = {
+        {false, true, true, CopyRemoval::kKeepNotOurs, "o"},
+        {false, false, false, CopyRemoval::kKeepNotOurs, "o"},
+        {true, false, true, CopyRemoval::kForget, "oe"},
+        {true, true, false, CopyRemoval::kKeepChanged, "oeu"},
+        {true, true, true, CopyRemoval::kDelete, "oeu"},
+    };
+    for (const auto& c : cases) {
+        Facts facts{c.ours, c.exists, c.unchanged, {}};
+        EXPECT_EQ(rules::JudgeRecordedCopy(facts), c.removal) << c.asked;
+        EXPECT_EQ(facts.asked, c.asked);
+    }
+}
+
 TEST(InstallRules, SafeSectionNames) {
     struct Case {
         const char* name;

@@ -126,14 +126,31 @@ const char* RemovalText(Removal removal) { return RowOf(removal).text; }
 Removal RemovalOfCopy(const std::string& name, const std::string& recorded,
                       const std::optional<fs::path>& copy, bool unchanged,
                       const SourceFiles& sources) {
-    const bool ours = FoldCase(std::string(rules::HeldFileName(recorded))) ==
-                          FoldCase(std::string(rules::HeldFileName(name))) &&
-                      !(copy && sources.Contains(*copy));
-    if (!ours) return Removal::kKeepNotOurs;
-    if (!copy) return Removal::kForget;
-    if (!unchanged) return Removal::kKeepChanged;
-    if (IsReadOnly(*copy)) return Removal::kKeepReadOnly;
-    return Removal::kDelete;
+    struct Facts {
+        const std::string &name, &recorded;
+        const std::optional<fs::path>& copy;
+        bool unchanged;
+        const SourceFiles& sources;
+        bool Ours() const {
+            return FoldCase(std::string(rules::HeldFileName(recorded))) ==
+                       FoldCase(std::string(rules::HeldFileName(name))) &&
+                   !(copy && sources.Contains(*copy));
+        }
+        bool Exists() const { return copy.has_value(); }
+        bool Unchanged() const { return unchanged; }
+    } facts{name, recorded, copy, unchanged, sources};
+    switch (rules::JudgeRecordedCopy(facts)) {
+        case rules::CopyRemoval::kKeepNotOurs:
+            return Removal::kKeepNotOurs;
+        case rules::CopyRemoval::kForget:
+            return Removal::kForget;
+        case rules::CopyRemoval::kKeepChanged:
+            return Removal::kKeepChanged;
+        case rules::CopyRemoval::kDelete:
+            break;
+    }
+    // The delete of a read-only file fails: it stays with its record.
+    return IsReadOnly(*copy) ? Removal::kKeepReadOnly : Removal::kDelete;
 }
 
 }  // namespace disctool

@@ -65,9 +65,9 @@ const char* RemovalReason(Removal removal);
 const char* RemovalText(Removal removal);
 
 // What removal does with the recorded copy of the listed file name (UTF-8), the record's
-// resolution mapped to copy on this machine (empty: nothing there), by the launcher's order:
-// a copy not of ours is kept, a missing one forgotten, a changed one kept and forgotten, a
-// read-only one kept, and an unchanged one deleted.
+// resolution mapped to copy on this machine (empty: nothing there), in the launcher's order
+// (rules::JudgeRecordedCopy): a copy not of ours is kept, a missing one forgotten, a changed
+// one kept and forgotten, and an unchanged one deleted unless it is read-only.
 Removal RemovalOfCopy(const std::string& name, const std::string& recorded,
                       const std::optional<fs::path>& copy, bool unchanged,
                       const SourceFiles& sources);

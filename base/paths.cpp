@@ -99,14 +99,6 @@ const char* LastPathChar(const char* path, UINT codePage) {
     return last;
 }
 
-const char* LastPathComponent(const char* path, UINT codePage) {
-    const char* start = path;
-    for (const char* p = path; *p != '\0'; p = NextPathChar(p, codePage)) {
-        if (IsSeparator(*p)) start = p + 1;
-    }
-    return start;
-}
-
 int SplitPath(PathParts* parts, const char* path, UINT codePage) {
     parts->drive[0] = parts->folder[0] = parts->name[0] = parts->extension[0] = '\0';
     const std::size_t length = std::strlen(path);

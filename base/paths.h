@@ -32,9 +32,6 @@ struct PathParts {
 const char* NextPathChar(const char* p, UINT codePage = CP_ACP);
 // The last character of path, or null when path is empty.
 const char* LastPathChar(const char* path, UINT codePage = CP_ACP);
-// The start of path's last component: the character after its last backslash or slash, or
-// path itself when it has none.
-const char* LastPathComponent(const char* path, UINT codePage = CP_ACP);
 
 // Cuts path into parts. The second byte of a double-byte character is never taken for a
 // separator or a dot. Returns 1; a path of kPathSize bytes or more gives 0 and empty parts.

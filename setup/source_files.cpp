@@ -22,8 +22,7 @@ std::string ComparisonKey(const char* path) {
 // byte of a double-byte character is never taken for a separator.
 std::string LastComponentKey(const char* path) {
     // No trail byte of a double-byte character is a dot or a space.
-    std::string key(rules::HeldFileName(
-        path, [](unsigned char lead) { return IsDBCSLeadByte(lead) != FALSE; }));
+    std::string key(rules::HeldFileName(path, &IsCodePageLeadByte));
     CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
     return key;
 }

@@ -163,7 +163,7 @@ private:
         const bool recordsThisRun = IsCopiedThisRun(recorded);
         const bool recordedCopyStays = DeleteOldCopies(row, recorded);
         if (!checked) {
-            RemoveUncheckedFile(row, recorded, recordsThisRun);
+            RemoveUncheckedFile(row, recorded, recordsThisRun, recordedCopyStays);
             return true;
         }
         if (!CopyAndRecord(row)) return false;
@@ -193,9 +193,10 @@ private:
 
     // An unchecked row's file, after its old copies: its copy in the chosen folder and its
     // record go, unless the record names a copy of this run (recordsThisRun). A recorded copy
-    // of ours that could not be deleted (read-only, in use) keeps its record, so that removal
-    // still knows it, and is named in the end-of-run warning.
-    void RemoveUncheckedFile(const RowFile& row, const char* recorded, bool recordsThisRun) {
+    // of ours that could not be deleted (recordedCopyStays: read-only, in use) keeps its
+    // record, so that removal still knows it, and is named in the end-of-run warning.
+    void RemoveUncheckedFile(const RowFile& row, const char* recorded, bool recordsThisRun,
+                             bool recordedCopyStays) {
         // In the chosen folder (perhaps one of the user's own) only a copy of ours goes: the
         // recorded copy (deleted with the old copies when it is the target) or a file with
         // exactly the source's last-write time.
@@ -205,7 +206,7 @@ private:
         }
         // A source path that does not fit left the recorded copy in place: so is its record.
         if (recordsThisRun || !row.sourceFits) return;
-        if (IsCopyOfOurs(recorded, row.name, m_sources) && PathExists(recorded)) {
+        if (recordedCopyStays) {
             m_notDeleted.emplace_back(recorded);
             return;
         }
@@ -276,7 +277,7 @@ private:
     char m_destination[kPathSize] = "";
     bool m_success = true;
     bool m_unrecorded = false;              // a copy whose record could not be written
-    std::vector<std::string> m_notDeleted;  // recorded copies of unchecked rows that stayed
+    std::vector<std::string> m_notDeleted;  // recorded copies that could not be deleted
     std::string m_message;
 };
 

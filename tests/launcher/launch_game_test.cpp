@@ -17,7 +17,7 @@ std::string FakeGamePath() {
     return path.substr(0, path.find_last_of('\\') + 1) + "fake_game.exe";
 }
 
-// Whether probe_dll.dll, which lies only in the current folder, loads: the DLL search a process
+// Whether lt_probe.dll (probe_dll.dll copied), which lies only in the current folder, loads: the DLL search a process
 // started now inherits. Set by LookAtDllSearch.
 bool g_probeLoadedAtStart = false;
 

@@ -77,9 +77,6 @@ TEST_F(InstallState, StaleOrMissingRecordIsErased) {
     }
 }
 
-// Only a full path equal to its own resolution is a record. Any other value is forgotten
-// like a missing copy, without resolving it against the current folder, where a current copy
-// lies; the next test adopts the copy in the proposed destination as the record.
 // A full path spelled another way (lower-case drive, slashes after the root, other case, a
 // trailing dot) is a record: its current copy counts and the record stays.
 TEST_F(InstallState, RecordsSpelledAnotherWayAreKept) {
@@ -92,6 +89,10 @@ TEST_F(InstallState, RecordsSpelledAnotherWayAreKept) {
     EXPECT_EQ(Record("GameDat"), value);
 }
 
+// Only a full path equal to its own resolution (up to case, slashes and trailing dots or
+// spaces) is a record. Any other value is forgotten like a missing copy, without resolving it
+// against the current folder, where a current copy lies; the next test adopts the copy in the
+// proposed destination as the record.
 TEST_F(InstallState, RecordedValuesThatAreNoFullPathAreForgotten) {
     ASSERT_TRUE(WriteFileAt(Path("src\\GAME.DAT"), 100));
     ASSERT_TRUE(WriteFileAt(Path("cwd\\GAME.DAT"), 100));

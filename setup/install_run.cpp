@@ -81,15 +81,7 @@ public:
             if (!m_notDeleted.empty()) {
                 if (!warning.empty()) warning += "\n\n";
                 warning += kNotDeletedHeading;
-                // At most a dozen by name: the message box must fit the screen.
-                constexpr std::size_t kMaxShown = 12;
-                for (std::size_t i = 0; i < m_notDeleted.size() && i < kMaxShown; ++i) {
-                    warning += "\n" + m_notDeleted[i];
-                }
-                if (m_notDeleted.size() > kMaxShown) {
-                    warning +=
-                        "\n... and " + std::to_string(m_notDeleted.size() - kMaxShown) + " more.";
-                }
+                AppendNamedList(&warning, m_notDeleted);
             }
             m_prompts.Inform(warning.c_str(), m_paths.baseName);
         }

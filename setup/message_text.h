@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The text of a message with each "%s" of format replaced by the next argument, whatever their
 // lengths: the install run's and the removal's messages name paths of any length, so no
@@ -19,4 +20,17 @@ inline std::string FormatText(const char* format, const char* first, const char*
         }
     }
     return text;
+}
+
+// Most files a message names one by one: the message box must fit the screen.
+inline constexpr std::size_t kMaxNamedFiles = 12;
+
+// Appends each of lines to text on a line of its own, at most kMaxNamedFiles of them, then
+// "... and N more." for the rest.
+inline void AppendNamedList(std::string* text, const std::vector<std::string>& lines) {
+    for (std::size_t i = 0; i < lines.size() && i < kMaxNamedFiles; ++i) *text += "\n" + lines[i];
+    if (lines.size() > kMaxNamedFiles) {
+        *text +=
+            FormatText("\n... and %s more.", std::to_string(lines.size() - kMaxNamedFiles).c_str());
+    }
 }

@@ -18,16 +18,13 @@ constexpr const char kRemoveQuestion[] =
 constexpr const char kRemovedOne[] = "1 file of %s was removed.";
 constexpr const char kRemovedMany[] = "%s files of %s were removed.";
 constexpr const char kKeptHeading[] = "\n\nThese files were kept:";
-constexpr const char kKeptMore[] = "\n... and %s more.";
 constexpr const char kNotErasedOne[] =
     "\n\n1 record could not be erased from %s; the next removal names its file again.";
 constexpr const char kNotErasedMany[] =
     "\n\n%s records could not be erased from %s; the next removal names their files again.";
 constexpr const char kCancelledNote[] = "\n\nThe removal was cancelled; the other files remain.";
 
-// Most kept files the result names one by one, and the most characters of a path it shows:
-// the message box must fit the screen.
-constexpr std::size_t kMaxKeptShown = 12;
+// The most characters of a path the result shows: the message box must fit the screen.
 constexpr std::size_t kMaxShownPath = 90;
 
 // path cut in the middle to at most kMaxShownPath characters, its start and its file name kept.
@@ -257,16 +254,11 @@ private:
                                : FormatText(kRemovedMany, count.c_str(), product.c_str());
         if (!m_outcome.kept.empty()) {
             text += kKeptHeading;
-            std::size_t shown = 0;
+            std::vector<std::string> lines;
             for (const KeptFile& kept : m_outcome.kept) {
-                if (shown == kMaxKeptShown) break;
-                text += "\n" + ShortenPath(kept.path) + " (" + KeptReasonText(kept.reason) + ")";
-                ++shown;
+                lines.push_back(ShortenPath(kept.path) + " (" + KeptReasonText(kept.reason) + ")");
             }
-            if (m_outcome.kept.size() > shown) {
-                text +=
-                    FormatText(kKeptMore, std::to_string(m_outcome.kept.size() - shown).c_str());
-            }
+            AppendNamedList(&text, lines);
         }
         if (m_outcome.notErased == 1) {
             text += FormatText(kNotErasedOne, m_paths.sharedIniPath);

@@ -161,6 +161,16 @@ std::vector<Mistake> Mistakes() {
          kScript,
          1,
          {"groups.txt:2: error: \"aaaa", "is 272 characters long, over the 259"}},
+        // "COM\xB9" (a superscript one in code page 1252) is a device name to the launcher.
+        {"a name the launcher refuses only in its code page",
+         [](MistakeTest& t) {
+             WriteFile(t.m_disc / "COM\xC2\xB9.txt", "x"s);
+             t.Describe("required Game\nfile FOO.a32\nfile COM*.txt\n");
+         },
+         kScript,
+         1,
+         {"groups.txt:3: error: \"COM*.txt\" matches \"COM\xC2\xB9.txt\", a name that the "
+          "launcher refuses to copy"}},
         {"a folder with ** after it",
          describe("required Game\nfile Data\\**\n"),
          kScript,

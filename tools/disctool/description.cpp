@@ -257,7 +257,11 @@ private:
         }
         const std::vector<std::string> found = MatchFiles(m_disc, pattern);
         for (const std::string& name : found) {
-            if (!rules::IsSafeRelativeName(name)) {
+            // The launcher applies its name rules to the code-page bytes ("COM\xB9" is a device
+            // there); a name the code page cannot hold keeps its UTF-8, and CheckFile says so.
+            std::string bytes;
+            if (!EncodeAnsi(name, m_codepage, &bytes)) bytes = name;
+            if (!rules::IsSafeRelativeName(bytes)) {
                 return Error(line, "\"" + pattern + "\" matches \"" + name +
                                        "\", a name that the launcher refuses to copy");
             }

@@ -176,6 +176,13 @@ std::vector<Mistake> Mistakes() {
          kScript,
          0,
          {"1 groups, 3 files"}},
+        // "**" twice in a row, or around "*", reaches a file by more than one way.
+        {"** twice in a pattern",
+         describe("required Game\nfile **\\**\\Level1.dat\noptional Data\nfile Data\\**\\**\n"
+                  "optional Two\nfile **\\*\\**\\Level2.dat\n"),
+         kScript,
+         0,
+         {"3 groups, 5 files"}},
         {"a folder without **",
          describe("required Game\nfile Data\n"),
          kScript,

@@ -399,11 +399,21 @@ std::string DerivedKey(const std::string& name) {
 }
 
 std::vector<std::string> MatchFiles(const fs::path& folder, const std::string& pattern) {
+    // A run of "**" matches what one does; collapsed, it cannot multiply the walk.
+    std::vector<std::string> parts = NameComponents(pattern);
+    parts.erase(std::unique(parts.begin(), parts.end(),
+                            [](const std::string& a, const std::string& b) {
+                                return a == "**" && b == "**";
+                            }),
+                parts.end());
     std::vector<std::string> found;
-    MatchFrom(folder, "", NameComponents(pattern), 0, &found);
+    MatchFrom(folder, "", parts, 0, &found);
+    // "**\*\**" still reaches a file by more than one split of its folders: list it once.
     std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
-        return LowerAscii(a) < LowerAscii(b);
+        const std::string smallA = LowerAscii(a), smallB = LowerAscii(b);
+        return smallA != smallB ? smallA < smallB : a < b;
     });
+    found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
 }
 

@@ -61,19 +61,23 @@ std::string VolumeId(const std::string& given) {
     return id.empty() ? "DISC" : id;
 }
 
-// The files of folder whose last-write times carry fractions of a second, which ISO 9660
-// cannot keep.
-std::size_t FilesWithFractions(const fs::path& folder) {
-    std::size_t count = 0;
+// The last-write times of a disc folder's files, from one walk of it.
+struct FolderTimes {
+    std::size_t withFractions = 0;  // files with fractions of a second, which ISO 9660 cannot keep
+    std::int64_t newest = 0;        // the newest file's, in seconds since 1970
+};
+
+FolderTimes TimesOf(const fs::path& folder) {
+    FolderTimes times;
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(folder, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         struct stat status {};
-        if (stat(it->path().c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-            status.st_mtim.tv_nsec != 0)
-            ++count;
+        if (stat(it->path().c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
+        if (status.st_mtim.tv_nsec != 0) ++times.withFractions;
+        times.newest = std::max<std::int64_t>(times.newest, status.st_mtim.tv_sec);
     }
-    return count;
+    return times;
 }
 
 // How a program run to its end ended.
@@ -134,7 +138,7 @@ RunEnd Run(const std::vector<std::string>& argv, const std::vector<std::string>&
 // The time the image's volume dates are set to: SOURCE_DATE_EPOCH when it holds a number of
 // seconds since 1970, as reproducible-build tools expect, else the last-write time of the disc
 // folder's newest file; so that pressing one folder twice gives the same image byte for byte.
-std::int64_t VolumeTime(const fs::path& folder, bool* fromEpoch) {
+std::int64_t VolumeTime(const FolderTimes& times, bool* fromEpoch) {
     *fromEpoch = true;
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
         char* end = nullptr;
@@ -143,15 +147,7 @@ std::int64_t VolumeTime(const fs::path& folder, bool* fromEpoch) {
         if (*end == '\0' && errno == 0 && value >= 0) return value;
     }
     *fromEpoch = false;
-    std::int64_t newest = 0;
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(folder, error);
-         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-        struct stat status {};
-        if (stat(it->path().c_str(), &status) == 0 && S_ISREG(status.st_mode))
-            newest = std::max<std::int64_t>(newest, status.st_mtim.tv_sec);
-    }
-    return newest;
+    return times.newest;
 }
 
 // disctool's environment with SOURCE_DATE_EPOCH set to seconds, which makes xorriso take its
@@ -262,7 +258,7 @@ std::string RefusedOutput(const fs::path& image, bool* replaces) {
 
 // The disc's check before pressing: its findings printed; false (after saying so) when they
 // stop the image.
-bool PassesCheck(const Disc& disc, bool strict) {
+bool PassesCheck(const Disc& disc, const FolderTimes& times, bool strict) {
     PrintFindings(disc, stdout);
     if (FindingsFail(disc, strict)) {
         std::fprintf(stderr, "disctool: %s: the disc has %s; no image written\n",
@@ -270,7 +266,7 @@ bool PassesCheck(const Disc& disc, bool strict) {
                      CountFindings(disc, Severity::kError) > 0 ? "errors" : "warnings");
         return false;
     }
-    if (const std::size_t fractions = FilesWithFractions(disc.folder); fractions > 0) {
+    if (const std::size_t fractions = times.withFractions; fractions > 0) {
         std::printf(
             "note: %zu file%s last-write times with fractions of a second; the image keeps whole seconds, "
             "and installs from it carry those\n",
@@ -332,7 +328,8 @@ int RunDiscMaster(const Invocation& invocation) {
     }
     Disc disc;
     if (const int status = ReadDiscForCommand(invocation, &disc); status != kExitOk) return status;
-    if (!PassesCheck(disc, invocation.Has("--strict"))) return kExitFailed;
+    const FolderTimes times = TimesOf(disc.folder);
+    if (!PassesCheck(disc, times, invocation.Has("--strict"))) return kExitFailed;
     std::error_code error;
     const fs::path folder = fs::weakly_canonical(disc.folder, error);
     if (InsideFolder(image, folder)) {
@@ -343,17 +340,19 @@ int RunDiscMaster(const Invocation& invocation) {
     // xorriso writes the image to its standard output, a new file made exclusively beside the
     // image and renamed over it when complete.
     StagedFile staged(image.string().c_str());
-    std::string why = staged.Open();
+    if (const std::string why = staged.Open(); !why.empty()) {
+        std::fprintf(stderr, "disctool: %s: %s\n", image.string().c_str(), why.c_str());
+        return kExitFailed;
+    }
     const std::string volume =
         VolumeId(invocation.Has("--volume-id") ? invocation.Value("--volume-id") : disc.baseName);
     bool fromEpoch = false;
-    const std::int64_t volumeTime = VolumeTime(disc.folder, &fromEpoch);
+    const std::int64_t volumeTime = VolumeTime(times, &fromEpoch);
     std::size_t checked = 0;
-    if (why.empty() && (!Press(folder, volume, volumeTime, staged.Stream()) ||
-                        !HoldsTheDisc(staged.Stream(), disc, image, &checked)))
+    if (!Press(folder, volume, volumeTime, staged.Stream()) ||
+        !HoldsTheDisc(staged.Stream(), disc, image, &checked))
         return kExitFailed;
-    if (why.empty()) why = staged.Commit();
-    if (!why.empty()) {
+    if (const std::string why = staged.Commit(); !why.empty()) {
         std::fprintf(stderr, "disctool: %s: %s\n", image.string().c_str(), why.c_str());
         return kExitFailed;
     }

@@ -46,10 +46,6 @@ std::string FileCountKey(std::int64_t group) {
     return key;
 }
 
-const char* SectionName(const DiscGroup& group) {
-    return group.required ? rules::kRequiredSection : rules::kOptionalSection;
-}
-
 }  // namespace discread
 
 using namespace discread;
@@ -201,6 +197,10 @@ std::uint64_t Disc::TotalBytes() const {
     std::uint64_t total = 0;
     for (const DiscGroup& group : groups) total += group.bytes;
     return total;
+}
+
+const char* SectionName(const DiscGroup& group) {
+    return group.required ? rules::kRequiredSection : rules::kOptionalSection;
 }
 
 std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::string& name) {

@@ -75,6 +75,9 @@ struct Disc {
 // The names of the four title and instruction keys of section "General", in Disc::titles order.
 extern const char* const kScriptTitleKeys[4];
 
+// The section a group is listed in: "Required" or "Optional".
+const char* SectionName(const DiscGroup& group);
+
 // The file or folder at the Windows relative name below folder, each component matched
 // without regard to case (an exact match preferred), backslash or slash between them.
 std::optional<fs::path> FindWithoutCase(const fs::path& folder, const std::string& name);

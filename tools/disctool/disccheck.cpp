@@ -16,10 +16,6 @@ const OptionUse kDiscCheckOptions[6] = {{&kLauncherOption}, {&kJsonOption},
 
 namespace {
 
-std::string SectionOf(const DiscGroup& group) {
-    return group.required ? rules::kRequiredSection : rules::kOptionalSection;
-}
-
 std::string DestinationText(const Disc& disc) {
     return disc.destination + (disc.defaultDestination ? " (the default folder)" : " (DefaultDir)");
 }
@@ -50,7 +46,7 @@ void PrintText(const Disc& disc) {
     std::uint64_t requiredBytes = 0;
     for (const DiscGroup& group : disc.groups) {
         if (group.required) requiredBytes += group.bytes;
-        std::printf("  %s %d: %s, %zu file%s, %s MB\n", SectionOf(group).c_str(), group.number,
+        std::printf("  %s %d: %s, %zu file%s, %s MB\n", SectionName(group), group.number,
                     group.name.c_str(), group.files.size(), group.files.size() == 1 ? "" : "s",
                     Megabytes(group.bytes).c_str());
         for (const DiscFile& file : group.files) {
@@ -80,7 +76,7 @@ void WriteGroupsJson(const Disc& disc, JsonWriter* json, std::uint64_t* required
     for (const DiscGroup& group : disc.groups) {
         if (group.required) *requiredBytes += group.bytes;
         json->BeginObject();
-        json->Key("section").String(SectionOf(group));
+        json->Key("section").String(SectionName(group));
         json->Key("number").Number(std::int64_t{group.number});
         json->Key("name").String(group.name);
         json->Key("description").String(group.description);

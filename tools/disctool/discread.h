@@ -37,8 +37,6 @@ int LineOf(const IniFile& script, const std::string& section, const std::string&
 // The file-count key of a group ("PC-Group<group>FileCount").
 std::string FileCountKey(std::int64_t group);
 
-const char* SectionName(const DiscGroup& group);
-
 // Reads the groups of one section (0: Required, 1: Optional) by the launcher's walk, with the
 // findings about what it reads, and warns about its entries the launcher never reads.
 void ReadSection(const IniFile& script, int sectionIndex, Disc* disc);

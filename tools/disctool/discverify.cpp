@@ -315,8 +315,7 @@ void PrintJson(const Disc& disc, const fs::path& sharedFile, const std::vector<J
     json.Key("files").BeginArray();
     for (const Judged& entry : judged) {
         json.BeginObject();
-        json.Key("section").String(entry.group->required ? rules::kRequiredSection
-                                                         : rules::kOptionalSection);
+        json.Key("section").String(SectionName(*entry.group));
         json.Key("group").Number(std::int64_t{entry.group->number});
         json.Key("number").Number(std::int64_t{entry.file->number});
         json.Key("name").String(entry.file->name);
@@ -430,9 +429,8 @@ void PrintText(const VerifyInput& input, const Judgement& judgement, bool quiet)
     for (const Judged& entry : judgement.judged) {
         if (quiet && entry.current) continue;
         if (!quiet && entry.group != shownGroup) {
-            std::printf("%s %d: %s\n",
-                        entry.group->required ? rules::kRequiredSection : rules::kOptionalSection,
-                        entry.group->number, entry.group->name.c_str());
+            std::printf("%s %d: %s\n", SectionName(*entry.group), entry.group->number,
+                        entry.group->name.c_str());
             shownGroup = entry.group;
         }
         std::printf("  %-26s %s [%s]: %s; %s\n", OutcomeText(entry.verdict.outcome),

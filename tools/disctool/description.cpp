@@ -10,14 +10,14 @@
 #include "tools/disctool/codepage.h"
 #include "tools/disctool/disc.h"
 #include "tools/disctool/discscript.h"
+#include "tools/disctool/findingwords.h"
 #include "tools/disctool/text.h"
 
 namespace disctool {
 
 namespace {
 
-// Characters of a path the launcher builds, less the terminator.
-constexpr std::size_t kPathChars = rules::kPathSize - 1;
+using words::Quote;
 
 // Latin letters beyond ASCII spelt in ASCII letters, from U+00C0 and from U+0100; "-" is no
 // letter. Greek and Cyrillic letters follow below.
@@ -159,8 +159,6 @@ std::size_t FirstNonUtf8(const std::string& line) {
     return std::string::npos;
 }
 
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
-
 class Description {
 public:
     Description(std::string path, fs::path disc, int codepage)
@@ -210,10 +208,10 @@ private:
             group.required = word == "required";
             group.name = rest;
             group.line = line;
-            if (rest.empty()) Error(line, "a group needs its name: \"" + word + " NAME\"");
+            if (rest.empty()) Error(line, "a group needs its name: " + Quote(word + " NAME"));
             groups->push_back(std::move(group));
         } else if (groups->empty()) {
-            Error(line, "\"" + word + "\" before the first \"required\" or \"optional\" group");
+            Error(line, Quote(word) + " before the first \"required\" or \"optional\" group");
         } else if (word == "desc") {
             groups->back().description = rest;
         } else if (word == "file") {
@@ -253,7 +251,7 @@ private:
         std::replace_if(
             shape.begin(), shape.end(), [](char c) { return c == '*' || c == '?'; }, 'x');
         if (!rules::IsSafeRelativeName(shape)) {
-            return Error(line, "\"" + pattern + "\" is not a name inside the disc folder");
+            return Error(line, Quote(pattern) + " is not a name inside the disc folder");
         }
         const std::vector<std::string> found = MatchFiles(m_disc, pattern);
         for (const std::string& name : found) {
@@ -262,13 +260,13 @@ private:
             std::string bytes;
             if (!EncodeAnsi(name, m_codepage, &bytes)) bytes = name;
             if (!rules::IsSafeRelativeName(bytes)) {
-                return Error(line, "\"" + pattern + "\" matches \"" + name +
-                                       "\", a name that the launcher refuses to copy");
+                return Error(line, Quote(pattern) + " matches " + Quote(name) +
+                                       ", a name that the launcher refuses to copy");
             }
         }
         if (found.empty()) return Error(line, NoFileMessage(pattern));
         if (!key.empty() && found.size() != 1) {
-            return Error(line, "\"" + pattern + "\" names " + std::to_string(found.size()) +
+            return Error(line, Quote(pattern) + " names " + std::to_string(found.size()) +
                                    " files; a key can be given only for one");
         }
         for (const std::string& name : found) AddFile(line, name, key, group);
@@ -292,8 +290,8 @@ private:
         const auto& first =
             m_keyLines.emplace(LowerAscii(key), std::make_pair(name, line)).first->second;
         if (LowerAscii(first.first) != LowerAscii(name)) {
-            Error(line, "\"" + name + "\" gets the key " + key + " of \"" + first.first +
-                            "\" (line " + std::to_string(first.second) +
+            Error(line, Quote(name) + " gets the key " + key + " of " + Quote(first.first) +
+                            " (line " + std::to_string(first.second) +
                             "); give one of them its own key with \"= KEY\"");
         }
         if (LowerAscii(key) == LowerAscii(rules::kShowStartupAgainKey)) {
@@ -328,7 +326,7 @@ private:
         std::string bytes;
         for (const std::string* text : {&group.name, &group.description}) {
             if (!EncodeAnsi(*text, m_codepage, &bytes)) {
-                Error(group.line, "\"" + *text + "\" has a character code page " +
+                Error(group.line, Quote(*text) + " has a character code page " +
                                       std::to_string(m_codepage) + " cannot hold");
             } else if (bytes.size() + 1 > static_cast<std::size_t>(rules::kScriptValueSize)) {
                 Error(group.line, "a text longer than the launcher's " +
@@ -338,17 +336,16 @@ private:
     }
 
     void CheckFile(const ScriptFile& file) {
-        std::string bytes;
+        std::string bytes, keyBytes;
         if (!EncodeAnsi(file.name, m_codepage, &bytes) ||
-            !EncodeAnsi(file.key, m_codepage, &bytes)) {
-            return Error(file.line, "\"" + file.name + "\" has a character code page " +
+            !EncodeAnsi(file.key, m_codepage, &keyBytes)) {
+            return Error(file.line, Quote(file.name) + " has a character code page " +
                                         std::to_string(m_codepage) +
                                         " cannot hold; rename the file");
         }
-        EncodeAnsi(file.name, m_codepage, &bytes);
-        if (bytes.size() > kPathChars) {
-            Error(file.line, "\"" + file.name + "\" is " + std::to_string(bytes.size()) +
-                                 " characters long, over the " + std::to_string(kPathChars) +
+        if (bytes.size() > kScriptPathChars) {
+            Error(file.line, Quote(file.name) + " is " + std::to_string(bytes.size()) +
+                                 " characters long, over the " + std::to_string(kScriptPathChars) +
                                  " of a path: the launcher can never install it");
         }
     }

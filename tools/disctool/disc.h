@@ -18,6 +18,10 @@ namespace disctool {
 
 namespace fs = std::filesystem;
 
+// Characters of a path the launcher builds (a file's name, DefaultDir, Bitmap, a recorded
+// copy), less the terminator.
+inline constexpr std::size_t kScriptPathChars = rules::kPathSize - 1;
+
 struct Finding {
     FindingCode code;
     std::string message;  // one line for the author

@@ -16,8 +16,8 @@
 
 namespace disctool::discread {
 
-// Characters that the launcher's buffers for install-script values hold, less the terminator.
-inline constexpr std::size_t kScriptPathChars = rules::kPathSize - 1;  // DefaultDir, Bitmap
+// Characters that the launcher's buffers for install-script values hold, less the terminator
+// (paths: kScriptPathChars, disc.h).
 inline constexpr std::size_t kScriptTitleChars =
     rules::kScriptTextSize - 1;  // titles, instructions
 inline constexpr std::size_t kScriptValueChars = rules::kScriptValueSize - 1;  // component values

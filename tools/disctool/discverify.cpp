@@ -46,8 +46,6 @@ const OptionUse kDiscVerifyOptions[8] = {
 
 namespace {
 
-// A path the launcher builds must fit its path buffers.
-constexpr std::size_t kPathChars = rules::kPathSize - 1;
 // FAT volumes as the host reports them: their write times are kept to two seconds.
 constexpr long kMsdosMagic = 0x4d44;
 constexpr long kExFatMagic = 0x2011BAB0;
@@ -249,7 +247,7 @@ Verdict Judge(const VerifyInput& input, const DiscFile& file) {
     if (recordable) {
         // Read as the launcher reads a recorded path: a value longer than a path is refused.
         const std::optional<std::string> value =
-            ini::GetUncut(input.shared, section, key, kPathChars);
+            ini::GetUncut(input.shared, section, key, kScriptPathChars);
         if (!value)
             return {Outcome::Stale, "the record is longer than a path; the launcher ignores it",
                     Removal::kRecordTooLong, "record-too-long"};
@@ -257,7 +255,7 @@ Verdict Judge(const VerifyInput& input, const DiscFile& file) {
     }
     const Removal none = recordable ? Removal::kNoRecord : Removal::kUnsafeKey;
     const std::string candidate = disc.destination + file.name;
-    if (candidate.size() > kPathChars)
+    if (candidate.size() > kScriptPathChars)
         return {Outcome::Missing, "nothing recorded; " + candidate + " is longer than a path", none,
                 "path-too-long"};
     bool mapped = false;

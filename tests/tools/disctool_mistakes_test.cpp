@@ -73,6 +73,16 @@ public:
     }
 };
 
+// The names in folder that start with prefix.
+std::vector<std::string> NamesStarting(const fs::path& folder, const std::string& prefix) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) == 0) names.push_back(name);
+    }
+    return names;
+}
+
 // A file below the disc whose relative name is 100 + 1 + 100 + 1 + 70 = 272 characters.
 std::string MakeLongName(const fs::path& disc) {
     const std::string name =
@@ -101,6 +111,8 @@ struct Mistake {
     std::string fakeXorriso = {};   // a shell script run as xorriso, when not empty
     std::string stdoutTo = {};      // standard output's file, when not the log
     std::string scriptHas = {};     // text the install script holds afterwards
+    // Further checks of what the run left behind, when set.
+    std::function<void(MistakeTest&)> after = {};
 };
 
 const std::vector<std::string> kScript = {"script", "{root}/groups.txt", "{script}"};
@@ -310,13 +322,27 @@ std::vector<Mistake> Mistakes() {
          [](MistakeTest& t) { WriteFile(t.m_root / "FOO.iso", "old"s); },
          {"master", "{disc}", "{root}/FOO.iso"},
          0,
-         {"FOO.iso: replaced; volume FOO"}},
+         {"FOO.iso: replaced; volume FOO"},
+         "",
+         "",
+         "",
+         [](MistakeTest& t) {
+             // An ISO 9660 image: its first volume descriptor (sector 16) says "CD001".
+             const std::string image = ReadFile(t.m_root / "FOO.iso");
+             ASSERT_GT(image.size(), 32768u) << image;
+             EXPECT_EQ(image.substr(32769, 5), "CD001");
+         }},
         {"xorriso killed by a signal",
          [](MistakeTest&) {},
          {"master", "{disc}", "{root}/FOO.iso"},
          1,
          {"xorriso was killed by signal 9", "no image written"},
-         "#!/bin/sh\nkill -9 $$\n"},
+         "#!/bin/sh\nkill -9 $$\n",
+         "",
+         "",
+         [](MistakeTest& t) {
+             EXPECT_EQ(NamesStarting(t.m_root, "FOO.iso"), std::vector<std::string>{});
+         }},
         {"standard output on a full disk",
          [](MistakeTest&) {},
          {"check", "--json", "{disc}"},
@@ -383,6 +409,7 @@ TEST_F(MistakeTest, EachMistakeIsSaidWithItsExitStatus) {
         TearDown();  // each row on a disc of its own
         SetUp();
         mistake.setUp(*this);
+        if (HasFatalFailure()) continue;  // an ASSERT in a set-up ends only its lambda
         std::string bin;
         if (!mistake.fakeXorriso.empty()) {
             fs::create_directory(m_root / "bin");
@@ -404,22 +431,13 @@ TEST_F(MistakeTest, EachMistakeIsSaidWithItsExitStatus) {
             EXPECT_NE(ReadFile(m_disc / "FOO.inf").find(mistake.scriptHas), std::string::npos)
                 << ReadFile(m_disc / "FOO.inf");
         }
+        if (mistake.after) mistake.after(*this);
     }
 }
 
 }  // namespace
 
 namespace {
-
-// The names in folder that start with prefix.
-std::vector<std::string> NamesStarting(const fs::path& folder, const std::string& prefix) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind(prefix, 0) == 0) names.push_back(name);
-    }
-    return names;
-}
 
 // Ctrl-C (SIGINT) or a termination (SIGTERM) while master presses: the image's temporary file
 // beside it goes, and disctool ends by the signal.

@@ -294,6 +294,18 @@ std::vector<Mistake> Mistakes() {
          {"check", "{disc}"},
          1,
          {"in the destination C:\\ddd", "makes 267 characters"}},
+        {"a product name longer than the launcher reads",
+         [](MistakeTest& t) {
+             WriteFile(t.m_disc / "FOO.inf", "[General]\r\nProductName=" + std::string(300, 'P') +
+                                                 "\r\n[Required]\r\nPC-GroupCount=1\r\n"
+                                                 "PC-Group1Name=Game\r\nPC-Group1FileCount=1\r\n"
+                                                 "PC-Group1File1Name=FOO.a32\r\n"
+                                                 "PC-Group1File1Key=Game\r\n");
+         },
+         kStrict,
+         1,
+         {"FOO.inf:2: warning: ProductName is longer than 255 characters and is cut",
+          "[value-cut]"}},
         {"a character the code page lacks in a UTF-16 script",
          [](MistakeTest& t) {
              WriteFile(t.m_disc / "FOO.inf",

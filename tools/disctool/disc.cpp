@@ -130,8 +130,13 @@ void ReadGeneral(const IniFile& script, const std::string& windowsDrive, Disc* d
         Add(disc, FindingCode::kDefaultDirTooLong,
             words::DefaultDirTooLong(false, disc->destination), dirLine);
     }
-    disc->productName =
-        ini::GetString(script, rules::kGeneralSection, rules::kProductNameKey, kScriptTitleChars);
+    disc->productName = ini::GetString(script, rules::kGeneralSection, rules::kProductNameKey,
+                                       kScriptTitleChars, &cut);
+    if (cut) {
+        Add(disc, FindingCode::kValueCut,
+            words::ValueCut(rules::kProductNameKey, kScriptTitleChars),
+            LineOf(script, rules::kGeneralSection, rules::kProductNameKey));
+    }
     for (int i = 0; i < 4; ++i) {
         disc->titles[i] = ini::GetString(script, rules::kGeneralSection, kScriptTitleKeys[i],
                                          kScriptTitleChars, &cut);

@@ -115,7 +115,8 @@ inline constexpr FindingKind kFindingKinds[] = {
     {FindingCode::kDefaultDirTooLong, "default-dir-too-long", Severity::kWarning,
      "DefaultDir does not fit a path with its backslash: the default folder is proposed"},
     {FindingCode::kValueCut, "value-cut", Severity::kWarning,
-     "a title, instruction or component value longer than the launcher reads: it is cut"},
+     "the product name, a title, instruction or component value longer than the launcher reads: "
+     "it is cut"},
     {FindingCode::kKeyReused, "key-reused", Severity::kWarning,
      "one key records two different files: only one can count as installed"},
     {FindingCode::kShowStartupAgainKey, "show-startup-again-key", Severity::kWarning,
